@@ -1,0 +1,74 @@
+// How a host program (or a test) sets up the reference host services: the
+// application folder with its settings and database, the answers to message
+// boxes, the record of messages and log lines, and the host's own context.
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "HostServices.h"
+
+namespace HostSetup {
+
+struct THostMessage {
+    enum Kind { Numbered, Plain };
+    Kind kind = Numbered;
+    int code = 0;   // host message number; 0 for a plain message box
+    QString extra;  // detail text of a numbered message
+    QString text;   // the text the operator reads
+    int answer = 1;
+};
+
+struct TLogLine {
+    QString level;  // "Error" or "Warn"
+    QString text;
+};
+
+using MessageResponder = std::function<int(const THostMessage&)>;
+using HostFunction = std::function<bool(QWidget* parent, char* buffer, std::size_t size)>;
+
+// Reads the settings under appPath, opens (and if need be creates) the database
+// on "MainAppCon" and the log. An empty or missing database gets the schema.
+SHARED_API bool Start(const QString& appPath, QString& errorText);
+// Closes the database; every query must have been freed.
+SHARED_API void Stop();
+SHARED_API bool IsStarted();
+
+// Settings for this run, on top of the application folder's own.
+SHARED_API void OverrideSysConfig(const QString& section, const QString& key, const QString& value);
+SHARED_API void SetEditionCode(const QString& code);
+SHARED_API void SetAgencyExist(bool exists);
+
+// Answers message boxes instead of the operator; without one, a GUI host asks
+// the operator and a host without a screen confirms.
+SHARED_API void SetMessageResponder(MessageResponder responder);
+SHARED_API void SetRecording(bool on);
+SHARED_API std::vector<THostMessage> RecordedMessages();
+SHARED_API std::vector<TLogLine> RecordedLog();
+SHARED_API void ClearRecorded();
+
+// Host text of a numbered message, empty for an unknown number.
+SHARED_API QString MessageText(int code);
+
+SHARED_API void RegisterFunction(const QString& functionCode, HostFunction function);
+
+SHARED_API void SetMainFrame(QWidget* mainFrame);
+SHARED_API void SetCurParentForm(QWidget* form);
+SHARED_API void SetMainFrameParentForm(QWidget* form);
+SHARED_API void SetCurrentSubApp(const QString& code);
+SHARED_API void SetCurFuncCode(const QString& code);
+SHARED_API void SetCurSubAppVo(TObject* subAppVo);
+
+// What the module told the host.
+SHARED_API QString AgencyInfo();
+SHARED_API bool AgencyVerExist();
+SHARED_API QString HelpHtml();
+
+SHARED_API QString LogFilePath();
+SHARED_API QString SysConfigFilePath();
+SHARED_API QString DatabaseDriver();
+
+}  // namespace HostSetup

@@ -1,0 +1,146 @@
+// The host's services as the module sees them: database, context, settings,
+// messages, skin and log. The host's service library implements them; the
+// module never reaches the database, settings or log any other way.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "SharedApi.h"
+
+class QWidget;
+class TDataVO;
+class TObject;
+
+// Window handles are window ids of the toolkit (QWidget::winId).
+using THandle = std::uintptr_t;
+
+// Windows colour number: the low byte is red, then green, then blue.
+using TColor = std::uint32_t;
+
+inline constexpr const char* kMainConnection = "MainAppCon";
+
+// A query on a named connection: opened statements are read forward only,
+// one row at a time, so no result set is ever held twice.
+class SHARED_API TADOQuery {
+  public:
+    TADOQuery();
+    ~TADOQuery();
+    TADOQuery(const TADOQuery&) = delete;
+    TADOQuery& operator=(const TADOQuery&) = delete;
+
+    // Runs a statement; open = true keeps its result set for reading.
+    bool Open(const QString& connection, const QString& sql, QString& errorText);
+    bool Execute(const QString& connection, const QString& sql, QString& errorText);
+    void Close();
+
+    bool Active() const;
+    // No current row: the result was empty or has been read to its end.
+    bool Eof() const;
+    bool IsEmpty() const;
+    bool Next();
+
+    int FieldCount() const;
+    // Index of a column by name, ASCII case ignored; -1 when there is none.
+    // Look it up once per statement and read rows by index.
+    int FieldIndex(const QString& name) const;
+    QString FieldAsString(int index) const;
+    bool FieldIsNull(int index) const;
+    // One-off read by name; a null or missing column reads as empty.
+    QString FieldByName(const QString& name) const;
+
+    // Number of rows when the engine reports it without a second pass, else -1.
+    qint64 SizeHint() const;
+    qint64 RowsAffected() const;
+
+    struct Impl;
+
+  private:
+    std::unique_ptr<Impl> d_;
+};
+
+struct SHARED_API TSubAppInfo {
+    QString Code;
+    QString Name;
+    // Folder of the sub-application below the application folder, ending in "/".
+    QString Path;
+};
+
+namespace ModuleLib {
+
+// Database on a named connection ("MainAppCon"). open = 1 keeps a result set,
+// open = 0 executes. On failure: false with the database's message.
+SHARED_API bool ExecADOQueryMsg(const QString& connection, const QString& sql, TADOQuery& query,
+                                QString& errorText, int open, int reserved = 0);
+// SQL date expression for a date text, spliced into SQL without quotes.
+SHARED_API QString GetSQLDataTime(const QString& connection, const QString& dateText);
+// Name of the connection's engine, for example "SQLITE" or "POSTGRESQL".
+SHARED_API QString GetDBType(const QString& connection);
+SHARED_API QString ReplaceStr(const QString& text, const QString& from, const QString& to);
+
+// Context owned by the host.
+SHARED_API TDataVO* GetUserInfoVO();
+SHARED_API TDataVO* GetCompanyInfoVO();
+// Application folder, ending in "/".
+SHARED_API QString GetAppPath();
+SHARED_API THandle GetAppHandle();
+SHARED_API THandle GetMainFrameHandle();
+SHARED_API QString GetCurSubAppPath();
+SHARED_API QString GetCurSubAppCode();
+SHARED_API QString GetCurFuncCode();
+SHARED_API const TSubAppInfo* GetCurSubAppInfo();
+SHARED_API TObject* GetCurSubAppVo();
+SHARED_API QWidget* GetCurParentForm();
+SHARED_API QWidget* GetgsMainFrameParentForm();
+SHARED_API void GetALLSubAppCodeList(QStringList& list);
+// The record of a sub-application, or null for an unknown code.
+SHARED_API const TSubAppInfo* GetpSubAppInfo(const QString& code);
+// Edition code; "10" is the single-company edition.
+SHARED_API QString gsAppVerTypeCode();
+SHARED_API bool CheckAgencyExist();
+SHARED_API void SetgsAgencyInfo(const QString& agencyName);
+SHARED_API void SetgbAgencyVerExist(bool exists);
+// Runs a host function on a parameter string held in buffer (size bytes);
+// the function may change the string. True when the function ran.
+SHARED_API bool ExecuteFunc(QWidget* parent, const QString& functionCode, char* buffer,
+                            std::size_t size);
+
+// Settings; a missing key yields the default.
+SHARED_API QString GetSysConfigParam(const QString& section, const QString& key,
+                                     const QString& defaultValue);
+SHARED_API QString GetUserConfigParam(const QString& section, const QString& key,
+                                      const QString& defaultValue);
+
+// Help.
+SHARED_API void SetgsHelpHtml(const QString& pageName);
+// Takes the text before the first separator (trimmed) into result; with cut set
+// the field and its separator are removed from text. False when text is empty.
+SHARED_API bool FetchHeadstrTrim(bool cut, const QString& separator, QString& text,
+                                 QString& result);
+
+// Skin.
+SHARED_API TColor gclModuleBackColor();
+SHARED_API TColor gclModuleToolBarColor();
+SHARED_API TColor gclTopBarColor();
+SHARED_API TColor gclFrameBackColor();
+SHARED_API TColor gclSysFontColor();
+SHARED_API int giSysFontSize();
+SHARED_API int giSysFontCharSet();
+SHARED_API void SetSkinSchemeCtrls(QWidget* form);
+
+// Messages. InforMsg shows a numbered host message with an extra text and
+// returns 1 when the operator confirms; InfoMsgBox shows a text unchanged.
+SHARED_API int InforMsg(int code, const QString& extra, int buttons = 1);
+SHARED_API int InfoMsgBox(const QString& text, int flags = 0);
+
+}  // namespace ModuleLib
+
+namespace logQuery {
+SHARED_API void Error(const QString& level, const QString& text);
+SHARED_API void Warn(const QString& level, const QString& text);
+}  // namespace logQuery

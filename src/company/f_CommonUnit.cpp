@@ -1,0 +1,186 @@
+#include "f_CommonUnit.h"
+
+#include "HostServices.h"
+#include "ParamString.h"
+
+namespace {
+
+constexpr int kDefaultQueryLength = 6;
+constexpr const char* kAgencyServedClass = "10";
+constexpr const char* kOrdinaryClass = "0";
+constexpr const char* kCompanyPermissionType = "10";
+
+// Length of a typed text as the tail match compares it: in characters, since
+// the engines' substring functions count characters.
+int TextLength(const QString& text) {
+    int length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text[i].isLowSurrogate()) {
+            ++length;
+        }
+    }
+    return length;
+}
+
+QString TaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch) {
+    if (taxIdText.isEmpty()) {
+        return QString();
+    }
+    if (!tailMatch) {
+        return BuildTaxIdFilter(column, taxIdText, false, QString(), 0);
+    }
+    return BuildTaxIdFilter(column, taxIdText, true, ModuleLib::GetDBType(kMainConnection),
+                            ReadQueryLength());
+}
+
+QString NameFilter(const QString& column, const QString& nameText) {
+    if (nameText.isEmpty()) {
+        return QString();
+    }
+    return QStringLiteral(" and %1 like '%%2%'").arg(column, QuoteSqlValue(nameText));
+}
+
+bool IsAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+}  // namespace
+
+QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch,
+                         const QString& engine, int queryLength) {
+    if (taxIdText.isEmpty()) {
+        return QString();
+    }
+    const QString quoted = QuoteSqlValue(taxIdText);
+    const int length = TextLength(taxIdText);
+    if (!tailMatch || length > queryLength) {
+        return QStringLiteral(" and %1 like '%%2%'").arg(column, quoted);
+    }
+    const QString dialect = engine.toUpper();
+    if (dialect == QLatin1String("MSSQLSERVER")) {
+        return QStringLiteral(" and SUBSTRING(right(%1,%2),1,%3)='%4'")
+            .arg(column)
+            .arg(queryLength)
+            .arg(length)
+            .arg(quoted);
+    }
+    if (dialect == QLatin1String("ORACLE")) {
+        return QStringLiteral(" and substr(%1,length(%1)-%2,%3)='%4'")
+            .arg(column)
+            .arg(queryLength - 1)
+            .arg(length)
+            .arg(quoted);
+    }
+    return QStringLiteral(" and mid(right(%1,%2),1,%3)='%4'")
+        .arg(column)
+        .arg(queryLength)
+        .arg(length)
+        .arg(quoted);
+}
+
+bool IsAllCompanyClass(const QString& operatorClass) {
+    return operatorClass == QLatin1String("0") || operatorClass == QLatin1String("SYSTEM") ||
+           operatorClass == QLatin1String("BUSINESS");
+}
+
+QString BuildCompanyListSql(const QString& taxIdText, const QString& nameText, bool countOnly,
+                            bool tailMatch) {
+    QString sql = countOnly ? QStringLiteral("select count(QYID) as cnt from XT_QYXX where 1=1")
+                            : QStringLiteral("select * from XT_QYXX where 1=1");
+    sql += QStringLiteral(" and LBDM=");
+    sql += QLatin1String(ModuleLib::CheckAgencyExist() ? kAgencyServedClass : kOrdinaryClass);
+    sql += TaxIdFilter(QStringLiteral("QYSBH"), taxIdText, tailMatch);
+    sql += NameFilter(QStringLiteral("QYMC"), nameText);
+    return sql;
+}
+
+QString BuildRoleCompanyListSql(const QString& roleCode, const QString& taxIdText,
+                                const QString& nameText, bool countOnly, bool tailMatch) {
+    QString sql = countOnly ? QStringLiteral("SELECT count(t2.QYID) as cnt FROM QX_ROLEPRMS")
+                            : QStringLiteral("SELECT t2.* FROM QX_ROLEPRMS");
+    sql += QStringLiteral(
+        " t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM");
+    // The role code comes from the host, but it is still text in quotes.
+    sql += QStringLiteral(" AND t1.JS_DM='") + QuoteSqlValue(roleCode) +
+           QStringLiteral("' AND t3.PRMS_TYPE='") + QLatin1String(kCompanyPermissionType) +
+           QStringLiteral("'");
+    sql += TaxIdFilter(QStringLiteral("t2.QYSBH"), taxIdText, tailMatch);
+    sql += NameFilter(QStringLiteral("t2.QYMC"), nameText);
+    return sql;
+}
+
+QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString& taxIdText,
+                                    const QString& nameText, bool countOnly, bool tailMatch) {
+    if (IsAllCompanyClass(operatorClass)) {
+        return BuildCompanyListSql(taxIdText, nameText, countOnly, tailMatch);
+    }
+    return BuildRoleCompanyListSql(operatorClass, taxIdText, nameText, countOnly, tailMatch);
+}
+
+int ReadQueryLength() {
+    const QString text = ModuleLib::GetSysConfigParam(QStringLiteral("SysCofig"),
+                                                      QStringLiteral("QueryLengthToSwithCompany"),
+                                                      QString::number(kDefaultQueryLength));
+    bool ok = false;
+    const int length = text.trimmed().toInt(&ok);
+    return ok ? length : kDefaultQueryLength;
+}
+
+QString QuoteSqlValue(const QString& text) {
+    if (text.isEmpty()) {
+        return QString();
+    }
+    const QByteArray utf8 = text.toUtf8();
+    const std::string quoted = ParamString::ReplaceAll(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), "'", "''",
+        false);
+    return QString::fromUtf8(quoted.data(), static_cast<qsizetype>(quoted.size()));
+}
+
+bool IsSqlInteger(const QString& text) {
+    qsizetype start = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (text.size() <= start || text.size() - start > 18) {
+        return false;
+    }
+    for (qsizetype i = start; i < text.size(); ++i) {
+        if (!IsAsciiDigit(text[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsValidEmail(const QString& text) {
+    if (text.isEmpty()) {
+        return true;
+    }
+    const qsizetype at = text.indexOf(QLatin1Char('@'));
+    if (at <= 0) {
+        return false;
+    }
+    const QString domain = text.mid(at + 1);
+    const qsizetype dot = domain.indexOf(QLatin1Char('.'));
+    return dot > 0 && dot < domain.size() - 1;
+}
+
+bool IsValidPhone(const QString& text) {
+    for (const QChar c : text) {
+        if (!IsAsciiDigit(c) && c != QLatin1Char('(') && c != QLatin1Char(')') &&
+            c != QLatin1Char('-')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsValidPostCode(const QString& text) {
+    return text.isEmpty() || TextLength(text) == 6;
+}
+
+QString EnsureTrailingBackslash(const QString& path) {
+    QString result = path.trimmed();
+    if (!result.isEmpty() && !result.endsWith(QLatin1Char('/'))) {
+        result += QLatin1Char('/');
+    }
+    return result;
+}

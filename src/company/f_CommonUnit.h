@@ -1,0 +1,39 @@
+// Company list statements, SQL quoting and the input checks shared by the
+// module's windows.
+#pragma once
+
+#include <QString>
+
+// "0", "SYSTEM" and "BUSINESS" see every company; any other class is a role code.
+bool IsAllCompanyClass(const QString& operatorClass);
+
+// Statement over every company of the installation's kind.
+QString BuildCompanyListSql(const QString& taxIdText, const QString& nameText, bool countOnly,
+                            bool tailMatch);
+// Statement over the companies granted to a role.
+QString BuildRoleCompanyListSql(const QString& roleCode, const QString& taxIdText,
+                                const QString& nameText, bool countOnly, bool tailMatch);
+// Statement the operator class selects, as every caller picks it.
+QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString& taxIdText,
+                                    const QString& nameText, bool countOnly, bool tailMatch);
+
+// The identification-number filter for a column: a contains filter, or with
+// tail match a comparison with the start of the last queryLength characters
+// in the dialect of the engine.
+QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch,
+                         const QString& engine, int queryLength);
+
+// How many trailing characters of the identification number a short filter matches.
+int ReadQueryLength();
+
+// Every single quote doubled, for a text placed between single quotes in SQL.
+QString QuoteSqlValue(const QString& text);
+// A text that may go into SQL without quotes: an optional minus sign and decimal digits.
+bool IsSqlInteger(const QString& text);
+
+bool IsValidEmail(const QString& text);
+bool IsValidPhone(const QString& text);
+bool IsValidPostCode(const QString& text);
+
+// Trims a folder path and makes it end with the path separator ("/" here).
+QString EnsureTrailingBackslash(const QString& path);

@@ -1,0 +1,68 @@
+// Parameter strings: name=value pairs joined by ";", the way host and module
+// exchange small sets of values. Plain bytes (UTF-8 here), no Qt, so the
+// fuzzer can build this file on its own.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ParamString {
+
+inline constexpr char kSeparator = ';';
+inline constexpr char kNameValueMark = '=';
+
+// Smallest capacity assumed for a caller's buffer whose size we are not told.
+inline constexpr std::size_t kHostBufferSize = 500;
+
+std::string EncodeParamValue(std::string_view value);
+std::string DecodeParamValue(std::string_view text);
+
+std::string GetParamValue(std::string_view paramString, std::string_view name);
+std::string SetParamValue(std::string_view paramString, std::string_view name,
+                          std::string_view value);
+
+void SplitParamString(std::string_view text, std::string_view separator,
+                      std::vector<std::string>& list);
+
+// Every non-overlapping occurrence of pattern, scanned left to right with a
+// Boyer-Moore-Horspool skip table. The case-insensitive mode folds ASCII only.
+std::string ReplaceAll(std::string_view source, std::string_view pattern,
+                       std::string_view replacement, bool caseSensitive);
+
+// Capacity to assume for a buffer handed in by the host: the larger of the
+// module's own buffer size and what the incoming string already occupies.
+std::size_t AssumedCapacity(const char* buffer);
+
+// Copies a parameter string back into a caller's buffer of the given capacity,
+// zero-terminated. When it does not fit, only whole pairs are written.
+// Returns the number of bytes written before the terminating zero.
+std::size_t CopyToBuffer(std::string_view paramString, char* buffer, std::size_t capacity);
+
+// Zero-filled buffers for host calls; the size lives in a header ahead of the
+// address handed out, so freeing needs only the address.
+bool AllocHostBuffer(std::size_t size, char*& buffer);
+void FreeHostBuffer(char* buffer);
+std::size_t HostBufferSize(const char* buffer);
+
+// Owns one host buffer for the length of a call.
+class HostBuffer {
+  public:
+    explicit HostBuffer(std::size_t size = kHostBufferSize);
+    ~HostBuffer();
+    HostBuffer(const HostBuffer&) = delete;
+    HostBuffer& operator=(const HostBuffer&) = delete;
+
+    bool IsValid() const { return buffer_ != nullptr || size_ == 0; }
+    char* Data() const { return buffer_; }
+    std::size_t Size() const { return size_; }
+    void Assign(std::string_view paramString);
+    std::string Text() const;
+
+  private:
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+}  // namespace ParamString

@@ -1,0 +1,139 @@
+#include "TestHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "HostServices.h"
+
+namespace {
+
+// "HostName=...;Port=...;UserName=...;Password=...;Database=..." of a PostgreSQL
+// server the tests may use, from the environment.
+QString PostgresSettings() {
+    const QString spec = qEnvironmentVariable("COMPANYMGR_TEST_PGSQL");
+    QString lines = QStringLiteral("Driver=QPSQL\n");
+    for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        lines += pair.trimmed() + QLatin1Char('\n');
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> AvailableEngines() {
+    std::vector<std::string> engines{"SQLITE"};
+    if (!qEnvironmentVariableIsEmpty("COMPANYMGR_TEST_PGSQL")) {
+        engines.push_back("POSTGRESQL");
+    }
+    return engines;
+}
+
+void HostTest::SetUp() {
+    StartHost("SQLITE");
+}
+
+void EngineTest::SetUp() {
+    StartHost(GetParam());
+}
+
+void HostTest::TearDown() {
+    HostSetup::Stop();
+    HostSetup::SetMessageResponder({});
+    HostSetup::SetRecording(false);
+    HostSetup::ClearRecorded();
+}
+
+void HostTest::StartHost(const std::string& engine, const QString& extraSettings) {
+    HostSetup::Stop();
+    engine_ = engine;
+    ASSERT_TRUE(dir_.isValid());
+    QString settings = QStringLiteral("[Database]\nBusyTimeout=200\n");
+    if (engine == "POSTGRESQL") {
+        settings += PostgresSettings();
+    }
+    settings += extraSettings;
+    WriteFile(QStringLiteral("Config/SysConfig.ini"), settings.toUtf8());
+
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    if (engine == "POSTGRESQL") {
+        // A clean schema per test: drop what earlier runs left, then let the
+        // host create it again.
+        ASSERT_TRUE(Exec("DROP SCHEMA public CASCADE"));
+        ASSERT_TRUE(Exec("CREATE SCHEMA public"));
+        HostSetup::Stop();
+        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    }
+    HostSetup::SetRecording(true);
+    HostSetup::ClearRecorded();
+    HostSetup::SetMessageResponder([this](const HostSetup::THostMessage& message) {
+        const auto found = answers_.find(message.code);
+        return found == answers_.end() ? 1 : found->second;
+    });
+}
+
+QString HostTest::AppPath() const {
+    return ModuleLib::GetAppPath();
+}
+
+void HostTest::WriteFile(const QString& relativePath, const QByteArray& content) const {
+    const QString path = dir_.path() + QLatin1Char('/') + relativePath;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+bool HostTest::Exec(const QString& sql) const {
+    TADOQuery query;
+    QString error;
+    const bool ok = query.Execute(kMainConnection, sql, error);
+    EXPECT_TRUE(ok) << sql.toStdString() << ": " << error.toStdString();
+    return ok;
+}
+
+QString HostTest::Scalar(const QString& sql) const {
+    TADOQuery query;
+    QString error;
+    EXPECT_TRUE(query.Open(kMainConnection, sql, error)) << error.toStdString();
+    return query.Eof() ? QString() : query.FieldAsString(0);
+}
+
+int HostTest::Count(const QString& sql) const {
+    return Scalar(sql).toInt();
+}
+
+QString HostTest::AddCompany(const QString& taxId, const QString& name, int classCode,
+                             const QString& agencyId) const {
+    Exec(QStringLiteral(
+             "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM, SSDLJGID) VALUES('%1', '%2', %3, %4)")
+             .arg(taxId, name)
+             .arg(classCode)
+             .arg(agencyId.isEmpty() ? QStringLiteral("NULL") : agencyId));
+    return Scalar("select max(QYID) from XT_QYXX");
+}
+
+void HostTest::GrantToRole(const QString& roleCode, const QString& companyId) const {
+    const QString permission = QStringLiteral("P") + companyId;
+    Exec(QStringLiteral("INSERT INTO QX_ROLEPRMS(JS_DM, PRMS_DM) VALUES('%1', '%2')")
+             .arg(roleCode, permission));
+    Exec(QStringLiteral("INSERT INTO QX_PRMSMAP(PRMS_DM, PRMS_TYPE, KZDM) VALUES('%1', '10', %2)")
+             .arg(permission, companyId));
+}
+
+std::vector<HostSetup::THostMessage> HostTest::Messages() const {
+    return HostSetup::RecordedMessages();
+}
+
+std::vector<HostSetup::TLogLine> HostTest::LogLines() const {
+    return HostSetup::RecordedLog();
+}
+
+int HostTest::LogCount(const QString& level) const {
+    int count = 0;
+    for (const auto& line : LogLines()) {
+        count += line.level == level ? 1 : 0;
+    }
+    return count;
+}

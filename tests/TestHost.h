@@ -1,0 +1,58 @@
+// A fresh reference host per test: its own application folder, database,
+// settings, scripted message answers and a record of messages and log lines.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "HostSetup.h"
+
+class HostTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Restarts the host on the given engine ("SQLITE" or "POSTGRESQL") with
+    // extra lines for the system settings file.
+    void StartHost(const std::string& engine, const QString& extraSettings = QString());
+
+    QString AppPath() const;
+    void WriteFile(const QString& relativePath, const QByteArray& content) const;
+
+    // Statements run straight through the host's query service.
+    bool Exec(const QString& sql) const;
+    QString Scalar(const QString& sql) const;
+    int Count(const QString& sql) const;
+    // Inserts a company row and returns its id.
+    QString AddCompany(const QString& taxId, const QString& name, int classCode = 0,
+                       const QString& agencyId = QString()) const;
+    void GrantToRole(const QString& roleCode, const QString& companyId) const;
+
+    void Answer(int code, int answer) { answers_[code] = answer; }
+    std::vector<HostSetup::THostMessage> Messages() const;
+    std::vector<HostSetup::TLogLine> LogLines() const;
+    int LogCount(const QString& level) const;
+
+    QTemporaryDir dir_;
+    std::string engine_ = "SQLITE";
+
+  private:
+    std::map<int, int> answers_;
+};
+
+// The same cases on every engine a test run can reach.
+class EngineTest : public HostTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    void SetUp() override;
+};
+
+std::vector<std::string> AvailableEngines();
+
+#define INSTANTIATE_ON_ENGINES(Suite) \
+    INSTANTIATE_TEST_SUITE_P(Engines, Suite, ::testing::ValuesIn(AvailableEngines()))

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "f_DataVO.h"
+
+namespace {
+
+// Records its destruction, in order, so ownership can be counted.
+class Tracked : public TObject {
+  public:
+    Tracked(std::vector<int>& log, int id) : log_(log), id_(id) {}
+    ~Tracked() override { log_.push_back(id_); }
+
+  private:
+    std::vector<int>& log_;
+    int id_;
+};
+
+TEST(DataVOLookup, NamesIgnoreAsciiCaseOnly) {
+    TDataVO vo;
+    vo.SetStrValue("QYID", "15");
+    EXPECT_EQ(vo.GetStrValue("qyid"), "15");
+    vo.SetStrValue("qyid", "16");
+    const TParamItem* item = vo.FindItem("Qyid");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Name, "QYID");
+    EXPECT_EQ(vo.GetStrValue("QYID"), "16");
+
+    vo.SetStrValue("单位名称", "甲");
+    EXPECT_EQ(vo.GetStrValue("单位名称"), "甲");
+    // Only A-Z fold: accented letters must match exactly.
+    vo.SetStrValue("É", "x");
+    EXPECT_EQ(vo.FindItem("é"), nullptr);
+}
+
+TEST(DataVOLookup, AbsentNamesGiveTheDefaults) {
+    TDataVO vo;
+    EXPECT_EQ(vo.GetStrValue("NONE", "dflt"), "dflt");
+    QString text = "old";
+    vo.GetStrValue("NONE", QString(), text);
+    EXPECT_TRUE(text.isEmpty());
+    QVariant variant("old");
+    vo.GetVarValue("NONE", variant);
+    EXPECT_EQ(variant, QVariant(0));
+    TDataVO marker;
+    EXPECT_EQ(vo.GetObjValue("NONE", &marker), &marker);
+    EXPECT_EQ(vo.GetObjValue("NONE"), nullptr);
+
+    vo.SetStrValue("T", "text");
+    EXPECT_EQ(vo.GetObjValue("T", &marker), nullptr);
+    vo.GetVarValue("T", variant);
+    EXPECT_FALSE(variant.isValid());
+    vo.SetVarValue("V", 12.5);
+    vo.GetVarValue("V", variant);
+    EXPECT_EQ(variant.toDouble(), 12.5);
+    EXPECT_TRUE(vo.GetStrValue("V").isEmpty());
+}
+
+TEST(DataVOLookup, LongNamesAreCutTo255Characters) {
+    TDataVO vo;
+    const QString longName(300, QLatin1Char('N'));
+    vo.SetStrValue(longName, "v");
+    EXPECT_EQ(vo.FindItem(longName), nullptr);
+    const TParamItem* item = vo.FindItem(longName.left(255));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Name.size(), 255);
+}
+
+TEST(DataVOOwnership, ReplacingAnOwnedObjectDestroysItExactlyOnce) {
+    std::vector<int> destroyed;
+    {
+        TDataVO vo;
+        auto* first = new Tracked(destroyed, 1);
+        vo.SetObjValue("QYDSXX", first);
+        vo.SetObjValue("QYDSXX", first);  // the same object again stays alive
+        EXPECT_TRUE(destroyed.empty());
+        EXPECT_EQ(vo.GetObjValue("QYDSXX"), first);
+
+        vo.SetObjValue("QYDSXX", new Tracked(destroyed, 2));
+        EXPECT_EQ(destroyed, std::vector<int>{1});
+        vo.SetStrValue("QYDSXX", "text");
+        EXPECT_EQ(destroyed, (std::vector<int>{1, 2}));
+        EXPECT_EQ(vo.GetObjValue("QYDSXX"), nullptr);
+    }
+    EXPECT_EQ(destroyed, (std::vector<int>{1, 2}));
+}
+
+TEST(DataVOOwnership, BorrowedObjectsAreNeverDestroyed) {
+    std::vector<int> destroyed;
+    Tracked borrowed(destroyed, 7);
+    {
+        TDataVO vo;
+        auto value = std::make_unique<TParamValue>();
+        value->Obj = &borrowed;
+        vo.SetValue("TPSession", pkBorrowedObject, std::move(value));
+        EXPECT_EQ(vo.GetObjValue("TPSession"), &borrowed);
+        vo.SetStrValue("TPSession", "replaced");
+        auto again = std::make_unique<TParamValue>();
+        again->Obj = &borrowed;
+        vo.SetValue("OTHER", pkBorrowedObject, std::move(again));
+    }
+    EXPECT_TRUE(destroyed.empty());
+}
+
+TEST(DataVOOwnership, SameObjectUnderAnotherKindIsNotFreedUnderTheNewValue) {
+    std::vector<int> destroyed;
+    auto* object = new Tracked(destroyed, 3);
+    {
+        TDataVO vo;
+        vo.SetObjValue("X", object);
+        auto value = std::make_unique<TParamValue>();
+        value->Obj = object;
+        vo.SetValue("X", pkBorrowedObject, std::move(value));
+        EXPECT_TRUE(destroyed.empty());
+        EXPECT_EQ(vo.GetObjValue("X"), object);
+    }
+    EXPECT_TRUE(destroyed.empty());
+    delete object;
+}
+
+TEST(DataVOOwnership, DestroyingTheContainerFreesOwnedObjectsLastEntryFirst) {
+    std::vector<int> destroyed;
+    {
+        TDataVO vo;
+        vo.SetObjValue("A", new Tracked(destroyed, 1));
+        vo.SetStrValue("T", "text");
+        vo.SetObjValue("B", new Tracked(destroyed, 2));
+        auto* child = new TDataVO;
+        child->SetObjValue("C", new Tracked(destroyed, 3));
+        vo.SetObjValue("CHILD", child);
+    }
+    EXPECT_EQ(destroyed, (std::vector<int>{3, 2, 1}));
+}
+
+TEST(DataVOWalk, VisitsEntriesInInsertionOrder) {
+    TDataVO vo;
+    vo.SetStrValue("B", "1");
+    vo.SetStrValue("A", "2");
+    vo.SetStrValue("b", "3");
+    QStringList seen;
+    vo.ForEachItem([&](const TParamItem& item) { seen << item.Name + "=" + item.Value->Text; });
+    EXPECT_EQ(seen, (QStringList{"B=3", "A=2"}));
+}
+
+}  // namespace

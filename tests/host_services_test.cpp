@@ -1,0 +1,399 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QWidget>
+
+#include <cstring>
+
+#include "HostServices.h"
+#include "TestHost.h"
+#include "f_CommonUnit.h"
+#include "f_DataVO.h"
+
+namespace {
+
+using HostDatabase = EngineTest;
+INSTANTIATE_ON_ENGINES(HostDatabase);
+
+TEST_P(HostDatabase, CreatesReadsAndWritesRows) {
+    TADOQuery query;
+    QString error;
+    ASSERT_TRUE(
+        ModuleLib::ExecADOQueryMsg(kMainConnection,
+                                   "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('110101', "
+                                   "'北京甲公司', 0)",
+                                   query, error, 0));
+    EXPECT_EQ(query.RowsAffected(), 1);
+    ASSERT_TRUE(ModuleLib::ExecADOQueryMsg(
+        kMainConnection, "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('110102', NULL, 0)", query,
+        error, 0));
+
+    ASSERT_TRUE(ModuleLib::ExecADOQueryMsg(
+        kMainConnection, "select * from XT_QYXX where LBDM=0 order by QYID", query, error, 1));
+    ASSERT_FALSE(query.IsEmpty());
+    const int idColumn = query.FieldIndex("qyid");
+    const int nameColumn = query.FieldIndex("QYMC");
+    ASSERT_GE(idColumn, 0);
+    ASSERT_GE(nameColumn, 0);
+    EXPECT_EQ(query.FieldIndex("NO_SUCH_COLUMN"), -1);
+
+    QStringList ids;
+    QStringList names;
+    for (; !query.Eof(); query.Next()) {
+        ids << query.FieldAsString(idColumn);
+        names << query.FieldAsString(nameColumn);
+    }
+    ASSERT_EQ(ids.size(), 2);
+    EXPECT_TRUE(IsSqlInteger(ids[0]));
+    EXPECT_LT(ids[0].toLongLong(), ids[1].toLongLong());
+    EXPECT_EQ(names, (QStringList{"北京甲公司", ""}));
+    EXPECT_FALSE(query.Next());
+    EXPECT_TRUE(query.FieldByName("QYMC").isEmpty());
+
+    ASSERT_TRUE(ModuleLib::ExecADOQueryMsg(
+        kMainConnection, "UPDATE XT_QYXX SET QYMC='乙' where QYID=" + ids[1], query, error, 0));
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + ids[1]), "乙");
+
+    ASSERT_TRUE(ModuleLib::ExecADOQueryMsg(kMainConnection, "select 1 from XT_QYXX where QYID=-1",
+                                           query, error, 1));
+    EXPECT_TRUE(query.IsEmpty());
+    EXPECT_TRUE(query.Eof());
+    EXPECT_EQ(LogCount("Error"), 0);
+}
+
+TEST_P(HostDatabase, FailedStatementReturnsTheDatabaseMessageAndLogsOnce) {
+    TADOQuery query;
+    QString error;
+    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(kMainConnection, "select * from NO_SUCH_TABLE", query,
+                                            error, 1));
+    EXPECT_TRUE(error.contains("no_such_table", Qt::CaseInsensitive)) << error.toStdString();
+    const auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, "Error");
+    EXPECT_TRUE(lines[0].text.contains(error));
+
+    QFile log(HostSetup::LogFilePath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> fileLines = log.readAll().trimmed().split('\n');
+    ASSERT_EQ(fileLines.size(), 1);
+    const QList<QByteArray> fields = fileLines[0].split('\t');
+    ASSERT_EQ(fields.size(), 3);
+    EXPECT_TRUE(
+        QDateTime::fromString(QString::fromUtf8(fields[0]), "yyyy-MM-dd HH:mm:ss.zzz").isValid());
+    EXPECT_EQ(fields[1], "Error");
+}
+
+TEST_P(HostDatabase, RefusesASecondStatementSplicedIntoOne) {
+    const QString id = AddCompany("1", "甲");
+    TADOQuery query;
+    QString error;
+    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(
+        kMainConnection, "select * from XT_QYXX where QYID=1;delete from XT_QYXX", query, error,
+        1));
+    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(
+        kMainConnection, "UPDATE XT_QYXX SET QYMC='x' where QYID=1; DELETE FROM XT_QYXX", query,
+        error, 0));
+    EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1);
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
+    // A trailing separator alone is harmless.
+    EXPECT_TRUE(Exec("UPDATE XT_QYXX SET QYMC='乙' where QYID=" + id + ";"));
+}
+
+TEST_P(HostDatabase, TailMatchRunsOnTheEngine) {
+    AddCompany("91110000123456ABCD", "尾号匹配");
+    AddCompany("91110000ABCD123456", "中间包含");
+    auto names = [this](const QString& filter) {
+        TADOQuery query;
+        QString error;
+        EXPECT_TRUE(
+            query.Open(kMainConnection, BuildCompanyListSql(filter, "", false, true), error))
+            << error.toStdString();
+        QStringList found;
+        for (; !query.Eof(); query.Next()) {
+            found << query.FieldByName("QYMC");
+        }
+        found.sort();
+        return found;
+    };
+    // The last six characters are "56ABCD" and "123456".
+    EXPECT_EQ(names("56AB"), QStringList{"尾号匹配"});
+    EXPECT_EQ(names("1234"), QStringList{"中间包含"});
+    EXPECT_EQ(names("ABCD"), QStringList{});
+    EXPECT_EQ(names("ABCD123"), QStringList{"中间包含"});
+}
+
+TEST_P(HostDatabase, DateLiteralsAreAcceptedAndQuoted) {
+    AddCompany("1", "甲");
+    const QString id = Scalar("select max(QYID) from XT_QYXX");
+    const QString literal = ModuleLib::GetSQLDataTime(kMainConnection, "2026-03-05");
+    EXPECT_TRUE(Exec("INSERT INTO XT_QYDSXX(QYID, GXSJ) VALUES(" + id + ", " + literal + ")"));
+    EXPECT_EQ(Scalar("select GXSJ from XT_QYDSXX where QYID=" + id), "2026-03-05");
+
+    const QString hostile =
+        ModuleLib::GetSQLDataTime(kMainConnection, "x'); DELETE FROM XT_QYXX --");
+    EXPECT_TRUE(hostile.contains("x''); DELETE"));
+    TADOQuery query;
+    QString error;
+    ModuleLib::ExecADOQueryMsg(kMainConnection,
+                               "UPDATE XT_QYDSXX SET GXSJ=" + hostile + " where QYID=" + id, query,
+                               error, 0);
+    EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1);
+}
+
+TEST_P(HostDatabase, TextFunctionsCountCharacters) {
+    if (GetParam() == "POSTGRESQL") {
+        EXPECT_EQ(Scalar("select mid(right('纳税人12345', 4), 1, 2)"), "23");
+        return;
+    }
+    EXPECT_EQ(Scalar("select right('纳税人识别号', 3)"), "识别号");
+    EXPECT_EQ(Scalar("select mid('纳税人识别号', 2, 3)"), "税人识");
+    EXPECT_EQ(Scalar("select mid(right('纳税人12345', 4), 1, 2)"), "23");
+    EXPECT_EQ(Scalar("select right('ab', 5)"), "ab");
+    EXPECT_EQ(Scalar("select mid('abc', 3, 5)"), "c");
+    EXPECT_EQ(Scalar("select right(NULL, 2) is null"), "1");
+    // Literals and joins keep their words.
+    EXPECT_EQ(Scalar("select 'right(x)'"), "right(x)");
+    AddCompany("1", "甲");
+    EXPECT_EQ(Count("select count(*) from XT_QYXX a RIGHT JOIN XT_QYXX b ON a.QYID=b.QYID"), 1);
+}
+
+TEST_P(HostDatabase, ReportsItsEngine) {
+    EXPECT_EQ(ModuleLib::GetDBType(kMainConnection), QString::fromStdString(GetParam()));
+    EXPECT_EQ(ModuleLib::GetDBType("NoSuchConnection"), "");
+}
+
+using HostDatabaseFailures = HostTest;
+
+TEST_F(HostDatabaseFailures, LockedDatabaseFailsWithItsMessage) {
+    const QString id = AddCompany("1", "甲");
+    const QString file = AppPath() + "Data/main.db";
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
+        other.setDatabaseName(file);
+        ASSERT_TRUE(other.open());
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
+
+        TADOQuery query;
+        QString error;
+        EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(
+            kMainConnection, "UPDATE XT_QYXX SET QYMC='乙' where QYID=" + id, query, error, 0));
+        EXPECT_TRUE(error.contains("locked")) << error.toStdString();
+        lock.exec("ROLLBACK");
+        lock.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("locker");
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
+}
+
+TEST_F(HostDatabaseFailures, ClosedConnectionFailsCleanly) {
+    HostSetup::Stop();
+    TADOQuery query;
+    QString error;
+    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(kMainConnection, "select 1", query, error, 1));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(query.Active());
+    EXPECT_TRUE(query.FieldAsString(0).isEmpty());
+}
+
+TEST_F(HostDatabaseFailures, UnopenableDatabaseStopsTheStart) {
+    HostSetup::Stop();
+    WriteFile("blocker", "not a folder");
+    WriteFile("Config/SysConfig.ini", "[Database]\nDatabase=blocker/main.db\n");
+    QString error;
+    EXPECT_FALSE(HostSetup::Start(dir_.path(), error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(HostSetup::IsStarted());
+
+    WriteFile("Config/SysConfig.ini", "[Database]\nDriver=QNOSUCHDRIVER\n");
+    EXPECT_FALSE(HostSetup::Start(dir_.path(), error));
+    EXPECT_TRUE(error.contains("QNOSUCHDRIVER"));
+}
+
+TEST_F(HostDatabaseFailures, NewDatabaseGetsTheSchemaOnce) {
+    EXPECT_TRUE(QFileInfo::exists(AppPath() + "Data/main.db"));
+    for (const char* table : {"XT_QYXX", "XT_QYDSXX", "XT_QYGSXX", "QX_ROLEPRMS", "QX_PRMSMAP",
+                              "QX_CZYQY", "QX_CZYZXT"}) {
+        EXPECT_EQ(Count(QStringLiteral("select count(*) from %1").arg(table)), 0) << table;
+    }
+    const QString id = AddCompany("1", "甲");
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
+}
+
+class HostSettings : public HostTest {
+  protected:
+    void SetUp() override {
+        StartHost("SQLITE",
+                  "[SysCofig]\nDisplayCompanyCodeName=纳税人识别号\nList=a,b, c\n"
+                  "[Host]\nEdition=10\nAgency=true\n"
+                  "[SubApps]\nCodes=GS, DS\n[SubApp_GS]\nName=国税\nPath=Apps/GS\n"
+                  "[Skin]\nModuleBackColor=255\n");
+    }
+};
+
+TEST_F(HostSettings, SystemSettingsWithDefaultsAndOverrides) {
+    EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "DisplayCompanyCodeName", "企业识别号"),
+              "纳税人识别号");
+    EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "List", ""), "a,b, c");
+    EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "Missing", "dflt"), "dflt");
+    HostSetup::OverrideSysConfig("SysCofig", "Missing", "set");
+    EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "Missing", "dflt"), "set");
+
+    EXPECT_EQ(ModuleLib::gsAppVerTypeCode(), "10");
+    EXPECT_TRUE(ModuleLib::CheckAgencyExist());
+    HostSetup::SetAgencyExist(false);
+    HostSetup::SetEditionCode("");
+    EXPECT_FALSE(ModuleLib::CheckAgencyExist());
+    EXPECT_EQ(ModuleLib::gsAppVerTypeCode(), "");
+
+    EXPECT_EQ(ModuleLib::gclModuleBackColor(), 255u);
+    EXPECT_EQ(ModuleLib::gclModuleToolBarColor(), 16773860u);
+    EXPECT_EQ(ModuleLib::giSysFontSize(), 9);
+}
+
+TEST_F(HostSettings, OperatorSettingsFollowTheOperator) {
+    WriteFile("Config/Users/0001.ini", "[RunParameter]\nSysIME=五笔输入法\n");
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", "-请选择-"), "-请选择-");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", "-请选择-"), "五笔输入法");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "../Users/0001");
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", "-请选择-"), "-请选择-");
+}
+
+TEST_F(HostSettings, GbkSettingsFilesAreRead) {
+    HostSetup::Stop();
+    const QString text = "[SysCofig]\nDisplayCompanyCodeName=税号\n";
+    QStringEncoder gbk("GB18030");
+    ASSERT_TRUE(gbk.isValid());
+    WriteFile("Config/SysConfig.ini", gbk.encode(text));
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error));
+    EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "DisplayCompanyCodeName", ""), "税号");
+}
+
+TEST_F(HostSettings, SubApplicationsAndTheirFolders) {
+    QStringList codes;
+    ModuleLib::GetALLSubAppCodeList(codes);
+    EXPECT_EQ(codes, (QStringList{"GS", "DS"}));
+    const TSubAppInfo* gs = ModuleLib::GetpSubAppInfo("GS");
+    ASSERT_NE(gs, nullptr);
+    EXPECT_EQ(gs->Name, "国税");
+    EXPECT_EQ(gs->Path, "Apps/GS/");
+    ASSERT_NE(ModuleLib::GetpSubAppInfo("DS"), nullptr);
+    EXPECT_EQ(ModuleLib::GetpSubAppInfo("DS")->Path, "SubApps/DS/");
+    EXPECT_EQ(ModuleLib::GetpSubAppInfo("XX"), nullptr);
+    EXPECT_EQ(ModuleLib::GetCurSubAppCode(), "GS");
+    EXPECT_EQ(ModuleLib::GetCurSubAppPath(), AppPath() + "Apps/GS/");
+    EXPECT_TRUE(AppPath().endsWith('/'));
+}
+
+using HostContext = HostTest;
+
+TEST_F(HostContext, MessagesAreAnsweredAndRecorded) {
+    Answer(106008, 2);
+    EXPECT_EQ(ModuleLib::InforMsg(106008, "91110000X", 1), 2);
+    EXPECT_EQ(ModuleLib::InforMsg(106018, "70019507", 1), 1);
+    EXPECT_EQ(ModuleLib::InfoMsgBox("该单位[1]已经存在。", 0), 1);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].code, 106008);
+    EXPECT_EQ(messages[0].answer, 2);
+    EXPECT_TRUE(messages[0].text.contains("91110000X"));
+    EXPECT_EQ(messages[1].extra, "70019507");
+    EXPECT_TRUE(messages[1].text.startsWith(HostSetup::MessageText(106018)));
+    EXPECT_EQ(messages[2].kind, HostSetup::THostMessage::Plain);
+    EXPECT_EQ(messages[2].text, "该单位[1]已经存在。");
+    for (int code = 106002; code <= 106024; ++code) {
+        EXPECT_FALSE(HostSetup::MessageText(code).isEmpty()) << code;
+    }
+
+    HostSetup::SetMessageResponder({});
+    EXPECT_EQ(ModuleLib::InforMsg(106008, "x", 1), 1);  // no screen: confirmed
+}
+
+TEST_F(HostContext, LogLinesGoToTheFileOneEach) {
+    logQuery::Warn("1", "第一行\n第二行");
+    logQuery::Error("1", "错误");
+    QFile log(HostSetup::LogFilePath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith("\tWarn\t第一行 第二行"));
+    EXPECT_TRUE(lines[1].endsWith("\tError\t错误"));
+    EXPECT_EQ(LogCount("Warn"), 1);
+    EXPECT_EQ(LogCount("Error"), 1);
+}
+
+class CountingSession : public TPSession {
+  public:
+    void CompanyAdded(const QString& id) override { added << id; }
+    void CompanyRemoved(const QString& id) override { removed << id; }
+    QStringList added;
+    QStringList removed;
+};
+
+TEST_F(HostContext, HostObjectsFunctionsAndAgency) {
+    TDataVO* user = ModuleLib::GetUserInfoVO();
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(user, ModuleLib::GetUserInfoVO());
+    EXPECT_NE(ModuleLib::GetCompanyInfoVO(), user);
+    auto* session = new CountingSession;
+    user->SetObjValue("TPSession", session);
+    auto* found = dynamic_cast<TPSession*>(user->GetObjValue("tpsession"));
+    ASSERT_EQ(found, session);
+    found->CompanyAdded("5");
+    EXPECT_EQ(session->added, QStringList{"5"});
+
+    QString seen;
+    HostSetup::RegisterFunction("01004-01-16-00-00", [&](QWidget*, char* buffer, std::size_t size) {
+        seen = QString::fromUtf8(buffer);
+        std::strncpy(buffer, "QYID=9;DONE=1", size - 1);
+        return false;
+    });
+    char buffer[500] = "QYID=9";
+    EXPECT_FALSE(ModuleLib::ExecuteFunc(nullptr, "01004-01-16-00-00", buffer, sizeof buffer));
+    EXPECT_EQ(seen, "QYID=9");
+    EXPECT_STREQ(buffer, "QYID=9;DONE=1");
+    EXPECT_FALSE(ModuleLib::ExecuteFunc(nullptr, "unknown", buffer, sizeof buffer));
+    HostSetup::RegisterFunction(
+        "throws", [](QWidget*, char*, std::size_t) -> bool { throw std::runtime_error("boom"); });
+    EXPECT_FALSE(ModuleLib::ExecuteFunc(nullptr, "throws", buffer, sizeof buffer));
+
+    ModuleLib::SetgsAgencyInfo("某某税务师事务所");
+    ModuleLib::SetgbAgencyVerExist(true);
+    EXPECT_EQ(HostSetup::AgencyInfo(), "某某税务师事务所");
+    EXPECT_TRUE(HostSetup::AgencyVerExist());
+
+    EXPECT_EQ(ModuleLib::GetMainFrameHandle(), 0u);
+    QWidget frame;
+    frame.setObjectName("Tfrm_MainFrame");
+    HostSetup::SetMainFrame(&frame);
+    EXPECT_EQ(ModuleLib::GetMainFrameHandle(), static_cast<THandle>(frame.winId()));
+}
+
+TEST_F(HostContext, HelpPageNamesAndStringHelpers) {
+    QString text = " page | 123 |1";
+    QString field;
+    EXPECT_TRUE(ModuleLib::FetchHeadstrTrim(true, "|", text, field));
+    EXPECT_EQ(field, "page");
+    EXPECT_EQ(text, " 123 |1");
+    EXPECT_TRUE(ModuleLib::FetchHeadstrTrim(false, "|", text, field));
+    EXPECT_EQ(field, "123");
+    EXPECT_EQ(text, " 123 |1");
+    QString empty;
+    EXPECT_FALSE(ModuleLib::FetchHeadstrTrim(true, "|", empty, field));
+    ModuleLib::SetgsHelpHtml("page.htm");
+    EXPECT_EQ(HostSetup::HelpHtml(), "page.htm");
+    EXPECT_EQ(ModuleLib::ReplaceStr("O'Hara", "'", "''"), "O''Hara");
+}
+
+}  // namespace
