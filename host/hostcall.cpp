@@ -1,0 +1,329 @@
+// hostcall --app-dir DIR [--operator PARAMS] [--company QYID] [--agency] [--edition CODE]
+//          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--module PATH] ENTRY [ARG]...
+//
+// Does what a host does for one call of the module. Sets up the
+// reference host services on an application folder, loads libCompanyMgr.so,
+// looks the entry point up by name, calls it and prints what happened.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HostServices.h"
+#include "HostSetup.h"
+#include "f_DataVO.h"
+
+namespace {
+
+constexpr std::size_t kBufferSize = 500;
+
+enum class EntryKind { Buffer, NoArgs, WriteBack };
+
+const std::map<std::string, EntryKind> kEntries = {
+    {"LoadSelectCompanyForm", EntryKind::Buffer},
+    {"InitGlobalCompanyInfo", EntryKind::Buffer},
+    {"LoadAdvSwitchCompanyForm", EntryKind::Buffer},
+    {"RefreshCurrentCompanyInfo", EntryKind::NoArgs},
+    {"CallBackToWriteQYDSXX", EntryKind::WriteBack},
+    {"CallBackToWriteQYGSXX", EntryKind::WriteBack},
+    {"CallBackToWriteQYJCXX", EntryKind::WriteBack},
+};
+
+struct Options {
+    QString appDir;
+    QString operatorParams;
+    QString company;
+    bool agency = false;
+    std::optional<QString> edition;
+    std::vector<std::pair<QStringList, QString>> settings;  // {section, key}, value
+    std::map<int, int> answers;
+    QString module;
+    std::string entry;
+    std::vector<std::string> args;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+using BufferEntry = bool (*)(int, char**);
+using NoArgsEntry = bool (*)();
+using WriteBackEntry = bool (*)(const char*, TDataVO*);
+
+// Splits "name=value;..." into decoded pairs, as a parameter string reads.
+std::vector<std::pair<QString, QString>> Pairs(const QString& params) {
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const QString& piece : params.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype mark = piece.indexOf(QLatin1Char('='));
+        if (mark <= 0) {
+            continue;
+        }
+        QString value = piece.mid(mark + 1);
+        value.replace(QLatin1String("&eq%"), QLatin1String("="));
+        value.replace(QLatin1String("&lim%"), QLatin1String(";"));
+        pairs.emplace_back(piece.left(mark), value);
+    }
+    return pairs;
+}
+
+QString Next(int& i, int argc, char** argv, const char* option) {
+    if (i + 1 >= argc) {
+        throw UsageError{std::string(option) + " needs a value"};
+    }
+    return QString::fromLocal8Bit(argv[++i]);
+}
+
+Options ParseArguments(int argc, char** argv) {
+    Options options;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--app-dir") {
+            options.appDir = Next(i, argc, argv, "--app-dir");
+        } else if (arg == "--operator") {
+            options.operatorParams = Next(i, argc, argv, "--operator");
+        } else if (arg == "--company") {
+            options.company = Next(i, argc, argv, "--company");
+        } else if (arg == "--agency") {
+            options.agency = true;
+        } else if (arg == "--edition") {
+            options.edition = Next(i, argc, argv, "--edition");
+        } else if (arg == "--module") {
+            options.module = Next(i, argc, argv, "--module");
+        } else if (arg == "--setting") {
+            const QString setting = Next(i, argc, argv, "--setting");
+            const qsizetype slash = setting.indexOf(QLatin1Char('/'));
+            const qsizetype mark = setting.indexOf(QLatin1Char('='));
+            if (slash <= 0 || mark <= slash + 1) {
+                throw UsageError{"--setting takes SECTION/KEY=VALUE"};
+            }
+            options.settings.push_back(
+                {{setting.left(slash), setting.mid(slash + 1, mark - slash - 1)},
+                 setting.mid(mark + 1)});
+        } else if (arg == "--answer") {
+            const QString answer = Next(i, argc, argv, "--answer");
+            const QStringList parts = answer.split(QLatin1Char('='));
+            bool codeOk = false;
+            bool valueOk = false;
+            const int code = parts.value(0).toInt(&codeOk);
+            const int value = parts.value(1).toInt(&valueOk);
+            if (parts.size() != 2 || !codeOk || !valueOk) {
+                throw UsageError{"--answer takes CODE=N"};
+            }
+            options.answers[code] = value;
+        } else if (arg.rfind("--", 0) == 0) {
+            throw UsageError{"unknown option " + arg};
+        } else {
+            break;
+        }
+    }
+    if (options.appDir.isEmpty()) {
+        throw UsageError{"--app-dir is required"};
+    }
+    if (i >= argc) {
+        throw UsageError{"no entry point named"};
+    }
+    options.entry = argv[i++];
+    if (kEntries.count(options.entry) == 0) {
+        throw UsageError{"unknown entry point " + options.entry};
+    }
+    for (; i < argc; ++i) {
+        options.args.emplace_back(argv[i]);
+    }
+    const EntryKind kind = kEntries.at(options.entry);
+    if (kind == EntryKind::WriteBack && options.args.size() != 2) {
+        throw UsageError{options.entry + " takes a company id and a parameter string"};
+    }
+    if (kind == EntryKind::Buffer && options.args.size() > 1) {
+        throw UsageError{options.entry + " takes one parameter string"};
+    }
+    if (kind == EntryKind::Buffer && !options.args.empty() &&
+        options.args[0].size() >= kBufferSize) {
+        throw UsageError{"the parameter string must be shorter than 500 bytes"};
+    }
+    if (kind == EntryKind::NoArgs && !options.args.empty()) {
+        throw UsageError{options.entry + " takes no arguments"};
+    }
+    return options;
+}
+
+QString ModulePath(const Options& options) {
+    if (!options.module.isEmpty()) {
+        return options.module;
+    }
+    const QString fromEnvironment = qEnvironmentVariable("COMPANYMGR_MODULE");
+    if (!fromEnvironment.isEmpty()) {
+        return fromEnvironment;
+    }
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libCompanyMgr.so");
+}
+
+QString OneLine(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return text;
+}
+
+void Print(const QString& line) {
+    std::printf("%s\n", line.toUtf8().constData());
+}
+
+void PrintTexts(const QString& prefix, const TDataVO& vo) {
+    vo.ForEachItem([&](const TParamItem& item) {
+        if (item.Kind == pkText && item.Value) {
+            Print(prefix + item.Name + QLatin1Char('=') + OneLine(item.Value->Text));
+        }
+    });
+}
+
+void PrintCompany() {
+    const TDataVO* company = ModuleLib::GetCompanyInfoVO();
+    PrintTexts(QStringLiteral("company: "), *company);
+    for (const char* child : {"QYDSXX", "QYGSXX"}) {
+        if (const auto* vo = dynamic_cast<const TDataVO*>(company->GetObjValue(child))) {
+            PrintTexts(QStringLiteral("company.%1: ").arg(QLatin1String(child)), *vo);
+        }
+    }
+}
+
+void PrintRecorded() {
+    for (const HostSetup::THostMessage& message : HostSetup::RecordedMessages()) {
+        if (message.kind == HostSetup::THostMessage::Numbered) {
+            Print(QStringLiteral("message: %1 %2").arg(message.code).arg(OneLine(message.extra)));
+        } else {
+            Print(QStringLiteral("messagebox: ") + OneLine(message.text));
+        }
+    }
+    for (const HostSetup::TLogLine& line : HostSetup::RecordedLog()) {
+        Print(QStringLiteral("log: ") + line.level + QLatin1Char(' ') + line.text);
+    }
+}
+
+std::string OperatorParam(const Options& options, const char* name) {
+    for (const auto& [key, value] : Pairs(options.operatorParams)) {
+        if (key == QLatin1String(name)) {
+            return value.toStdString();
+        }
+    }
+    return std::string();
+}
+
+bool CallBufferEntry(void* symbol, const std::string& params, std::string& after) {
+    char buffer[kBufferSize] = {};
+    std::memcpy(buffer, params.data(), params.size());
+    char* buffers[] = {buffer};
+    const bool result = reinterpret_cast<BufferEntry>(symbol)(1, buffers);
+    after.assign(buffer, strnlen(buffer, sizeof buffer));
+    return result;
+}
+
+int Run(const Options& options) {
+    QString error;
+    if (!HostSetup::Start(options.appDir, error)) {
+        std::fprintf(stderr, "hostcall: the host cannot start: %s\n", error.toUtf8().constData());
+        return 1;
+    }
+    HostSetup::SetRecording(true);
+    HostSetup::SetMessageResponder([&options](const HostSetup::THostMessage& message) {
+        const auto found = options.answers.find(message.code);
+        return found == options.answers.end() ? 1 : found->second;
+    });
+    if (options.agency) {
+        HostSetup::SetAgencyExist(true);
+    }
+    if (options.edition) {
+        HostSetup::SetEditionCode(*options.edition);
+    }
+    for (const auto& [where, value] : options.settings) {
+        HostSetup::OverrideSysConfig(where[0], where[1], value);
+    }
+    for (const auto& [key, value] : Pairs(options.operatorParams)) {
+        ModuleLib::GetUserInfoVO()->SetStrValue(key, value);
+    }
+
+    // Never unloaded: the host's objects may hold objects of the module.
+    void* module = dlopen(ModulePath(options).toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        std::fprintf(stderr, "hostcall: %s\n", dlerror());
+        HostSetup::Stop();
+        return 1;
+    }
+    void* symbol = dlsym(module, options.entry.c_str());
+    if (symbol == nullptr) {
+        std::fprintf(stderr, "hostcall: the module has no entry point %s\n", options.entry.c_str());
+        HostSetup::Stop();
+        return 1;
+    }
+
+    if (!options.company.isEmpty()) {
+        auto init = reinterpret_cast<BufferEntry>(dlsym(module, "InitGlobalCompanyInfo"));
+        std::string after;
+        const std::string params = "CZY_DM=" + OperatorParam(options, "CZY_DM") +
+                                   ";CZY_LB=" + OperatorParam(options, "CZY_LB") +
+                                   ";QYID=" + options.company.toStdString();
+        if (init == nullptr || !CallBufferEntry(reinterpret_cast<void*>(init), params, after)) {
+            std::fprintf(stderr, "hostcall: company %s could not be loaded\n",
+                         options.company.toUtf8().constData());
+        }
+        HostSetup::ClearRecorded();
+    }
+
+    bool result = false;
+    std::optional<std::string> paramAfter;
+    switch (kEntries.at(options.entry)) {
+        case EntryKind::Buffer: {
+            std::string after;
+            result = CallBufferEntry(symbol, options.args.empty() ? "" : options.args[0], after);
+            paramAfter = after;
+            break;
+        }
+        case EntryKind::NoArgs:
+            result = reinterpret_cast<NoArgsEntry>(symbol)();
+            break;
+        case EntryKind::WriteBack: {
+            TDataVO data;
+            for (const auto& [key, value] : Pairs(QString::fromStdString(options.args[1]))) {
+                data.SetStrValue(key, value);
+            }
+            result = reinterpret_cast<WriteBackEntry>(symbol)(options.args[0].c_str(), &data);
+            break;
+        }
+    }
+
+    Print(result ? QStringLiteral("result: true") : QStringLiteral("result: false"));
+    if (paramAfter) {
+        Print(QStringLiteral("param: ") + QString::fromStdString(*paramAfter));
+    }
+    PrintRecorded();
+    PrintCompany();
+    std::fflush(stdout);
+    HostSetup::Stop();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        options = ParseArguments(argc, argv);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "hostcall: %s\n", error.message.c_str());
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    return Run(options);
+}

@@ -1,0 +1,48 @@
+// The module's access to company data for one operator: how many companies
+// he may work for, which ones, and loading one into the current-company
+// object. Also writes the registration data other modules hand in.
+#pragma once
+
+#include <QString>
+
+#include "CompanyRecord.h"
+#include "f_DataVO.h"
+
+class TCompanySelectMgr : public TObject {
+  public:
+    TCompanySelectMgr(const QString& operatorCode, const QString& operatorClass);
+    ~TCompanySelectMgr() override;
+
+    const QString& OperatorCode() const { return operatorCode_; }
+    const QString& OperatorClass() const { return operatorClass_; }
+
+    // 0 when the query fails.
+    int CountCompanies(const QString& taxIdText, const QString& nameText);
+    // Replaces records with the listed rows (QYID, QYSBH, QYMC); true when the
+    // query ran, also without rows.
+    bool ListCompanies(const QString& taxIdText, const QString& nameText,
+                       TCompanyRecordArray& records);
+    // The same for separately allocated records; a missing list gives false.
+    bool FillCompanyList(TCompanyRecordList* list, const QString& taxIdText,
+                         const QString& nameText);
+    // Loads the company, its tax rows and (on an agency's installation) the
+    // agency into the current-company object; true when the company was found.
+    bool LoadCompanyInfo(const QString& companyId);
+
+    bool LocalTaxInfoExists(const QString& companyId);
+    bool StateTaxInfoExists(const QString& companyId);
+    bool WriteLocalTaxInfo(const QString& companyId, const TDataVO* data, QString& errorText);
+    bool WriteStateTaxInfo(const QString& companyId, const TDataVO* data, QString& errorText);
+    bool WriteBasicInfo(const QString& companyId, const TDataVO* data, QString& errorText);
+
+  private:
+    QString ListSql(const QString& taxIdText, const QString& nameText, bool countOnly) const;
+    // Reads the listing; visit(id, taxId, name) per row in the order delivered.
+    template <typename Visit>
+    bool ReadList(const QString& taxIdText, const QString& nameText, Visit visit);
+    void AttachAgency(TDataVO& company);
+    bool RowExists(const char* table, const QString& companyId);
+
+    QString operatorCode_;
+    QString operatorClass_;
+};

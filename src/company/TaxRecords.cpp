@@ -1,0 +1,144 @@
+#include "TaxRecords.h"
+
+#include <QDate>
+#include <QDateTime>
+
+#include <cmath>
+
+#include "CompanyRecord.h"
+#include "HostServices.h"
+#include "f_DataVO.h"
+
+namespace TaxRecords {
+
+namespace {
+
+constexpr const char* kLocalTaxColumns[] = {
+    "KJYWRMC", "KJYWRBM", "NSRSBH", "ZGSWJG", "ZGSWJGMC", "YZBM",     "DZ",
+    "DH",      "DZXX",    "CWFZR",  "FRDB",   "DJZCLX",   "DJZCLXMC", "HY",
+    "HYMC",    "SBYF",    "GSGBZE", "SFSS",   "GXSJ",     "GXBZ",
+};
+
+constexpr const char* kStateTaxColumns[] = {
+    "NSRSBH",    "NSRBM", "NSRMC",  "FDDBRMC",  "DHHM",   "YZBM",   "ZCDZ",      "YYDZ",     "SSHY",
+    "DJZCLX_DM", "NSRZT", "KKYH",   "YHZH",     "NSRLX",  "XYDJ",   "SSSWJG_DM", "SSDLJG",   "JKBZ",
+    "ZDH",       "SQR",   "SMR",    "KSSCJYRQ", "KSHLND", "KJZG",   "ZJFMC",     "ZJGSWDJH", "FZR",
+    "JBZH",      "FLZSH", "ICCARD", "QYLXDM",   "QYLXMC", "SSHYMC", "SSSWJG_MC", "GXSJ",     "GXBZ",
+};
+
+constexpr const char* kStateTaxKeys[] = {
+    "NSRSBH", "NSRBM",     "NSRMC", "FDDBRMC", "DHHM",  "YZBM",     "ZCDZ",   "YYDZ",
+    "SSHY",   "DJZCLX_DM", "NSRZT", "KKYH",    "YHZH",  "NSRLX",    "XYDJ",   "SSSWJG_DM",
+    "SSDLJG", "JKBZ",      "ZDH",   "SQR",     "SMR",   "KSSCJYRQ", "KSHLND", "KJZG",
+    "ZJFMC",  "ZJGSWDJH",  "FZR",   "JBZH",    "FLZSH", "ICCARD",   "SSHYMC", "SSSWJG_MC",
+    "QYLXDM", "QYLXMC",    "GXSJ",  "GXBZ",
+};
+
+enum class Conversion { Plain, Whole, ShareCapital, Date };
+
+Conversion ConversionOf(const char* key) {
+    const QLatin1String name(key);
+    if (name == QLatin1String("GSGBZE")) {
+        return Conversion::ShareCapital;
+    }
+    if (name == QLatin1String("GXSJ")) {
+        return Conversion::Date;
+    }
+    if (name == QLatin1String("ICCARD")) {
+        return Conversion::Whole;
+    }
+    return Conversion::Plain;
+}
+
+QString ReadValue(const TADOQuery& query, const char* key) {
+    const QString text = query.FieldByName(QLatin1String(key));
+    switch (ConversionOf(key)) {
+        case Conversion::ShareCapital:
+            return FormatShareCapital(text);
+        case Conversion::Date:
+            return FormatUpdateDate(text);
+        case Conversion::Whole:
+            return text;
+        case Conversion::Plain:
+            break;
+    }
+    return CutToLegacyBytes(text).toString();
+}
+
+std::unique_ptr<TDataVO> LoadRow(const char* table, const QString& companyId,
+                                 std::span<const char* const> keys) {
+    auto child = std::make_unique<TDataVO>();
+    try {
+        TADOQuery query;
+        QString error;
+        if (!ModuleLib::ExecADOQueryMsg(
+                kMainConnection,
+                QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) +
+                    companyId,
+                query, error, 1) ||
+            query.IsEmpty()) {
+            return child;
+        }
+        for (const char* key : keys) {
+            child->SetStrValue(QLatin1String(key), ReadValue(query, key));
+        }
+    } catch (...) {
+        child = std::make_unique<TDataVO>();
+    }
+    return child;
+}
+
+}  // namespace
+
+std::span<const char* const> LocalTaxColumns() {
+    return kLocalTaxColumns;
+}
+
+std::span<const char* const> StateTaxColumns() {
+    return kStateTaxColumns;
+}
+
+std::span<const char* const> LocalTaxKeys() {
+    return kLocalTaxColumns;
+}
+
+std::span<const char* const> StateTaxKeys() {
+    return kStateTaxKeys;
+}
+
+std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId) {
+    return LoadRow("XT_QYDSXX", companyId, LocalTaxKeys());
+}
+
+std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId) {
+    return LoadRow("XT_QYGSXX", companyId, StateTaxKeys());
+}
+
+QString FormatShareCapital(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return QStringLiteral("0.00");
+    }
+    return QString::number(value, 'f', 2);
+}
+
+QString FormatUpdateDate(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (!trimmed.isEmpty()) {
+        QDateTime stamp = QDateTime::fromString(trimmed, Qt::ISODate);
+        if (!stamp.isValid()) {
+            stamp = QDateTime::fromString(trimmed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        }
+        if (stamp.isValid()) {
+            return stamp.date().toString(Qt::ISODate);
+        }
+        const QDate date = QDate::fromString(trimmed.left(10), Qt::ISODate);
+        if (date.isValid()) {
+            return date.toString(Qt::ISODate);
+        }
+    }
+    return QDate::currentDate().toString(Qt::ISODate);
+}
+
+}  // namespace TaxRecords

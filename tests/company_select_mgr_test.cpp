@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+
+#include "CompanySelectMgr.h"
+#include "HostServices.h"
+#include "TestHost.h"
+#include "f_AgencyMgr.h"
+
+namespace {
+
+const TDataVO* Child(const char* name) {
+    return dynamic_cast<const TDataVO*>(ModuleLib::GetCompanyInfoVO()->GetObjValue(name));
+}
+
+QString Current(const char* key) {
+    return ModuleLib::GetCompanyInfoVO()->GetStrValue(key);
+}
+
+class CompanyData : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        first_ = AddCompany("911100000000000001", "北京甲公司");
+        second_ = AddCompany("911100000000000002", "上海乙公司");
+        third_ = AddCompany("911100000000000003", "广州丙公司");
+        AddCompany("911100000000000010", "代理户", 10);
+    }
+    QString first_, second_, third_;
+};
+INSTANTIATE_ON_ENGINES(CompanyData);
+
+TEST_P(CompanyData, AllCompanyClassesCountEveryCompanyOfTheKind) {
+    for (const char* operatorClass : {"0", "SYSTEM", "BUSINESS"}) {
+        TCompanySelectMgr manager("0001", operatorClass);
+        EXPECT_EQ(manager.CountCompanies("", ""), 3) << operatorClass;
+        EXPECT_EQ(manager.CountCompanies("0002", ""), 1);
+        EXPECT_EQ(manager.CountCompanies("", "公司"), 3);
+    }
+    HostSetup::SetAgencyExist(true);
+    EXPECT_EQ(TCompanySelectMgr("0001", "0").CountCompanies("", ""), 1);
+}
+
+TEST_P(CompanyData, RolesCountAndListTheirGrantsOnly) {
+    GrantToRole("R01", first_);
+    GrantToRole("R01", third_);
+    TCompanySelectMgr manager("0002", "R01");
+    EXPECT_EQ(manager.CountCompanies("", ""), 2);
+    TCompanyRecordArray records;
+    ASSERT_TRUE(manager.ListCompanies("", "", records));
+    ASSERT_EQ(records.size(), 2u);
+    QStringList ids{records[0].QYID(), records[1].QYID()};
+    ids.sort();
+    QStringList expected{first_, third_};
+    expected.sort();
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(manager.CountCompanies("", "广州"), 1);
+
+    EXPECT_EQ(TCompanySelectMgr("0003", "R02").CountCompanies("", ""), 0);
+    EXPECT_EQ(TCompanySelectMgr("0003", "system").CountCompanies("", ""), 0);
+    // A role code with a quote stays a role code.
+    EXPECT_EQ(TCompanySelectMgr("0003", "R01' OR '1'='1").CountCompanies("", ""), 0);
+}
+
+TEST_P(CompanyData, ListsCarryIdNumberAndNameOnly) {
+    Exec("UPDATE XT_QYXX SET FDDBRMC='张三' where QYID=" + first_);
+    TCompanySelectMgr manager("0001", "0");
+    TCompanyRecordArray records(5);
+    ASSERT_TRUE(manager.ListCompanies("0001", "", records));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].QYID(), first_);
+    EXPECT_EQ(records[0].QYSBH(), "911100000000000001");
+    EXPECT_EQ(records[0].QYMC(), "北京甲公司");
+    EXPECT_TRUE(records[0].Field(CompanyField::FDDBRMC).isEmpty());
+
+    ASSERT_TRUE(manager.ListCompanies("nothing", "", records));
+    EXPECT_TRUE(records.empty());
+}
+
+TEST_P(CompanyData, RefillingTheDialogListReplacesItsRecords) {
+    TCompanySelectMgr manager("0001", "0");
+    EXPECT_FALSE(manager.FillCompanyList(nullptr, "", ""));
+    TCompanyRecordList list;
+    ASSERT_TRUE(manager.FillCompanyList(&list, "", ""));
+    ASSERT_EQ(list.size(), 3u);
+    ASSERT_TRUE(manager.FillCompanyList(&list, "", "上海"));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->QYMC(), "上海乙公司");
+}
+
+TEST_P(CompanyData, FailedQueriesCountNothing) {
+    Exec("DROP TABLE XT_QYXX");
+    TCompanySelectMgr manager("0001", "0");
+    EXPECT_EQ(manager.CountCompanies("", ""), 0);
+    TCompanyRecordArray records(2);
+    EXPECT_FALSE(manager.ListCompanies("", "", records));
+    EXPECT_EQ(records.size(), 2u);
+    EXPECT_FALSE(manager.LoadCompanyInfo(first_));
+}
+
+TEST_P(CompanyData, LoadsACompanyWithItsTaxRows) {
+    Exec("UPDATE XT_QYXX SET FDDBRMC='张三', EMAIL='a@b.cn', XZQHDM='1101', ZSID='Z9' where QYID=" +
+         first_);
+    Exec("INSERT INTO XT_QYDSXX(QYID, KJYWRBM, GSGBZE, GXSJ, GXBZ) VALUES(" + first_ +
+         ", 'K001', 1234.5, '2025-06-30', 1)");
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH, ICCARD) VALUES(" + first_ +
+         ", '911100000000000001', 'ICBH=1;ICLX=A\r\nICBH=2;ICLX=B')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(Current("QYID"), first_);
+    EXPECT_EQ(Current("qysbh"), "911100000000000001");
+    EXPECT_EQ(Current("FDDBRMC"), "张三");
+    EXPECT_EQ(Current("XZQHDM"), "1101");
+    EXPECT_EQ(Current("ZSID"), "Z9");
+    ASSERT_NE(Child("QYDSXX"), nullptr);
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("KJYWRBM"), "K001");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GSGBZE"), "1234.50");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXSJ"), "2025-06-30");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXBZ"), "1");
+    ASSERT_NE(Child("QYGSXX"), nullptr);
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("ICCARD"), "ICBH=1;ICLX=A\r\nICBH=2;ICLX=B");
+    EXPECT_EQ(LogCount("Error"), 0);
+}
+
+TEST_P(CompanyData, MissingTaxRowsReplaceThePreviousCompanysChildren) {
+    Exec("INSERT INTO XT_QYDSXX(QYID, KJYWRBM) VALUES(" + first_ + ", 'K001')");
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH) VALUES(" + first_ + ", '911100000000000001')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("HOSTKEY", "kept");
+
+    ASSERT_TRUE(manager.LoadCompanyInfo(second_));
+    EXPECT_EQ(Current("QYID"), second_);
+    EXPECT_EQ(Current("HOSTKEY"), "kept");
+    ASSERT_NE(Child("QYDSXX"), nullptr);
+    EXPECT_TRUE(Child("QYDSXX")->GetStrValue("KJYWRBM").isEmpty());
+    EXPECT_EQ(Child("QYDSXX")->FindItem("KJYWRBM"), nullptr);
+    ASSERT_NE(Child("QYGSXX"), nullptr);
+    EXPECT_EQ(Child("QYGSXX")->FindItem("NSRSBH"), nullptr);
+}
+
+TEST_P(CompanyData, NullShareCapitalAndDateReadAsZeroAndToday) {
+    Exec("INSERT INTO XT_QYDSXX(QYID, KJYWRBM) VALUES(" + first_ + ", 'K001')");
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH) VALUES(" + first_ + ", '')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GSGBZE"), "0.00");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXSJ"), today);
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("GXSJ"), today);
+    EXPECT_EQ(LogCount("Error"), 0);
+}
+
+TEST_P(CompanyData, UnknownOrMalformedIdsLeaveTheCurrentCompanyAlone) {
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    for (const char* id : {"999999", "", "1 or 1=1", "1;delete from XT_QYXX", "abc"}) {
+        EXPECT_FALSE(manager.LoadCompanyInfo(id)) << id;
+        EXPECT_EQ(Current("QYID"), first_);
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYXX"), 4);
+    EXPECT_EQ(LogCount("Error"), 0);  // nothing was run for the malformed ids
+}
+
+TEST_P(CompanyData, DifferingStateTaxNumberIsLoggedOnce) {
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH) VALUES(" + first_ + ", '912222222222222222')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    const auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, "Error");
+    EXPECT_EQ(lines[0].text,
+              "70019503：国税信息纳税人识别号[912222222222222222]与基本信息纳税人识别号["
+              "911100000000000001]不一致");
+}
+
+TEST_P(CompanyData, LongTextsAreCutTo255LegacyBytes) {
+    const QString longName = QString(200, QChar(0x7532));  // 400 bytes in GBK
+    Exec("UPDATE XT_QYXX SET QYMC='" + longName + "', ZCDZ='" + QString(300, 'a') +
+         "' where QYID=" + first_);
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH, ICCARD) VALUES(" + first_ +
+         ", '911100000000000001', '" + QString(400, 'c') + "')");
+    TCompanySelectMgr manager("0001", "0");
+    TCompanyRecordArray records;
+    ASSERT_TRUE(manager.ListCompanies("0001", "", records));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].QYMC(), longName.left(127));
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(Current("QYMC"), longName.left(127));
+    EXPECT_EQ(Current("ZCDZ"), QString(255, 'a'));
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("ICCARD").size(), 400);
+}
+
+TEST_P(CompanyData, AgencyInstallationAttachesOneAgencyManager) {
+    HostSetup::SetAgencyExist(true);
+    Exec("INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('AGENCY', '某税务师事务所', 19)");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    auto* agency = dynamic_cast<TAgencyMgr*>(ModuleLib::GetCompanyInfoVO()->GetObjValue("DLJGXX"));
+    ASSERT_NE(agency, nullptr);
+    EXPECT_EQ(agency->GetName(), "某税务师事务所");
+    EXPECT_EQ(HostSetup::AgencyInfo(), "某税务师事务所");
+
+    Exec("UPDATE XT_QYXX SET QYMC='改名事务所' where LBDM=19");
+    ASSERT_TRUE(manager.LoadCompanyInfo(second_));
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetObjValue("DLJGXX"), agency);
+    EXPECT_EQ(agency->GetName(), "改名事务所");
+}
+
+TEST_P(CompanyData, NoAgencyChildOnAnOrdinaryInstallation) {
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->FindItem("DLJGXX"), nullptr);
+}
+
+TEST(CompanyRecord, FieldsKeepTheirOwnTextsInAnyOrder) {
+    TCompanyRecord record;
+    record.SetField(CompanyField::QYMC, QStringLiteral("名称"));
+    record.SetField(CompanyField::QYID, QStringLiteral("15"));
+    record.SetField(CompanyField::CZY_DM, QStringLiteral("0001"));
+    record.SetField(CompanyField::QYSBH, QStringLiteral("9111"));
+    record.SetField(CompanyField::QYMC, QStringLiteral("新名称很长"));
+    record.SetField(CompanyField::QYID, QString());
+    EXPECT_EQ(record.QYID(), "");
+    EXPECT_EQ(record.QYSBH(), "9111");
+    EXPECT_EQ(record.QYMC(), "新名称很长");
+    EXPECT_EQ(record.Field(CompanyField::CZY_DM), "0001");
+    EXPECT_EQ(record.Field(CompanyField::HYMC), "");
+    TCompanyRecord copy = record;
+    EXPECT_EQ(copy, record);
+    copy.SetField(CompanyField::HYMC, QStringLiteral("x"));
+    EXPECT_NE(copy, record);
+}
+
+TEST(CompanyRecord, CutsNeverSplitACharacter) {
+    EXPECT_EQ(LegacyByteLength(QStringLiteral("a甲")), 3);
+    EXPECT_EQ(CutToLegacyBytes(QStringLiteral("甲乙丙"), 5).toString(), "甲乙");
+    EXPECT_EQ(CutToLegacyBytes(QStringLiteral("ab甲"), 3).toString(), "ab");
+    const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80");  // a surrogate pair
+    EXPECT_EQ(CutToLegacyBytes(emoji, 2).toString(), "a");
+    EXPECT_EQ(CutToLegacyBytes(emoji, 3).toString(), emoji);
+}
+
+}  // namespace

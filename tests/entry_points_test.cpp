@@ -1,0 +1,176 @@
+// The exported entry points, called through the built library as a host does.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "HostServices.h"
+#include "ModuleLoader.h"
+#include "TestHost.h"
+#include "f_DataVO.h"
+
+namespace {
+
+using BufferEntry = bool (*)(int, char**);
+using NoArgsEntry = bool (*)();
+using WriteEntry = bool (*)(const char*, TDataVO*);
+
+// A host buffer of exactly 500 bytes, so a write past it is caught.
+class HostBuffer {
+  public:
+    explicit HostBuffer(const std::string& text) : data_(std::make_unique<char[]>(500)) {
+        std::memset(data_.get(), 0, 500);
+        std::memcpy(data_.get(), text.data(), text.size());
+    }
+    bool Call(const char* entry) {
+        char* buffers[] = {data_.get()};
+        return ModuleLoader::Entry<BufferEntry>(entry)(1, buffers);
+    }
+    std::string Text() const { return data_.get(); }
+
+  private:
+    std::unique_ptr<char[]> data_;
+};
+
+class EntryPoints : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        company_ = AddCompany("911100000000000001", "北京甲公司");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+    }
+    QString company_;
+};
+
+TEST_F(EntryPoints, InitGlobalCompanyInfoLoadsTheChosenCompany) {
+    HostBuffer buffer("CZY_DM=0001;CZY_LB=0;QYID=" + company_.toStdString());
+    EXPECT_TRUE(buffer.Call("InitGlobalCompanyInfo"));
+    EXPECT_EQ(buffer.Text(), "CZY_DM=0001;CZY_LB=0;QYID=" + company_.toStdString());
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), "北京甲公司");
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(EntryPoints, InitGlobalCompanyInfoReportsWhatItCouldNotLoad) {
+    for (const std::string& params :
+         {std::string("CZY_DM=0001;CZY_LB=0"), std::string("CZY_DM=0001;CZY_LB=0;QYID=424242"),
+          std::string("QYID=1 or 1=1")}) {
+        HostSetup::ClearRecorded();
+        HostBuffer buffer(params);
+        EXPECT_FALSE(buffer.Call("InitGlobalCompanyInfo")) << params;
+        EXPECT_EQ(buffer.Text(), params + ";ResultMsgStr=[70019504]系统初始化企业信息失败。");
+        const auto lines = LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].level, "Error");
+        EXPECT_EQ(lines[0].text, "[70019504]系统初始化企业信息失败。");
+    }
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->FindItem("QYID"), nullptr);
+}
+
+TEST_F(EntryPoints, CopyBackNeverPassesTheBuffer) {
+    std::string params = "CZY_DM=0001;CZY_LB=0;QYID=424242;PAD=";
+    params += std::string(499 - params.size(), 'x');
+    HostBuffer buffer(params);
+    EXPECT_FALSE(buffer.Call("InitGlobalCompanyInfo"));
+    // The failure text no longer fits: only whole pairs come back.
+    EXPECT_EQ(buffer.Text(), params);
+}
+
+TEST_F(EntryPoints, NoBufferIsAFailureNotACrash) {
+    auto init = ModuleLoader::Entry<BufferEntry>("InitGlobalCompanyInfo");
+    EXPECT_FALSE(init(0, nullptr));
+    char* none[] = {nullptr};
+    EXPECT_FALSE(init(1, none));
+}
+
+TEST_F(EntryPoints, RefreshReloadsTheCurrentCompany) {
+    auto refresh = ModuleLoader::Entry<NoArgsEntry>("RefreshCurrentCompanyInfo");
+    EXPECT_FALSE(refresh());
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", company_);
+    EXPECT_TRUE(refresh());
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYSBH"), "911100000000000001");
+    Exec("UPDATE XT_QYXX SET QYMC='改名' where QYID=" + company_);
+    EXPECT_TRUE(refresh());
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), "改名");
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", "x");
+    EXPECT_FALSE(refresh());
+}
+
+TEST_F(EntryPoints, WriteBackStoresAndRefusesWithAWarning) {
+    auto writeLocal = ModuleLoader::Entry<WriteEntry>("CallBackToWriteQYDSXX");
+    auto writeState = ModuleLoader::Entry<WriteEntry>("CallBackToWriteQYGSXX");
+    auto writeBasic = ModuleLoader::Entry<WriteEntry>("CallBackToWriteQYJCXX");
+    TDataVO data;
+    data.SetStrValue("KJYWRBM", "K1");
+    data.SetStrValue("NSRSBH", "911100000000000001");
+    data.SetStrValue("QYMC", "北京甲公司");
+    const std::string id = company_.toStdString();
+    EXPECT_TRUE(writeLocal(id.c_str(), &data));
+    EXPECT_TRUE(writeState(id.c_str(), &data));
+    EXPECT_TRUE(writeBasic(id.c_str(), &data));
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX where KJYWRBM='K1'"), 1);
+    EXPECT_EQ(Count("select count(*) from XT_QYGSXX"), 1);
+    EXPECT_TRUE(LogLines().empty());
+
+    // An empty id is refused silently, without a statement.
+    EXPECT_FALSE(writeLocal("", &data));
+    EXPECT_FALSE(writeLocal(nullptr, &data));
+    EXPECT_TRUE(LogLines().empty());
+
+    EXPECT_FALSE(writeLocal(id.c_str(), nullptr));
+    TDataVO empty;
+    EXPECT_FALSE(writeState(id.c_str(), &empty));
+    const auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].level, "Warn");
+    EXPECT_EQ(lines[0].text, "传入的DataVO为nil");
+    EXPECT_EQ(lines[1].text, "传入的企业ID或纳税人识别号为空");
+}
+
+TEST_F(EntryPoints, MalformedCompanyIdsChangeNoRow) {
+    auto writeBasic = ModuleLoader::Entry<WriteEntry>("CallBackToWriteQYJCXX");
+    auto writeLocal = ModuleLoader::Entry<WriteEntry>("CallBackToWriteQYDSXX");
+    const QString other = AddCompany("911100000000000002", "乙公司");
+    TDataVO data;
+    data.SetStrValue("QYMC", "被改");
+    data.SetStrValue("KJYWRBM", "K1");
+    for (const char* id : {"1 or 1=1", "1;delete from XT_QYXX", "abc"}) {
+        HostSetup::ClearRecorded();
+        EXPECT_FALSE(writeBasic(id, &data)) << id;
+        EXPECT_FALSE(writeLocal(id, &data)) << id;
+        EXPECT_EQ(LogCount("Warn"), 2);
+        EXPECT_EQ(LogCount("Error"), 0);  // no statement reached the database
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYMC='被改'"), 0);
+    EXPECT_EQ(Count("select count(*) from XT_QYXX"), 2);
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 0);
+}
+
+TEST(ModuleLibrary, ExportsOnlyItsEntryPoints) {
+    QProcess nm;
+    nm.start("nm", {"-D", "--defined-only", COMPANYMGR_MODULE_PATH});
+    ASSERT_TRUE(nm.waitForFinished(30000));
+    QStringList exported;
+    for (const QString& line : QString::fromUtf8(nm.readAllStandardOutput()).split('\n')) {
+        const QStringList fields = line.simplified().split(' ');
+        if (fields.size() == 3) {
+            exported << fields[2];
+        }
+    }
+    ASSERT_FALSE(exported.isEmpty());
+    const QStringList entryPoints{"LoadSelectCompanyForm",     "InitGlobalCompanyInfo",
+                                  "RefreshCurrentCompanyInfo", "CallBackToWriteQYDSXX",
+                                  "CallBackToWriteQYGSXX",     "CallBackToWriteQYJCXX",
+                                  "ShowComapnayInfoInnerProc", "ShowComapnayInfoProc",
+                                  "ShowCompanyMgrProc",        "ShowGljgszProc",
+                                  "LoadAdvSwitchCompanyForm",  "ShowBsyxxszProc"};
+    for (const QString& symbol : exported) {
+        EXPECT_TRUE(entryPoints.contains(symbol)) << symbol.toStdString();
+    }
+    EXPECT_TRUE(exported.contains("InitGlobalCompanyInfo"));
+}
+
+}  // namespace

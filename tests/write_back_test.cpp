@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+
+#include "CompanySelectMgr.h"
+#include "HostServices.h"
+#include "TestHost.h"
+#include "WriteBackSql.h"
+
+namespace {
+
+QString Today() {
+    return QDate::currentDate().toString("yyyy-MM-dd");
+}
+
+std::unique_ptr<TDataVO> Data(std::initializer_list<std::pair<const char*, const char*>> entries) {
+    auto data = std::make_unique<TDataVO>();
+    for (const auto& [key, value] : entries) {
+        data->SetStrValue(QString::fromUtf8(key), QString::fromUtf8(value));
+    }
+    return data;
+}
+
+using WriteBackStatements = HostTest;
+
+TEST_F(WriteBackStatements, LocalTaxInsertAndUpdateTexts) {
+    const auto data = Data({{"KJYWRMC", "O'Hara"},
+                            {"KJYWRBM", "K1"},
+                            {"NSRSBH", "N1"},
+                            {"SBYF", "12"},
+                            {"GSGBZE", "12.5"},
+                            {"SFSS", "0"},
+                            {"GXSJ", "2026-01-02"},
+                            {"GXBZ", "1"}});
+    QString sql;
+    QString error;
+    ASSERT_TRUE(WriteBackSql::LocalTax("7", *data, false, sql, error));
+    EXPECT_EQ(sql,
+              "INSERT INTO XT_QYDSXX(QYID, KJYWRMC, KJYWRBM, NSRSBH,ZGSWJG,ZGSWJGMC,YZBM,DZ,DH,"
+              "DZXX,CWFZR,FRDB,DJZCLX,DJZCLXMC,HY,HYMC,SBYF,GSGBZE,SFSS,GXSJ,GXBZ) "
+              "VALUES(7,'O''Hara','K1','N1','','','','','','','','','','','','','12',"
+              "              12.50,'0','2026-01-02',1)");
+    ASSERT_TRUE(WriteBackSql::LocalTax("7", *data, true, sql, error));
+    EXPECT_EQ(sql,
+              "UPDATE XT_QYDSXX SET KJYWRMC='O''Hara', KJYWRBM ='K1', NSRSBH ='N1', ZGSWJG='', "
+              "ZGSWJGMC='', YZBM='', DZ='', DH='', DZXX='', CWFZR='', FRDB='', DJZCLX='', "
+              "DJZCLXMC='', HY='', HYMC='', SBYF='12', GSGBZE=              12.50, SFSS='0', "
+              "GXSJ='2026-01-02', GXBZ=1 where QYID=7");
+}
+
+TEST_F(WriteBackStatements, StateTaxInsertAndUpdateTexts) {
+    const auto data = Data({{"NSRSBH", "N1"},
+                            {"NSRBM", "B1"},
+                            {"NSRMC", "名"},
+                            {"ICCARD", "ICBH=1"},
+                            {"SSSWJG_MC", "局"}});
+    QString sql;
+    QString error;
+    ASSERT_TRUE(WriteBackSql::StateTax("7", *data, false, sql, error));
+    EXPECT_EQ(sql,
+              "INSERT INTO XT_QYGSXX(QYID, NSRSBH, NSRBM, NSRMC,FDDBRMC,DHHM,YZBM,ZCDZ,YYDZ,SSHY,"
+              "DJZCLX_DM,NSRZT,KKYH,YHZH,NSRLX,XYDJ,SSSWJG_DM,SSDLJG,JKBZ,ZDH,SQR,SMR,KSSCJYRQ,"
+              "KSHLND,KJZG,ZJFMC,ZJGSWDJH,FZR,JBZH,FLZSH,ICCARD,QYLXDM,QYLXMC,SSHYMC,SSSWJG_MC,"
+              "GXSJ,GXBZ) VALUES(7,'N1','B1','名','','','','','','',0,'','','','','','','','0',"
+              "'','','','','','','','','','','','ICBH=1','','','','局','" +
+                  Today() + "',0)");
+    ASSERT_TRUE(WriteBackSql::StateTax("7", *data, true, sql, error));
+    EXPECT_EQ(sql,
+              "UPDATE XT_QYGSXX SET NSRSBH='N1', NSRBM ='B1', NSRMC ='名', FDDBRMC='', DHHM='', "
+              "YZBM='', ZCDZ='', YYDZ='', SSHY='', DJZCLX_DM=0, NSRZT='', KKYH='', YHZH='', "
+              "NSRLX='', XYDJ='', SSSWJG_DM='', SSDLJG='', JKBZ='0', ZDH='', SQR='', SMR='', "
+              "KSSCJYRQ='', KSHLND='', KJZG='', ZJFMC='', ZJGSWDJH='', FZR='', JBZH='', FLZSH='', "
+              "ICCARD='ICBH=1', QYLXDM='', QYLXMC='', SSHYMC='', SSSWJG_MC='局', GXSJ='" +
+                  Today() + "', GXBZ=0 where QYID=7");
+}
+
+TEST_F(WriteBackStatements, BasicDataUpdateText) {
+    const auto data = Data({{"QYMC", "甲'公司"}, {"CZY_DM", "0009"}});
+    QString sql;
+    QString error;
+    ASSERT_TRUE(WriteBackSql::Basic("7", *data, sql, error));
+    EXPECT_EQ(sql,
+              "UPDATE XT_QYXX SET  QYMC='甲''公司', FDDBRMC='', CWFZR='', ZCDZ='', YYDZ='', "
+              "YZBM='', EMAIL='', QYDHHM='', QYCZHM='', HYMC='', HYDM='', ZSID='', "
+              "CZY_DM='0009' where QYID=7");
+}
+
+TEST_F(WriteBackStatements, ShareCapitalIsRightAlignedIn19Characters) {
+    EXPECT_EQ(WriteBackSql::ShareCapital("12.5"), QString(14, ' ') + "12.50");
+    EXPECT_EQ(WriteBackSql::ShareCapital(""), QString(15, ' ') + "0.00");
+    EXPECT_EQ(WriteBackSql::ShareCapital("abc"), QString(15, ' ') + "0.00");
+    EXPECT_EQ(WriteBackSql::ShareCapital("nan"), QString(15, ' ') + "0.00");
+    EXPECT_EQ(WriteBackSql::ShareCapital("-3"), QString(14, ' ') + "-3.00");
+}
+
+TEST_F(WriteBackStatements, UnquotedValuesMustBeNumbers) {
+    QString sql;
+    QString error;
+    EXPECT_FALSE(WriteBackSql::LocalTax("7", *Data({{"GXBZ", "1); DELETE FROM XT_QYXX"}}), true,
+                                        sql, error));
+    EXPECT_TRUE(error.contains("GXBZ"));
+    EXPECT_FALSE(WriteBackSql::StateTax("7", *Data({{"DJZCLX_DM", "1 or 1=1"}}), true, sql, error));
+    EXPECT_FALSE(WriteBackSql::LocalTax("7 or 1=1", *Data({}), true, sql, error));
+    EXPECT_FALSE(WriteBackSql::Basic("1;delete from XT_QYXX", *Data({}), sql, error));
+}
+
+class WriteBack : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        current_ = AddCompany("911100000000000001", "当前公司");
+        other_ = AddCompany("911100000000000002", "其他公司");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+        ASSERT_TRUE(manager_.LoadCompanyInfo(current_));
+    }
+    const TDataVO* Child(const char* name) const {
+        return dynamic_cast<const TDataVO*>(ModuleLib::GetCompanyInfoVO()->GetObjValue(name));
+    }
+    TCompanySelectMgr manager_{"0001", "0"};
+    QString current_, other_;
+};
+INSTANTIATE_ON_ENGINES(WriteBack);
+
+TEST_P(WriteBack, FirstLocalTaxWriteInsertsTheSecondUpdates) {
+    QString error;
+    EXPECT_FALSE(manager_.LocalTaxInfoExists(current_));
+    ASSERT_TRUE(manager_.WriteLocalTaxInfo(
+        current_, Data({{"KJYWRBM", "K1"}, {"GSGBZE", "12.5"}}).get(), error))
+        << error.toStdString();
+    EXPECT_TRUE(manager_.LocalTaxInfoExists(current_));
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("KJYWRBM"), "K1");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GSGBZE"), "12.50");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXSJ"), Today());
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXBZ"), "0");
+
+    const auto second = Data({{"KJYWRBM", "K2"}, {"KJYWRMC", "O'Hara"}, {"GXBZ", "1"}});
+    ASSERT_TRUE(manager_.WriteLocalTaxInfo(current_, second.get(), error)) << error.toStdString();
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 1);
+    EXPECT_EQ(Scalar("select KJYWRMC from XT_QYDSXX where QYID=" + current_), "O'Hara");
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("KJYWRBM"), "K2");
+}
+
+TEST_P(WriteBack, StateTaxWriteRefreshesTheCurrentCompany) {
+    QString error;
+    const auto data = Data({{"NSRSBH", "911100000000000001"}, {"JKBZ", ""}, {"ZDH", "0"}});
+    ASSERT_TRUE(manager_.WriteStateTaxInfo(current_, data.get(), error)) << error.toStdString();
+    EXPECT_TRUE(manager_.StateTaxInfoExists(current_));
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("JKBZ"), "0");
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("DJZCLX_DM"), "0");
+    EXPECT_EQ(Scalar("select ZDH from XT_QYGSXX where QYID=" + current_), "0");
+}
+
+TEST_P(WriteBack, OtherCompaniesLeaveTheCurrentCompanyUntouched) {
+    const TDataVO* localBefore = Child("QYDSXX");
+    const TDataVO* stateBefore = Child("QYGSXX");
+    QString error;
+    ASSERT_TRUE(manager_.WriteLocalTaxInfo(other_, Data({{"KJYWRBM", "K9"}}).get(), error));
+    const auto state = Data({{"NSRSBH", "X"}});
+    ASSERT_TRUE(manager_.WriteStateTaxInfo(other_, state.get(), error));
+    const auto basic = Data({{"QYMC", "改名"}});
+    ASSERT_TRUE(manager_.WriteBasicInfo(other_, basic.get(), error));
+    EXPECT_EQ(Child("QYDSXX"), localBefore);
+    EXPECT_EQ(Child("QYGSXX"), stateBefore);
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), "当前公司");
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + other_), "改名");
+}
+
+TEST_P(WriteBack, BasicDataReloadsTheCurrentCompany) {
+    QString error;
+    const auto basic = Data({{"QYMC", "新'名称"}, {"EMAIL", "x@y.cn"}, {"CZY_DM", "0009"}});
+    ASSERT_TRUE(manager_.WriteBasicInfo(current_, basic.get(), error)) << error.toStdString();
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), "新'名称");
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("CZY_DM"), "0009");
+    // The identification number is not among the columns the statement writes.
+    EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + current_), "911100000000000001");
+}
+
+TEST_P(WriteBack, BasicDataForAnUnknownCompanyChangesNothing) {
+    QString error;
+    const auto basic = Data({{"QYMC", "无"}});
+    EXPECT_TRUE(manager_.WriteBasicInfo("424242", basic.get(), error));
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYMC='无'"), 0);
+}
+
+TEST_P(WriteBack, RefusedWritesSayWhy) {
+    QString error;
+    EXPECT_FALSE(manager_.WriteLocalTaxInfo(current_, nullptr, error));
+    EXPECT_EQ(error, "传入的DataVO为nil");
+    const TDataVO empty;
+    EXPECT_FALSE(manager_.WriteLocalTaxInfo(current_, &empty, error));
+    EXPECT_EQ(error, "传入的企业ID或扣缴义务人编码为空");
+    EXPECT_FALSE(manager_.WriteStateTaxInfo(current_, &empty, error));
+    EXPECT_EQ(error, "传入的企业ID或纳税人识别号为空");
+    EXPECT_FALSE(manager_.WriteBasicInfo("", &empty, error));
+    EXPECT_EQ(error, "传入的企业ID为空");
+    EXPECT_FALSE(manager_.WriteBasicInfo(current_, nullptr, error));
+    EXPECT_EQ(error, "传入的DataVO为nil");
+}
+
+TEST_P(WriteBack, DatabaseErrorsComeBackAsTheErrorText) {
+    Exec("DROP TABLE XT_QYDSXX");
+    QString error;
+    const auto data = Data({{"KJYWRBM", "K1"}});
+    EXPECT_FALSE(manager_.WriteLocalTaxInfo(current_, data.get(), error));
+    EXPECT_TRUE(error.contains("XT_QYDSXX", Qt::CaseInsensitive)) << error.toStdString();
+}
+
+}  // namespace
