@@ -4,9 +4,51 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
 #include "HostServices.h"
 
 namespace {
+
+// Tests run side by side in several processes; each uses a schema of its own.
+QString PostgresSchema() {
+    return QStringLiteral("cm_test_%1").arg(QCoreApplication::applicationPid());
+}
+
+QString PostgresSetting(const QString& key) {
+    const QString spec = qEnvironmentVariable("COMPANYMGR_TEST_PGSQL");
+    for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        if (pair.section(QLatin1Char('='), 0, 0).trimmed() == key) {
+            return pair.section(QLatin1Char('='), 1).trimmed();
+        }
+    }
+    return QString();
+}
+
+// Runs one statement on a connection of the test's own, beside the host's.
+bool RunOnServer(const QString& sql) {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "test_admin");
+        db.setHostName(PostgresSetting("HostName"));
+        db.setPort(PostgresSetting("Port").toInt());
+        db.setUserName(PostgresSetting("UserName"));
+        db.setPassword(PostgresSetting("Password"));
+        db.setDatabaseName(PostgresSetting("Database"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(sql);
+            EXPECT_TRUE(ok) << query.lastError().text().toStdString();
+        } else {
+            ADD_FAILURE() << db.lastError().text().toStdString();
+        }
+    }
+    QSqlDatabase::removeDatabase("test_admin");
+    return ok;
+}
 
 // "HostName=...;Port=...;UserName=...;Password=...;Database=..." of a PostgreSQL
 // server the tests may use, from the environment.
@@ -16,7 +58,8 @@ QString PostgresSettings() {
     for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         lines += pair.trimmed() + QLatin1Char('\n');
     }
-    return lines;
+    return lines +
+           QStringLiteral("ConnectOptions=options='-csearch_path=%1'\n").arg(PostgresSchema());
 }
 
 }  // namespace
@@ -39,6 +82,9 @@ void EngineTest::SetUp() {
 
 void HostTest::TearDown() {
     HostSetup::Stop();
+    if (engine_ == "POSTGRESQL") {
+        RunOnServer(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(PostgresSchema()));
+    }
     HostSetup::SetMessageResponder({});
     HostSetup::SetRecording(false);
     HostSetup::ClearRecorded();
@@ -55,16 +101,13 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     settings += extraSettings;
     WriteFile(QStringLiteral("Config/SysConfig.ini"), settings.toUtf8());
 
+    if (engine == "POSTGRESQL") {
+        // A clean schema per test; the host creates the tables in it.
+        ASSERT_TRUE(RunOnServer(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1")
+                                    .arg(PostgresSchema())));
+    }
     QString error;
     ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
-    if (engine == "POSTGRESQL") {
-        // A clean schema per test: drop what earlier runs left, then let the
-        // host create it again.
-        ASSERT_TRUE(Exec("DROP SCHEMA public CASCADE"));
-        ASSERT_TRUE(Exec("CREATE SCHEMA public"));
-        HostSetup::Stop();
-        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
-    }
     HostSetup::SetRecording(true);
     HostSetup::ClearRecorded();
     HostSetup::SetMessageResponder([this](const HostSetup::THostMessage& message) {

@@ -176,12 +176,57 @@ bool OnlyBlanksOrSeparators(const char* tail) {
     return true;
 }
 
-bool IsDataStatement(const QString& sql) {
-    static const char* const kVerbs[] = {"SELECT", "INSERT", "UPDATE", "DELETE", "WITH"};
-    const QString head = sql.trimmed();
-    for (const char* verb : kVerbs) {
-        if (head.startsWith(QLatin1String(verb), Qt::CaseInsensitive)) {
+// True when text follows the first statement's closing ";" outside quotes
+// and comments. Dollar-quoted and escape strings are not used by the module,
+// so a text with them counts as more than one statement too.
+bool HasSecondStatement(const QString& sql) {
+    enum class State { Plain, Quote, Identifier, LineComment, BlockComment };
+    State state = State::Plain;
+    bool ended = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        switch (state) {
+            case State::Quote:
+                if (c == QLatin1Char('\'')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::Identifier:
+                if (c == QLatin1Char('"')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::LineComment:
+                if (c == QLatin1Char('\n')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::BlockComment:
+                if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                    state = State::Plain;
+                    ++i;
+                }
+                continue;
+            case State::Plain:
+                break;
+        }
+        if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            state = State::LineComment;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            state = State::BlockComment;
+        } else if (ended && c != QLatin1Char(';') && !c.isSpace()) {
             return true;
+        } else if (c == QLatin1Char(';')) {
+            ended = true;
+        } else if (c == QLatin1Char('$') ||
+                   ((c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'') &&
+                    (i == 0 || !sql[i - 1].isLetterOrNumber()))) {
+            return true;
+        } else if (c == QLatin1Char('\'')) {
+            state = State::Quote;
+        } else if (c == QLatin1Char('"')) {
+            state = State::Identifier;
         }
     }
     return false;
@@ -322,11 +367,13 @@ bool TADOQuery::Impl::RunQt(QSqlDatabase& database, const QString& sql, bool kee
     query = std::make_unique<QSqlQuery>(database);
     query->setForwardOnly(true);
     query->setNumericalPrecisionPolicy(QSql::HighPrecision);
-    // A prepared statement holds exactly one command, so a text that smuggles
-    // in a second one fails instead of running it. PostgreSQL prepares only
-    // data statements; the host's own schema statements run directly.
-    const bool ok = IsDataStatement(sql) ? query->prepare(sql) && query->exec() : query->exec(sql);
-    if (!ok) {
+    // Server engines would run every statement of the text; one per call.
+    if (HasSecondStatement(sql)) {
+        errorText = QStringLiteral("一次只能执行一条SQL语句");
+        Reset();
+        return false;
+    }
+    if (!query->exec(sql)) {
         errorText = query->lastError().text();
         Reset();
         return false;

@@ -94,6 +94,10 @@ bool IsUniqueKeyTable(const char* table) {
 QStringList Statements(const QString& engine) {
     const bool postgres = engine == QLatin1String("POSTGRESQL");
     QStringList statements;
+    if (postgres) {
+        // Creating what exists already is expected here, not worth a notice.
+        statements << QStringLiteral("SET client_min_messages TO WARNING");
+    }
     for (const Table& table : kTables) {
         QStringList columns;
         for (const Column& column : table.columns) {
