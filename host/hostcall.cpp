@@ -9,10 +9,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,11 +17,10 @@
 
 #include "HostServices.h"
 #include "HostSetup.h"
+#include "ModuleApi.h"
 #include "f_DataVO.h"
 
 namespace {
-
-constexpr std::size_t kBufferSize = 500;
 
 enum class EntryKind { Buffer, NoArgs, WriteBack };
 
@@ -54,10 +50,6 @@ struct Options {
 struct UsageError {
     std::string message;
 };
-
-using BufferEntry = bool (*)(int, char**);
-using NoArgsEntry = bool (*)();
-using WriteBackEntry = bool (*)(const char*, TDataVO*);
 
 // Splits "name=value;..." into decoded pairs, as a parameter string reads.
 std::vector<std::pair<QString, QString>> Pairs(const QString& params) {
@@ -147,24 +139,13 @@ Options ParseArguments(int argc, char** argv) {
         throw UsageError{options.entry + " takes one parameter string"};
     }
     if (kind == EntryKind::Buffer && !options.args.empty() &&
-        options.args[0].size() >= kBufferSize) {
+        options.args[0].size() >= ModuleApi::kBufferSize) {
         throw UsageError{"the parameter string must be shorter than 500 bytes"};
     }
     if (kind == EntryKind::NoArgs && !options.args.empty()) {
         throw UsageError{options.entry + " takes no arguments"};
     }
     return options;
-}
-
-QString ModulePath(const Options& options) {
-    if (!options.module.isEmpty()) {
-        return options.module;
-    }
-    const QString fromEnvironment = qEnvironmentVariable("COMPANYMGR_MODULE");
-    if (!fromEnvironment.isEmpty()) {
-        return fromEnvironment;
-    }
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libCompanyMgr.so");
 }
 
 QString OneLine(QString text) {
@@ -217,15 +198,6 @@ std::string OperatorParam(const Options& options, const char* name) {
     return std::string();
 }
 
-bool CallBufferEntry(void* symbol, const std::string& params, std::string& after) {
-    char buffer[kBufferSize] = {};
-    std::memcpy(buffer, params.data(), params.size());
-    char* buffers[] = {buffer};
-    const bool result = reinterpret_cast<BufferEntry>(symbol)(1, buffers);
-    after.assign(buffer, strnlen(buffer, sizeof buffer));
-    return result;
-}
-
 int Run(const Options& options) {
     QString error;
     if (!HostSetup::Start(options.appDir, error)) {
@@ -250,27 +222,23 @@ int Run(const Options& options) {
         ModuleLib::GetUserInfoVO()->SetStrValue(key, value);
     }
 
-    // Never unloaded: the host's objects may hold objects of the module.
-    void* module = dlopen(ModulePath(options).toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        std::fprintf(stderr, "hostcall: %s\n", dlerror());
+    ModuleApi module;
+    if (!module.Load(ModuleApi::DefaultPath(options.module), error)) {
+        std::fprintf(stderr, "hostcall: %s\n", error.toUtf8().constData());
         HostSetup::Stop();
         return 1;
     }
-    void* symbol = dlsym(module, options.entry.c_str());
-    if (symbol == nullptr) {
+    if (module.Symbol(options.entry.c_str()) == nullptr) {
         std::fprintf(stderr, "hostcall: the module has no entry point %s\n", options.entry.c_str());
         HostSetup::Stop();
         return 1;
     }
 
     if (!options.company.isEmpty()) {
-        auto init = reinterpret_cast<BufferEntry>(dlsym(module, "InitGlobalCompanyInfo"));
-        std::string after;
-        const std::string params = "CZY_DM=" + OperatorParam(options, "CZY_DM") +
-                                   ";CZY_LB=" + OperatorParam(options, "CZY_LB") +
-                                   ";QYID=" + options.company.toStdString();
-        if (init == nullptr || !CallBufferEntry(reinterpret_cast<void*>(init), params, after)) {
+        std::string params = "CZY_DM=" + OperatorParam(options, "CZY_DM") +
+                             ";CZY_LB=" + OperatorParam(options, "CZY_LB") +
+                             ";QYID=" + options.company.toStdString();
+        if (!module.CallWithParams("InitGlobalCompanyInfo", params)) {
             std::fprintf(stderr, "hostcall: company %s could not be loaded\n",
                          options.company.toUtf8().constData());
         }
@@ -281,20 +249,20 @@ int Run(const Options& options) {
     std::optional<std::string> paramAfter;
     switch (kEntries.at(options.entry)) {
         case EntryKind::Buffer: {
-            std::string after;
-            result = CallBufferEntry(symbol, options.args.empty() ? "" : options.args[0], after);
-            paramAfter = after;
+            std::string params = options.args.empty() ? std::string() : options.args[0];
+            result = module.CallWithParams(options.entry.c_str(), params);
+            paramAfter = params;
             break;
         }
         case EntryKind::NoArgs:
-            result = reinterpret_cast<NoArgsEntry>(symbol)();
+            result = module.CallNoArgs(options.entry.c_str());
             break;
         case EntryKind::WriteBack: {
             TDataVO data;
             for (const auto& [key, value] : Pairs(QString::fromStdString(options.args[1]))) {
                 data.SetStrValue(key, value);
             }
-            result = reinterpret_cast<WriteBackEntry>(symbol)(options.args[0].c_str(), &data);
+            result = module.CallWriteBack(options.entry.c_str(), options.args[0], &data);
             break;
         }
     }

@@ -184,3 +184,21 @@ QString EnsureTrailingBackslash(const QString& path) {
     }
     return result;
 }
+
+namespace {
+QString& CaptionStore() {
+    static QString caption;
+    return caption;
+}
+}  // namespace
+
+QString CompanyCodeCaption() {
+    return CaptionStore();
+}
+
+QString ReadCompanyCodeCaption() {
+    CaptionStore() = ModuleLib::GetSysConfigParam(QStringLiteral("SysCofig"),
+                                                  QStringLiteral("DisplayCompanyCodeName"),
+                                                  QStringLiteral("企业识别号"));
+    return CaptionStore();
+}

@@ -37,3 +37,9 @@ bool IsValidPostCode(const QString& text);
 
 // Trims a folder path and makes it end with the path separator ("/" here).
 QString EnsureTrailingBackslash(const QString& path);
+
+// Caption of the company identification number in every window: the setting
+// "DisplayCompanyCodeName" as the last window that read it found it.
+QString CompanyCodeCaption();
+// Reads the setting again and returns it.
+QString ReadCompanyCodeCaption();
