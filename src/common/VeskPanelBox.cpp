@@ -201,6 +201,7 @@ void TVeskAnimator::Tick() {
             SetTimerInterval(delayUntilRepeat_);
         }
     } catch (...) {
+        // A step that failed once would fail on every tick.
         SetAnimate(false);
         throw;
     }

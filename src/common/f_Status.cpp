@@ -25,7 +25,7 @@ constexpr QRect kStripBounds(90, 48, 94, 7);
 
 // The strip: a framed track in which a group of blocks slides from beyond
 // the left end to beyond the right end, one block pitch per frame.
-constexpr int kTrackWidth = 92;
+constexpr int kTrackWidth = kStripBounds.width() - 2;
 constexpr int kBlockWidth = 6;
 constexpr int kBlockPitch = 8;
 constexpr int kBlocksPerGroup = 3;
