@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QPointer>
+
+#include <set>
+#include <utility>
+
+#include "TestHost.h"
+#include "VeskPanelBox.h"
+#include "f_Status.h"
+
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+
+const QColor kWindowColor(0xF3, 0xF9, 0xFE);
+// Left 2, top 1, right 22, bottom 17 (the last two exclusive).
+const QRect kBox(2, 1, 20, 16);
+
+Pixels PixelsOf(const QImage& image, const QColor& color) {
+    Pixels found;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == color) {
+                found.emplace(x, y);
+            }
+        }
+    }
+    return found;
+}
+
+void AddLine(Pixels& pixels, QPoint from, QPoint to) {
+    for (int y = from.y(); y <= to.y(); ++y) {
+        for (int x = from.x(); x <= to.x(); ++x) {
+            pixels.emplace(x, y);
+        }
+    }
+}
+
+// Under a black shadow a white pixel keeps 255 minus the ring's alpha.
+QColor Grey(int level) {
+    return QColor(level, level, level);
+}
+
+TEST(DropShadow, BlendsSixFadingRingsAlongRightAndBottomOnly) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    DrawDropShadow(image, kBox, 6, Qt::black);
+
+    const int alphas[] = {128, 107, 86, 65, 44, 23};
+    for (int ring = 1; ring <= 6; ++ring) {
+        EXPECT_EQ(image.pixelColor(21 + ring, 13), Grey(255 - alphas[ring - 1])) << ring;
+    }
+    Pixels ring1{{13, 16}, {14, 16}, {21, 16}, {21, 12}, {21, 13}};
+    AddLine(ring1, {14, 17}, {21, 17});
+    AddLine(ring1, {22, 13}, {22, 16});
+    EXPECT_EQ(PixelsOf(image, Grey(255 - 128)), ring1);
+    Pixels ring6{{9, 21}, {26, 21}, {26, 8}};
+    AddLine(ring6, {8, 16}, {8, 21});
+    AddLine(ring6, {9, 22}, {26, 22});
+    AddLine(ring6, {21, 7}, {26, 7});
+    AddLine(ring6, {27, 8}, {27, 21});
+    EXPECT_EQ(PixelsOf(image, Grey(255 - 23)), ring6);
+    // Ring i has 11 + 6 i pixels; nothing else changes.
+    EXPECT_EQ(PixelsOf(image, Qt::white).size(), 40u * 30 - (17 + 23 + 29 + 35 + 41 + 47));
+}
+
+TEST(DropShadow, RoundsEachChannelToTheNearestAndKeepsAlpha) {
+    // Under alpha 128: 254 gives 126.502, 255 over 1 gives 128.498.
+    QImage image(40, 30, QImage::Format_ARGB32);
+    image.fill(QColor(254, 1, 128, 200));
+    DrawDropShadow(image, kBox, 6, QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(22, 13), QColor(127, 128, 64, 200));
+
+    const QImage before = image;
+    DrawDropShadow(image, kBox, 0, Qt::black);
+    EXPECT_EQ(image, before);
+}
+
+class StatusWindowTest : public HostTest {
+  protected:
+    void TearDown() override {
+        HideStatus();
+        HostTest::TearDown();
+    }
+
+    static QString Text(Tfrm_Status* window) {
+        return window->findChild<QLabel*>("lblStatus")->text();
+    }
+};
+
+TEST_F(StatusWindowTest, ShowMakesOneWindowHideDestroysIt) {
+    HideStatus();
+    ASSERT_EQ(StatusWindow(), nullptr);
+
+    ShowStatus("正在读取单位信息，请稍候 ...");
+    const QPointer<Tfrm_Status> window = StatusWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Text(window), "正在读取单位信息，请稍候 ...");
+    const TVeskAnimator* animator = window->Animator();
+    ShowStatus("第二行");
+    EXPECT_EQ(StatusWindow(), window);
+    EXPECT_EQ(window->Animator(), animator);
+    EXPECT_EQ(Text(window), "第二行");
+
+    HideStatus();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(StatusWindow(), nullptr);
+    ShowStatus("再来");
+    ASSERT_NE(StatusWindow(), nullptr);
+    EXPECT_EQ(Text(StatusWindow()), "再来");
+}
+
+TEST_F(StatusWindowTest, IsASmallFramelessWindowOnTopWithAMovingStrip) {
+    ShowStatus("x");
+    Tfrm_Status* window = StatusWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->size(), QSize(278, 73));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(window->palette().color(QPalette::Window), kWindowColor);
+    const auto* panel = window->findChild<TVeskPanelBox*>("Panel1");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->geometry(), QRect(0, 0, 275, 69));
+    EXPECT_EQ(panel->BorderColor(), QColor(0xA1, 0xC9, 0xE0));
+    EXPECT_EQ(panel->contentsRect(), QRect(1, 1, 273, 67));
+    EXPECT_EQ(window->findChild<QLabel*>("lblStatus")->geometry(), QRect(12, 17, 251, 25));
+
+    // The strip moves from the first show on, at 50 ms per frame.
+    const TVeskAnimator* animator = window->Animator();
+    ASSERT_NE(animator, nullptr);
+    EXPECT_EQ(animator->parentWidget(), panel);
+    EXPECT_EQ(animator->geometry(), QRect(90, 48, 94, 7));
+    EXPECT_TRUE(animator->isVisible());
+    EXPECT_TRUE(animator->Transparent());
+    EXPECT_TRUE(animator->TimerActive());
+    EXPECT_EQ(animator->TimerInterval(), 50);
+
+    const TVeskImageList* frames = animator->ImageList();
+    ASSERT_NE(frames, nullptr);
+    ASSERT_GT(frames->Count(), 2);
+    EXPECT_EQ(frames->FrameSize(), QSize(94, 7));
+    for (int k = 1; k < frames->Count(); ++k) {
+        EXPECT_NE(frames->Frame(k).toImage(), frames->Frame(k - 1).toImage()) << k;
+    }
+}
+
+TEST_F(StatusWindowTest, ShadowIsDrawnOnceAndStays) {
+    ShowStatus("x");
+    Tfrm_Status* window = StatusWindow();
+    ASSERT_NE(window, nullptr);
+    for (int paint = 0; paint < 2; ++paint) {
+        const QImage picture = window->grab().toImage();
+        EXPECT_EQ(window->PaintCount(), 1);
+        // Rings 1 and 3 right of the panel, alphas 128 and 86 over the window colour.
+        EXPECT_EQ(picture.pixelColor(275, 30), QColor(121, 124, 127));
+        EXPECT_EQ(picture.pixelColor(277, 30), QColor(161, 165, 168));
+        // The shadow starts 12 pixels in from the panel's corners.
+        EXPECT_EQ(picture.pixelColor(277, 5), kWindowColor);
+        EXPECT_EQ(picture.pixelColor(5, 71), kWindowColor);
+    }
+}
+
+}  // namespace
