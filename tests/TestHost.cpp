@@ -18,9 +18,13 @@ QString PostgresSchema() {
     return QStringLiteral("cm_test_%1").arg(QCoreApplication::applicationPid());
 }
 
+// "Key=value" pairs of the server the tests may use, from the environment.
+QStringList PostgresPairs() {
+    return qEnvironmentVariable("COMPANYMGR_TEST_PGSQL").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
 QString PostgresSetting(const QString& key) {
-    const QString spec = qEnvironmentVariable("COMPANYMGR_TEST_PGSQL");
-    for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& pair : PostgresPairs()) {
         if (pair.section(QLatin1Char('='), 0, 0).trimmed() == key) {
             return pair.section(QLatin1Char('='), 1).trimmed();
         }
@@ -50,12 +54,10 @@ bool RunOnServer(const QString& sql) {
     return ok;
 }
 
-// "HostName=...;Port=...;UserName=...;Password=...;Database=..." of a PostgreSQL
-// server the tests may use, from the environment.
+// The settings lines that point the host at that server.
 QString PostgresSettings() {
-    const QString spec = qEnvironmentVariable("COMPANYMGR_TEST_PGSQL");
     QString lines = QStringLiteral("Driver=QPSQL\n");
-    for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& pair : PostgresPairs()) {
         lines += pair.trimmed() + QLatin1Char('\n');
     }
     return lines +
