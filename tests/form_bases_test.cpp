@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "HostFrame.h"
@@ -192,6 +193,29 @@ TEST_F(FormBases, F1AnywhereInAPageAsksForHelpOnce) {
     frame_->Clear();
     QTest::keyClick(page->edit, Qt::Key_F2);
     EXPECT_TRUE(frame_->Messages().empty());
+}
+
+TEST_F(FormBases, DockedPageTakesF1BeforeTheHostsShortcuts) {
+    auto* hostHelp = new QAction(frame_.get());
+    hostHelp->setShortcut(Qt::Key_F1);
+    frame_->addAction(hostHelp);
+    int hostHelps = 0;
+    QObject::connect(hostHelp, &QAction::triggered, [&] { ++hostHelps; });
+    auto* container = new QWidget(frame_.get());
+    container->setGeometry(0, 0, 400, 300);
+    TTestPage* page = Make<TTestPage>();
+    ASSERT_TRUE(ShowModuleForm(container->winId(), page, "", false, QString(), QString(), true));
+    Activate(frame_.get());
+    page->edit->setFocus();
+
+    QTest::keyClick(page->edit, Qt::Key_F1);
+    EXPECT_EQ(frame_->Count(HostMsg::kHelp), 1);
+    EXPECT_EQ(hostHelps, 0);
+    // Outside the page the host's own shortcut still works.
+    frame_->setFocus();
+    QTest::keyClick(frame_.get(), Qt::Key_F1);
+    EXPECT_EQ(hostHelps, 1);
+    EXPECT_EQ(frame_->Count(HostMsg::kHelp), 1);
 }
 
 TEST_F(FormBases, DialogHearsF1OnlyWhenItHasTheFocusUnlessItPreviewsKeys) {
@@ -450,6 +474,13 @@ TEST_F(EditIme, DialogsSwitchToo) {
     EXPECT_FALSE(later->hasEnterHandler());
     SendHostMessage(dialog, HostMsg::kApplySkin);
     EXPECT_TRUE(later->hasEnterHandler());
+}
+
+TEST(ModuleGui, AvailableOnlyOnTheApplicationsThread) {
+    EXPECT_TRUE(ModuleGuiAvailable());
+    bool elsewhere = true;
+    std::thread([&] { elsewhere = ModuleGuiAvailable(); }).join();
+    EXPECT_FALSE(elsewhere);
 }
 
 TEST(XPFamerEdit, ModesSetThePlatformInputHints) {
