@@ -65,9 +65,11 @@ class TTestPage : public Tfrm_CustomEx {
 
 class TTestDialog : public Tfrm_CustomDlgEx {
   public:
-    TTestDialog() : edit(new TXPFamerEdit(ClientArea())), confirm(new QPushButton("确定")) {
+    TTestDialog()
+        : edit(new TXPFamerEdit(ClientArea())), confirm(new QPushButton("确定", ClientArea())) {
         auto* layout = new QVBoxLayout(ClientArea());
         layout->addWidget(edit);
+        layout->addWidget(confirm);
         AddButton(confirm);
         FormCreate();
     }
@@ -401,6 +403,7 @@ TEST_F(FormBases, DialogEndsWithOkOrCancel) {
     TTestDialog* dialog = Make<TTestDialog>();
     const QHBoxLayout* row = dialog->ButtonRow();
     EXPECT_EQ(row->indexOf(dialog->confirm) + 1, row->indexOf(dialog->sBtnClose()));
+    EXPECT_EQ(dialog->ClientArea()->layout()->indexOf(dialog->confirm), -1);
 
     QObject::connect(dialog->confirm, &QPushButton::clicked, dialog, &QDialog::accept);
     int rejections = 0;

@@ -1,6 +1,7 @@
 // The host's skinned edit: a line edit that carries the input-method mode and
 // the name of the input method to use while it has the focus, and an enter
-// handler that runs whenever the focus moves into it.
+// handler that runs whenever the focus moves into it. In a .ui file, promote a
+// QLineEdit to TXPFamerEdit (header "XPFamerEdit.h"); imeMode can be set there.
 #pragma once
 
 #include <QLineEdit>

@@ -1,6 +1,7 @@
 #include "f_CustomDlg.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
 
@@ -12,6 +13,20 @@ namespace {
 
 void SendHelp() {
     HostWindow::Send(HostMsg::kHelp, 0, 0);
+}
+
+bool TakeOutOfLayout(QLayout* layout, QWidget* widget) {
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) {
+            delete layout->takeAt(i);
+            return true;
+        }
+        if (item->layout() != nullptr && TakeOutOfLayout(item->layout(), widget)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -90,6 +105,10 @@ QHBoxLayout* Tfrm_CustomDlg::ButtonRow() const {
 }
 
 void Tfrm_CustomDlg::AddButton(QAbstractButton* button) {
+    // A button designed in the derived window's own layout moves over quietly.
+    if (QWidget* owner = button->parentWidget(); owner != nullptr && owner->layout() != nullptr) {
+        TakeOutOfLayout(owner->layout(), button);
+    }
     ui_->layButtons->insertWidget(ui_->layButtons->indexOf(ui_->sBtnClose), button);
 }
 

@@ -78,8 +78,8 @@ class Tfrm_CustomDlg : public QDialog {
     QFrame* Bevel1() const;
     QLabel* lbProductName() const;
     QPushButton* sBtnClose() const;
-    // The row of buttons at the bottom; AddButton puts a button in it just
-    // before sBtnClose.
+    // The row of buttons at the bottom; AddButton moves a button (also one
+    // from the derived window's own layouts) into it just before sBtnClose.
     QHBoxLayout* ButtonRow() const;
     void AddButton(QAbstractButton* button);
 
