@@ -1,0 +1,138 @@
+#include "FormHost.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "XPFamerEdit.h"
+
+namespace FormHost {
+
+namespace {
+
+const QString kImeSection = QStringLiteral("RunParameter");
+const QString kImeKey = QStringLiteral("SysIME");
+const QString kImeUnchosen = QStringLiteral("-请选择-");
+const QString kLatinImeName = QStringLiteral("英语");
+
+}  // namespace
+
+THostContext LoadHostContext(bool withParentForms) {
+    THostContext context;
+    context.AppHandle = ModuleLib::GetAppHandle();
+    context.MainFrameHandle = ModuleLib::GetMainFrameHandle();
+    context.AppPath = ModuleLib::GetAppPath();
+    context.CurSubAppPath = ModuleLib::GetCurSubAppPath();
+    context.CurSubAppCode = ModuleLib::GetCurSubAppCode();
+    context.CurFuncCode = ModuleLib::GetCurFuncCode();
+    context.CurSubAppInfo = ModuleLib::GetCurSubAppInfo();
+    context.CurSubAppVo = ModuleLib::GetCurSubAppVo();
+    context.UserInfoVO = ModuleLib::GetUserInfoVO();
+    context.CompanyInfoVO = ModuleLib::GetCompanyInfoVO();
+    if (withParentForms) {
+        context.CurParentForm = ModuleLib::GetCurParentForm();
+        context.MainFrameParentForm = ModuleLib::GetgsMainFrameParentForm();
+    }
+    context.FuncCode = context.CurFuncCode;
+    return context;
+}
+
+QColor ToQColor(TColor color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+void SetBackgroundColor(QWidget* widget, const QColor& color) {
+    if (widget == nullptr) {
+        return;
+    }
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QColor BackgroundColor(const QWidget* widget) {
+    return widget != nullptr ? widget->palette().color(QPalette::Window) : QColor();
+}
+
+void ApplyWindowSkin(QWidget* window, QWidget* band, TColor bandColor) {
+    // Qt fonts are Unicode throughout, so the host's font character set has
+    // nothing to select here.
+    const int fontSize = ModuleLib::giSysFontSize();
+    if (fontSize > 0) {
+        QFont font = window->font();
+        font.setPointSize(fontSize);
+        window->setFont(font);
+    }
+    QPalette palette = window->palette();
+    const QColor fontColor = ToQColor(ModuleLib::gclSysFontColor());
+    palette.setColor(QPalette::WindowText, fontColor);
+    palette.setColor(QPalette::Text, fontColor);
+    palette.setColor(QPalette::ButtonText, fontColor);
+    window->setPalette(palette);
+    SetBackgroundColor(window, ToQColor(ModuleLib::gclModuleBackColor()));
+    SetBackgroundColor(band, ToQColor(bandColor));
+    ModuleLib::SetSkinSchemeCtrls(window);
+}
+
+void HookEditIme(QWidget* window) {
+    for (TXPFamerEdit* edit : window->findChildren<TXPFamerEdit*>()) {
+        if (!edit->hasEnterHandler()) {
+            edit->setEnterHandler(&EditImeEnter);
+        }
+    }
+}
+
+void EditImeEnter(TXPFamerEdit* edit) {
+    if (edit == nullptr) {
+        return;
+    }
+    const TXPFamerEdit::ImeMode mode = edit->imeMode();
+    if (mode == TXPFamerEdit::imChinese || mode == TXPFamerEdit::imOpen) {
+        edit->setImeMode(TXPFamerEdit::imOpen);
+        edit->setImeName(ModuleLib::GetUserConfigParam(kImeSection, kImeKey, kImeUnchosen));
+    } else {
+        edit->setImeMode(TXPFamerEdit::imClose);
+        edit->setImeName(kLatinImeName);
+    }
+}
+
+}  // namespace FormHost
+
+TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)
+    : QObject(window), window_(window), onHelp_(std::move(onHelp)) {
+    // Filtering the application is the one place that sees a key before the
+    // focused control does, whatever controls the window gains later.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->installEventFilter(this);
+    }
+}
+
+TKeyPreview::~TKeyPreview() {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->removeEventFilter(this);
+    }
+}
+
+bool TKeyPreview::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+        !watched->isWidgetType() || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) {
+        return false;
+    }
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget != window_ && !window_->isAncestorOf(widget)) {
+        return false;
+    }
+    // Taking the key here stops it at its first receiver: it neither reaches
+    // the control nor travels on to the parents, so help is asked for once.
+    event->accept();
+    if (type == QEvent::KeyPress && onHelp_) {
+        try {
+            onHelp_();
+        } catch (...) {
+        }
+    }
+    return true;
+}

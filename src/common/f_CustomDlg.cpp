@@ -1,0 +1,174 @@
+#include "f_CustomDlg.h"
+
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPushButton>
+#include <QScreen>
+
+#include "HostMessage.h"
+#include "HostWindow.h"
+#include "ui_f_CustomDlg.h"
+
+namespace {
+
+void SendHelp() {
+    HostWindow::Send(HostMsg::kHelp, 0, 0);
+}
+
+bool TakeOutOfLayout(QLayout* layout, QWidget* widget) {
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget) {
+            delete layout->takeAt(i);
+            return true;
+        }
+        if (item->layout() != nullptr && TakeOutOfLayout(item->layout(), widget)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Tfrm_CustomDlg::Tfrm_CustomDlg(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::frm_CustomDlg>()) {
+    ui_->setupUi(this);
+    // A single border with the system menu only: no resizing, no help button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    connect(ui_->sBtnClose, &QPushButton::clicked, this, &Tfrm_CustomDlg::reject);
+}
+
+Tfrm_CustomDlg::~Tfrm_CustomDlg() = default;
+
+void Tfrm_CustomDlg::FormCreate() {
+    formCreated_ = true;
+    LoadHostContext();
+    ApplySkin();
+    HookEditIme();
+}
+
+void Tfrm_CustomDlg::LoadHostContext() {
+    context_ = FormHost::LoadHostContext(false);
+}
+
+void Tfrm_CustomDlg::ApplySkin() {
+    FormHost::ApplyWindowSkin(this, ui_->pnlTop, ModuleLib::gclTopBarColor());
+}
+
+void Tfrm_CustomDlg::HookEditIme() {
+    FormHost::HookEditIme(this);
+}
+
+void Tfrm_CustomDlg::SetTitle(const QString& caption, const QString& moduleName) {
+    setWindowTitle(caption);
+    ui_->lbBusinessName->setText(moduleName);
+}
+
+void Tfrm_CustomDlg::SetKeyPreview(bool on) {
+    if (on && keyPreview_ == nullptr) {
+        keyPreview_ = new TKeyPreview(this, &SendHelp);
+    } else if (!on && keyPreview_ != nullptr) {
+        delete keyPreview_;
+        keyPreview_ = nullptr;
+    }
+}
+
+QWidget* Tfrm_CustomDlg::ClientArea() const {
+    return ui_->pnlClient;
+}
+
+QFrame* Tfrm_CustomDlg::pnlTop() const {
+    return ui_->pnlTop;
+}
+
+QLabel* Tfrm_CustomDlg::lbBusinessName() const {
+    return ui_->lbBusinessName;
+}
+
+QFrame* Tfrm_CustomDlg::Bevel1() const {
+    return ui_->Bevel1;
+}
+
+QLabel* Tfrm_CustomDlg::lbProductName() const {
+    return ui_->lbProductName;
+}
+
+QPushButton* Tfrm_CustomDlg::sBtnClose() const {
+    return ui_->sBtnClose;
+}
+
+QHBoxLayout* Tfrm_CustomDlg::ButtonRow() const {
+    return ui_->layButtons;
+}
+
+void Tfrm_CustomDlg::AddButton(QAbstractButton* button) {
+    // A button designed in the derived window's own layout moves over quietly.
+    if (QWidget* owner = button->parentWidget(); owner != nullptr && owner->layout() != nullptr) {
+        TakeOutOfLayout(owner->layout(), button);
+    }
+    ui_->layButtons->insertWidget(ui_->layButtons->indexOf(ui_->sBtnClose), button);
+}
+
+void Tfrm_CustomDlg::done(int result) {
+    if (result != QDialog::Rejected) {
+        QDialog::done(result);
+        return;
+    }
+    QDialog::done(mrCancel);
+    emit rejected();
+}
+
+bool Tfrm_CustomDlg::event(QEvent* event) {
+    if (THostMessageEvent* message = THostMessageEvent::Cast(event)) {
+        if (message->Code() == HostMsg::kApplySkin) {
+            try {
+                ApplySkin();
+                HookEditIme();
+            } catch (...) {
+            }
+            return true;
+        }
+    }
+    return QDialog::event(event);
+}
+
+void Tfrm_CustomDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        // A control that ignores F1 passes it up to us: that is not the
+        // dialog's own key press.
+        QWidget* focus = focusWidget();
+        if (focus == nullptr || focus == this) {
+            SendHelp();
+            event->accept();
+            return;
+        }
+    } else if (event->matches(QKeySequence::Cancel)) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Tfrm_CustomDlg::showEvent(QShowEvent* event) {
+    if (!formCreated_) {
+        try {
+            FormCreate();
+        } catch (...) {
+        }
+    }
+    if (!placed_) {
+        placed_ = true;
+        if (!testAttribute(Qt::WA_Moved)) {
+            if (QScreen* desktop = screen()) {
+                QRect frame = geometry();
+                frame.moveCenter(desktop->availableGeometry().center());
+                move(frame.topLeft());
+            }
+        }
+        setFixedSize(size());
+    }
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,106 @@
+#include "f_CustomForm.h"
+
+#include <QAction>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "HostMessage.h"
+#include "HostWindow.h"
+#include "ui_f_CustomForm.h"
+
+namespace {
+
+constexpr QSize kToolButtonSize(85, 30);
+
+}  // namespace
+
+Tfrm_Custom::Tfrm_Custom(QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frm_Custom>()) {
+    ui_->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    new TKeyPreview(this, [] { HostWindow::Send(HostMsg::kHelp, 0, 0); });
+}
+
+Tfrm_Custom::~Tfrm_Custom() {
+    HostWindow::SendText(HostMsg::kFormDestroyed, context_.FuncCode);
+}
+
+void Tfrm_Custom::FormCreate() {
+    formCreated_ = true;
+    LoadHostContext();
+    ApplySkin();
+    HookEditIme();
+}
+
+void Tfrm_Custom::LoadHostContext() {
+    context_ = FormHost::LoadHostContext(true);
+}
+
+void Tfrm_Custom::ApplySkin() {
+    FormHost::ApplyWindowSkin(this, ui_->ModuleToolbar, ModuleLib::gclModuleToolBarColor());
+}
+
+void Tfrm_Custom::HookEditIme() {
+    FormHost::HookEditIme(this);
+}
+
+QWidget* Tfrm_Custom::ClientArea() const {
+    return ui_->pnlClient;
+}
+
+QToolBar* Tfrm_Custom::ModuleToolbar() const {
+    return ui_->ModuleToolbar;
+}
+
+QFrame* Tfrm_Custom::Shape1() const {
+    return ui_->Shape1;
+}
+
+QToolButton* Tfrm_Custom::AddToolAction(QAction* action) {
+    ui_->ModuleToolbar->addAction(action);
+    auto* button = qobject_cast<QToolButton*>(ui_->ModuleToolbar->widgetForAction(action));
+    if (button != nullptr) {
+        button->setMinimumSize(kToolButtonSize);
+    }
+    return button;
+}
+
+bool Tfrm_Custom::event(QEvent* event) {
+    if (THostMessageEvent* message = THostMessageEvent::Cast(event)) {
+        try {
+            switch (message->Code()) {
+                case HostMsg::kClosePage:
+                    close();
+                    return true;
+                case HostMsg::kApplySkin:
+                    ApplySkin();
+                    HookEditIme();
+                    return true;
+                default:
+                    break;
+            }
+        } catch (...) {
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void Tfrm_Custom::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The host frame would otherwise draw its caption as inactive while a
+    // module page has the focus.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        HostWindow::Send(HostMsg::kNcActivate, 1, 0);
+    }
+}
+
+void Tfrm_Custom::showEvent(QShowEvent* event) {
+    if (!formCreated_) {
+        try {
+            FormCreate();
+        } catch (...) {
+        }
+    }
+    QWidget::showEvent(event);
+}

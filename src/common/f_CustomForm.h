@@ -1,0 +1,84 @@
+// Base of the module's embedded pages.
+//
+// A page is a plain widget that the host docks into one of its containers or
+// shows on its own (ShowModuleForm). Pages are created with new: a page
+// deletes itself when it is closed, and tells the host's main window when it
+// is destroyed (1302 with FuncCode). It takes the host's context at creation,
+// wears the host's skin, sees F1 ahead of its controls (1296), tells the host
+// when it becomes active, closes on the host's message 1280 and applies the
+// skin again on 1303.
+//
+// Two-phase creation: ApplySkin is virtual, and a base constructor cannot reach
+// an override. So the base constructor only builds the base controls, and the
+// constructor of the most derived class calls FormCreate() as its last step,
+// once its own controls exist. A page shown before FormCreate ran gets it then.
+//
+// A derived page has its own .ui whose root is a plain QWidget, set up into
+// ClientArea() (which has no layout of its own), and adds its tool buttons to
+// ModuleToolbar():
+//
+//     Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
+//         : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frm_CompanyManage>()) {
+//         ui_->setupUi(ClientArea());
+//         AddToolAction(ui_->actCompanyAdd);
+//         connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
+//         FormCreate();
+//     }
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+#include "FormHost.h"
+
+class QAction;
+class QFrame;
+class QToolBar;
+class QToolButton;
+
+namespace Ui {
+class frm_Custom;
+}
+
+class Tfrm_Custom : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit Tfrm_Custom(QWidget* parent = nullptr);
+    ~Tfrm_Custom() override;
+
+    // LoadHostContext, then ApplySkin, then HookEditIme. Called by the most
+    // derived constructor; overrides call the base first.
+    virtual void FormCreate();
+    // Takes the host context, FuncCode included.
+    void LoadHostContext();
+    // Font size and colour and window colour from the host, the toolbar in
+    // the host's toolbar colour, then the host's own skinning.
+    virtual void ApplySkin();
+    // Switches the input method of every skinned edit that has no enter
+    // handler of its own (FormHost::EditImeEnter).
+    void HookEditIme();
+
+    const THostContext& HostContext() const { return context_; }
+    const QString& FuncCode() const { return context_.FuncCode; }
+    bool IsFormCreated() const { return formCreated_; }
+
+    // Where a derived page sets up its own Ui.
+    QWidget* ClientArea() const;
+    QToolBar* ModuleToolbar() const;
+    QFrame* Shape1() const;
+    // Adds an action to ModuleToolbar as a button of the page's size
+    // (85 x 30, caption beside a 24 x 24 image).
+    QToolButton* AddToolAction(QAction* action);
+
+  protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    std::unique_ptr<Ui::frm_Custom> ui_;
+    THostContext context_;
+    bool formCreated_ = false;
+};
