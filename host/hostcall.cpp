@@ -1,13 +1,17 @@
 // hostcall --app-dir DIR [--operator PARAMS] [--company QYID] [--agency] [--edition CODE]
-//          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--module PATH] ENTRY [ARG]...
+//          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--pick N] [--module PATH]
+//          ENTRY [ARG]...
 //
 // Does what a host does for one call of the module. Sets up the
 // reference host services on an application folder, loads libCompanyMgr.so,
 // looks the entry point up by name, calls it and prints what happened.
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 #include <map>
@@ -43,6 +47,7 @@ struct Options {
     std::vector<std::pair<QStringList, QString>> settings;  // {section, key}, value
     std::map<int, int> answers;
     QString module;
+    int pick = 0;  // row of a module dialog to choose, from 1; 0 cancels
     std::string entry;
     std::vector<std::string> args;
 };
@@ -91,6 +96,12 @@ Options ParseArguments(int argc, char** argv) {
             options.edition = Next(i, argc, argv, "--edition");
         } else if (arg == "--module") {
             options.module = Next(i, argc, argv, "--module");
+        } else if (arg == "--pick") {
+            bool ok = false;
+            options.pick = Next(i, argc, argv, "--pick").toInt(&ok);
+            if (!ok || options.pick < 0) {
+                throw UsageError{"--pick takes a row number from 1, or 0 to cancel"};
+            }
         } else if (arg == "--setting") {
             const QString setting = Next(i, argc, argv, "--setting");
             const qsizetype slash = setting.indexOf(QLatin1Char('/'));
@@ -198,6 +209,37 @@ std::string OperatorParam(const Options& options, const char* name) {
     return std::string();
 }
 
+// Answers the module's modal dialogs as an operator would: chooses the row
+// asked for and confirms, or cancels.
+void AnswerDialogs(int pick) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, [pick] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("vstCompList"));
+        QAbstractButton* confirm = nullptr;
+        for (const char* name : {"sBtnConfirm", "btnSwitch"}) {
+            if (confirm == nullptr) {
+                confirm = dialog->findChild<QAbstractButton*>(QLatin1String(name));
+            }
+        }
+        auto* cancel = dialog->findChild<QAbstractButton*>(QStringLiteral("sBtnClose"));
+        const bool rowExists = list != nullptr && list->model() != nullptr && pick >= 1 &&
+                               pick <= list->model()->rowCount();
+        if (rowExists && confirm != nullptr) {
+            list->setCurrentIndex(list->model()->index(pick - 1, 0));
+            confirm->click();
+        } else if (cancel != nullptr) {
+            cancel->click();
+        } else {
+            dialog->close();
+        }
+    });
+    timer->start(50);
+}
+
 int Run(const Options& options) {
     QString error;
     if (!HostSetup::Start(options.appDir, error)) {
@@ -245,6 +287,7 @@ int Run(const Options& options) {
         HostSetup::ClearRecorded();
     }
 
+    AnswerDialogs(options.pick);
     bool result = false;
     std::optional<std::string> paramAfter;
     switch (kEntries.at(options.entry)) {

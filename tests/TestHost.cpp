@@ -20,7 +20,8 @@ QString PostgresSchema() {
 
 // "Key=value" pairs of the server the tests may use, from the environment.
 QStringList PostgresPairs() {
-    return qEnvironmentVariable("COMPANYMGR_TEST_PGSQL").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return qEnvironmentVariable("COMPANYMGR_TEST_PGSQL")
+        .split(QLatin1Char(';'), Qt::SkipEmptyParts);
 }
 
 QString PostgresSetting(const QString& key) {

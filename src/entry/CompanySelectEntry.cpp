@@ -3,10 +3,14 @@
 #include "EntryExport.h"
 #include "EntryParams.h"
 #include "HostServices.h"
+#include "f_CompanySelect.h"
 
 namespace {
 
 constexpr const char* kInitFailed = "[70019504]系统初始化企业信息失败。";
+constexpr const char* kNoOperator =
+    "[70019503]选择对应企业失败：无法获取到操作员名称或操作员类别。";
+constexpr int kNoCompany = 106002;
 
 TCompanySelectMgr OperatorManager() {
     const TDataVO* user = ModuleLib::GetUserInfoVO();
@@ -15,6 +19,38 @@ TCompanySelectMgr OperatorManager() {
 }
 
 }  // namespace
+
+ENTRY_POINT bool LoadSelectCompanyForm(int count, char** buffers) {
+    try {
+        EntryParams params(count, buffers);
+        if (!params.IsValid()) {
+            return false;
+        }
+        const QString operatorCode = params.Get("CZY_DM");
+        const QString operatorClass = params.Get("CZY_LB");
+        if (operatorCode.isEmpty() || operatorClass.isEmpty()) {
+            params.Set("ResultMsgStr", QString::fromUtf8(kNoOperator));
+            logQuery::Error("1", QString::fromUtf8(kNoOperator));
+            return false;
+        }
+        TCompanySelectMgr manager(operatorCode, operatorClass);
+        TCompanyRecord chosen;
+        switch (ChooseCompany(manager, chosen)) {
+            case SelectOutcome::Chosen:
+                params.Set("QYID", chosen.QYID());
+                params.Set("QYSBH", chosen.QYSBH());
+                return true;
+            case SelectOutcome::NoCompany:
+                ModuleLib::InforMsg(kNoCompany, QString(), 1);
+                return false;
+            case SelectOutcome::NotChosen:
+                break;
+        }
+        return false;
+    } catch (...) {
+        return false;
+    }
+}
 
 ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
     try {

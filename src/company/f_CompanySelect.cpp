@@ -1,0 +1,165 @@
+#include "f_CompanySelect.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "CompanyListModel.h"
+#include "CompanySelectMgr.h"
+#include "FormHost.h"
+#include "HostServices.h"
+#include "ModuleForm.h"
+#include "f_CommonUnit.h"
+#include "f_Status.h"
+#include "ui_f_CompanySelect.h"
+
+namespace {
+
+constexpr int kNoCompanySelected = 106004;
+constexpr const char* kSingleCompanyEdition = "10";
+
+bool IsEnterKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* parent)
+    : Tfrm_CustomDlgEx(parent),
+      ui_(std::make_unique<Ui::frm_CompanySelect>()),
+      manager_(manager),
+      model_(new TCompanyListModel(
+          {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
+          [this] { return static_cast<int>(records_.size()); },
+          [this](int row, int column) {
+              const TCompanyRecord& record = *records_[static_cast<std::size_t>(row)];
+              return column == 0 ? record.QYSBH() : record.QYMC();
+          },
+          this)) {
+    ui_->setupUi(ClientArea());
+    AddButton(ui_->sBtnConfirm);
+    sBtnClose()->setText(QStringLiteral("取消"));
+    sBtnClose()->setAutoDefault(false);
+    SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
+    resize(480, 440);
+
+    ui_->vstCompList->setModel(model_);
+    ui_->vstCompList->header()->resizeSection(0, 170);
+    ui_->vstCompList->header()->resizeSection(1, 278);
+    ui_->vstCompList->header()->setSectionsMovable(false);
+    ui_->vstCompList->installEventFilter(this);
+
+    setTabOrder(ui_->sBtnConfirm, sBtnClose());
+    setTabOrder(sBtnClose(), ui_->edtSbh);
+    setTabOrder(ui_->edtSbh, ui_->edtName);
+    setTabOrder(ui_->edtName, ui_->btnQuery);
+    setTabOrder(ui_->btnQuery, ui_->vstCompList);
+
+    connect(ui_->btnQuery, &QPushButton::clicked, this, &Tfrm_CompanySelect::Search);
+    connect(ui_->sBtnConfirm, &QPushButton::clicked, this, &Tfrm_CompanySelect::Accept);
+    connect(ui_->vstCompList, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex&) { Accept(); });
+
+    ReadCompanyCodeCaption();
+    FormCreate();
+}
+
+Tfrm_CompanySelect::~Tfrm_CompanySelect() = default;
+
+void Tfrm_CompanySelect::ApplySkin() {
+    Tfrm_CustomDlgEx::ApplySkin();
+    const QColor background = FormHost::ToQColor(ModuleLib::gclModuleBackColor());
+    for (QFrame* panel : findChildren<QFrame*>()) {
+        if (panel->property("tag").toInt() == -1) {
+            FormHost::SetBackgroundColor(panel, background);
+        }
+    }
+}
+
+void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
+    Tfrm_CustomDlgEx::showEvent(event);
+    if (filled_) {
+        return;
+    }
+    filled_ = true;
+    Fill(QString(), QString());
+    HideStatus();
+    if (!records_.empty()) {
+        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
+    }
+    ui_->vstCompList->setFocus();
+}
+
+bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->vstCompList && IsEnterKey(event)) {
+        if (SelectedRow() >= 0) {
+            Accept();
+        }
+        return true;
+    }
+    return Tfrm_CustomDlgEx::eventFilter(watched, event);
+}
+
+void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText) {
+    manager_.FillCompanyList(&records_, taxIdText, nameText);
+    model_->Reload();
+}
+
+void Tfrm_CompanySelect::Search() {
+    Fill(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
+}
+
+int Tfrm_CompanySelect::SelectedRow() const {
+    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void Tfrm_CompanySelect::Accept() {
+    ui_->sBtnConfirm->setEnabled(false);
+    const int row = SelectedRow();
+    if (row >= 0 && row < static_cast<int>(records_.size())) {
+        result_ = *records_[static_cast<std::size_t>(row)];
+        ui_->sBtnConfirm->setEnabled(true);
+        done(mrOk);
+        return;
+    }
+    ModuleLib::InforMsg(kNoCompanySelected, QString(), 1);
+    ui_->sBtnConfirm->setEnabled(true);
+}
+
+SelectOutcome ChooseCompany(TCompanySelectMgr& manager, TCompanyRecord& chosen) {
+    int count = manager.CountCompanies(QString(), QString());
+    if (ModuleLib::gsAppVerTypeCode() == QLatin1String(kSingleCompanyEdition) && count > 1) {
+        count = 1;
+    }
+    if (count <= 0) {
+        return SelectOutcome::NoCompany;
+    }
+    if (count == 1) {
+        TCompanyRecordArray records;
+        // The company may have gone between counting and listing.
+        if (!manager.ListCompanies(QString(), QString(), records) || records.empty()) {
+            return SelectOutcome::NoCompany;
+        }
+        chosen = records.front();
+        return SelectOutcome::Chosen;
+    }
+    if (!ModuleGuiAvailable()) {
+        return SelectOutcome::NotChosen;
+    }
+    if (count > kStatusWindowThreshold) {
+        ShowStatus(QStringLiteral("正在读取单位信息，请稍候 ..."));
+    }
+    Tfrm_CompanySelect dialog(manager);
+    const int result = dialog.exec();
+    HideStatus();
+    if (result != Tfrm_CompanySelect::mrOk) {
+        return SelectOutcome::NotChosen;
+    }
+    chosen = dialog.Result();
+    return SelectOutcome::Chosen;
+}

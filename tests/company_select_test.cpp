@@ -1,0 +1,244 @@
+// Choosing the company at log-in, through the built module as the host calls it.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "DialogDriver.h"
+#include "HostServices.h"
+#include "ModuleLoader.h"
+#include "TestHost.h"
+
+namespace {
+
+using BufferEntry = bool (*)(int, char**);
+
+// Notes the text of every status window as it goes away.
+class StatusWatcher : public QObject {
+  public:
+    StatusWatcher() { qApp->installEventFilter(this); }
+    ~StatusWatcher() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+            QLatin1String(watched->metaObject()->className()) == QLatin1String("Tfrm_Status")) {
+            const auto* label = watched->findChild<QLabel*>("lblStatus");
+            texts << (label ? label->text() : QString());
+        }
+        return false;
+    }
+};
+
+class CompanySelection : public HostTest {
+  protected:
+    bool Select(const std::string& params) {
+        std::memset(buffer_, 0, sizeof buffer_);
+        std::memcpy(buffer_, params.data(), params.size());
+        char* buffers[] = {buffer_};
+        return ModuleLoader::Entry<BufferEntry>("LoadSelectCompanyForm")(1, buffers);
+    }
+    std::string Param() const { return buffer_; }
+
+    void AddCompanies(int count) {
+        Exec("BEGIN");
+        for (int i = 1; i <= count; ++i) {
+            Exec(QStringLiteral(
+                     "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('9111%1', '单位%2', 0)")
+                     .arg(i, 14, 10, QLatin1Char('0'))
+                     .arg(i));
+        }
+        Exec("COMMIT");
+    }
+
+    static QAbstractItemView* List(QWidget* dialog) {
+        return DialogDriver::Child<QAbstractItemView>(dialog, "vstCompList");
+    }
+    static void Click(QWidget* dialog, const char* button) {
+        DialogDriver::Child<QAbstractButton>(dialog, button)->click();
+    }
+
+    char buffer_[500] = {};
+};
+
+TEST_F(CompanySelection, OneCompanyIsTakenWithoutADialog) {
+    const QString id = AddCompany("911100000000000001", "唯一公司");
+    DialogDriver driver([](QWidget* dialog) { dialog->close(); });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(),
+              "CZY_DM=0001;CZY_LB=0;QYID=" + id.toStdString() + ";QYSBH=911100000000000001");
+    EXPECT_EQ(driver.Shown(), 0);
+}
+
+TEST_F(CompanySelection, SingleCompanyEditionTakesTheFirstOfSeveral) {
+    AddCompanies(3);
+    HostSetup::SetEditionCode("10");
+    DialogDriver driver([](QWidget* dialog) { dialog->close(); });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=1;QYSBH=911100000000000001");
+    EXPECT_EQ(driver.Shown(), 0);
+}
+
+TEST_F(CompanySelection, NoCompanyShowsMessage106002) {
+    AddCompany("911100000000000001", "别人的公司");
+    EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=R01"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=R01");
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].code, 106002);
+    EXPECT_TRUE(messages[0].extra.isEmpty());
+}
+
+TEST_F(CompanySelection, MissingOperatorTextsFailBeforeAnyQuery) {
+    for (const std::string& params :
+         {std::string("CZY_DM=0001"), std::string("CZY_LB=0"), std::string("CZY_DM=;CZY_LB=0")}) {
+        HostSetup::ClearRecorded();
+        EXPECT_FALSE(Select(params));
+        EXPECT_EQ(
+            Param(),
+            params +
+                ";ResultMsgStr=[70019503]选择对应企业失败：无法获取到操作员名称或操作员类别。");
+        const auto lines = LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].text, "[70019503]选择对应企业失败：无法获取到操作员名称或操作员类别。");
+        EXPECT_TRUE(Messages().empty());
+    }
+}
+
+TEST_F(CompanySelection, ChoosingARowWritesItBack) {
+    AddCompanies(3);
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        EXPECT_EQ(list->model()->rowCount(), 3);
+        EXPECT_EQ(dialog->focusWidget(), list);
+        // The first row is selected when the dialog opens.
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 0);
+        list->setCurrentIndex(list->model()->index(2, 0));
+        Click(dialog, "sBtnConfirm");
+    });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0;QYID=9"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=3;QYSBH=911100000000000003");
+    EXPECT_EQ(driver.Shown(), 1);
+}
+
+TEST_F(CompanySelection, CancelKeepsTheInputs) {
+    AddCompanies(2);
+    DialogDriver driver([](QWidget* dialog) { Click(dialog, "sBtnClose"); });
+    EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(CompanySelection, SearchFiltersAndEmptyBoxesListAllAgain) {
+    AddCompanies(12);
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        auto* name = DialogDriver::Child<QLineEdit>(dialog, "edtName");
+        auto* taxId = DialogDriver::Child<QLineEdit>(dialog, "edtSbh");
+        name->setText("单位");
+        QTest::keyClicks(name, "1");
+        Click(dialog, "btnQuery");
+        EXPECT_EQ(list->model()->rowCount(), 4);  // 1, 10, 11, 12
+        name->setText("  单位1  ");
+        taxId->setText("0011 ");
+        Click(dialog, "btnQuery");
+        EXPECT_EQ(list->model()->rowCount(), 1);
+        EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位11");
+        name->clear();
+        taxId->clear();
+        Click(dialog, "btnQuery");
+        EXPECT_EQ(list->model()->rowCount(), 12);
+        Click(dialog, "sBtnClose");
+    });
+    EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=0"));
+}
+
+TEST_F(CompanySelection, EnterAcceptsOnlyASelectedRow) {
+    AddCompanies(3);
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        list->clearSelection();
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(HostSetup::RecordedMessages().empty());
+        list->setCurrentIndex(list->model()->index(1, 0));
+        QTest::keyClick(list, Qt::Key_Enter);
+    });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=2;QYSBH=911100000000000002");
+}
+
+TEST_F(CompanySelection, ConfirmWithoutSelectionShows106004AndStays) {
+    AddCompanies(3);
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        list->clearSelection();
+        Click(dialog, "sBtnConfirm");
+        EXPECT_TRUE(dialog->isVisible());
+        const auto messages = HostSetup::RecordedMessages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].code, 106004);
+        EXPECT_TRUE(DialogDriver::Child<QAbstractButton>(dialog, "sBtnConfirm")->isEnabled());
+        // Escape is not a key of this dialog.
+        QTest::keyClick(list, Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
+        list->setCurrentIndex(list->model()->index(0, 0));
+        emit list->doubleClicked(list->model()->index(0, 0));
+    });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=1;QYSBH=911100000000000001");
+}
+
+TEST_F(CompanySelection, TheDialogFollowsTheRolesGrants) {
+    AddCompanies(4);
+    GrantToRole("R01", "2");
+    GrantToRole("R01", "4");
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        ASSERT_EQ(list->model()->rowCount(), 2);
+        EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), "纳税人识别号");
+        EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), "单位名称");
+        Click(dialog, "sBtnConfirm");
+    });
+    EXPECT_TRUE(Select("CZY_DM=0002;CZY_LB=R01"));
+    EXPECT_NE(Param().find(";QYID="), std::string::npos);
+}
+
+TEST_F(CompanySelection, StatusWindowOnlyAboveFiveHundredCompanies) {
+    AddCompanies(500);
+    {
+        StatusWatcher watcher;
+        DialogDriver driver([](QWidget* dialog) { Click(dialog, "sBtnClose"); });
+        EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=0"));
+        EXPECT_TRUE(watcher.texts.isEmpty());
+    }
+    AddCompany("911100000000009999", "第五百零一户");
+    StatusWatcher watcher;
+    bool statusGoneWhenListed = false;
+    DialogDriver driver([&](QWidget* dialog) {
+        EXPECT_EQ(List(dialog)->model()->rowCount(), 501);
+        statusGoneWhenListed = true;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (QLatin1String(widget->metaObject()->className()) == QLatin1String("Tfrm_Status") &&
+                widget->isVisible()) {
+                statusGoneWhenListed = false;
+            }
+        }
+        Click(dialog, "sBtnClose");
+    });
+    EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(watcher.texts, QStringList{"正在读取单位信息，请稍候 ..."});
+    EXPECT_TRUE(statusGoneWhenListed);
+}
+
+}  // namespace
