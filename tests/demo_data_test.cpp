@@ -330,15 +330,18 @@ TEST_F(DemoData, TaxOfficerHasIdentityNumberAndKnownRegion) {
     for (const QString& folder : {Plain(), Agency()}) {
         const QSet<QString> cantons = CantonCodes(folder);
         Open(folder);
-        TADOQuery query;
-        QString error;
-        ASSERT_TRUE(query.Open(kMainConnection, "select * from XT_QYXX where LBDM=20", error));
-        ASSERT_FALSE(query.Eof());
-        EXPECT_GE(query.FieldByName("QYMC").size(), 2);
-        EXPECT_TRUE(IsValidIdentityNumber(query.FieldByName("QYSBH")))
-            << Std(query.FieldByName("QYSBH"));
-        EXPECT_TRUE(cantons.contains(query.FieldByName("XZQHDM")));
-        EXPECT_FALSE(query.Next());
+        {
+            TADOQuery query;
+            QString error;
+            ASSERT_TRUE(query.Open(kMainConnection, "select * from XT_QYXX where LBDM=20", error));
+            ASSERT_FALSE(query.Eof());
+            EXPECT_GE(query.FieldByName("QYMC").size(), 2);
+            EXPECT_TRUE(IsValidIdentityNumber(query.FieldByName("QYSBH")))
+                << Std(query.FieldByName("QYSBH"));
+            EXPECT_TRUE(cantons.contains(query.FieldByName("XZQHDM")));
+            EXPECT_FALSE(query.Next());
+        }
+        // Only once the query is gone can the host close the database.
         HostSetup::Stop();
     }
     // The check itself rejects a changed check character.
