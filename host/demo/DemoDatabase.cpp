@@ -382,6 +382,13 @@ bool WriteRows(const DemoOptions& options, QStringList& companyCodes, QString& e
 }  // namespace
 
 bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString& errorText) {
+    // The whole database is written in one transaction; with SQLite's small
+    // default page cache its pages would be spilled to disk and read back.
+    // The setting lasts as long as the connection does.
+    if (ModuleLib::GetDBType(kMainConnection) == QLatin1String("SQLITE") &&
+        !Exec(QStringLiteral("PRAGMA cache_size=-131072"), errorText)) {
+        return false;
+    }
     if (!Exec(QStringLiteral("BEGIN"), errorText)) {
         return false;
     }

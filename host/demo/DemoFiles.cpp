@@ -170,12 +170,10 @@ bool WriteSettings(const QString& root, const DemoOptions& options, QString& err
     }
     lines << QString() << QStringLiteral("[SysCofig]")
           << QStringLiteral("QueryLengthToSwithCompany=6")
-          << QStringLiteral("DisplayCompanyCodeName=纳税人识别号") << QString()
-          << QStringLiteral("[Demo]")
-          << QStringLiteral(
-                 "; OperatorClass=%1 shows only the "
-                 "companies granted to that role")
-                 .arg(Text(kRoleCode))
+          << QStringLiteral("DisplayCompanyCodeName=纳税人识别号");
+    const QString roleHint =
+        QStringLiteral("; OperatorClass=%1 shows only the companies granted to that role");
+    lines << QString() << QStringLiteral("[Demo]") << roleHint.arg(Text(kRoleCode))
           << QStringLiteral("Operator=") + Text(kOperatorCode) << QStringLiteral("OperatorClass=0");
     const QStringList userLines = {QStringLiteral("[RunParameter]"),
                                    QStringLiteral("SysIME=中文 - 拼音输入法")};
