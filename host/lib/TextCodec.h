@@ -4,7 +4,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include "SharedApi.h"
+
+// Exported for the programs that write the host's data files.
 namespace TextCodec {
-QString DecodeUtf8OrGbk(const QByteArray& bytes);
-QByteArray EncodeGbk(const QString& text);
+SHARED_API QString DecodeUtf8OrGbk(const QByteArray& bytes);
+SHARED_API QByteArray EncodeGbk(const QString& text);
 }  // namespace TextCodec
