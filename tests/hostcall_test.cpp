@@ -95,13 +95,38 @@ TEST_F(HostCall, WriteBackWithTheCurrentCompanyLoadedFirst) {
     EXPECT_TRUE(refused.lines.contains("log: Warn 传入的企业ID或纳税人识别号为空"));
 }
 
+TEST_F(HostCall, PicksARowOfTheSelectionDialogOrCancelsIt) {
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error));
+    TADOQuery query;
+    for (const char* taxId : {"911100000000000002", "911100000000000003"}) {
+        ASSERT_TRUE(query.Execute(kMainConnection,
+                                  QStringLiteral("INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) "
+                                                 "VALUES('%1', '单位', 0)")
+                                      .arg(taxId),
+                                  error));
+    }
+    HostSetup::Stop();
+
+    const CallResult picked =
+        Call({"--pick", "3", "LoadSelectCompanyForm", "CZY_DM=0001;CZY_LB=0"});
+    EXPECT_EQ(picked.lines.value(0), "result: true") << picked.errors.toStdString();
+    EXPECT_EQ(picked.lines.value(1), "param: CZY_DM=0001;CZY_LB=0;QYID=3;QYSBH=911100000000000003");
+
+    const CallResult cancelled =
+        Call({"--pick", "0", "LoadSelectCompanyForm", "CZY_DM=0001;CZY_LB=0"});
+    EXPECT_EQ(cancelled.lines.value(0), "result: false");
+    EXPECT_EQ(cancelled.lines.value(1), "param: CZY_DM=0001;CZY_LB=0");
+}
+
 TEST_F(HostCall, UsageErrorsExitWithTwo) {
     for (const QStringList& arguments :
          {QStringList{}, QStringList{"NoSuchEntry"},
           QStringList{"--bogus", "InitGlobalCompanyInfo"},
           QStringList{"CallBackToWriteQYDSXX", "1"},
           QStringList{"--answer", "x", "RefreshCurrentCompanyInfo"},
-          QStringList{"--setting", "novalue", "RefreshCurrentCompanyInfo"}}) {
+          QStringList{"--setting", "novalue", "RefreshCurrentCompanyInfo"},
+          QStringList{"--pick", "-1", "LoadSelectCompanyForm"}}) {
         const CallResult run = Call(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.lines.isEmpty());
