@@ -58,64 +58,83 @@ void RefreshChild(const char* name, std::unique_ptr<TDataVO> child) {
     }
 }
 
-}  // namespace
+// What differs between the local-tax and the state-tax row.
+struct TaxRowKind {
+    const char* requiredKey;
+    const char* missingText;
+    Failure failure;
+    bool (*buildSql)(const QString&, const TDataVO&, bool, QString&, QString&);
+    std::unique_ptr<TDataVO> (*load)(const QString&);
+    const char* child;
+};
 
-bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataVO* data,
-                                          QString& errorText) {
+const TaxRowKind kLocalTaxRow{"KJYWRBM",
+                              "传入的企业ID或扣缴义务人编码为空",
+                              kLocalTaxFailure,
+                              &WriteBackSql::LocalTax,
+                              &TaxRecords::LoadLocalTax,
+                              "QYDSXX"};
+const TaxRowKind kStateTaxRow{"NSRSBH",
+                              "传入的企业ID或纳税人识别号为空",
+                              kStateTaxFailure,
+                              &WriteBackSql::StateTax,
+                              &TaxRecords::LoadStateTax,
+                              "QYGSXX"};
+
+bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO* data,
+                 bool rowExists, QString& errorText) {
+    QString sql;
+    if (!kind.buildSql(companyId, *data, rowExists, sql, errorText) || !Execute(sql, errorText)) {
+        return false;
+    }
+    if (IsCurrentCompany(companyId)) {
+        RefreshChild(kind.child, kind.load(companyId));
+    }
+    return true;
+}
+
+// The checks every write starts with; false with errorText set when refused.
+bool Acceptable(const QString& companyId, const TDataVO* data, const char* requiredKey,
+                const char* missingText, QString& errorText) {
     if (data == nullptr) {
         errorText = QString::fromUtf8(kNoData);
         return false;
     }
-    if (companyId.isEmpty() || data->GetStrValue("KJYWRBM").isEmpty()) {
-        errorText = QStringLiteral("传入的企业ID或扣缴义务人编码为空");
+    if (companyId.isEmpty() ||
+        (requiredKey != nullptr && data->GetStrValue(QLatin1String(requiredKey)).isEmpty())) {
+        errorText = QString::fromUtf8(missingText);
         return false;
     }
-    return Guarded(kLocalTaxFailure, errorText, [&] {
-        QString sql;
-        if (!WriteBackSql::LocalTax(companyId, *data, LocalTaxInfoExists(companyId), sql,
-                                    errorText) ||
-            !Execute(sql, errorText)) {
-            return false;
-        }
-        if (IsCurrentCompany(companyId)) {
-            RefreshChild("QYDSXX", TaxRecords::LoadLocalTax(companyId));
-        }
-        return true;
+    return true;
+}
+
+}  // namespace
+
+bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataVO* data,
+                                          QString& errorText) {
+    const TaxRowKind& kind = kLocalTaxRow;
+    if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
+        return false;
+    }
+    return Guarded(kind.failure, errorText, [&] {
+        return WriteTaxRow(kind, companyId, data, LocalTaxInfoExists(companyId), errorText);
     });
 }
 
 bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataVO* data,
                                           QString& errorText) {
-    if (data == nullptr) {
-        errorText = QString::fromUtf8(kNoData);
+    const TaxRowKind& kind = kStateTaxRow;
+    if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
         return false;
     }
-    if (companyId.isEmpty() || data->GetStrValue("NSRSBH").isEmpty()) {
-        errorText = QStringLiteral("传入的企业ID或纳税人识别号为空");
-        return false;
-    }
-    return Guarded(kStateTaxFailure, errorText, [&] {
-        QString sql;
-        if (!WriteBackSql::StateTax(companyId, *data, StateTaxInfoExists(companyId), sql,
-                                    errorText) ||
-            !Execute(sql, errorText)) {
-            return false;
-        }
-        if (IsCurrentCompany(companyId)) {
-            RefreshChild("QYGSXX", TaxRecords::LoadStateTax(companyId));
-        }
-        return true;
+    return Guarded(kind.failure, errorText, [&] {
+        return WriteTaxRow(kind, companyId, data, StateTaxInfoExists(companyId), errorText);
     });
 }
 
 bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* data,
                                        QString& errorText) {
-    if (data == nullptr) {
-        errorText = QString::fromUtf8(kNoData);
-        return false;
-    }
-    if (companyId.isEmpty()) {
-        errorText = QStringLiteral("传入的企业ID为空");
+    if (!Acceptable(companyId, data, nullptr, "传入的企业ID为空", errorText)) {
         return false;
     }
     return Guarded(kBasicFailure, errorText, [&] {
