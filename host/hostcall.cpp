@@ -56,22 +56,6 @@ struct UsageError {
     std::string message;
 };
 
-// Splits "name=value;..." into decoded pairs, as a parameter string reads.
-std::vector<std::pair<QString, QString>> Pairs(const QString& params) {
-    std::vector<std::pair<QString, QString>> pairs;
-    for (const QString& piece : params.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const qsizetype mark = piece.indexOf(QLatin1Char('='));
-        if (mark <= 0) {
-            continue;
-        }
-        QString value = piece.mid(mark + 1);
-        value.replace(QLatin1String("&eq%"), QLatin1String("="));
-        value.replace(QLatin1String("&lim%"), QLatin1String(";"));
-        pairs.emplace_back(piece.left(mark), value);
-    }
-    return pairs;
-}
-
 QString Next(int& i, int argc, char** argv, const char* option) {
     if (i + 1 >= argc) {
         throw UsageError{std::string(option) + " needs a value"};
@@ -201,12 +185,7 @@ void PrintRecorded() {
 }
 
 std::string OperatorParam(const Options& options, const char* name) {
-    for (const auto& [key, value] : Pairs(options.operatorParams)) {
-        if (key == QLatin1String(name)) {
-            return value.toStdString();
-        }
-    }
-    return std::string();
+    return ParamValue(options.operatorParams, QLatin1String(name)).toStdString();
 }
 
 // Answers the module's modal dialogs as an operator would: chooses the row
@@ -260,7 +239,7 @@ int Run(const Options& options) {
     for (const auto& [where, value] : options.settings) {
         HostSetup::OverrideSysConfig(where[0], where[1], value);
     }
-    for (const auto& [key, value] : Pairs(options.operatorParams)) {
+    for (const auto& [key, value] : ParamPairs(options.operatorParams)) {
         ModuleLib::GetUserInfoVO()->SetStrValue(key, value);
     }
 
@@ -302,7 +281,7 @@ int Run(const Options& options) {
             break;
         case EntryKind::WriteBack: {
             TDataVO data;
-            for (const auto& [key, value] : Pairs(QString::fromStdString(options.args[1]))) {
+            for (const auto& [key, value] : ParamPairs(QString::fromStdString(options.args[1]))) {
                 data.SetStrValue(key, value);
             }
             result = module.CallWriteBack(options.entry.c_str(), options.args[0], &data);

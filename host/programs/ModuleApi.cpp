@@ -12,6 +12,30 @@ using NoArgsEntry = bool (*)();
 using WriteBackEntry = bool (*)(const char*, TDataVO*);
 }  // namespace
 
+std::vector<std::pair<QString, QString>> ParamPairs(const QString& params) {
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const QString& piece : params.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype mark = piece.indexOf(QLatin1Char('='));
+        if (mark <= 0) {
+            continue;
+        }
+        QString value = piece.mid(mark + 1);
+        value.replace(QLatin1String("&eq%"), QLatin1String("="));
+        value.replace(QLatin1String("&lim%"), QLatin1String(";"));
+        pairs.emplace_back(piece.left(mark), value);
+    }
+    return pairs;
+}
+
+QString ParamValue(const QString& params, const QString& name) {
+    for (const auto& [key, value] : ParamPairs(params)) {
+        if (key == name && !value.isEmpty()) {
+            return value;
+        }
+    }
+    return QString();
+}
+
 bool ModuleApi::Load(const QString& path, QString& errorText) {
     handle_ = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {

@@ -18,15 +18,7 @@
 namespace {
 
 QString ParamValue(const std::string& params, const QString& name) {
-    for (const QString& pair : QString::fromStdString(params).split(QLatin1Char(';'))) {
-        if (pair.section(QLatin1Char('='), 0, 0) == name) {
-            QString value = pair.section(QLatin1Char('='), 1);
-            value.replace(QLatin1String("&eq%"), QLatin1String("="));
-            value.replace(QLatin1String("&lim%"), QLatin1String(";"));
-            return value;
-        }
-    }
-    return QString();
+    return ::ParamValue(QString::fromStdString(params), name);
 }
 
 }  // namespace
