@@ -1,6 +1,6 @@
 #include "HostFrame.h"
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostSetup.h"
 
 THostFrame::THostFrame(bool registered) {

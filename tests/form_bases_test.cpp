@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "HostFrame.h"
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostSetup.h"
 #include "HostWindow.h"
 #include "ModuleForm.h"

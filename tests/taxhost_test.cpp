@@ -11,7 +11,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "MainFrame.h"
 #include "ModuleApi.h"
 #include "TestHost.h"

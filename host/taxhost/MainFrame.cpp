@@ -10,7 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostServices.h"
 #include "HostSetup.h"
 #include "f_DataVO.h"

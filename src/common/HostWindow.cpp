@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
 

@@ -7,7 +7,7 @@
 #include <QThread>
 #include <QWidget>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostWindow.h"
 #include "ParamString.h"
 

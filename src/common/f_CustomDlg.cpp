@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostWindow.h"
 #include "ui_f_CustomDlg.h"
 

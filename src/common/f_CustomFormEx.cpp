@@ -4,7 +4,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "HostMessage.h"
+#include "WindowMessage.h"
 #include "HostWindow.h"
 #include "ui_f_CustomFormEx.h"
 

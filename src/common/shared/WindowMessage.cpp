@@ -1,4 +1,4 @@
-#include "HostMessage.h"
+#include "WindowMessage.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -83,6 +83,17 @@ SHARED_API QString GetSQLDataTime(const QString& connection, const QString& date
 SHARED_API QString GetDBType(const QString& connection);
 SHARED_API QString ReplaceStr(const QString& text, const QString& from, const QString& to);
 
+// Transactions on a named connection. Begin nests: the outermost level is a
+// transaction, inner levels are savepoints, so a failed inner step can be
+// undone without losing the outer work. Commit and Rollback end the innermost
+// level. False, with the database's message, when the engine refuses.
+// Hold them through TTransaction, never by hand.
+SHARED_API bool BeginTransaction(const QString& connection, QString& errorText);
+SHARED_API bool CommitTransaction(const QString& connection, QString& errorText);
+SHARED_API bool RollbackTransaction(const QString& connection, QString& errorText);
+// Nesting depth of the connection's open transaction; 0 outside one.
+SHARED_API int TransactionDepth(const QString& connection);
+
 // Context owned by the host.
 SHARED_API TDataVO* GetUserInfoVO();
 SHARED_API TDataVO* GetCompanyInfoVO();
