@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "AgencyMgrImpl.h"
 #include "HostServices.h"
 #include "TestHost.h"
-#include "f_AgencyMgr.h"
 #include "f_CommonUnit.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include <QDate>
 
+#include "AgencyMgrImpl.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "TestHost.h"
-#include "f_AgencyMgr.h"
 
 namespace {
 

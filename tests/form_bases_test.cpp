@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "HostFrame.h"
-#include "WindowMessage.h"
 #include "HostSetup.h"
-#include "HostWindow.h"
+#include "MainFrameLink.h"
 #include "ModuleForm.h"
 #include "Shape.h"
 #include "TestHost.h"
+#include "WindowMessage.h"
 #include "XPFamerEdit.h"
 #include "f_CustomDlgEx.h"
 #include "f_CustomFormEx.h"
@@ -109,8 +109,8 @@ class FormBases : public HostTest {
 };
 
 TEST_F(FormBases, MessagesReachTheMainWindowTheHostNamesOrTheOneCalledSo) {
-    EXPECT_EQ(HostWindow::MainWindow(), frame_.get());
-    EXPECT_TRUE(HostWindow::SendText(HostMsg::kPageState, "max"));
+    EXPECT_EQ(MainFrameLink::MainWindow(), frame_.get());
+    EXPECT_TRUE(MainFrameLink::SendText(HostMsg::kPageState, "max"));
     ASSERT_EQ(frame_->Messages().size(), 1u);
     const THostFrame::Message sent = frame_->Messages()[0];
     EXPECT_TRUE(sent.copyData);
@@ -119,10 +119,10 @@ TEST_F(FormBases, MessagesReachTheMainWindowTheHostNamesOrTheOneCalledSo) {
     EXPECT_EQ(static_cast<THandle>(sent.wParam), ModuleLib::GetAppHandle());
 
     HostSetup::SetMainFrame(nullptr);
-    EXPECT_EQ(HostWindow::MainWindow(), frame_.get());
+    EXPECT_EQ(MainFrameLink::MainWindow(), frame_.get());
     frame_->setObjectName("SomeOtherFrame");
-    EXPECT_EQ(HostWindow::MainWindow(), nullptr);
-    EXPECT_FALSE(HostWindow::Send(HostMsg::kHelp));
+    EXPECT_EQ(MainFrameLink::MainWindow(), nullptr);
+    EXPECT_FALSE(MainFrameLink::Send(HostMsg::kHelp));
     EXPECT_EQ(frame_->Messages().size(), 1u);
 }
 
@@ -206,7 +206,8 @@ TEST_F(FormBases, DockedPageTakesF1BeforeTheHostsShortcuts) {
     auto* container = new QWidget(frame_.get());
     container->setGeometry(0, 0, 400, 300);
     TTestPage* page = Make<TTestPage>();
-    ASSERT_TRUE(ShowModuleForm(container->winId(), page, "", false, QString(), QString(), true));
+    ASSERT_TRUE(
+        ShowModuleForm(container->winId(), page, QString(), false, QString(), QString(), true));
     Activate(frame_.get());
     page->edit->setFocus();
 
@@ -337,8 +338,8 @@ TEST_F(FormBases, DockedFormTellsTheHostOnlyWhenAskedTo) {
     container->setGeometry(10, 40, 500, 300);
     container->show();
     TTestPage* page = Make<TTestPage>();
-    ASSERT_TRUE(ShowModuleForm(container->winId(), page, "CZY_DM=op01;ModalFormMsg=PAGE01", false,
-                               QString(), QString(), true));
+    ASSERT_TRUE(
+        ShowModuleForm(container->winId(), page, "PAGE01", false, QString(), QString(), true));
     EXPECT_EQ(page->parentWidget(), container);
     EXPECT_FALSE(page->isWindow());
     EXPECT_TRUE(page->isVisible());
@@ -354,7 +355,7 @@ TEST_F(FormBases, DockedFormTellsTheHostOnlyWhenAskedTo) {
     laidOut->show();
     TTestPage* quiet = Make<TTestPage>();
     ASSERT_TRUE(
-        ShowModuleForm(laidOut->winId(), quiet, "CZY_DM=op01", true, "x.htm", "企业管理", false));
+        ShowModuleForm(laidOut->winId(), quiet, QString(), true, "x.htm", "企业管理", false));
     EXPECT_EQ(quiet->parentWidget(), laidOut);
     EXPECT_GE(laidOut->layout()->indexOf(quiet), 0);
     EXPECT_TRUE(quiet->isVisible());
@@ -365,13 +366,13 @@ TEST_F(FormBases, DockedFormTellsTheHostOnlyWhenAskedTo) {
 
 TEST_F(FormBases, DockedFormSetsTheHelpPageFirstWhenHelpIsOn) {
     struct Case {
-        const char* params;
+        const char* modalFormMsg;
         QString helpFile;
         QString page;
     };
     const Case cases[] = {
-        {"ModalFormMsg=01004|CompanyHelp", "manual.htm", "manual.htm"},
-        {"ModalFormMsg=01004|CompanyHelp", QString(), "CompanyHelp.htm"},
+        {"01004|CompanyHelp", "manual.htm", "manual.htm"},
+        {"01004|CompanyHelp", QString(), "CompanyHelp.htm"},
     };
     QString helpAtMessage;
     frame_->onMessage = [&](const THostFrame::Message&) { helpAtMessage = HostSetup::HelpHtml(); };
@@ -379,7 +380,7 @@ TEST_F(FormBases, DockedFormSetsTheHelpPageFirstWhenHelpIsOn) {
         auto* container = new QWidget(frame_.get());
         container->show();
         TTestPage* page = Make<TTestPage>();
-        ShowModuleForm(container->winId(), page, test.params, true, test.helpFile, QString(),
+        ShowModuleForm(container->winId(), page, test.modalFormMsg, true, test.helpFile, QString(),
                        false);
         EXPECT_EQ(helpAtMessage, test.page);
         EXPECT_TRUE(frame_->Texts(HostMsg::kFormShown).last().endsWith("|1|0"));
@@ -389,14 +390,14 @@ TEST_F(FormBases, DockedFormSetsTheHelpPageFirstWhenHelpIsOn) {
 TEST_F(FormBases, FreeFormIsCentredOnTheMainWindowAndStaysOnTop) {
     TTestPage* page = Make<TTestPage>();
     page->resize(300, 200);
-    ASSERT_TRUE(ShowModuleForm(0, page, "ModalFormMsg=PAGE01", false, QString(), QString(), true));
+    ASSERT_TRUE(ShowModuleForm(0, page, "PAGE01", false, QString(), QString(), true));
     EXPECT_TRUE(page->isWindow());
     EXPECT_TRUE(page->isVisible());
     EXPECT_TRUE(page->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(page->frameGeometry().center(), frame_->frameGeometry().center());
     EXPECT_EQ(frame_->Count(HostMsg::kFormShown), 0);
 
-    EXPECT_FALSE(ShowModuleForm(0, nullptr, "", false, QString(), QString(), false));
+    EXPECT_FALSE(ShowModuleForm(0, nullptr, QString(), false, QString(), QString(), false));
 }
 
 TEST_F(FormBases, DialogEndsWithOkOrCancel) {

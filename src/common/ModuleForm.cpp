@@ -7,9 +7,8 @@
 #include <QThread>
 #include <QWidget>
 
+#include "MainFrameLink.h"
 #include "WindowMessage.h"
-#include "HostWindow.h"
-#include "ParamString.h"
 
 namespace {
 
@@ -64,10 +63,8 @@ void SetHelpPage(const QString& helpFile, const QString& messageText) {
     ModuleLib::SetgsHelpHtml(page);
 }
 
-void TellHostShown(QWidget* form, const std::string& paramString, bool helpFlag,
+void TellHostShown(QWidget* form, const QString& modalFormMsg, bool helpFlag,
                    const QString& helpFile, bool flag) {
-    const QString modalFormMsg =
-        QString::fromStdString(ParamString::GetParamValue(paramString, "ModalFormMsg"));
     if (modalFormMsg.isEmpty()) {
         return;
     }
@@ -77,7 +74,7 @@ void TellHostShown(QWidget* form, const std::string& paramString, bool helpFlag,
     if (helpFlag) {
         SetHelpPage(helpFile, text);
     }
-    HostWindow::SendText(HostMsg::kFormShown, text);
+    MainFrameLink::SendText(HostMsg::kFormShown, text);
 }
 
 // The frame a window manager puts around a window, as it did for the main
@@ -96,7 +93,7 @@ void ShowFree(QWidget* form) {
     }
     QRect area;
     QMargins margins;
-    if (QWidget* mainWindow = HostWindow::MainWindow()) {
+    if (QWidget* mainWindow = MainFrameLink::MainWindow()) {
         area = mainWindow->frameGeometry();
         margins = FrameMargins(mainWindow);
     } else if (QScreen* screen = form->screen()) {
@@ -119,7 +116,7 @@ bool ModuleGuiAvailable() {
            app->thread() == QThread::currentThread();
 }
 
-bool ShowModuleForm(THandle parent, QWidget* form, const std::string& paramString, bool helpFlag,
+bool ShowModuleForm(THandle parent, QWidget* form, const QString& modalFormMsg, bool helpFlag,
                     const QString& helpFile, const QString& caption, bool flag) {
     if (form == nullptr || !ModuleGuiAvailable()) {
         return false;
@@ -142,7 +139,7 @@ bool ShowModuleForm(THandle parent, QWidget* form, const std::string& paramStrin
     if (container != nullptr) {
         // The form is the container's now, whatever the host makes of the news.
         try {
-            TellHostShown(form, paramString, helpFlag, helpFile, flag);
+            TellHostShown(form, modalFormMsg, helpFlag, helpFile, flag);
         } catch (...) {
         }
     }

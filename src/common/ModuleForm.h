@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <string>
-
 #include "HostServices.h"
 
 class QWidget;
@@ -18,8 +16,8 @@ bool ModuleGuiAvailable();
 //
 // With a parent (the window id of a host container): the form becomes a
 // borderless child filling the container (through the container's layout when
-// it has one, else following its size) and is shown. When paramString holds
-// "ModalFormMsg", the host's main window gets 1282 with the text
+// it has one, else following its size) and is shown. When modalFormMsg (the
+// entry point's "ModalFormMsg" value) is not empty, the host's main window gets 1282 with the text
 // "<ModalFormMsg>|<form window id>|<help 0/1>|<flag 0/1>"; with helpFlag the
 // host's help page is set first, to helpFile or else to the second field of
 // that text followed by ".htm".
@@ -30,6 +28,5 @@ bool ModuleGuiAvailable();
 //
 // A non-empty caption becomes the window title. Never throws. False when the
 // form could not be shown; the caller keeps it then and must dispose of it.
-// paramString is the UTF-8 parameter string of the entry point.
-bool ShowModuleForm(THandle parent, QWidget* form, const std::string& paramString, bool helpFlag,
+bool ShowModuleForm(THandle parent, QWidget* form, const QString& modalFormMsg, bool helpFlag,
                     const QString& helpFile, const QString& caption, bool flag);

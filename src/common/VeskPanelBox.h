@@ -12,15 +12,10 @@
 
 #include <cstdint>
 
+#include "ColorNumber.h"
 #include "HostServices.h"
 
 class QPainter;
-
-// Windows colour number to a Qt colour: the low byte is red.
-inline QColor ColorFromTColor(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
 
 class TVeskPanelBox : public QFrame {
     Q_OBJECT

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <memory>
 #include <vector>
 
 #include "CompanyRecord.h"
@@ -42,45 +41,4 @@ class TAgencyMgr : public TObject {
     virtual bool ListServedCompanies(const QString& codeText, const QString& nameText,
                                      TAgcyCompanyInfoList& list) = 0;
     virtual void LoadAgency(const QString& agencyId) = 0;
-};
-
-class TAgencyMgrImpl : public TAgencyMgr {
-  public:
-    explicit TAgencyMgrImpl(const QString& agencyId);
-    ~TAgencyMgrImpl() override;
-
-    QString GetAgencyId() const override { return agencyId_; }
-    QString GetCode() const override { return code_; }
-    void SetCode(const QString& value) override { code_ = value; }
-    QString GetName() const override { return name_; }
-    void SetName(const QString& value) override { name_ = value; }
-    QString GetTaxOffice() const override { return taxOffice_; }
-    void SetTaxOffice(const QString& value) override { taxOffice_ = value; }
-    QString GetLegalRep() const override { return legalRep_; }
-    void SetLegalRep(const QString& value) override { legalRep_ = value; }
-    QString GetPhone() const override { return phone_; }
-    void SetPhone(const QString& value) override { phone_ = value; }
-    QString GetPostCode() const override { return postCode_; }
-    void SetPostCode(const QString& value) override { postCode_ = value; }
-    QString GetAddress() const override { return address_; }
-    void SetAddress(const QString& value) override { address_ = value; }
-    int CountServedCompanies() override;
-    void GetExtraValue(const QString& name, QVariant& value) const override;
-    void SetExtraValue(const QString& name, const QVariant& value) override;
-    bool SaveAgency() override;
-    bool DeleteCompany(const QString& companyId) override;
-    bool ListServedCompanies(const QString& codeText, const QString& nameText,
-                             TAgcyCompanyInfoList& list) override;
-    void LoadAgency(const QString& agencyId) override;
-
-  private:
-    QString agencyId_;
-    QString code_;
-    QString name_;
-    QString taxOffice_;
-    QString legalRep_;
-    QString phone_;
-    QString postCode_;
-    QString address_;
-    std::unique_ptr<TDataVO> extraValues_;
 };

@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "MainFrameLink.h"
 #include "WindowMessage.h"
-#include "HostWindow.h"
 #include "ui_f_CustomDlg.h"
 
 namespace {
 
 void SendHelp() {
-    HostWindow::Send(HostMsg::kHelp, 0, 0);
+    MainFrameLink::Send(HostMsg::kHelp, 0, 0);
 }
 
 bool TakeOutOfLayout(QLayout* layout, QWidget* widget) {
@@ -51,15 +51,15 @@ void Tfrm_CustomDlg::FormCreate() {
 }
 
 void Tfrm_CustomDlg::LoadHostContext() {
-    context_ = FormHost::LoadHostContext(false);
+    context_ = FormBase::LoadHostContext(false);
 }
 
 void Tfrm_CustomDlg::ApplySkin() {
-    FormHost::ApplyWindowSkin(this, ui_->pnlTop, ModuleLib::gclTopBarColor());
+    FormBase::ApplyWindowSkin(this, ui_->pnlTop, ModuleLib::gclTopBarColor());
 }
 
 void Tfrm_CustomDlg::HookEditIme() {
-    FormHost::HookEditIme(this);
+    FormBase::HookEditIme(this);
 }
 
 void Tfrm_CustomDlg::SetTitle(const QString& caption, const QString& moduleName) {

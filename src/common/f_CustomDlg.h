@@ -30,7 +30,7 @@
 
 #include <memory>
 
-#include "FormHost.h"
+#include "FormBase.h"
 
 class QAbstractButton;
 class QFrame;

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "ColorNumber.h"
 #include "Shape.h"
 
 Tfrm_CustomDlgEx::Tfrm_CustomDlgEx(QWidget* parent)
@@ -20,7 +21,7 @@ Tfrm_CustomDlgEx::~Tfrm_CustomDlgEx() = default;
 
 void Tfrm_CustomDlgEx::ApplySkin() {
     Tfrm_CustomDlg::ApplySkin();
-    shape1_->SetBrushColor(FormHost::ToQColor(ModuleLib::gclModuleBackColor()));
+    shape1_->SetBrushColor(ColorFromTColor(ModuleLib::gclModuleBackColor()));
 }
 
 void Tfrm_CustomDlgEx::resizeEvent(QResizeEvent* event) {

@@ -4,8 +4,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "MainFrameLink.h"
 #include "WindowMessage.h"
-#include "HostWindow.h"
 #include "ui_f_CustomForm.h"
 
 namespace {
@@ -18,11 +18,11 @@ Tfrm_Custom::Tfrm_Custom(QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frm_Custom>()) {
     ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    new TKeyPreview(this, [] { HostWindow::Send(HostMsg::kHelp, 0, 0); });
+    new TKeyPreview(this, [] { MainFrameLink::Send(HostMsg::kHelp, 0, 0); });
 }
 
 Tfrm_Custom::~Tfrm_Custom() {
-    HostWindow::SendText(HostMsg::kFormDestroyed, context_.FuncCode);
+    MainFrameLink::SendText(HostMsg::kFormDestroyed, context_.FuncCode);
 }
 
 void Tfrm_Custom::FormCreate() {
@@ -33,15 +33,15 @@ void Tfrm_Custom::FormCreate() {
 }
 
 void Tfrm_Custom::LoadHostContext() {
-    context_ = FormHost::LoadHostContext(true);
+    context_ = FormBase::LoadHostContext(true);
 }
 
 void Tfrm_Custom::ApplySkin() {
-    FormHost::ApplyWindowSkin(this, ui_->ModuleToolbar, ModuleLib::gclModuleToolBarColor());
+    FormBase::ApplyWindowSkin(this, ui_->ModuleToolbar, ModuleLib::gclModuleToolBarColor());
 }
 
 void Tfrm_Custom::HookEditIme() {
-    FormHost::HookEditIme(this);
+    FormBase::HookEditIme(this);
 }
 
 QWidget* Tfrm_Custom::ClientArea() const {
@@ -91,7 +91,7 @@ void Tfrm_Custom::changeEvent(QEvent* event) {
     // The host frame would otherwise draw its caption as inactive while a
     // module page has the focus.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        HostWindow::Send(HostMsg::kNcActivate, 1, 0);
+        MainFrameLink::Send(HostMsg::kNcActivate, 1, 0);
     }
 }
 

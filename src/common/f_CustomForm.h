@@ -30,7 +30,7 @@
 
 #include <memory>
 
-#include "FormHost.h"
+#include "FormBase.h"
 
 class QAction;
 class QFrame;
@@ -57,7 +57,7 @@ class Tfrm_Custom : public QWidget {
     // the host's toolbar colour, then the host's own skinning.
     virtual void ApplySkin();
     // Switches the input method of every skinned edit that has no enter
-    // handler of its own (FormHost::EditImeEnter).
+    // handler of its own (FormBase::EditImeEnter).
     void HookEditIme();
 
     const THostContext& HostContext() const { return context_; }

@@ -4,8 +4,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "MainFrameLink.h"
 #include "WindowMessage.h"
-#include "HostWindow.h"
 #include "ui_f_CustomFormEx.h"
 
 namespace {
@@ -38,7 +38,7 @@ void Tfrm_CustomEx::FormCreate() {
 
 void Tfrm_CustomEx::ApplySkin() {
     Tfrm_Custom::ApplySkin();
-    FormHost::SetBackgroundColor(pnlToolResize_, FormHost::BackgroundColor(ModuleToolbar()));
+    FormBase::SetBackgroundColor(pnlToolResize_, FormBase::BackgroundColor(ModuleToolbar()));
 }
 
 void Tfrm_CustomEx::SetPageState(int state) {
@@ -75,19 +75,19 @@ void Tfrm_CustomEx::showEvent(QShowEvent* event) {
 }
 
 void Tfrm_CustomEx::PageMaxClick() {
-    HostWindow::SendText(HostMsg::kPageState, kMaximised);
+    MainFrameLink::SendText(HostMsg::kPageState, kMaximised);
     SetPageState(psMaximised);
 }
 
 void Tfrm_CustomEx::PageFormClick() {
-    HostWindow::SendText(HostMsg::kPageState, kRestored);
+    MainFrameLink::SendText(HostMsg::kPageState, kRestored);
     SetPageState(psNormal);
 }
 
 void Tfrm_CustomEx::PageCloseClick() {
     // The host's frame must be back to normal before the page goes.
     if (pageState_ == psMaximised) {
-        HostWindow::SendText(HostMsg::kPageState, kRestored);
+        MainFrameLink::SendText(HostMsg::kPageState, kRestored);
     }
     close();
 }

@@ -1,8 +1,12 @@
 #include "CompanySelectMgr.h"
 
+#include <exception>
+
+#include "AgencyMgrImpl.h"
 #include "HostServices.h"
+#include "SqlQuery.h"
 #include "TaxRecords.h"
-#include "f_AgencyMgr.h"
+#include "WriteBackSql.h"
 #include "f_CommonUnit.h"
 
 namespace {
@@ -22,15 +26,10 @@ constexpr const char* kStateTaxChild = "QYGSXX";
 constexpr const char* kAgencyChild = "DLJGXX";
 
 QString AgencyRowId() {
-    TADOQuery query;
-    QString error;
-    if (!ModuleLib::ExecADOQueryMsg(kMainConnection,
-                                    QStringLiteral("select QYID from XT_QYXX where LBDM=19"), query,
-                                    error, 1) ||
-        query.Eof()) {
-        return QString();
-    }
-    return query.FieldByName("QYID");
+    QString id;
+    SqlQuery::ReadValue("find the agency row",
+                        QStringLiteral("select QYID from XT_QYXX where LBDM=19"), "QYID", id);
+    return id;
 }
 
 }  // namespace
@@ -46,39 +45,29 @@ QString TCompanySelectMgr::ListSql(const QString& taxIdText, const QString& name
 }
 
 int TCompanySelectMgr::CountCompanies(const QString& taxIdText, const QString& nameText) {
-    try {
-        TADOQuery query;
-        QString error;
-        if (!ModuleLib::ExecADOQueryMsg(kMainConnection, ListSql(taxIdText, nameText, true), query,
-                                        error, 1) ||
-            query.Eof()) {
-            return 0;
-        }
-        return query.FieldByName("cnt").toInt();
-    } catch (...) {
+    QString count;
+    if (!SqlQuery::ReadValue("count the companies", ListSql(taxIdText, nameText, true), "cnt",
+                             count)) {
         return 0;
     }
+    return count.toInt();
 }
 
 template <typename Visit>
 bool TCompanySelectMgr::ReadList(const QString& taxIdText, const QString& nameText, Visit visit) {
-    TADOQuery query;
-    QString error;
-    if (!ModuleLib::ExecADOQueryMsg(kMainConnection, ListSql(taxIdText, nameText, false), query,
-                                    error, 1)) {
-        return false;
-    }
-    const int id = query.FieldIndex("QYID");
-    const int taxId = query.FieldIndex("QYSBH");
-    const int name = query.FieldIndex("QYMC");
-    for (; !query.Eof(); query.Next()) {
-        TCompanyRecord record;
-        record.SetField(CompanyField::QYID, query.FieldAsString(id));
-        record.SetField(CompanyField::QYSBH, query.FieldAsString(taxId));
-        record.SetField(CompanyField::QYMC, query.FieldAsString(name));
-        visit(std::move(record), query.SizeHint());
-    }
-    return true;
+    return SqlQuery::ReadRows(
+        "list the companies", ListSql(taxIdText, nameText, false), [&](TADOQuery& query) {
+            const int id = query.FieldIndex("QYID");
+            const int taxId = query.FieldIndex("QYSBH");
+            const int name = query.FieldIndex("QYMC");
+            for (; !query.Eof(); query.Next()) {
+                TCompanyRecord record;
+                record.SetField(CompanyField::QYID, query.FieldAsString(id));
+                record.SetField(CompanyField::QYSBH, query.FieldAsString(taxId));
+                record.SetField(CompanyField::QYMC, query.FieldAsString(name));
+                visit(std::move(record), query.SizeHint());
+            }
+        });
 }
 
 bool TCompanySelectMgr::ListCompanies(const QString& taxIdText, const QString& nameText,
@@ -122,19 +111,21 @@ bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyId) {
     }
     try {
         TCompanyRecord record;
-        {
-            TADOQuery query;
-            QString error;
-            if (!ModuleLib::ExecADOQueryMsg(
-                    kMainConnection,
-                    QStringLiteral("select * from XT_QYXX where QYID=") + companyId, query, error,
-                    1) ||
-                query.IsEmpty()) {
-                return false;
-            }
-            for (const CompanyField field : kCompanyKeys) {
-                record.SetField(field, query.FieldByName(QLatin1String(CompanyFieldName(field))));
-            }
+        bool found = false;
+        if (!SqlQuery::ReadRows(
+                "load a company", QStringLiteral("select * from XT_QYXX where QYID=") + companyId,
+                [&](TADOQuery& query) {
+                    if (query.Eof()) {
+                        return;
+                    }
+                    found = true;
+                    for (const CompanyField field : kCompanyKeys) {
+                        record.SetField(field,
+                                        query.FieldByName(QLatin1String(CompanyFieldName(field))));
+                    }
+                }) ||
+            !found) {
+            return false;
         }
         TDataVO* company = ModuleLib::GetCompanyInfoVO();
         if (company == nullptr) {
@@ -181,18 +172,14 @@ bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId) {
     if (!IsSqlInteger(companyId)) {
         return false;
     }
-    try {
-        TADOQuery query;
-        QString error;
-        return ModuleLib::ExecADOQueryMsg(
-                   kMainConnection,
-                   QStringLiteral("select 1 from %1 where QYID=").arg(QLatin1String(table)) +
-                       companyId,
-                   query, error, 1) &&
-               !query.IsEmpty();
-    } catch (...) {
-        return false;
-    }
+    QString ignored;
+    bool found = false;
+    return SqlQuery::ReadValue(
+               "look for a company's row",
+               QStringLiteral("select QYID from %1 where QYID=").arg(QLatin1String(table)) +
+                   companyId,
+               "QYID", ignored, &found) &&
+           found;
 }
 
 bool TCompanySelectMgr::LocalTaxInfoExists(const QString& companyId) {
@@ -201,4 +188,145 @@ bool TCompanySelectMgr::LocalTaxInfoExists(const QString& companyId) {
 
 bool TCompanySelectMgr::StateTaxInfoExists(const QString& companyId) {
     return RowExists("XT_QYGSXX", companyId);
+}
+
+// Registration data that other modules hand in, written for one company.
+
+namespace {
+
+constexpr const char* kNoData = "传入的DataVO为nil";
+
+struct Failure {
+    const char* code;
+    const char* phrase;
+};
+
+constexpr Failure kLocalTaxFailure{"70019502", "更新指定企业的地税信息发生异常"};
+constexpr Failure kStateTaxFailure{"70019503", "更新指定企业的国税信息发生异常"};
+// The basic-data log line has always carried a "+" after the code; log readers match it.
+constexpr Failure kBasicFailure{"70019504", "+更新指定企业的基础信息发生异常"};
+
+bool IsCurrentCompany(const QString& companyId) {
+    const TDataVO* company = ModuleLib::GetCompanyInfoVO();
+    return company != nullptr && company->GetStrValue("QYID") == companyId;
+}
+
+// Runs the write; anything it raises becomes the operation's error text and
+// an error line in the log.
+template <typename Write>
+bool Guarded(const Failure& failure, QString& errorText, Write write) {
+    auto report = [&](const QString& message) {
+        const QString phrase = QString::fromUtf8(failure.phrase);
+        errorText = phrase.startsWith(QLatin1Char('+')) ? phrase.mid(1) : phrase;
+        logQuery::Error("1", QLatin1String(failure.code) + QStringLiteral("：") + phrase +
+                                 QStringLiteral("：") + message + errorText);
+        return false;
+    };
+    try {
+        return write();
+    } catch (const std::exception& error) {
+        return report(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        return report(QStringLiteral("未知异常"));
+    }
+}
+
+// Replaces a child of the current-company object with a freshly read row.
+void RefreshChild(const char* name, std::unique_ptr<TDataVO> child) {
+    if (TDataVO* company = ModuleLib::GetCompanyInfoVO()) {
+        company->SetObjValue(QLatin1String(name), child.release());
+    }
+}
+
+// What differs between the local-tax and the state-tax row.
+struct TaxRowKind {
+    const char* requiredKey;
+    const char* missingText;
+    Failure failure;
+    bool (*buildSql)(const QString&, const TDataVO&, bool, QString&, QString&);
+    std::unique_ptr<TDataVO> (*load)(const QString&);
+    const char* child;
+};
+
+const TaxRowKind kLocalTaxRow{"KJYWRBM",
+                              "传入的企业ID或扣缴义务人编码为空",
+                              kLocalTaxFailure,
+                              &WriteBackSql::LocalTax,
+                              &TaxRecords::LoadLocalTax,
+                              "QYDSXX"};
+const TaxRowKind kStateTaxRow{"NSRSBH",
+                              "传入的企业ID或纳税人识别号为空",
+                              kStateTaxFailure,
+                              &WriteBackSql::StateTax,
+                              &TaxRecords::LoadStateTax,
+                              "QYGSXX"};
+
+bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO* data,
+                 bool rowExists, QString& errorText) {
+    QString sql;
+    if (!kind.buildSql(companyId, *data, rowExists, sql, errorText) ||
+        !SqlQuery::Execute("write registration data", sql, errorText)) {
+        return false;
+    }
+    if (IsCurrentCompany(companyId)) {
+        RefreshChild(kind.child, kind.load(companyId));
+    }
+    return true;
+}
+
+// The checks every write starts with; false with errorText set when refused.
+bool Acceptable(const QString& companyId, const TDataVO* data, const char* requiredKey,
+                const char* missingText, QString& errorText) {
+    if (data == nullptr) {
+        errorText = QString::fromUtf8(kNoData);
+        return false;
+    }
+    if (companyId.isEmpty() ||
+        (requiredKey != nullptr && data->GetStrValue(QLatin1String(requiredKey)).isEmpty())) {
+        errorText = QString::fromUtf8(missingText);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataVO* data,
+                                          QString& errorText) {
+    const TaxRowKind& kind = kLocalTaxRow;
+    if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
+        return false;
+    }
+    return Guarded(kind.failure, errorText, [&] {
+        return WriteTaxRow(kind, companyId, data, LocalTaxInfoExists(companyId), errorText);
+    });
+}
+
+bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataVO* data,
+                                          QString& errorText) {
+    const TaxRowKind& kind = kStateTaxRow;
+    if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
+        return false;
+    }
+    return Guarded(kind.failure, errorText, [&] {
+        return WriteTaxRow(kind, companyId, data, StateTaxInfoExists(companyId), errorText);
+    });
+}
+
+bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* data,
+                                       QString& errorText) {
+    if (!Acceptable(companyId, data, nullptr, "传入的企业ID为空", errorText)) {
+        return false;
+    }
+    return Guarded(kBasicFailure, errorText, [&] {
+        QString sql;
+        if (!WriteBackSql::Basic(companyId, *data, sql, errorText) ||
+            !SqlQuery::Execute("write basic company data", sql, errorText)) {
+            return false;
+        }
+        if (IsCurrentCompany(companyId)) {
+            LoadCompanyInfo(companyId);
+        }
+        return true;
+    });
 }

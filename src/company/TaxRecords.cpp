@@ -7,6 +7,7 @@
 
 #include "CompanyRecord.h"
 #include "HostServices.h"
+#include "SqlQuery.h"
 #include "f_DataVO.h"
 
 namespace TaxRecords {
@@ -68,21 +69,18 @@ QString ReadValue(const TADOQuery& query, const char* key) {
 std::unique_ptr<TDataVO> LoadRow(const char* table, const QString& companyId,
                                  std::span<const char* const> keys) {
     auto child = std::make_unique<TDataVO>();
-    try {
-        TADOQuery query;
-        QString error;
-        if (!ModuleLib::ExecADOQueryMsg(
-                kMainConnection,
-                QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) +
-                    companyId,
-                query, error, 1) ||
-            query.IsEmpty()) {
-            return child;
-        }
-        for (const char* key : keys) {
-            child->SetStrValue(QLatin1String(key), ReadValue(query, key));
-        }
-    } catch (...) {
+    const bool ok = SqlQuery::ReadRows(
+        "load a company's tax row",
+        QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) + companyId,
+        [&](TADOQuery& query) {
+            if (query.Eof()) {
+                return;
+            }
+            for (const char* key : keys) {
+                child->SetStrValue(QLatin1String(key), ReadValue(query, key));
+            }
+        });
+    if (!ok) {
         child = std::make_unique<TDataVO>();
     }
     return child;

@@ -1,7 +1,6 @@
 #include "f_CommonUnit.h"
 
 #include "HostServices.h"
-#include "ParamString.h"
 
 namespace {
 
@@ -130,11 +129,8 @@ QString QuoteSqlValue(const QString& text) {
     if (text.isEmpty()) {
         return QString();
     }
-    const QByteArray utf8 = text.toUtf8();
-    const std::string quoted = ParamString::ReplaceAll(
-        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), "'", "''",
-        false);
-    return QString::fromUtf8(quoted.data(), static_cast<qsizetype>(quoted.size()));
+    QString quoted = text;
+    return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
 bool IsSqlInteger(const QString& text) {

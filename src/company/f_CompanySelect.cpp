@@ -4,9 +4,10 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include "ColorNumber.h"
 #include "CompanyListModel.h"
 #include "CompanySelectMgr.h"
-#include "FormHost.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
 #include "f_CommonUnit.h"
@@ -72,10 +73,10 @@ Tfrm_CompanySelect::~Tfrm_CompanySelect() = default;
 
 void Tfrm_CompanySelect::ApplySkin() {
     Tfrm_CustomDlgEx::ApplySkin();
-    const QColor background = FormHost::ToQColor(ModuleLib::gclModuleBackColor());
+    const QColor background = ColorFromTColor(ModuleLib::gclModuleBackColor());
     for (QFrame* panel : findChildren<QFrame*>()) {
         if (panel->property("tag").toInt() == -1) {
-            FormHost::SetBackgroundColor(panel, background);
+            FormBase::SetBackgroundColor(panel, background);
         }
     }
 }

@@ -1,13 +1,13 @@
-#include "HostWindow.h"
+#include "MainFrameLink.h"
 
 #include <QApplication>
 #include <QWidget>
 
-#include "WindowMessage.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
+#include "WindowMessage.h"
 
-namespace HostWindow {
+namespace MainFrameLink {
 
 namespace {
 
@@ -58,4 +58,4 @@ bool SendText(int code, const QString& text) noexcept {
     }
 }
 
-}  // namespace HostWindow
+}  // namespace MainFrameLink

@@ -1,12 +1,13 @@
-#include "FormHost.h"
+#include "FormBase.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "ColorNumber.h"
 #include "XPFamerEdit.h"
 
-namespace FormHost {
+namespace FormBase {
 
 namespace {
 
@@ -37,11 +38,6 @@ THostContext LoadHostContext(bool withParentForms) {
     return context;
 }
 
-QColor ToQColor(TColor color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 void SetBackgroundColor(QWidget* widget, const QColor& color) {
     if (widget == nullptr) {
         return;
@@ -66,13 +62,13 @@ void ApplyWindowSkin(QWidget* window, QWidget* band, TColor bandColor) {
         window->setFont(font);
     }
     QPalette palette = window->palette();
-    const QColor fontColor = ToQColor(ModuleLib::gclSysFontColor());
+    const QColor fontColor = ColorFromTColor(ModuleLib::gclSysFontColor());
     palette.setColor(QPalette::WindowText, fontColor);
     palette.setColor(QPalette::Text, fontColor);
     palette.setColor(QPalette::ButtonText, fontColor);
     window->setPalette(palette);
-    SetBackgroundColor(window, ToQColor(ModuleLib::gclModuleBackColor()));
-    SetBackgroundColor(band, ToQColor(bandColor));
+    SetBackgroundColor(window, ColorFromTColor(ModuleLib::gclModuleBackColor()));
+    SetBackgroundColor(band, ColorFromTColor(bandColor));
     ModuleLib::SetSkinSchemeCtrls(window);
 }
 
@@ -98,7 +94,7 @@ void EditImeEnter(TXPFamerEdit* edit) {
     }
 }
 
-}  // namespace FormHost
+}  // namespace FormBase
 
 TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)
     : QObject(window), window_(window), onHelp_(std::move(onHelp)) {

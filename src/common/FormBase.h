@@ -32,13 +32,12 @@ struct THostContext {
     QPointer<QWidget> MainFrameParentForm;
 };
 
-namespace FormHost {
+namespace FormBase {
 
 // Asks the host in the order of the fields above, then copies CurFuncCode
 // into FuncCode.
 THostContext LoadHostContext(bool withParentForms);
 
-QColor ToQColor(TColor color);
 // Paints the widget's own background in the colour.
 void SetBackgroundColor(QWidget* widget, const QColor& color);
 QColor BackgroundColor(const QWidget* widget);
@@ -54,7 +53,7 @@ void HookEditIme(QWidget* window);
 // anything else: closed, Latin input.
 void EditImeEnter(TXPFamerEdit* edit);
 
-}  // namespace FormHost
+}  // namespace FormBase
 
 // F1 for a window, seen before any of its controls can act on it: the window
 // gets it once per key press wherever the focus is inside it, and the key goes

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace HostWindow {
+namespace MainFrameLink {
 
 // The window the host names with GetMainFrameHandle; when it names none we
 // know of, the top-level widget called "Tfrm_MainFrame" (object or class
@@ -19,4 +19,4 @@ bool Send(int code, qintptr wParam = 0, qintptr lParam = 0) noexcept;
 // application handle in wParam. Results as for Send.
 bool SendText(int code, const QString& text) noexcept;
 
-}  // namespace HostWindow
+}  // namespace MainFrameLink

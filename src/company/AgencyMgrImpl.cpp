@@ -1,0 +1,159 @@
+#include "AgencyMgrImpl.h"
+
+#include "HostServices.h"
+#include "SqlQuery.h"
+#include "Transaction.h"
+#include "f_CommonUnit.h"
+
+namespace {
+
+constexpr CompanyField kServedCompanyFields[] = {
+    CompanyField::QYID,  CompanyField::QYSBH,  CompanyField::QYMC,   CompanyField::FDDBRMC,
+    CompanyField::CWFZR, CompanyField::ZCDZ,   CompanyField::YYDZ,   CompanyField::YZBM,
+    CompanyField::EMAIL, CompanyField::QYDHHM, CompanyField::QYCZHM, CompanyField::HYDM,
+    CompanyField::HYMC,
+};
+
+// Rows that belong to a company, removed before its own row.
+constexpr const char* kDependentDeletes[] = {
+    "DELETE FROM QX_CZYQY WHERE QYID=",
+    "DELETE FROM QX_CZYZXT WHERE QYID=",
+    "DELETE FROM XT_QYDSXX WHERE QYID=",
+    "DELETE FROM XT_QYGSXX WHERE QYID=",
+};
+
+}  // namespace
+
+TAgencyMgrImpl::TAgencyMgrImpl(const QString& agencyId)
+    : extraValues_(std::make_unique<TDataVO>()) {
+    LoadAgency(agencyId);
+}
+
+TAgencyMgrImpl::~TAgencyMgrImpl() = default;
+
+void TAgencyMgrImpl::LoadAgency(const QString& agencyId) {
+    // An id that is no number names no agency row; nothing is asked.
+    if (!IsSqlInteger(agencyId)) {
+        return;
+    }
+    bool found = false;
+    SqlQuery::ReadRows("load the agency",
+                       QStringLiteral("select * from XT_QYXX where QYID=") + agencyId +
+                           QStringLiteral(" and LBDM=") + QStringLiteral("19"),
+                       [&](TADOQuery& row) {
+                           if (row.Eof()) {
+                               return;
+                           }
+                           found = true;
+                           agencyId_ = agencyId;
+                           code_ = row.FieldByName("QYSBH");
+                           name_ = row.FieldByName("QYMC");
+                           taxOffice_ = row.FieldByName("SSSWJG");
+                           legalRep_ = row.FieldByName("FDDBRMC");
+                           phone_ = row.FieldByName("QYDHHM");
+                           postCode_ = row.FieldByName("YZBM");
+                           address_ = row.FieldByName("YYDZ");
+                       });
+    if (found) {
+        ModuleLib::SetgsAgencyInfo(name_);
+        ModuleLib::SetgbAgencyVerExist(true);
+    }
+}
+
+int TAgencyMgrImpl::CountServedCompanies() {
+    if (!IsSqlInteger(agencyId_)) {
+        return 0;
+    }
+    QString count;
+    if (!SqlQuery::ReadValue(
+            "count the served companies",
+            QStringLiteral("select count(*) as cnt from XT_QYXX where LBDM=10 and SSDLJGID=") +
+                agencyId_,
+            "cnt", count)) {
+        return 0;
+    }
+    return count.toInt();
+}
+
+void TAgencyMgrImpl::GetExtraValue(const QString& name, QVariant& value) const {
+    extraValues_->GetVarValue(name, value);
+}
+
+void TAgencyMgrImpl::SetExtraValue(const QString& name, const QVariant& value) {
+    extraValues_->SetVarValue(name, value);
+}
+
+bool TAgencyMgrImpl::SaveAgency() {
+    if (!IsSqlInteger(agencyId_)) {
+        return false;
+    }
+    const QString sql =
+        QStringLiteral("UPDATE XT_QYXX SET QYSBH ='") + QuoteSqlValue(code_) +
+        QStringLiteral("', QYMC='") + QuoteSqlValue(name_) + QStringLiteral("', QYDHHM='") +
+        QuoteSqlValue(phone_) + QStringLiteral("', YZBM='") + QuoteSqlValue(postCode_) +
+        QStringLiteral("', YYDZ='") + QuoteSqlValue(address_) + QStringLiteral("', SSSWJG='") +
+        QuoteSqlValue(taxOffice_) + QStringLiteral("', FDDBRMC='") + QuoteSqlValue(legalRep_) +
+        QStringLiteral("' where QYID=") + agencyId_;
+    return SqlQuery::Execute("save the agency", sql);
+}
+
+bool TAgencyMgrImpl::DeleteCompany(const QString& companyId) {
+    if (!IsSqlInteger(companyId)) {
+        return false;
+    }
+    // All or nothing: a company is never left stripped of its grants and tax
+    // rows while its own row stays.
+    TTransaction transaction;
+    if (!transaction.IsActive()) {
+        return false;
+    }
+    for (const char* head : kDependentDeletes) {
+        // A dependent table that refuses is tolerated; its savepoint keeps the
+        // transaction usable on engines that abort it after an error.
+        TTransaction step;
+        QString error;
+        if (SqlQuery::Execute("delete a company's dependent rows", QLatin1String(head) + companyId,
+                              error)) {
+            step.Commit();
+        }
+    }
+    QString error;
+    qint64 deleted = 0;
+    if (!SqlQuery::Execute("delete a company",
+                           QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId, error,
+                           &deleted) ||
+        deleted <= 0) {
+        return false;
+    }
+    return transaction.Commit();
+}
+
+bool TAgencyMgrImpl::ListServedCompanies(const QString& codeText, const QString& nameText,
+                                         TAgcyCompanyInfoList& list) {
+    const TDataVO* user = ModuleLib::GetUserInfoVO();
+    if (user == nullptr) {
+        return false;
+    }
+    const QString sql =
+        BuildOperatorCompanyListSql(user->GetStrValue("CZY_LB"), codeText, nameText, false, true);
+    TAgcyCompanyInfoList rows;
+    const bool ok = SqlQuery::ReadRows("list the served companies", sql, [&](TADOQuery& query) {
+        int columns[std::size(kServedCompanyFields)];
+        for (std::size_t i = 0; i < std::size(kServedCompanyFields); ++i) {
+            columns[i] = query.FieldIndex(CompanyFieldName(kServedCompanyFields[i]));
+        }
+        if (query.SizeHint() > 0) {
+            rows.reserve(static_cast<std::size_t>(query.SizeHint()));
+        }
+        for (; !query.Eof(); query.Next()) {
+            TAgcyCompanyInfo& row = rows.emplace_back();
+            for (std::size_t i = 0; i < std::size(kServedCompanyFields); ++i) {
+                row.SetField(kServedCompanyFields[i], query.FieldAsString(columns[i]));
+            }
+        }
+    });
+    if (ok) {
+        list = std::move(rows);
+    }
+    return ok;
+}
