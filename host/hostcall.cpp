@@ -1,16 +1,21 @@
 // hostcall --app-dir DIR [--operator PARAMS] [--company QYID] [--agency] [--edition CODE]
 //          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--pick N] [--module PATH]
-//          ENTRY [ARG]...
+//          [--press NAME | --type NAME=TEXT | --select NAME=TEXT]... ENTRY [ARG]...
 //
 // Does what a host does for one call of the module. Sets up the
 // reference host services on an application folder, loads libCompanyMgr.so,
 // looks the entry point up by name, calls it and prints what happened.
-// Exit codes: 0 the entry point returned true, 1 it returned false, 2 usage
-// error (a --pick row the dialog does not have included), 3 the host or the
-// module could not be started.
+// Entry points that show a page get a container of their own, offscreen; the
+// steps (PageScript.h) then work the page, and the page is closed at the end.
+// Exit codes: 0 the entry point returned true (or showed its page), 1 it
+// returned false, 2 usage error (a --pick row the dialog does not have or a
+// step that could not be done included), 3 the host or the module could not
+// be started.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStringList>
 
 #include <cstdio>
@@ -25,6 +30,9 @@
 #include "HostServices.h"
 #include "HostSetup.h"
 #include "ModuleApi.h"
+#include "PageScript.h"
+#include "PageStack.h"
+#include "WindowMessage.h"
 #include "f_DataVO.h"
 
 namespace {
@@ -34,7 +42,7 @@ constexpr int kExitFalse = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCannotRun = 3;
 
-enum class EntryKind { Buffer, NoArgs, WriteBack };
+enum class EntryKind { Buffer, NoArgs, WriteBack, Page };
 
 const std::map<std::string, EntryKind> kEntries = {
     {"LoadSelectCompanyForm", EntryKind::Buffer},
@@ -44,6 +52,17 @@ const std::map<std::string, EntryKind> kEntries = {
     {"CallBackToWriteQYDSXX", EntryKind::WriteBack},
     {"CallBackToWriteQYGSXX", EntryKind::WriteBack},
     {"CallBackToWriteQYJCXX", EntryKind::WriteBack},
+    {"ShowCompanyMgrProc", EntryKind::Page},
+    {"ShowComapnayInfoInnerProc", EntryKind::Page},
+    {"ShowGljgszProc", EntryKind::Page},
+    {"ShowBsyxxszProc", EntryKind::Page},
+};
+
+// The step options, in the order given; each becomes one step of PageScript.
+const std::pair<const char*, TPageStep::Kind> kStepOptions[] = {
+    {"press", TPageStep::Press},
+    {"type", TPageStep::Type},
+    {"select", TPageStep::Select},
 };
 
 struct Options {
@@ -57,6 +76,7 @@ struct Options {
     std::map<int, int> answers;
     QString module;
     int pick = 0;  // row of a module dialog to choose, from 1; 0 cancels
+    std::vector<TPageStep> steps;
     std::string entry;
     std::vector<std::string> args;
 };
@@ -70,10 +90,18 @@ void Describe(QCommandLineParser& parser) {
         QStringLiteral("One call of one entry point of the module, as a host makes it, with\n"
                        "everything that happened printed line by line.\n"
                        "\n"
+                       "Entry points that show a page (Show...Proc) show it offscreen in a\n"
+                       "container of their own; --press, --type and --select then work it in\n"
+                       "the order given. Each step works on the modal dialog that is up, else\n"
+                       "on the page: after a step that opens a dialog the steps go into it\n"
+                       "until it closes. At the end the page is closed and the companies are\n"
+                       "printed as \"row: QYID|QYSBH|QYMC|LBDM\".\n"
+                       "\n"
                        "Exit codes:\n"
-                       "  0  the entry point returned true\n"
+                       "  0  the entry point returned true, or showed its page\n"
                        "  1  it returned false\n"
-                       "  2  usage error, a --pick row the dialog does not have included\n"
+                       "  2  usage error, a --pick row the dialog does not have or a step that\n"
+                       "     could not be done included\n"
                        "  3  the host or the module could not be started"));
     parser.addHelpOption();
     parser.addOptions({
@@ -86,14 +114,19 @@ void Describe(QCommandLineParser& parser) {
         {"setting", "Override a system setting; may be repeated.", "SECTION/KEY=VALUE"},
         {"answer", "Answer host message CODE with N (default 1); may be repeated.", "CODE=N"},
         {"pick", "Row of a module dialog to choose, from 1; 0 (the default) cancels.", "N"},
+        {"press", "Step: click the button, or the action's toolbar button, NAME.", "NAME"},
+        {"type", "Step: replace the text of the edit field NAME by TEXT.", "NAME=TEXT"},
+        {"select", "Step: focus and select the first row of list NAME with a cell TEXT.",
+         "NAME=TEXT"},
         {"module", "The module library (default: COMPANYMGR_MODULE, else next to the program).",
          "PATH"},
     });
     parser.addPositionalArgument(QStringLiteral("ENTRY"), QStringLiteral("Entry point to call."));
     parser.addPositionalArgument(
         QStringLiteral("ARG"),
-        QStringLiteral("Its arguments: a parameter string, or a company id and a parameter "
-                       "string for the write-back entry points."),
+        QStringLiteral("Its arguments: a parameter string (for a page by default the operator "
+                       "and ModalFormMsg=ENTRY), or a company id and a parameter string for the "
+                       "write-back entry points."),
         QStringLiteral("[ARG]..."));
     // Whatever follows the entry point is its argument, even if it starts with "-".
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -150,6 +183,25 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         }
         options.answers[code] = value;
     }
+    // The parser keeps the values of each option in order, and the names of
+    // all options in the order met: together they give the steps' order.
+    std::map<QString, qsizetype> used;
+    for (const QString& name : parser.optionNames()) {
+        for (const auto& [option, kind] : kStepOptions) {
+            if (name != QLatin1String(option)) {
+                continue;
+            }
+            const QStringList values = parser.values(name);
+            const qsizetype at = used[name]++;
+            TPageStep step;
+            QString error;
+            if (at >= values.size() || !ParsePageStep(kind, values[at], step, error)) {
+                throw UsageError{error.isEmpty() ? QStringLiteral("--%1 lost its value").arg(name)
+                                                 : error};
+            }
+            options.steps.push_back(std::move(step));
+        }
+    }
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
@@ -164,6 +216,11 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         options.args.push_back(positional[i].toStdString());
     }
     const QString entry = positional.first();
+    if (!options.steps.empty() && found->second != EntryKind::Page) {
+        throw UsageError{
+            QStringLiteral("--press, --type and --select go with an entry point "
+                           "that shows a page")};
+    }
     switch (found->second) {
         case EntryKind::WriteBack:
             if (options.args.size() != 2) {
@@ -171,6 +228,7 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
             }
             break;
         case EntryKind::Buffer:
+        case EntryKind::Page:
             if (options.args.size() > 1) {
                 throw UsageError{entry + " takes one parameter string"};
             }
@@ -221,27 +279,37 @@ void PrintCompany() {
     }
 }
 
-void PrintRecorded() {
-    for (const HostSetup::THostMessage& message : HostSetup::RecordedMessages()) {
-        if (message.kind == HostSetup::THostMessage::Numbered) {
-            // The text as the operator would read it: the host's text for the
-            // code with the extra text filled in.
-            Print(QStringLiteral("message: %1 %2").arg(message.code).arg(OneLine(message.text)));
-        } else {
-            Print(QStringLiteral("messagebox: ") + OneLine(message.text));
-        }
+QString MessageLine(const HostSetup::THostMessage& message) {
+    if (message.kind == HostSetup::THostMessage::Numbered) {
+        // The text as the operator would read it: the host's text for the
+        // code with the extra text filled in.
+        return QStringLiteral("message: %1 %2").arg(message.code).arg(OneLine(message.text));
     }
+    return QStringLiteral("messagebox: ") + OneLine(message.text);
+}
+
+void PrintLog() {
     for (const HostSetup::TLogLine& line : HostSetup::RecordedLog()) {
         Print(QStringLiteral("log: ") + line.level + QLatin1Char(' ') + line.text);
     }
 }
 
+void PrintRecorded() {
+    for (const HostSetup::THostMessage& message : HostSetup::RecordedMessages()) {
+        Print(MessageLine(message));
+    }
+    PrintLog();
+}
+
+int AnswerFor(const Options& options, const HostSetup::THostMessage& message) {
+    const auto found = options.answers.find(message.code);
+    return found == options.answers.end() ? 1 : found->second;
+}
+
 void SetUpHost(const Options& options) {
     HostSetup::SetRecording(true);
-    HostSetup::SetMessageResponder([&options](const HostSetup::THostMessage& message) {
-        const auto found = options.answers.find(message.code);
-        return found == options.answers.end() ? 1 : found->second;
-    });
+    HostSetup::SetMessageResponder(
+        [&options](const HostSetup::THostMessage& message) { return AnswerFor(options, message); });
     if (options.agency) {
         HostSetup::SetAgencyExist(true);
     }
@@ -273,6 +341,159 @@ void Preload(const ModuleApi& module, const QString& company) {
     HostSetup::ClearRecorded();
 }
 
+// What happened during a page call, in order.
+using Trace = QStringList;
+
+// The host's session object: the module tells it about companies it added or
+// removed.
+class TraceSession : public TPSession {
+  public:
+    explicit TraceSession(Trace& trace) : trace_(trace) {}
+    void CompanyAdded(const QString& companyId) override {
+        trace_ << QStringLiteral("session: company added ") + companyId;
+    }
+    void CompanyRemoved(const QString& companyId) override {
+        trace_ << QStringLiteral("session: company removed ") + companyId;
+    }
+
+  private:
+    Trace& trace_;
+};
+
+// The host's main window for a page call: it holds the page container and
+// notes the texts the module's windows send it.
+class HostWindow : public QWidget {
+  public:
+    explicit HostWindow(Trace& trace) : trace_(trace), stack_(new PageStack(nullptr, this)) {
+        // The module finds the host's main window by this name as well.
+        setObjectName(QStringLiteral("Tfrm_MainFrame"));
+        resize(1024, 700);
+        stack_->setGeometry(rect());
+    }
+    PageStack* Stack() const { return stack_; }
+
+  protected:
+    bool event(QEvent* event) override {
+        if (const THostMessageEvent* message = THostMessageEvent::Cast(event)) {
+            if (message->IsCopyData()) {
+                trace_ << QStringLiteral("window: %1 %2").arg(message->Code()).arg(message->Text());
+            }
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::Resize) {
+            stack_->setGeometry(rect());
+        }
+        return QWidget::event(event);
+    }
+
+  private:
+    Trace& trace_;
+    PageStack* stack_;
+};
+
+void PrintRows() {
+    TADOQuery query;
+    QString error;
+    if (!query.Open(kMainConnection,
+                    QStringLiteral("select QYID, QYSBH, QYMC, LBDM from XT_QYXX order by QYID"),
+                    error)) {
+        PrintError(QStringLiteral("the companies cannot be read: ") + error);
+        return;
+    }
+    for (; !query.Eof(); query.Next()) {
+        QStringList cells;
+        for (int column = 0; column < 4; ++column) {
+            cells << OneLine(query.FieldAsString(column));
+        }
+        Print(QStringLiteral("row: ") + cells.join(QLatin1Char('|')));
+    }
+}
+
+// Shows the page in a container of our own, works it with the steps, closes
+// it as a host does (1280) and prints what happened.
+int CallPage(const Options& options, const ModuleApi& module) {
+    Trace trace;
+    HostSetup::SetMessageResponder([&](const HostSetup::THostMessage& message) {
+        trace << MessageLine(message);
+        return AnswerFor(options, message);
+    });
+    TDataVO* user = ModuleLib::GetUserInfoVO();
+    user->SetObjValue("TPSession", new TraceSession(trace));
+
+    std::string params;
+    if (!options.args.empty()) {
+        params = options.args[0];
+    } else {
+        params = HostParams::With(
+            HostParams::OperatorParams(user->GetStrValue("CZY_DM"), user->GetStrValue("CZY_LB")),
+            "ModalFormMsg", QString::fromStdString(options.entry));
+    }
+
+    auto* window = new HostWindow(trace);
+    HostSetup::SetMainFrame(window);
+    HostSetup::SetMainFrameParentForm(window->Stack());
+    HostSetup::SetCurParentForm(window->Stack());
+    window->show();
+
+    PageStack* stack = window->Stack();
+    PageScript script(
+        options.steps, [stack] { return stack->CurrentPage(); },
+        [&trace](const QString& line) { trace << line; }, options.pick);
+    QEventLoop loop;
+    script.onFinished = [&loop] { loop.quit(); };
+    script.Start();
+    script.Hold();
+    module.ShowPage(options.entry.c_str(), ModuleLib::GetAppHandle(),
+                    static_cast<std::uintptr_t>(stack->winId()), params);
+    script.Release();
+    QPointer<QWidget> page = stack->CurrentPage();
+    const QString pageClass = page ? QLatin1String(page->metaObject()->className()) : QString();
+    if (!script.Finished()) {
+        loop.exec();
+    }
+
+    if (page) {
+        SendHostMessage(page, HostMsg::kClosePage);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (page) {
+            trace << QStringLiteral("window: the page stayed open after 1280");
+        }
+    }
+    delete window;
+    HostSetup::SetMainFrame(nullptr);
+    HostSetup::SetMainFrameParentForm(nullptr);
+    HostSetup::SetCurParentForm(nullptr);
+    user->SetStrValue("TPSession", QString());
+    HostSetup::SetMessageResponder(
+        [&options](const HostSetup::THostMessage& message) { return AnswerFor(options, message); });
+
+    Print(pageClass.isEmpty() ? QStringLiteral("result: no page")
+                              : QStringLiteral("result: page ") + pageClass);
+    for (const QString& line : trace) {
+        Print(line);
+    }
+    PrintLog();
+    PrintCompany();
+    PrintRows();
+    std::fflush(stdout);
+
+    if (script.Failed()) {
+        PrintError(script.Error());
+        return kExitUsage;
+    }
+    for (const TDialogPick& pick : script.Picks()) {
+        if (pick.outcome == TDialogPick::NoSuchRow) {
+            PrintError(QStringLiteral("--pick %1, but the dialog %2 has %3 rows")
+                           .arg(pick.row)
+                           .arg(pick.dialog)
+                           .arg(pick.rows));
+            return kExitUsage;
+        }
+    }
+    return kExitTrue;
+}
+
 int Call(const Options& options) {
     ModuleApi module;
     QString error;
@@ -287,6 +508,9 @@ int Call(const Options& options) {
     }
     if (!options.company.isEmpty()) {
         Preload(module, options.company);
+    }
+    if (kEntries.at(options.entry) == EntryKind::Page) {
+        return CallPage(options, module);
     }
 
     std::vector<TDialogPick> dialogs;
@@ -304,6 +528,8 @@ int Call(const Options& options) {
             }
             case EntryKind::NoArgs:
                 result = module.CallNoArgs(options.entry.c_str());
+                break;
+            case EntryKind::Page:
                 break;
             case EntryKind::WriteBack: {
                 TDataVO data;
@@ -369,7 +595,8 @@ int main(int argc, char** argv) {
         std::printf("%s", parser.helpText().toUtf8().constData());
         return kExitTrue;
     }
-    HostApp::UseOffscreenWithoutDisplay();
+    // Nothing here is for a person to look at: the module's windows stay offscreen.
+    HostApp::UseOffscreen();
     QApplication app(argc, argv);
     HostApp::LoadQtTranslations(&app);
     return Run(options);

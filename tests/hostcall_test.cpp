@@ -1,13 +1,27 @@
-// The command-line host, run as a program against a temporary application folder.
+// The command-line host, run as a program against a temporary application
+// folder, and its step language for module pages, run on plain widgets.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
 
 #include "HostServices.h"
 #include "HostSetup.h"
+#include "PageScript.h"
 #include "ParamString.h"
 
 namespace {
@@ -205,12 +219,220 @@ TEST_F(HostCall, UsageErrorsExitWithTwo) {
           QStringList{"CallBackToWriteQYDSXX", "1"},
           QStringList{"--answer", "x", "RefreshCurrentCompanyInfo"},
           QStringList{"--setting", "novalue", "RefreshCurrentCompanyInfo"},
-          QStringList{"--pick", "-1", "LoadSelectCompanyForm"}}) {
+          QStringList{"--pick", "-1", "LoadSelectCompanyForm"},
+          QStringList{"--press", "sBtnFind", "InitGlobalCompanyInfo"},
+          QStringList{"--type", "edtQysbh", "ShowCompanyMgrProc"},
+          QStringList{"--select", "=9111", "ShowCompanyMgrProc"},
+          QStringList{"--press", "a=b", "ShowCompanyMgrProc"},
+          QStringList{"ShowCompanyMgrProc", "CZY_DM=0001", "extra"}}) {
         const CallResult run = Call(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.lines.isEmpty());
         EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors.toStdString();
     }
+}
+
+TEST(PageSteps, ParseTheCommandLineForms) {
+    const struct {
+        TPageStep::Kind kind;
+        QString argument;
+        bool ok;
+        QString name;
+        QString text;
+    } cases[] = {
+        {TPageStep::Press, "tbtQuery", true, "tbtQuery", ""},
+        {TPageStep::Press, "", false, "", ""},
+        {TPageStep::Press, "edtQysbh=1", false, "", ""},
+        {TPageStep::Type, "edtQysbh=9111=2", true, "edtQysbh", "9111=2"},
+        {TPageStep::Type, "edtQymc=", true, "edtQymc", ""},
+        {TPageStep::Type, "=9111", false, "", ""},
+        {TPageStep::Type, "edtQysbh", false, "", ""},
+        {TPageStep::Select, "vstCompList=北京甲公司", true, "vstCompList", "北京甲公司"},
+    };
+    for (const auto& c : cases) {
+        TPageStep step;
+        QString error;
+        EXPECT_EQ(ParsePageStep(c.kind, c.argument, step, error), c.ok) << c.argument.toStdString();
+        EXPECT_EQ(error.isEmpty(), c.ok) << c.argument.toStdString();
+        if (c.ok) {
+            EXPECT_EQ(step.kind, c.kind);
+            EXPECT_EQ(step.name, c.name);
+            EXPECT_EQ(step.text, c.text);
+        }
+    }
+}
+
+TPageStep MakeStep(TPageStep::Kind kind, const QString& argument) {
+    TPageStep step;
+    QString error;
+    EXPECT_TRUE(ParsePageStep(kind, argument, step, error)) << error.toStdString();
+    return step;
+}
+
+// A page like the module's: an edit field, a list, a toolbar action, and a
+// button whose modal dialog adds a row when confirmed. The page notes what
+// its handlers did, in order.
+class ScriptPage : public QWidget {
+  public:
+    ScriptPage() {
+        auto* layout = new QVBoxLayout(this);
+        auto* toolbar = new QToolBar(this);
+        layout->addWidget(toolbar);
+        after = new QAction(QStringLiteral("After"), this);
+        after->setObjectName("actAfter");
+        toolbar->addAction(after);
+        connect(after, &QAction::triggered, this, [this] { done << "after"; });
+        idle = new QAction(QStringLiteral("Idle"), this);
+        idle->setObjectName("actIdle");
+        idle->setEnabled(false);
+        toolbar->addAction(idle);
+
+        name = new QLineEdit(this);
+        name->setObjectName("edtName");
+        name->setMaxLength(5);
+        layout->addWidget(name);
+        locked = new QLineEdit(this);
+        locked->setObjectName("edtLocked");
+        locked->setReadOnly(true);
+        layout->addWidget(locked);
+        auto* hidden = new QPushButton(QStringLiteral("Hidden"), this);
+        hidden->setObjectName("btnHidden");
+        hidden->hide();
+
+        rows = new QStandardItemModel(0, 2, this);
+        for (const char* row : {"9111|甲", "9222|乙"}) {
+            const QStringList cells = QString::fromUtf8(row).split('|');
+            rows->appendRow({new QStandardItem(cells[0]), new QStandardItem(cells[1])});
+        }
+        list = new QTreeView(this);
+        list->setObjectName("vstList");
+        list->setModel(rows);
+        layout->addWidget(list);
+
+        auto* add = new QPushButton(QStringLiteral("Add"), this);
+        add->setObjectName("btnAdd");
+        layout->addWidget(add);
+        connect(add, &QPushButton::clicked, this, [this] { Add(); });
+    }
+
+    void Add() {
+        QDialog dialog(this);
+        dialog.setWindowTitle(QStringLiteral("新增"));
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* text = new QLineEdit(&dialog);
+        text->setObjectName("edtInDialog");
+        layout->addWidget(text);
+        auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+        ok->setObjectName("btnOk");
+        layout->addWidget(ok);
+        connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        done << "dialog";
+        const int result = dialog.exec();
+        // Work after the dialog that lets events through: the next step
+        // must still wait for it.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 50) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        if (result == QDialog::Accepted) {
+            done << "added " + text->text();
+        } else {
+            done << "not added";
+        }
+    }
+
+    QStringList done;
+    QAction* after;
+    QAction* idle;
+    QLineEdit* name;
+    QLineEdit* locked;
+    QStandardItemModel* rows;
+    QTreeView* list;
+};
+
+struct ScriptRun {
+    bool finished = false;
+    QString error;
+    QStringList lines;
+};
+
+ScriptRun RunScript(std::vector<TPageStep> steps, QWidget* page) {
+    ScriptRun run;
+    PageScript script(
+        std::move(steps), [page] { return page; },
+        [&run](const QString& line) { run.lines << line; });
+    QEventLoop loop;
+    script.onFinished = [&loop] { loop.quit(); };
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    script.Start();
+    loop.exec();
+    run.finished = script.Finished();
+    run.error = script.Error();
+    return run;
+}
+
+// Steps after one that opens a modal dialog go into it; once it closed, the
+// next step waits for the press that opened it to return.
+TEST(PageSteps, FollowAModalDialogAndComeBack) {
+    ScriptPage page;
+    page.show();
+    const ScriptRun run = RunScript(
+        {MakeStep(TPageStep::Type, "edtName=abcdefgh"), MakeStep(TPageStep::Press, "btnAdd"),
+         MakeStep(TPageStep::Type, "edtInDialog=inside"), MakeStep(TPageStep::Press, "btnOk"),
+         MakeStep(TPageStep::Press, "actAfter"), MakeStep(TPageStep::Select, "vstList=乙")},
+        &page);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.error.toStdString(), "");
+    EXPECT_EQ(page.name->text(), "abcde");  // typed: the maximum length holds
+    EXPECT_EQ(page.done, QStringList({"dialog", "added inside", "after"}));
+    EXPECT_EQ(page.list->currentIndex().row(), 1);
+    EXPECT_TRUE(page.list->selectionModel()->isRowSelected(1, QModelIndex()));
+    EXPECT_EQ(
+        run.lines,
+        QStringList({"step: type edtName=abcdefgh", "step: press btnAdd",
+                     "dialog: QDialog shown: 新增", "step: type edtInDialog=inside in QDialog",
+                     "step: press btnOk in QDialog", "dialog: QDialog closed: confirmed",
+                     "step: press actAfter", "step: select vstList=乙"}))
+        << run.lines.join('\n').toStdString();
+}
+
+TEST(PageSteps, ADialogLeftOpenIsCancelled) {
+    ScriptPage page;
+    page.show();
+    const ScriptRun run = RunScript({MakeStep(TPageStep::Press, "btnAdd")}, &page);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(page.done, QStringList({"dialog", "not added"}));
+    EXPECT_TRUE(run.lines.contains("dialog: QDialog closed: cancelled"));
+}
+
+// A step an operator could not do fails the script; the steps after it are
+// not run.
+TEST(PageSteps, AStepThatCannotBeDoneStopsTheScript) {
+    const struct {
+        TPageStep step;
+        const char* error;
+    } cases[] = {
+        {MakeStep(TPageStep::Press, "btnMissing"), "QWidget has no button or action btnMissing"},
+        {MakeStep(TPageStep::Press, "btnHidden"), "btnHidden in QWidget is hidden"},
+        {MakeStep(TPageStep::Press, "actIdle"), "actIdle in QWidget is disabled"},
+        {MakeStep(TPageStep::Type, "edtLocked=x"), "edtLocked in QWidget is read-only"},
+        {MakeStep(TPageStep::Type, "btnAdd=x"), "QWidget has no edit field btnAdd"},
+        {MakeStep(TPageStep::Select, "vstList=9333"),
+         "vstList in QWidget has no row reading 9333 (2 rows)"},
+    };
+    for (const auto& c : cases) {
+        ScriptPage page;
+        page.show();
+        const ScriptRun run = RunScript({c.step, MakeStep(TPageStep::Press, "actAfter")}, &page);
+        ASSERT_TRUE(run.finished) << c.error;
+        EXPECT_EQ(run.error.toStdString(), c.error);
+        EXPECT_TRUE(page.done.isEmpty()) << c.error;
+        EXPECT_EQ(run.lines.value(1).toStdString(), std::string("step failed: ") + c.error);
+    }
+    const ScriptRun noPage = RunScript({MakeStep(TPageStep::Press, "btnAdd")}, nullptr);
+    ASSERT_TRUE(noPage.finished);
+    EXPECT_EQ(noPage.error.toStdString(), "no page is shown for press btnAdd");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -20,6 +21,7 @@
 #include "HostSetup.h"
 #include "MainFrame.h"
 #include "ModuleApi.h"
+#include "PageStack.h"
 #include "TestHost.h"
 #include "WindowMessage.h"
 #include "f_DataVO.h"
@@ -68,6 +70,89 @@ TEST_F(TaxHostFrame, StatusBarShowsOperatorAndCompany) {
     EXPECT_TRUE(all.contains("0007")) << all.toStdString();
     EXPECT_TRUE(all.contains("R01"));
     EXPECT_TRUE(all.contains("北京甲公司"));
+}
+
+// Pages are docked as the module docks them: added to the container's layout
+// and shown. The last one covers what was there; closing it brings that back.
+TEST_F(TaxHostFrame, DockedPagesStackOverTheWelcomeText) {
+    ModuleApi module;
+    MainFrame frame(module);
+    frame.show();
+    PageStack* area = frame.ModuleArea();
+    auto dock = [area] {
+        auto* page = new QWidget;
+        page->setAttribute(Qt::WA_DeleteOnClose);
+        page->setParent(area);
+        area->layout()->addWidget(page);
+        page->show();
+        return page;
+    };
+    auto closeTop = [area] {
+        area->CurrentPage()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    ASSERT_TRUE(frame.Welcome()->isVisible());
+    QWidget* first = dock();
+    EXPECT_FALSE(frame.Welcome()->isVisible());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->geometry(), area->rect());  // fills the area, nothing beside it
+    QWidget* second = dock();
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_EQ(area->CurrentPage(), second);
+    EXPECT_EQ(area->PageCount(), 2);
+
+    area->Raise(first);
+    EXPECT_EQ(area->CurrentPage(), first);
+    EXPECT_FALSE(second->isVisible());
+    area->Raise(second);
+
+    closeTop();
+    EXPECT_EQ(area->CurrentPage(), first);
+    EXPECT_TRUE(first->isVisible());
+    closeTop();
+    EXPECT_EQ(area->CurrentPage(), nullptr);
+    EXPECT_EQ(area->PageCount(), 0);
+    EXPECT_TRUE(frame.Welcome()->isVisible());
+}
+
+// The main window is the host's session object while it lives; the module
+// finds it under "TPSession" and must not find it after the window is gone.
+TEST_F(TaxHostFrame, SessionLogsCompanyNoticesWhileTheWindowLives) {
+    {
+        ModuleApi module;
+        MainFrame frame(module);
+        auto* session =
+            dynamic_cast<TPSession*>(ModuleLib::GetUserInfoVO()->GetObjValue("TPSession"));
+        ASSERT_NE(session, nullptr);
+        session->CompanyAdded("17");
+        session->CompanyRemoved("18");
+        EXPECT_TRUE(frame.LogText().contains("单位已新增：17")) << frame.LogText().toStdString();
+        EXPECT_TRUE(frame.LogText().contains("单位已删除：18"));
+    }
+    EXPECT_EQ(ModuleLib::GetUserInfoVO()->GetObjValue("TPSession"), nullptr);
+}
+
+// The company manager edits a company through this host function; until the
+// module has the company information page it answers false, so the manager
+// reloads its list. Once the window is gone the function is no longer there.
+TEST_F(TaxHostFrame, CompanyInfoFunctionAnswersFalseWithoutThePage) {
+    ModuleApi module;
+    QString error;
+    ASSERT_TRUE(module.Load(COMPANYMGR_MODULE_PATH, error)) << error.toStdString();
+    ASSERT_EQ(module.Symbol("ShowComapnayInfoInnerProc"), nullptr);
+    char buffer[500] = "QYID=1;CLOSEPREV=false;TOVIEW=false";
+    {
+        MainFrame frame(module);
+        frame.show();
+        EXPECT_FALSE(ModuleLib::ExecuteFunc(frame.ModuleArea(), MainFrame::kCompanyInfoFunc, buffer,
+                                            sizeof buffer));
+        EXPECT_EQ(frame.ModuleArea()->CurrentPage(), nullptr);
+        EXPECT_TRUE(frame.LogText().contains("单位信息页")) << frame.LogText().toStdString();
+        EXPECT_EQ(LogCount("Warn"), 0);
+    }
+    EXPECT_FALSE(
+        ModuleLib::ExecuteFunc(nullptr, MainFrame::kCompanyInfoFunc, buffer, sizeof buffer));
+    EXPECT_EQ(LogCount("Warn"), 1);  // "not registered"
 }
 
 TEST(HostPrograms, QtStandardButtonsReadChinese) {

@@ -58,6 +58,12 @@ void UseOffscreenWithoutDisplay() {
     }
 }
 
+void UseOffscreen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
 void QuietKnownQtWarnings() {
     QtMessageHandler previous = qInstallMessageHandler(FilterMessage);
     if (previous != FilterMessage) {

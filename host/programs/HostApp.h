@@ -14,6 +14,9 @@ QStringList Arguments(int argc, char** argv);
 // Without a display, widgets go to the offscreen platform instead of failing
 // to start. Call before the QApplication is made.
 void UseOffscreenWithoutDisplay();
+// Widgets go to the offscreen platform unless QT_QPA_PLATFORM names another,
+// for programs that never show a window to a person.
+void UseOffscreen();
 
 // Drops the Qt warnings known to be harmless for these programs; everything
 // else is printed as before. Call first thing in main.

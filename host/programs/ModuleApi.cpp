@@ -12,6 +12,7 @@ namespace {
 using BufferEntry = bool (*)(int, char**);
 using NoArgsEntry = bool (*)();
 using WriteBackEntry = bool (*)(const char*, TDataVO*);
+using PageEntry = void (*)(std::uintptr_t, std::uintptr_t, char**);
 }  // namespace
 
 bool ModuleApi::Load(const QString& path, QString& errorText) {
@@ -50,6 +51,19 @@ bool ModuleApi::CallWriteBack(const char* entry, const std::string& companyId,
                               TDataVO* data) const {
     auto function = reinterpret_cast<WriteBackEntry>(Symbol(entry));
     return function != nullptr && function(companyId.c_str(), data);
+}
+
+bool ModuleApi::ShowPage(const char* entry, std::uintptr_t appHandle, std::uintptr_t parentHandle,
+                         const std::string& params) const {
+    auto function = reinterpret_cast<PageEntry>(Symbol(entry));
+    if (function == nullptr) {
+        return false;
+    }
+    char buffer[kBufferSize] = {};
+    ParamString::CopyToBuffer(params, buffer, sizeof buffer);
+    char* text = buffer;
+    function(appHandle, parentHandle, &text);
+    return true;
 }
 
 QString ModuleApi::DefaultPath(const QString& explicitPath) {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class TDataVO;
@@ -23,6 +24,11 @@ class ModuleApi {
     bool CallWithParams(const char* entry, std::string& params) const;
     bool CallNoArgs(const char* entry) const;
     bool CallWriteBack(const char* entry, const std::string& companyId, TDataVO* data) const;
+    // Entry points that show a page, (appHandle, parentHandle, &paramString),
+    // with no result: false only when the module has no such entry point.
+    // params holds at most kBufferSize - 1 bytes; the page reads it.
+    bool ShowPage(const char* entry, std::uintptr_t appHandle, std::uintptr_t parentHandle,
+                  const std::string& params) const;
 
     // Where the module library is: an explicit path, COMPANYMGR_MODULE, or next
     // to the program.

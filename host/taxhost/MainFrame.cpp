@@ -8,13 +8,34 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QVBoxLayout>
+
+#include <cstring>
 
 #include "HostParams.h"
 #include "HostServices.h"
 #include "HostSetup.h"
+#include "PageStack.h"
 #include "WindowMessage.h"
 #include "f_DataVO.h"
+
+namespace {
+
+// The host's session object: it hears about companies the module adds or removes.
+class HostSession : public TPSession {
+  public:
+    explicit HostSession(MainFrame& frame) : frame_(frame) {}
+    void CompanyAdded(const QString& companyId) override {
+        frame_.AppendLog(QStringLiteral("单位已新增：") + companyId);
+    }
+    void CompanyRemoved(const QString& companyId) override {
+        frame_.AppendLog(QStringLiteral("单位已删除：") + companyId);
+    }
+
+  private:
+    MainFrame& frame_;
+};
+
+}  // namespace
 
 MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     : QMainWindow(parent), module_(module) {
@@ -23,13 +44,12 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     setWindowTitle(QStringLiteral("纳税申报客户端（演示宿主）"));
     resize(1024, 700);
 
-    moduleArea_ = new QWidget(this);
-    moduleArea_->setObjectName(QStringLiteral("pnlModuleArea"));
-    auto* areaLayout = new QVBoxLayout(moduleArea_);
-    areaLayout->setContentsMargins(0, 0, 0, 0);
-    auto* welcome = new QLabel(QStringLiteral("请从菜单中选择功能。"), moduleArea_);
+    auto* welcome = new QLabel(QStringLiteral("请从菜单中选择功能。"));
+    welcome->setObjectName(QStringLiteral("lblWelcome"));
     welcome->setAlignment(Qt::AlignCenter);
-    areaLayout->addWidget(welcome);
+    welcome_ = welcome;
+    moduleArea_ = new PageStack(welcome_, this);
+    moduleArea_->setObjectName(QStringLiteral("pnlModuleArea"));
     setCentralWidget(moduleArea_);
 
     log_ = new QPlainTextEdit(this);
@@ -46,16 +66,41 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     statusBar()->addWidget(companyLabel_, 1);
 
     QMenu* system = menuBar()->addMenu(QStringLiteral("系统(&S)"));
+    QAction* closePage =
+        system->addAction(QStringLiteral("关闭当前页(&W)"), this, [this] { CloseCurrentPage(); });
+    closePage->setObjectName(QStringLiteral("actClosePage"));
+    closePage->setShortcut(QKeySequence::Close);
+    closePage->setEnabled(false);
+    system->addSeparator();
     system->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
     QMenu* company = menuBar()->addMenu(QStringLiteral("单位(&C)"));
     company->setObjectName(QStringLiteral("mnuCompany"));
     company->addAction(QStringLiteral("选择单位(&L)..."), this, [this] { LogIn(); });
     company->addAction(QStringLiteral("刷新当前单位(&R)"), this, [this] { RefreshCompany(); });
+    company->addSeparator();
+    QAction* manager =
+        company->addAction(QStringLiteral("单位管理(&M)"), this, [this] { OpenCompanyManager(); });
+    manager->setObjectName(QStringLiteral("actCompanyManager"));
+    connect(moduleArea_, &PageStack::CurrentChanged, this,
+            [this, closePage] { closePage->setEnabled(moduleArea_->CurrentPage() != nullptr); });
 
     HostSetup::SetMainFrame(this);
     HostSetup::SetMainFrameParentForm(moduleArea_);
     HostSetup::SetCurParentForm(moduleArea_);
+    HostSetup::RegisterFunction(kCompanyInfoFunc, [this](QWidget*, char* buffer, std::size_t size) {
+        return OpenCompanyInfo(buffer, size);
+    });
+    ModuleLib::GetUserInfoVO()->SetObjValue("TPSession", new HostSession(*this));
     ShowCompany();
+}
+
+MainFrame::~MainFrame() {
+    // Pages tell the main window when they go; they go while it can still hear.
+    while (QWidget* page = moduleArea_->CurrentPage()) {
+        delete page;
+    }
+    ModuleLib::GetUserInfoVO()->SetStrValue("TPSession", QString());
+    HostSetup::RegisterFunction(kCompanyInfoFunc, nullptr);
 }
 
 std::string MainFrame::OperatorParams() const {
@@ -87,6 +132,53 @@ bool MainFrame::RefreshCompany() {
     AppendLog(refreshed ? QStringLiteral("当前单位已刷新") : QStringLiteral("刷新当前单位失败"));
     ShowCompany();
     return refreshed;
+}
+
+QWidget* MainFrame::OpenPage(const char* entry, const QString& funcCode, const std::string& extra) {
+    std::string params = OperatorParams();
+    for (const auto& [name, value] : HostParams::Pairs(extra)) {
+        params = HostParams::With(params, name.toUtf8().constData(), value);
+    }
+    params = HostParams::With(params, "ModalFormMsg", funcCode);
+    QWidget* before = moduleArea_->CurrentPage();
+    // The page takes the current function code as its own and names it when it goes.
+    HostSetup::SetCurFuncCode(funcCode);
+    if (!module_.ShowPage(entry, ModuleLib::GetAppHandle(),
+                          static_cast<std::uintptr_t>(moduleArea_->winId()), params)) {
+        AppendLog(QStringLiteral("模块没有入口 %1").arg(QLatin1String(entry)));
+        return nullptr;
+    }
+    QWidget* page = moduleArea_->CurrentPage();
+    if (page == nullptr || page == before) {
+        AppendLog(QStringLiteral("模块没有显示页面：%1").arg(QLatin1String(entry)));
+        return nullptr;
+    }
+    return page;
+}
+
+bool MainFrame::OpenCompanyManager() {
+    if (companyManager_) {
+        moduleArea_->Raise(companyManager_);
+        return true;
+    }
+    companyManager_ = OpenPage("ShowCompanyMgrProc", QLatin1String(kCompanyMgrFunc), {});
+    return companyManager_ != nullptr;
+}
+
+bool MainFrame::OpenCompanyInfo(const char* buffer, std::size_t size) {
+    constexpr const char* kEntry = "ShowComapnayInfoInnerProc";
+    if (module_.Symbol(kEntry) == nullptr) {
+        AppendLog(QStringLiteral("本模块尚未提供单位信息页"));
+        return false;
+    }
+    const std::string params(buffer, strnlen(buffer, size));
+    return OpenPage(kEntry, QLatin1String(kCompanyInfoFunc), params) != nullptr;
+}
+
+void MainFrame::CloseCurrentPage() {
+    if (QWidget* page = moduleArea_->CurrentPage()) {
+        SendHostMessage(page, HostMsg::kClosePage);
+    }
 }
 
 void MainFrame::ShowCompany() {

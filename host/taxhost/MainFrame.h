@@ -1,10 +1,19 @@
 // The demo host's main window: menus, a docking area for module pages, a log
 // of the module's window messages and a status bar with the operator and the
 // current company.
+//
+// Module pages are docked into the docking area one above the other: the
+// page shown last covers the welcome text and the pages before it; closing it
+// (the page closes itself, or the host sends it 1280) brings the one below
+// back. While the window lives it is the host's session object ("TPSession"
+// of the operator object) and runs the host function for the company
+// information pages.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
+#include <cstddef>
 #include <string>
 
 #include "ModuleApi.h"
@@ -12,12 +21,19 @@
 class QLabel;
 class QPlainTextEdit;
 class QDockWidget;
+class PageStack;
 
 class MainFrame : public QMainWindow {
     Q_OBJECT
 
   public:
+    // The host's function codes of its pages; the second is the one the
+    // company manager asks for to edit a company.
+    static constexpr const char* kCompanyMgrFunc = "01004-01-15-00-00";
+    static constexpr const char* kCompanyInfoFunc = "01004-01-16-00-00";
+
     explicit MainFrame(const ModuleApi& module, QWidget* parent = nullptr);
+    ~MainFrame() override;
 
     // Chooses the current company through the module and loads it; false when
     // no company was chosen or it could not be loaded.
@@ -26,8 +42,16 @@ class MainFrame : public QMainWindow {
     void ShowCompany();
     void AppendLog(const QString& line);
 
+    // Shows the company manager, or brings the one already open to the top.
+    // False when the module showed no page.
+    bool OpenCompanyManager();
+    // Asks the page on top to close (1280), as the host's menu does.
+    void CloseCurrentPage();
+
     // The container module pages are docked into.
-    QWidget* ModuleArea() const { return moduleArea_; }
+    PageStack* ModuleArea() const { return moduleArea_; }
+    // The text shown when no page is.
+    QWidget* Welcome() const { return welcome_; }
     QString LogText() const;
 
   protected:
@@ -36,9 +60,18 @@ class MainFrame : public QMainWindow {
   private:
     std::string OperatorParams() const;
     void SetPageMaximised(bool maximised);
+    // Calls a page entry point with the docking area as parent, the
+    // operator, the extra pairs and ModalFormMsg = funcCode; the page that
+    // came up on top, or null.
+    QWidget* OpenPage(const char* entry, const QString& funcCode, const std::string& extra);
+    // The host function kCompanyInfoFunc: buffer holds the company manager's
+    // parameter string.
+    bool OpenCompanyInfo(const char* buffer, std::size_t size);
 
     const ModuleApi& module_;
-    QWidget* moduleArea_;
+    PageStack* moduleArea_;
+    QWidget* welcome_;
+    QPointer<QWidget> companyManager_;
     QPlainTextEdit* log_;
     QDockWidget* logDock_;
     QLabel* operatorLabel_;

@@ -38,21 +38,6 @@ struct Options {
     DemoOptions demo;
 };
 
-// The host's session object: it hears about companies the module adds or removes.
-class HostSession : public TPSession {
-  public:
-    explicit HostSession(MainFrame& frame) : frame_(frame) {}
-    void CompanyAdded(const QString& companyId) override {
-        frame_.AppendLog(QStringLiteral("单位已新增：") + companyId);
-    }
-    void CompanyRemoved(const QString& companyId) override {
-        frame_.AppendLog(QStringLiteral("单位已删除：") + companyId);
-    }
-
-  private:
-    MainFrame& frame_;
-};
-
 void Print(const QString& line) {
     std::printf("%s\n", line.toUtf8().constData());
 }
@@ -219,7 +204,6 @@ int RunHost(const Options& options, QApplication& app) {
     int status = 0;
     {
         MainFrame frame(module);
-        user->SetObjValue("TPSession", new HostSession(frame));
         if (!options.tour.isEmpty()) {
             DemoTour tour(frame, options.tour);
             const bool ok = tour.Run();
@@ -235,7 +219,6 @@ int RunHost(const Options& options, QApplication& app) {
             frame.LogIn();
             status = app.exec();
         }
-        user->SetStrValue("TPSession", QString());
     }
     HostSetup::Stop();
     return status;
