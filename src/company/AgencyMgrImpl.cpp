@@ -36,16 +36,17 @@ void TAgencyMgrImpl::LoadAgency(const QString& agencyId) {
     if (!IsSqlInteger(agencyId)) {
         return;
     }
+    const QString id = agencyId.trimmed();
     bool found = false;
     SqlQuery::ReadRows("load the agency",
-                       QStringLiteral("select * from XT_QYXX where QYID=") + agencyId +
+                       QStringLiteral("select * from XT_QYXX where QYID=") + id +
                            QStringLiteral(" and LBDM=") + QStringLiteral("19"),
                        [&](TADOQuery& row) {
                            if (row.Eof()) {
                                return;
                            }
                            found = true;
-                           agencyId_ = agencyId;
+                           agencyId_ = id;
                            code_ = row.FieldByName("QYSBH");
                            name_ = row.FieldByName("QYMC");
                            taxOffice_ = row.FieldByName("SSSWJG");
@@ -97,10 +98,11 @@ bool TAgencyMgrImpl::SaveAgency() {
     return SqlQuery::Execute("save the agency", sql);
 }
 
-bool TAgencyMgrImpl::DeleteCompany(const QString& companyId) {
-    if (!IsSqlInteger(companyId)) {
+bool TAgencyMgrImpl::DeleteCompany(const QString& companyText) {
+    if (!IsSqlInteger(companyText)) {
         return false;
     }
+    const QString companyId = companyText.trimmed();
     // All or nothing: a company is never left stripped of its grants and tax
     // rows while its own row stays.
     TTransaction transaction;

@@ -8,6 +8,7 @@
 #include "CompanyRecord.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
+#include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace TaxRecords {
@@ -69,9 +70,13 @@ QString ReadValue(const TADOQuery& query, const char* key) {
 std::unique_ptr<TDataVO> LoadRow(const char* table, const QString& companyId,
                                  std::span<const char* const> keys) {
     auto child = std::make_unique<TDataVO>();
+    if (!IsSqlInteger(companyId)) {
+        return child;
+    }
     const bool ok = SqlQuery::ReadRows(
         "load a company's tax row",
-        QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) + companyId,
+        QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) +
+            companyId.trimmed(),
         [&](TADOQuery& query) {
             if (query.Eof()) {
                 return;

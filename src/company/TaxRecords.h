@@ -22,7 +22,7 @@ std::span<const char* const> StateTaxKeys();
 
 // The local-tax or state-tax row of a company as a child object for the
 // current-company object, converted as the company load reads it; an empty
-// object when the row is missing or cannot be read. The id must be a number.
+// object when the row is missing or cannot be read, or the id is no number.
 std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId);
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId);
 
