@@ -5,6 +5,7 @@
 #include "AgencyMgrImpl.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
+#include "TaxRecords.h"
 #include "TestHost.h"
 
 namespace {
@@ -149,6 +150,36 @@ TEST_P(CompanyData, NullShareCapitalAndDateReadAsZeroAndToday) {
     EXPECT_EQ(Child("QYDSXX")->GetStrValue("GXSJ"), today);
     EXPECT_EQ(Child("QYGSXX")->GetStrValue("GXSJ"), today);
     EXPECT_EQ(LogCount("Error"), 0);
+}
+
+TEST(TaxRecordDates, ReadableDatesAreNormalisedOthersKeptAsStored) {
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    const std::pair<QString, QString> cases[] = {
+        {"2025-06-30", "2025-06-30"},
+        {" 2025-06-30 ", "2025-06-30"},
+        {"2025-06-30 08:09:10", "2025-06-30"},
+        {"2025-06-30T08:09:10", "2025-06-30"},
+        {"2025-06-30 08:09:10.123", "2025-06-30"},
+        {"30.06.2025", "30.06.2025"},
+        {"2025-02-30", "2025-02-30"},
+        {"未知", "未知"},
+        {"", today},
+        {"  ", today},
+    };
+    for (const auto& [stored, read] : cases) {
+        EXPECT_EQ(TaxRecords::FormatUpdateDate(stored), read) << stored.toStdString();
+    }
+}
+
+TEST_P(CompanyData, AnUnreadableUpdateDateIsLoadedAsStored) {
+    if (GetParam() != "SQLITE") {
+        GTEST_SKIP() << "only SQLite stores a text that is no date in a date column";
+    }
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH, GXSJ) VALUES(" + first_ +
+         ", '911100000000000001', '2025年6月')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("GXSJ"), "2025年6月");
 }
 
 TEST_P(CompanyData, UnknownOrMalformedIdsLeaveTheCurrentCompanyAlone) {

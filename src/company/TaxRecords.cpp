@@ -128,20 +128,22 @@ QString FormatShareCapital(const QString& text) {
 
 QString FormatUpdateDate(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (!trimmed.isEmpty()) {
-        QDateTime stamp = QDateTime::fromString(trimmed, Qt::ISODate);
-        if (!stamp.isValid()) {
-            stamp = QDateTime::fromString(trimmed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        }
-        if (stamp.isValid()) {
-            return stamp.date().toString(Qt::ISODate);
-        }
-        const QDate date = QDate::fromString(trimmed.left(10), Qt::ISODate);
-        if (date.isValid()) {
-            return date.toString(Qt::ISODate);
-        }
+    if (trimmed.isEmpty()) {
+        return QDate::currentDate().toString(Qt::ISODate);
     }
-    return QDate::currentDate().toString(Qt::ISODate);
+    QDateTime stamp = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (!stamp.isValid()) {
+        stamp = QDateTime::fromString(trimmed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    if (stamp.isValid()) {
+        return stamp.date().toString(Qt::ISODate);
+    }
+    const QDate date = QDate::fromString(trimmed.left(10), Qt::ISODate);
+    if (date.isValid()) {
+        return date.toString(Qt::ISODate);
+    }
+    // What was stored is still the best account of the update there is.
+    return text;
 }
 
 }  // namespace TaxRecords
