@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QStringEncoder>
+
+#include <random>
+#include <string>
+#include <vector>
 
 #include "AgencyMgrImpl.h"
 #include "CompanySelectMgr.h"
@@ -268,8 +273,66 @@ TEST(CompanyRecord, CutsNeverSplitACharacter) {
     EXPECT_EQ(CutToLegacyBytes(QStringLiteral("甲乙丙"), 5).toString(), "甲乙");
     EXPECT_EQ(CutToLegacyBytes(QStringLiteral("ab甲"), 3).toString(), "ab");
     const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80");  // a surrogate pair
-    EXPECT_EQ(CutToLegacyBytes(emoji, 2).toString(), "a");
-    EXPECT_EQ(CutToLegacyBytes(emoji, 3).toString(), emoji);
+    EXPECT_EQ(LegacyByteLength(emoji), 5);
+    EXPECT_EQ(CutToLegacyBytes(emoji, 4).toString(), "a");
+    EXPECT_EQ(CutToLegacyBytes(emoji, 5).toString(), emoji);
+}
+
+// The cut counts what the encoder writes: every cut text encodes to at most
+// 255 bytes, one more character would not fit, and no pair is split.
+TEST(CompanyRecord, CutsAgreeWithTheLegacyEncoder) {
+    QStringEncoder encoder("GB18030", QStringEncoder::Flag::Stateless);
+    ASSERT_TRUE(encoder.isValid());
+    const auto encodedSize = [&encoder](QStringView text) {
+        return static_cast<int>(QByteArray(encoder.encode(text)).size());
+    };
+    // One, two and four bytes: ASCII, GBK, characters GBK lacks in the basic
+    // plane, and characters beyond it (an emoji, a CJK extension-B ideograph).
+    const QString pieces[] = {
+        "a",
+        QString::fromUtf8("甲"),
+        QString::fromUtf8("é"),
+        QString::fromUtf8("€"),
+        QString::fromUtf8("ä"),
+        QString::fromUtf8("Ā"),
+        QString::fromUtf8("\xF0\x9F\x98\x80"),
+        QString::fromUtf8("\xF0\xA0\x80\x80"),
+    };
+    std::vector<QString> texts;
+    for (const QString& first : pieces) {
+        for (const QString& second : pieces) {
+            for (int lead = 0; lead < 4; ++lead) {
+                QString text(lead, QLatin1Char('x'));
+                while (text.size() < 300) {
+                    text += first + second;
+                }
+                texts.push_back(text);
+            }
+        }
+    }
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::uint32_t> codePoint(0x80, 0x2FFFF);
+    for (int i = 0; i < 200; ++i) {
+        std::u32string points;
+        while (points.size() < 200) {
+            const auto c = static_cast<char32_t>(codePoint(random));
+            if (QChar::isPrint(c) && !(c >= 0xD800 && c <= 0xDFFF)) {
+                points.push_back(c);
+            }
+        }
+        texts.push_back(QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())));
+    }
+
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.left(8).toStdString());
+        EXPECT_EQ(LegacyByteLength(text), encodedSize(text));
+        const QStringView cut = CutToLegacyBytes(text);
+        EXPECT_LE(encodedSize(cut), kMaxFieldBytes);
+        ASSERT_LT(cut.size(), text.size());
+        EXPECT_FALSE(cut.back().isHighSurrogate());
+        const qsizetype next = text[cut.size()].isHighSurrogate() ? 2 : 1;
+        EXPECT_GT(encodedSize(QStringView(text).left(cut.size() + next)), kMaxFieldBytes);
+    }
 }
 
 }  // namespace
