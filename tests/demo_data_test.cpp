@@ -2,6 +2,7 @@
 #include <QDirIterator>
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "DemoData.h"
 #include "HostServices.h"
@@ -512,6 +514,64 @@ TEST_F(DemoData, NoCompaniesStillGivesTheOfficer) {
     Open(folder);
     EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1);
     EXPECT_EQ(Count("select count(*) from XT_QYXX where LBDM=20"), 1);
+}
+
+// A folder is rebuilt unless it was finished with the options asked for; a
+// note left inside tells a kept folder from a rebuilt one.
+TEST(DemoFolderCompletion, RebuildsUnfinishedOrOtherFoldersAndKeepsTheRest) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const DemoOptions asked{2, false};
+    const struct {
+        const char* name;
+        std::optional<DemoOptions> written;  // none: no folder
+        bool markRemoved;                    // writing stopped before the mark
+        DemoFolderState::Kind found;
+    } cases[] = {
+        {"missing", std::nullopt, false, DemoFolderState::Missing},
+        {"unfinished", DemoOptions{2, false}, true, DemoFolderState::Incomplete},
+        {"other-count", DemoOptions{3, false}, false, DemoFolderState::OtherOptions},
+        {"other-kind", DemoOptions{2, true}, false, DemoFolderState::OtherOptions},
+        {"same", DemoOptions{2, false}, false, DemoFolderState::Complete},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QLatin1String(c.name));
+        const QString note = path + QStringLiteral("/Config/note.txt");
+        QString error;
+        if (c.written) {
+            ASSERT_TRUE(MakeDemoFolder(path, *c.written, error)) << Std(error);
+            QFile file(note);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            if (c.markRemoved) {
+                ASSERT_TRUE(QFile::remove(path + u'/' + QLatin1String(kDemoCompleteMark)));
+            }
+        }
+        DemoFolderState found;
+        ASSERT_TRUE(EnsureDemoFolder(path, asked, found, error)) << Std(error);
+        EXPECT_EQ(found.kind, c.found);
+        if (c.found == DemoFolderState::OtherOptions) {
+            EXPECT_EQ(found.written.companies, c.written->companies);
+            EXPECT_EQ(found.written.agency, c.written->agency);
+        }
+        EXPECT_EQ(QFileInfo::exists(note), c.found == DemoFolderState::Complete);
+        EXPECT_EQ(InspectDemoFolder(path, asked).kind, DemoFolderState::Complete);
+        EXPECT_FALSE(HostSetup::IsStarted());
+    }
+}
+
+TEST(DemoFolderCompletion, LeavesAFolderOfOtherThingsAlone) {
+    QTemporaryDir dir;
+    QFile mine(dir.filePath("mine.txt"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.close();
+    DemoFolderState found;
+    QString error;
+    EXPECT_FALSE(EnsureDemoFolder(dir.path(), {}, found, error));
+    EXPECT_EQ(found.kind, DemoFolderState::Foreign);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"mine.txt"});
 }
 
 }  // namespace

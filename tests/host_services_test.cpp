@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <vector>
 
 #include "HostServices.h"
 #include "TestHost.h"
@@ -17,6 +18,14 @@
 #include "f_DataVO.h"
 
 namespace {
+
+QList<QByteArray> LogFileLines() {
+    QFile log(HostSetup::LogFilePath());
+    EXPECT_TRUE(log.open(QIODevice::ReadOnly)) << HostSetup::LogFilePath().toStdString();
+    QList<QByteArray> lines = log.readAll().split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
 
 using HostDatabase = EngineTest;
 INSTANTIATE_ON_ENGINES(HostDatabase);
@@ -78,9 +87,8 @@ TEST_P(HostDatabase, FailedStatementReturnsTheDatabaseMessageAndLogsOnce) {
     EXPECT_EQ(lines[0].level, "Error");
     EXPECT_TRUE(lines[0].text.contains(error.split('\n').first()));
 
-    QFile log(HostSetup::LogFilePath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QList<QByteArray> fileLines = log.readAll().trimmed().split('\n');
+    QList<QByteArray> fileLines = LogFileLines();
+    fileLines.removeIf([](const QByteArray& line) { return !line.contains("\tError\t"); });
     ASSERT_EQ(fileLines.size(), 1);
     const QList<QByteArray> fields = fileLines[0].split('\t');
     ASSERT_EQ(fields.size(), 3);
@@ -217,8 +225,89 @@ TEST_F(HostDatabaseFailures, UnopenableDatabaseStopsTheStart) {
     EXPECT_TRUE(error.contains("QNOSUCHDRIVER"));
 }
 
+QStringList& QtMessages() {
+    static QStringList messages;
+    return messages;
+}
+
+void CollectQtMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    QtMessages() << text;
+}
+
+QByteArray Utf16(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+struct FailedStart {
+    const char* name;
+    QByteArray settings;
+    QByteArray databaseFile;  // written to Data/main.db when not empty
+    QString cause;            // part of the error text; "{app}" is the folder
+};
+
+TEST_F(HostDatabaseFailures, FailedStartsNameTheCauseAndLeaveNothingOpen) {
+    const QByteArray cutUtf8 = QByteArray("[SysCofig]\nDisplayCompanyCodeName=税号").chopped(1);
+    const std::vector<FailedStart> cases = {
+        {"UTF-16 with a byte-order mark",
+         "\xFF\xFE" + Utf16("[Database]\nBusyTimeout=1\n"),
+         {},
+         "{app}Config/SysConfig.ini"},
+        {"UTF-16 without one",
+         Utf16("[Database]\nBusyTimeout=1\n"),
+         {},
+         "{app}Config/SysConfig.ini"},
+        {"random bytes",
+         QByteArray::fromHex("9bff3e07a1c5d2ee80fe41"),
+         {},
+         "{app}Config/SysConfig.ini"},
+        {"UTF-8 cut inside a character", cutUtf8, {}, "{app}Config/SysConfig.ini"},
+        {"a database folder that is missing",
+         "[Database]\nDatabase=Nowhere/main.db\n",
+         {},
+         "{app}Nowhere"},
+        {"a file that is no database", "", "plain text, not a database\n", "not a database"},
+        {"a server that cannot be reached",
+         "[Database]\nDriver=QPSQL\nHostName=127.0.0.1\nPort=1\nDatabase=none\n",
+         {},
+         ""},
+    };
+    for (const FailedStart& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostSetup::Stop();
+        QFile::remove(dir_.path() + "/Data/main.db");
+        WriteFile("Config/SysConfig.ini", c.settings);
+        if (!c.databaseFile.isEmpty()) {
+            WriteFile("Data/main.db", c.databaseFile);
+        }
+        QtMessages().clear();
+        const QtMessageHandler previous = qInstallMessageHandler(CollectQtMessage);
+        QString error;
+        const bool started = HostSetup::Start(dir_.path(), error);
+        qInstallMessageHandler(previous);
+
+        EXPECT_FALSE(started);
+        EXPECT_FALSE(HostSetup::IsStarted());
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(error.contains(QString(c.cause).replace("{app}", AppPath())))
+            << error.toStdString();
+        EXPECT_FALSE(QtMessages().join('\n').contains("still in use"))
+            << QtMessages().join('\n').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(AppPath() + "Nowhere"));
+    }
+}
+
 TEST_F(HostDatabaseFailures, NewDatabaseGetsTheSchemaOnce) {
     EXPECT_TRUE(QFileInfo::exists(AppPath() + "Data/main.db"));
+    // A new, empty database is worth a line: it may stand for a misread setting.
+    auto creations = [] {
+        QList<QByteArray> lines = LogFileLines();
+        lines.removeIf([](const QByteArray& line) {
+            return !line.contains("\tWarn\t") || !line.contains("新建") ||
+                   !line.contains((ModuleLib::GetAppPath() + "Data/main.db").toUtf8());
+        });
+        return lines.size();
+    };
+    EXPECT_EQ(creations(), 1);
     for (const char* table : {"XT_QYXX", "XT_QYDSXX", "XT_QYGSXX", "QX_ROLEPRMS", "QX_PRMSMAP",
                               "QX_CZYQY", "QX_CZYZXT"}) {
         EXPECT_EQ(Count(QStringLiteral("select count(*) from %1").arg(table)), 0) << table;
@@ -227,6 +316,7 @@ TEST_F(HostDatabaseFailures, NewDatabaseGetsTheSchemaOnce) {
     QString error;
     ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
+    EXPECT_EQ(creations(), 1);
 }
 
 class HostSettings : public HostTest {
@@ -280,6 +370,96 @@ TEST_F(HostSettings, GbkSettingsFilesAreRead) {
     EXPECT_EQ(ModuleLib::GetSysConfigParam("SysCofig", "DisplayCompanyCodeName", ""), "税号");
 }
 
+// The sample settings file of README.md, as it stands there.
+QByteArray ReadmeSample() {
+    QFile readme(QStringLiteral(COMPANYMGR_SOURCE_DIR "/README.md"));
+    if (!readme.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QByteArray sample;
+    bool inside = false;
+    for (const QByteArray& line : readme.readAll().split('\n')) {
+        inside = inside || line == "    [Database]";
+        if (!inside) {
+            continue;
+        }
+        if (!line.isEmpty() && !line.startsWith("    ")) {
+            break;
+        }
+        sample += line.mid(4) + '\n';
+    }
+    return sample;
+}
+
+TEST_F(HostSettings, TheReadmeSampleReadsAsDocumented) {
+    const QByteArray sample = ReadmeSample();
+    ASSERT_TRUE(sample.contains("[Skin]")) << "no sample settings file in README.md";
+    HostSetup::Stop();
+    WriteFile("Config/SysConfig.ini", sample);
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    struct Setting {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Setting settings[] = {
+        {"Database", "Driver", "QSQLITE"},
+        {"Database", "Database", "Data/main.db"},
+        {"Database", "HostName", ""},
+        {"Database", "BusyTimeout", "5000"},
+        {"Host", "Edition", ""},
+        {"Host", "Agency", "false"},
+        {"SubApps", "Codes", "GS,DS"},
+        {"SubApp_GS", "Path", "SubApps/GS/"},
+        {"SysCofig", "QueryLengthToSwithCompany", "6"},
+        {"SysCofig", "DisplayCompanyCodeName", "企业识别号"},
+        {"Skin", "ModuleBackColor", "16710131"},
+    };
+    for (const Setting& setting : settings) {
+        EXPECT_EQ(ModuleLib::GetSysConfigParam(setting.section, setting.key, "<missing>"),
+                  QString::fromUtf8(setting.value))
+            << setting.section << "/" << setting.key;
+    }
+    EXPECT_EQ(HostSetup::DatabaseDriver(), "QSQLITE");
+    EXPECT_FALSE(ModuleLib::CheckAgencyExist());
+    EXPECT_EQ(ModuleLib::gclModuleBackColor(), 16710131u);
+    QStringList codes;
+    ModuleLib::GetALLSubAppCodeList(codes);
+    EXPECT_EQ(codes, (QStringList{"GS", "DS"}));
+}
+
+TEST_F(HostSettings, CommentsEndValuesUnlessQuoted) {
+    struct Case {
+        const char* line;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"a = value ; comment", "value"},
+        {"b=value;kept", "value;kept"},
+        {"c=value\t# comment", "value"},
+        {"d=a#b", "a#b"},
+        {"e=   ; nothing but a comment", ""},
+        {"f=\"quoted ; kept # too\" ; comment", "quoted ; kept # too"},
+        {"g=\"\"", ""},
+        {"h=\"open ; cut", "\"open"},
+        {"i=\"a\" b", "\"a\" b"},
+        {"j=options='-c a=b' # server", "options='-c a=b'"},
+    };
+    QByteArray text = "[Test] ; the section of these cases\r\n";
+    for (const Case& c : cases) {
+        text += QByteArray(c.line) + "\r\n";
+    }
+    HostSetup::Stop();
+    WriteFile("Config/SysConfig.ini", text);
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    for (const Case& c : cases) {
+        const QString key = QString::fromUtf8(c.line).section('=', 0, 0).trimmed();
+        EXPECT_EQ(ModuleLib::GetSysConfigParam("Test", key, "<missing>"), c.value) << c.line;
+    }
+}
+
 TEST_F(HostSettings, SubApplicationsAndTheirFolders) {
     QStringList codes;
     ModuleLib::GetALLSubAppCodeList(codes);
@@ -321,16 +501,34 @@ TEST_F(HostContext, MessagesAreAnsweredAndRecorded) {
 }
 
 TEST_F(HostContext, LogLinesGoToTheFileOneEach) {
-    logQuery::Warn("1", "第一行\n第二行");
-    logQuery::Error("1", "错误");
-    QFile log(HostSetup::LogFilePath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    const qsizetype before = LogFileLines().size();
+    logQuery::Warn("1", "第一行\n第二行\r\n");
+    logQuery::Error("1", QString::fromUtf8("列\t分隔\x01\x1b[2J\x7f\u2028止"));
+    const QList<QByteArray> lines = LogFileLines().mid(before);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].endsWith("\tWarn\t第一行 第二行"));
-    EXPECT_TRUE(lines[1].endsWith("\tError\t错误"));
+    EXPECT_TRUE(lines[0].endsWith("\tWarn\t第一行\\n第二行\\r\\n")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("\tError\t列\\t分隔\\x01\\x1b[2J\\x7f\\u2028止"))
+        << lines[1].toStdString();
+    EXPECT_EQ(lines[1].count('\t'), 2);
     EXPECT_EQ(LogCount("Warn"), 1);
     EXPECT_EQ(LogCount("Error"), 1);
+}
+
+TEST_F(HostContext, AnUnwritableLogIsReportedOnce) {
+    HostSetup::Stop();
+    // A folder where the log file should be: no write reaches it.
+    QFile::remove(dir_.path() + "/Log/CompanyMgr.log");
+    ASSERT_TRUE(QDir().mkpath(dir_.path() + "/Log/CompanyMgr.log"));
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        logQuery::Error("1", QStringLiteral("第%1条").arg(i));
+    }
+    const QString console = QString::fromStdString(::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(console.count(HostSetup::LogFilePath()), 1) << console.toStdString();
+    EXPECT_EQ(console.count('\n'), 1) << console.toStdString();
+    EXPECT_EQ(LogCount("Error"), 3);
 }
 
 class CountingSession : public TPSession {

@@ -7,6 +7,8 @@
 #include "DemoInternal.h"
 #include "DemoRecords.h"
 #include "HostServices.h"
+#include "TableColumns.h"
+#include "Transaction.h"
 
 namespace DemoBuild {
 
@@ -27,19 +29,7 @@ constexpr int kClassServed = 10;
 constexpr int kClassAgency = 19;
 constexpr int kClassOfficer = 20;
 
-const char* const kCompanyColumns =
-    "QYID, QYSBH, QYMC, FDDBRMC, NSRSBH, CWFZR, CWFZRLXHM, CWFZRBGDH, BSY, BSYLXHM, BSYBGDH, "
-    "XZQHDM, ZCDZ, YYDZ, YZBM, EMAIL, QYDHHM, QYCZHM, HYDM, HYMC, ZSID, CZY_DM, LBDM, SSDLJGID, "
-    "SSSWJG";
 const char* const kOfficerColumns = "QYID, QYSBH, QYMC, XZQHDM, BSYLXHM, BSYBGDH, CZY_DM, LBDM";
-const char* const kLocalTaxColumns =
-    "QYID, KJYWRMC, KJYWRBM, NSRSBH, ZGSWJG, ZGSWJGMC, YZBM, DZ, DH, DZXX, CWFZR, FRDB, DJZCLX, "
-    "DJZCLXMC, HY, HYMC, SBYF, GSGBZE, SFSS, GXSJ, GXBZ";
-const char* const kStateTaxColumns =
-    "QYID, NSRSBH, NSRBM, NSRMC, FDDBRMC, DHHM, YZBM, ZCDZ, YYDZ, SSHY, DJZCLX_DM, NSRZT, KKYH, "
-    "YHZH, NSRLX, XYDJ, SSSWJG_DM, SSDLJG, JKBZ, ZDH, SQR, SMR, KSSCJYRQ, KSHLND, KJZG, ZJFMC, "
-    "ZJGSWDJH, FZR, JBZH, FLZSH, ICCARD, QYLXDM, QYLXMC, SSHYMC, SSSWJG_MC, GXSJ, GXBZ";
-
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -99,8 +89,10 @@ class Row {
 
 class Batch {
   public:
-    Batch(const char* table, const char* columns)
-        : head_(QStringLiteral("INSERT INTO %1(%2) VALUES ").arg(Text(table), Text(columns))) {}
+    Batch(const char* table, const QString& columns)
+        : head_(QStringLiteral("INSERT INTO %1(%2) VALUES ").arg(Text(table), columns)) {}
+    Batch(const char* table, TableColumns::ColumnList columns)
+        : Batch(table, TableColumns::Joined(columns)) {}
 
     bool Add(const Row& row, QString& errorText) {
         sql_ += rows_ == 0 ? head_ : QStringLiteral(", ");
@@ -319,11 +311,11 @@ bool WriteRows(const DemoOptions& options, QStringList& companyCodes, QString& e
     const qint64 officerId = companies + (options.agency ? 2 : 1);
     const int classCode = options.agency ? kClassServed : kClassCompany;
 
-    Batch companyRows("XT_QYXX", kCompanyColumns);
-    Batch localTaxRows("XT_QYDSXX", kLocalTaxColumns);
-    Batch stateTaxRows("XT_QYGSXX", kStateTaxColumns);
-    Batch rolePermissions("QX_ROLEPRMS", "JS_DM, PRMS_DM");
-    Batch permissionMap("QX_PRMSMAP", "PRMS_DM, PRMS_TYPE, KZDM");
+    Batch companyRows("XT_QYXX", TableColumns::kCompany);
+    Batch localTaxRows("XT_QYDSXX", TableColumns::kLocalTax);
+    Batch stateTaxRows("XT_QYGSXX", TableColumns::kStateTax);
+    Batch rolePermissions("QX_ROLEPRMS", TableColumns::kRolePermissions);
+    Batch permissionMap("QX_PRMSMAP", TableColumns::kPermissionMap);
     Company company;
     for (qint64 id = 1; id <= companies; ++id) {
         if (!context.generator.NextCompany(company)) {
@@ -364,7 +356,7 @@ bool WriteRows(const DemoOptions& options, QStringList& companyCodes, QString& e
         !permissionMap.Flush(errorText)) {
         return false;
     }
-    Batch officerRow("XT_QYXX", kOfficerColumns);
+    Batch officerRow("XT_QYXX", Text(kOfficerColumns));
     const Officer& officer = context.officer;
     return officerRow.Add(Row()
                               .Number(officerId)
@@ -389,13 +381,16 @@ bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString
         !Exec(QStringLiteral("PRAGMA cache_size=-131072"), errorText)) {
         return false;
     }
-    if (!Exec(QStringLiteral("BEGIN"), errorText)) {
+    TTransaction transaction;
+    if (!transaction.IsActive()) {
+        errorText = transaction.ErrorText();
         return false;
     }
-    if (!WriteRows(options, companyCodes, errorText) ||
-        !Exec(QStringLiteral("COMMIT"), errorText)) {
-        QString ignored;
-        Exec(QStringLiteral("ROLLBACK"), ignored);
+    if (!WriteRows(options, companyCodes, errorText)) {
+        return false;
+    }
+    if (!transaction.Commit()) {
+        errorText = transaction.ErrorText();
         return false;
     }
     return true;

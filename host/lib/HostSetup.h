@@ -32,8 +32,12 @@ using HostFunction = std::function<bool(QWidget* parent, char* buffer, std::size
 
 // Reads the settings under appPath, opens (and if need be creates) the database
 // on "MainAppCon" and the log. An empty or missing database gets the schema.
+// False, with the reason, when the settings file cannot be decoded or the
+// database cannot be opened; an SQLite file is only created in an existing
+// folder (the application's own Data folder is made when missing).
 SHARED_API bool Start(const QString& appPath, QString& errorText);
-// Closes the database; every query must have been freed.
+// Rolls back an open transaction and closes the database; every query must
+// have been freed.
 SHARED_API void Stop();
 SHARED_API bool IsStarted();
 
@@ -70,5 +74,9 @@ SHARED_API QString HelpHtml();
 SHARED_API QString LogFilePath();
 SHARED_API QString SysConfigFilePath();
 SHARED_API QString DatabaseDriver();
+
+// For tests of the path server engines take: SQLite is read through Qt's
+// generic query class as well, not stepped directly. Stop turns it off.
+SHARED_API void SetGenericQueryPath(bool on);
 
 }  // namespace HostSetup

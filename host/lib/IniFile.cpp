@@ -1,26 +1,68 @@
+// Reading INI settings files: sections, keys, values with their comments cut.
 #include "IniFile.h"
 
 #include <QFile>
 
 #include "TextCodec.h"
 
-bool IniFile::Load(const QString& path) {
+namespace {
+
+bool IsCommentMark(QChar c) {
+    return c == QLatin1Char(';') || c == QLatin1Char('#');
+}
+
+// The value after "=": a quoted value keeps what the quotes hold; otherwise a
+// comment mark after a blank ends it, so "5000 ; milliseconds" reads "5000"
+// while "a;b" and "a#b" stay whole.
+QString ParseValue(QStringView raw) {
+    const QStringView trimmed = raw.trimmed();
+    if (trimmed.startsWith(QLatin1Char('"'))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char('"'), 1);
+        if (close > 0) {
+            const QStringView rest = trimmed.mid(close + 1).trimmed();
+            if (rest.isEmpty() || IsCommentMark(rest.front())) {
+                return trimmed.mid(1, close - 1).toString();
+            }
+        }
+    }
+    for (qsizetype i = 1; i < raw.size(); ++i) {
+        if (IsCommentMark(raw[i]) && raw[i - 1].isSpace()) {
+            return raw.left(i).trimmed().toString();
+        }
+    }
+    return trimmed.toString();
+}
+
+}  // namespace
+
+bool IniFile::Load(const QString& path, QString& errorText) {
     values_.clear();
     QFile file(path);
+    if (!file.exists()) {
+        return true;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
+        errorText = QStringLiteral("设置文件[%1]无法读取：%2").arg(path, file.errorString());
         return false;
     }
-    const QString text = TextCodec::DecodeUtf8OrGbk(file.readAll());
+    const std::optional<QString> text = TextCodec::DecodeUtf8OrGbk(file.readAll());
+    if (!text) {
+        errorText =
+            QStringLiteral("设置文件[%1]既不是UTF-8也不是GBK编码的文本，无法读取").arg(path);
+        return false;
+    }
     QString section;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
-            line.startsWith(QLatin1Char('#'))) {
+    const QStringList lines = text->split(QLatin1Char('\n'));
+    for (const QString& rawLine : lines) {
+        const QString line = rawLine.trimmed();
+        if (line.isEmpty() || IsCommentMark(line.front())) {
             continue;
         }
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            section = line.mid(1, line.size() - 2).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            const qsizetype close = line.indexOf(QLatin1Char(']'));
+            if (close > 0) {
+                section = line.mid(1, close - 1).trimmed();
+            }
             continue;
         }
         const qsizetype mark = line.indexOf(QLatin1Char('='));
@@ -29,7 +71,7 @@ bool IniFile::Load(const QString& path) {
         }
         const QString key = line.left(mark).trimmed();
         if (!values_.contains(Key(section, key))) {
-            values_.insert(Key(section, key), line.mid(mark + 1).trimmed());
+            values_.insert(Key(section, key), ParseValue(QStringView(line).mid(mark + 1)));
         }
     }
     return true;

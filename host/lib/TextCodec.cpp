@@ -1,3 +1,5 @@
+// Telling UTF-8 from GBK in the host's data files, strictly: what is neither
+// is refused rather than read as nonsense.
 #include "TextCodec.h"
 
 #include <QStringDecoder>
@@ -5,7 +7,11 @@
 
 namespace TextCodec {
 
-QString DecodeUtf8OrGbk(const QByteArray& bytes) {
+std::optional<QString> DecodeUtf8OrGbk(const QByteArray& bytes) {
+    // UTF-16 and binary files hold NUL bytes, which neither encoding uses in text.
+    if (bytes.contains('\0')) {
+        return std::nullopt;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) {
@@ -14,11 +20,16 @@ QString DecodeUtf8OrGbk(const QByteArray& bytes) {
         }
         return text;
     }
-    QStringDecoder gbk("GB18030");
-    if (gbk.isValid()) {
-        return gbk.decode(bytes);
+    // Stateless, so a character cut off at the end counts as an error too.
+    QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
+    if (!gbk.isValid()) {
+        return std::nullopt;
     }
-    return QString::fromLatin1(bytes);
+    text = gbk.decode(bytes);
+    if (gbk.hasError() || text.contains(QChar::ReplacementCharacter)) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 QByteArray EncodeGbk(const QString& text) {

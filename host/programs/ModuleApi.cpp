@@ -6,35 +6,13 @@
 
 #include <cstring>
 
+#include "ParamString.h"
+
 namespace {
 using BufferEntry = bool (*)(int, char**);
 using NoArgsEntry = bool (*)();
 using WriteBackEntry = bool (*)(const char*, TDataVO*);
 }  // namespace
-
-std::vector<std::pair<QString, QString>> ParamPairs(const QString& params) {
-    std::vector<std::pair<QString, QString>> pairs;
-    for (const QString& piece : params.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const qsizetype mark = piece.indexOf(QLatin1Char('='));
-        if (mark <= 0) {
-            continue;
-        }
-        QString value = piece.mid(mark + 1);
-        value.replace(QLatin1String("&eq%"), QLatin1String("="));
-        value.replace(QLatin1String("&lim%"), QLatin1String(";"));
-        pairs.emplace_back(piece.left(mark), value);
-    }
-    return pairs;
-}
-
-QString ParamValue(const QString& params, const QString& name) {
-    for (const auto& [key, value] : ParamPairs(params)) {
-        if (key == name && !value.isEmpty()) {
-            return value;
-        }
-    }
-    return QString();
-}
 
 bool ModuleApi::Load(const QString& path, QString& errorText) {
     handle_ = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
@@ -55,7 +33,8 @@ bool ModuleApi::CallWithParams(const char* entry, std::string& params) const {
         return false;
     }
     char buffer[kBufferSize] = {};
-    std::memcpy(buffer, params.data(), std::min(params.size(), kBufferSize - 1));
+    // Too long a string loses whole pairs at its end, never half a value.
+    ParamString::CopyToBuffer(params, buffer, sizeof buffer);
     char* buffers[] = {buffer};
     const bool result = function(1, buffers);
     params.assign(buffer, strnlen(buffer, sizeof buffer));

@@ -7,15 +7,8 @@
 
 #include <cstddef>
 #include <string>
-#include <utility>
-#include <vector>
 
 class TDataVO;
-
-// The decoded name=value pairs of a parameter string, in order.
-std::vector<std::pair<QString, QString>> ParamPairs(const QString& params);
-// The first non-empty value stored under name, as the module reads it.
-QString ParamValue(const QString& params, const QString& name);
 
 class ModuleApi {
   public:

@@ -1,11 +1,8 @@
 #include "DemoTour.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
-#include <QTimer>
 
 #include "MainFrame.h"
 
@@ -40,28 +37,19 @@ bool DemoTour::Run() {
     Save(&frame_, QStringLiteral("01-main-window-before-log-in.png"));
 
     // The selection dialog is modal: photograph it and choose the first row
-    // from a timer while the log-in waits for it.
+    // while the log-in waits for it.
     bool dialogSeen = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr || !dialog->isVisible() || dialogSeen) {
-            return;
-        }
-        dialogSeen = true;
-        Save(dialog, QStringLiteral("02-company-selection.png"));
-        auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("vstCompList"));
-        auto* confirm = dialog->findChild<QAbstractButton*>(QStringLiteral("sBtnConfirm"));
-        if (list != nullptr && confirm != nullptr && list->model()->rowCount() > 0) {
-            list->setCurrentIndex(list->model()->index(0, 0));
-            confirm->click();
-        } else {
-            dialog->close();
-        }
-    });
-    watcher.start(50);
-    const bool loggedIn = frame_.LogIn();
-    watcher.stop();
+    bool loggedIn = false;
+    {
+        ModalDialogWatcher watcher([&](QWidget* dialog) {
+            if (!dialogSeen) {
+                dialogSeen = true;
+                Save(dialog, QStringLiteral("02-company-selection.png"));
+            }
+            dialogs_.push_back(PickDialogRow(dialog, 1));
+        });
+        loggedIn = frame_.LogIn();
+    }
     ok_ = ok_ && loggedIn;
 
     Save(&frame_, QStringLiteral("03-main-window.png"));

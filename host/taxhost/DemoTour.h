@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+#include "DialogPicker.h"
+
 class MainFrame;
 class QWidget;
 
@@ -15,6 +19,8 @@ class DemoTour {
     // True when every step worked and every screenshot was written.
     bool Run();
     const QStringList& Screenshots() const { return screenshots_; }
+    // The dialogs met on the way and what was done with them.
+    const std::vector<TDialogPick>& Dialogs() const { return dialogs_; }
 
   private:
     bool Save(QWidget* window, const QString& name);
@@ -22,5 +28,6 @@ class DemoTour {
     MainFrame& frame_;
     QString folder_;
     QStringList screenshots_;
+    std::vector<TDialogPick> dialogs_;
     bool ok_ = true;
 };

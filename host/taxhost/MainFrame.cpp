@@ -10,18 +10,11 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "WindowMessage.h"
+#include "HostParams.h"
 #include "HostServices.h"
 #include "HostSetup.h"
+#include "WindowMessage.h"
 #include "f_DataVO.h"
-
-namespace {
-
-QString ParamValue(const std::string& params, const QString& name) {
-    return ::ParamValue(QString::fromStdString(params), name);
-}
-
-}  // namespace
 
 MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     : QMainWindow(parent), module_(module) {
@@ -67,26 +60,23 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
 
 std::string MainFrame::OperatorParams() const {
     const TDataVO* user = ModuleLib::GetUserInfoVO();
-    return "CZY_DM=" + user->GetStrValue("CZY_DM").toStdString() +
-           ";CZY_LB=" + user->GetStrValue("CZY_LB").toStdString();
+    return HostParams::OperatorParams(user->GetStrValue("CZY_DM"), user->GetStrValue("CZY_LB"));
 }
 
 bool MainFrame::LogIn() {
     std::string params = OperatorParams();
     if (!module_.CallWithParams("LoadSelectCompanyForm", params)) {
-        const QString reason = ParamValue(params, QStringLiteral("ResultMsgStr"));
+        const QString reason = HostParams::Value(params, "ResultMsgStr");
         AppendLog(QStringLiteral("未选择单位") + (reason.isEmpty() ? QString() : "：" + reason));
         return false;
     }
-    AppendLog(QStringLiteral("选择了单位 %1（%2）")
-                  .arg(ParamValue(params, QStringLiteral("QYID")),
-                       ParamValue(params, QStringLiteral("QYSBH"))));
-    std::string init =
-        OperatorParams() + ";QYID=" + ParamValue(params, QStringLiteral("QYID")).toStdString();
+    const QString companyId = HostParams::Value(params, "QYID");
+    AppendLog(
+        QStringLiteral("选择了单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
+    std::string init = HostParams::With(OperatorParams(), "QYID", companyId);
     const bool loaded = module_.CallWithParams("InitGlobalCompanyInfo", init);
     if (!loaded) {
-        AppendLog(QStringLiteral("载入单位失败：") +
-                  ParamValue(init, QStringLiteral("ResultMsgStr")));
+        AppendLog(QStringLiteral("载入单位失败：") + HostParams::Value(init, "ResultMsgStr"));
     }
     ShowCompany();
     return loaded;

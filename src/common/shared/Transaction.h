@@ -5,42 +5,63 @@
 
 #include <QString>
 
+#include <utility>
+
 #include "HostServices.h"
 
 class TTransaction {
   public:
     explicit TTransaction(QString connection = QString::fromLatin1(kMainConnection))
         : connection_(std::move(connection)) {
-        active_ = ModuleLib::BeginTransaction(connection_, errorText_);
-    }
-    ~TTransaction() {
-        if (active_) {
-            QString ignored;
-            ModuleLib::RollbackTransaction(connection_, ignored);
+        if (ModuleLib::BeginTransaction(connection_, errorText_)) {
+            level_ = ModuleLib::TransactionDepth(connection_);
         }
     }
+    ~TTransaction() { Rollback(); }
     TTransaction(const TTransaction&) = delete;
     TTransaction& operator=(const TTransaction&) = delete;
 
     // False when the level could not be opened; ErrorText says why.
-    bool IsActive() const { return active_; }
+    bool IsActive() const { return level_ > 0; }
+
+    // Commits this level (releases its savepoint when nested). On failure the
+    // level is rolled back and ErrorText says why.
     bool Commit() {
-        if (!active_) {
+        if (level_ == 0) {
+            errorText_ = QStringLiteral("事务没有开始或已经结束");
             return false;
         }
-        active_ = false;
+        const int level = std::exchange(level_, 0);
+        if (ModuleLib::TransactionDepth(connection_) != level) {
+            // A level opened inside this one is still open, or the connection
+            // lost the transaction: nothing of it may be committed.
+            UndoFrom(level);
+            errorText_ = QStringLiteral("事务层次不一致，已回滚");
+            return false;
+        }
         return ModuleLib::CommitTransaction(connection_, errorText_);
     }
-    void Rollback() {
-        if (active_) {
-            active_ = false;
-            ModuleLib::RollbackTransaction(connection_, errorText_);
-        }
-    }
+
+    // Rolls this level back, with any level still open inside it.
+    bool Rollback() { return level_ == 0 || UndoFrom(std::exchange(level_, 0)); }
+
     const QString& ErrorText() const { return errorText_; }
 
   private:
+    bool UndoFrom(int level) {
+        bool ok = true;
+        for (int depth = ModuleLib::TransactionDepth(connection_); depth >= level;) {
+            ok = ModuleLib::RollbackTransaction(connection_, errorText_) && ok;
+            const int after = ModuleLib::TransactionDepth(connection_);
+            if (after >= depth) {
+                return false;
+            }
+            depth = after;
+        }
+        return ok;
+    }
+
     QString connection_;
     QString errorText_;
-    bool active_ = false;
+    int level_ = 0;  // depth of this level while it is open, else 0
 };

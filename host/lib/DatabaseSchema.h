@@ -1,13 +1,14 @@
-// Tables and columns of the host database, created when a database is empty.
+// The CREATE statements of the host database, built from the shared column
+// lists (TableColumns.h); run at every start, they create what is missing.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-namespace HostSchema {
+namespace DatabaseSchema {
 
 // CREATE statements for the engine ("SQLITE" or "POSTGRESQL"); each may run
 // again on an existing database without changing it.
 QStringList Statements(const QString& engine);
 
-}  // namespace HostSchema
+}  // namespace DatabaseSchema

@@ -1,8 +1,9 @@
-// State of the reference host services, one per process.
+// Everything the reference host services remember between calls, one set per
+// process: settings, context objects, recorded messages, open transactions.
 #pragma once
 
 #include <QHash>
-#include <QMutex>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -16,7 +17,7 @@
 #include "IniFile.h"
 #include "f_DataVO.h"
 
-namespace HostState {
+namespace ServiceState {
 
 struct State {
     bool started = false;
@@ -49,15 +50,20 @@ struct State {
     std::vector<HostSetup::THostMessage> messages;
     std::vector<HostSetup::TLogLine> logLines;
     QString logPath;
+    // A log that cannot be written is reported once, not on every line.
+    bool logFailureReported = false;
+
     QString driver;
+    bool genericQueryPath = false;
+    // Open transaction levels per connection, outermost first; a level is
+    // marked when a statement failed in it, and then it cannot commit.
+    QHash<QString, QList<bool>> transactions;
 };
 
 State& Get();
 
 QString OverrideKey(const QString& section, const QString& key);
+// The settings folder of the application folder, ending in "/".
+QString ConfigFolder();
 
-// Database side, in HostDatabase.cpp.
-bool OpenDatabase(State& state, QString& errorText);
-void CloseDatabase();
-
-}  // namespace HostState
+}  // namespace ServiceState

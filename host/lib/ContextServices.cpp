@@ -1,36 +1,19 @@
-// The reference host services: context, settings, skin and help, and the
-// set-up a host program uses to configure them.
+// The host context the module reads (operator, company, sub-applications,
+// main window), its settings, skin colours, help page and host functions.
 #include <QAbstractButton>
 #include <QDir>
 #include <QRegularExpression>
 #include <QWidget>
 
-#include "HostState.h"
-
-namespace HostState {
-
-State& Get() {
-    static State state;
-    return state;
-}
-
-QString OverrideKey(const QString& section, const QString& key) {
-    return section.toLower() + QLatin1Char('\n') + key.toLower();
-}
-
-}  // namespace HostState
+#include "ServiceState.h"
 
 namespace {
 
-using HostState::Get;
-
-QString ConfigFolder() {
-    return Get().appPath + QStringLiteral("Config/");
-}
+using ServiceState::Get;
 
 QString SysConfigValue(const QString& section, const QString& key, const QString& defaultValue) {
-    const HostState::State& state = Get();
-    const auto found = state.sysOverrides.constFind(HostState::OverrideKey(section, key));
+    const ServiceState::State& state = Get();
+    const auto found = state.sysOverrides.constFind(ServiceState::OverrideKey(section, key));
     if (found != state.sysOverrides.constEnd()) {
         return found.value();
     }
@@ -53,32 +36,6 @@ bool IsTrue(const QString& text) {
     const QString value = text.trimmed().toLower();
     return value == QLatin1String("1") || value == QLatin1String("true") ||
            value == QLatin1String("yes");
-}
-
-void LoadSubApps(HostState::State& state) {
-    state.subApps.clear();
-    state.subAppCodes.clear();
-    const QStringList codes =
-        state.sysConfig.Value("SubApps", "Codes").split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (const QString& rawCode : codes) {
-        const QString code = rawCode.trimmed();
-        if (code.isEmpty() || state.subApps.count(code) != 0) {
-            continue;
-        }
-        const QString section = QStringLiteral("SubApp_") + code;
-        TSubAppInfo info;
-        info.Code = code;
-        info.Name = state.sysConfig.Value(section, "Name", code);
-        info.Path = state.sysConfig.Value(section, "Path", QStringLiteral("SubApps/%1/").arg(code));
-        if (!info.Path.isEmpty() && !info.Path.endsWith(QLatin1Char('/'))) {
-            info.Path += QLatin1Char('/');
-        }
-        state.subApps.emplace(code, info);
-        state.subAppCodes << code;
-    }
-    if (!state.subAppCodes.isEmpty() && state.curSubAppCode.isEmpty()) {
-        state.curSubAppCode = state.subAppCodes.first();
-    }
 }
 
 // Operator codes name a settings file; anything but plain characters is refused.
@@ -160,13 +117,13 @@ const TSubAppInfo* GetpSubAppInfo(const QString& code) {
 }
 
 QString gsAppVerTypeCode() {
-    const HostState::State& state = Get();
+    const ServiceState::State& state = Get();
     return state.editionOverride ? *state.editionOverride
                                  : SysConfigValue("Host", "Edition", QString());
 }
 
 bool CheckAgencyExist() {
-    const HostState::State& state = Get();
+    const ServiceState::State& state = Get();
     return state.agencyOverride ? *state.agencyOverride
                                 : IsTrue(SysConfigValue("Host", "Agency", QString()));
 }
@@ -203,8 +160,13 @@ QString GetUserConfigParam(const QString& section, const QString& key,
     if (!IsSafeFileStem(operatorCode)) {
         return defaultValue;
     }
-    const IniFile userConfig(ConfigFolder() + QStringLiteral("Users/") + operatorCode +
-                             QStringLiteral(".ini"));
+    IniFile userConfig;
+    QString errorText;
+    if (!userConfig.Load(ServiceState::ConfigFolder() + QStringLiteral("Users/") + operatorCode +
+                             QStringLiteral(".ini"),
+                         errorText)) {
+        logQuery::Error("1", errorText);
+    }
     return userConfig.Value(section, key, defaultValue);
 }
 
@@ -275,141 +237,3 @@ void SetSkinSchemeCtrls(QWidget* form) {
 }
 
 }  // namespace ModuleLib
-
-namespace HostSetup {
-
-bool Start(const QString& appPath, QString& errorText) {
-    Stop();
-    HostState::State& state = Get();
-    QDir dir(appPath);
-    if (!dir.mkpath(QStringLiteral("."))) {
-        errorText = QStringLiteral("无法创建应用目录[%1]").arg(appPath);
-        return false;
-    }
-    state.appPath = dir.absolutePath() + QLatin1Char('/');
-    state.sysConfig.Load(ConfigFolder() + QStringLiteral("SysConfig.ini"));
-    LoadSubApps(state);
-    dir.mkpath(QStringLiteral("Log"));
-    state.logPath = state.appPath + QStringLiteral("Log/CompanyMgr.log");
-    if (!HostState::OpenDatabase(state, errorText)) {
-        logQuery::Error("1", QStringLiteral("打开数据库失败：%1").arg(errorText));
-        return false;
-    }
-    state.started = true;
-    return true;
-}
-
-void Stop() {
-    HostState::State& state = Get();
-    // Children of the host's objects (the agency manager among them) may run
-    // queries when destroyed, so they go before the connection does.
-    state.companyInfo = std::make_unique<TDataVO>();
-    state.userInfo = std::make_unique<TDataVO>();
-    HostState::CloseDatabase();
-    state.started = false;
-    state.sysConfig = IniFile();
-    state.sysOverrides.clear();
-    state.editionOverride.reset();
-    state.agencyOverride.reset();
-    state.subApps.clear();
-    state.subAppCodes.clear();
-    state.curSubAppCode.clear();
-    state.curFuncCode.clear();
-    state.curSubAppVo = nullptr;
-    state.agencyInfo.clear();
-    state.agencyVerExist = false;
-    state.helpHtml.clear();
-    state.logPath.clear();
-    state.driver.clear();
-}
-
-bool IsStarted() {
-    return Get().started;
-}
-
-void OverrideSysConfig(const QString& section, const QString& key, const QString& value) {
-    Get().sysOverrides.insert(HostState::OverrideKey(section, key), value);
-}
-
-void SetEditionCode(const QString& code) {
-    Get().editionOverride = code;
-}
-
-void SetAgencyExist(bool exists) {
-    Get().agencyOverride = exists;
-}
-
-void SetMessageResponder(MessageResponder responder) {
-    Get().responder = std::move(responder);
-}
-
-void SetRecording(bool on) {
-    Get().recording = on;
-}
-
-std::vector<THostMessage> RecordedMessages() {
-    return Get().messages;
-}
-
-std::vector<TLogLine> RecordedLog() {
-    return Get().logLines;
-}
-
-void ClearRecorded() {
-    Get().messages.clear();
-    Get().logLines.clear();
-}
-
-void RegisterFunction(const QString& functionCode, HostFunction function) {
-    Get().functions.insert(functionCode, std::move(function));
-}
-
-void SetMainFrame(QWidget* mainFrame) {
-    Get().mainFrame = mainFrame;
-}
-
-void SetCurParentForm(QWidget* form) {
-    Get().curParentForm = form;
-}
-
-void SetMainFrameParentForm(QWidget* form) {
-    Get().mainFrameParentForm = form;
-}
-
-void SetCurrentSubApp(const QString& code) {
-    Get().curSubAppCode = code;
-}
-
-void SetCurFuncCode(const QString& code) {
-    Get().curFuncCode = code;
-}
-
-void SetCurSubAppVo(TObject* subAppVo) {
-    Get().curSubAppVo = subAppVo;
-}
-
-QString AgencyInfo() {
-    return Get().agencyInfo;
-}
-
-bool AgencyVerExist() {
-    return Get().agencyVerExist;
-}
-
-QString HelpHtml() {
-    return Get().helpHtml;
-}
-
-QString LogFilePath() {
-    return Get().logPath;
-}
-
-QString SysConfigFilePath() {
-    return ConfigFolder() + QStringLiteral("SysConfig.ini");
-}
-
-QString DatabaseDriver() {
-    return Get().driver;
-}
-
-}  // namespace HostSetup

@@ -1,14 +1,10 @@
-// Numbered host messages, plain message boxes and the log.
+// The host's numbered message texts and how a message reaches the operator:
+// a scripted responder, a message box, or (without a screen) a confirmation.
 #include <QApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include <cstdio>
-
-#include "HostState.h"
+#include "ServiceState.h"
 
 namespace {
 
@@ -77,7 +73,7 @@ bool CanAskOperator() {
 }
 
 int AskOperator(const HostSetup::THostMessage& message, bool question) {
-    QWidget* parent = HostState::Get().mainFrame.data();
+    QWidget* parent = ServiceState::Get().mainFrame.data();
     if (question) {
         return QMessageBox::question(parent, QStringLiteral("提示"), message.text) ==
                        QMessageBox::Yes
@@ -89,7 +85,7 @@ int AskOperator(const HostSetup::THostMessage& message, bool question) {
 }
 
 int Deliver(HostSetup::THostMessage message, bool question) {
-    HostState::State& state = HostState::Get();
+    ServiceState::State& state = ServiceState::Get();
     if (state.responder) {
         message.answer = state.responder(message);
     } else if (CanAskOperator()) {
@@ -101,29 +97,6 @@ int Deliver(HostSetup::THostMessage message, bool question) {
         state.messages.push_back(message);
     }
     return message.answer;
-}
-
-void WriteLog(const QString& level, const QString& text) {
-    HostState::State& state = HostState::Get();
-    QString oneLine = text;
-    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    if (state.recording) {
-        state.logLines.push_back({level, oneLine});
-    }
-    const QByteArray line =
-        (QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
-         QLatin1Char('\t') + level + QLatin1Char('\t') + oneLine + QLatin1Char('\n'))
-            .toUtf8();
-    if (state.logPath.isEmpty()) {
-        std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stderr);
-        return;
-    }
-    QFile file(state.logPath);
-    if (file.open(QIODevice::Append | QIODevice::WriteOnly)) {
-        file.write(line);
-    }
 }
 
 }  // namespace
@@ -148,18 +121,6 @@ int InfoMsgBox(const QString& text, int /*flags*/) {
 }
 
 }  // namespace ModuleLib
-
-namespace logQuery {
-
-void Error(const QString& /*level*/, const QString& text) {
-    WriteLog(QStringLiteral("Error"), text);
-}
-
-void Warn(const QString& /*level*/, const QString& text) {
-    WriteLog(QStringLiteral("Warn"), text);
-}
-
-}  // namespace logQuery
 
 namespace HostSetup {
 

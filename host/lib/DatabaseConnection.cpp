@@ -1,0 +1,168 @@
+// The host's database connection "MainAppCon": opened from the settings at
+// start (SQLite file or PostgreSQL server), given the schema, closed at stop.
+#include "DatabaseConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include "DatabaseSchema.h"
+#include "SqliteFunctions.h"
+#include "Transactions.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr const char* kSqliteDriver = "QSQLITE";
+constexpr const char* kPostgresDriver = "QPSQL";
+constexpr int kBusyTimeoutMs = 5000;
+
+// The SQLite file the settings name, relative to the application folder. The
+// application's own data folder is made when missing; any other folder must
+// exist, so a misread setting fails instead of starting on a new, empty file.
+bool ResolveSqliteFile(const ServiceState::State& state, QString& path, QString& errorText) {
+    path = state.sysConfig.Value("Database", "Database", "Data/main.db");
+    if (QFileInfo(path).isRelative()) {
+        path = state.appPath + path;
+    }
+    path = QDir::cleanPath(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString dataFolder = QDir::cleanPath(state.appPath + QStringLiteral("Data"));
+    if (folder == dataFolder && !QFileInfo::exists(folder) && !QDir().mkpath(folder)) {
+        errorText = QStringLiteral("无法创建数据文件夹[%1]").arg(folder);
+        return false;
+    }
+    if (!QFileInfo(folder).isDir()) {
+        errorText = QStringLiteral("数据库文件[%1]所在的文件夹[%2]不存在").arg(path, folder);
+        return false;
+    }
+    return true;
+}
+
+// Adds and opens the connection; its handle is gone when this returns, so a
+// failed open can be removed without Qt's "still in use" warning.
+bool Connect(const ServiceState::State& state, const QString& driver, const QString& sqliteFile,
+             QString& errorText) {
+    const IniFile& config = state.sysConfig;
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, kMainConnection);
+    if (driver == QLatin1String(kSqliteDriver)) {
+        bool ok = false;
+        int busyTimeout = config.Value("Database", "BusyTimeout").toInt(&ok);
+        if (!ok || busyTimeout < 0) {
+            busyTimeout = kBusyTimeoutMs;
+        }
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
+        db.setDatabaseName(sqliteFile);
+    } else {
+        db.setHostName(config.Value("Database", "HostName"));
+        const QString port = config.Value("Database", "Port");
+        if (!port.isEmpty()) {
+            db.setPort(port.toInt());
+        }
+        db.setUserName(config.Value("Database", "UserName"));
+        db.setPassword(config.Value("Database", "Password"));
+        db.setConnectOptions(config.Value("Database", "ConnectOptions"));
+        db.setDatabaseName(config.Value("Database", "Database"));
+    }
+    if (!db.open()) {
+        errorText = db.lastError().text();
+        return false;
+    }
+    if (sqlite3* handle = SqliteFunctions::Handle(db)) {
+        if (!SqliteFunctions::Register(handle)) {
+            errorText = QString::fromUtf8(sqlite3_errmsg(handle));
+            return false;
+        }
+    }
+    return true;
+}
+
+// A backslash in a literal is a plain character on every connection, as on
+// SQLite; with the old escaping a company name could end a literal early.
+bool MakeStringsStandard(QString& errorText) {
+    TADOQuery query;
+    if (!query.Execute(kMainConnection, QStringLiteral("SET standard_conforming_strings = on"),
+                       errorText) ||
+        !query.Open(kMainConnection, QStringLiteral("SHOW standard_conforming_strings"),
+                    errorText) ||
+        query.FieldAsString(0) != QLatin1String("on")) {
+        errorText =
+            QStringLiteral("数据库连接不能设置standard_conforming_strings=on：%1").arg(errorText);
+        return false;
+    }
+    return true;
+}
+
+bool CreateSchema(const QString& driver, QString& errorText) {
+    for (const QString& statement :
+         DatabaseSchema::Statements(DatabaseConnection::EngineName(driver))) {
+        TADOQuery query;
+        if (!query.Execute(kMainConnection, statement, errorText)) {
+            errorText = QStringLiteral("创建数据库结构失败：%1").arg(errorText);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace DatabaseConnection {
+
+bool Open(ServiceState::State& state, QString& errorText) {
+    Close();
+    state.driver.clear();
+    const QString driver = state.sysConfig.Value("Database", "Driver", kSqliteDriver);
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        errorText = QStringLiteral("数据库驱动[%1]不可用").arg(driver);
+        return false;
+    }
+    QString sqliteFile;
+    const bool sqlite = driver == QLatin1String(kSqliteDriver);
+    if (sqlite && !ResolveSqliteFile(state, sqliteFile, errorText)) {
+        return false;
+    }
+    const bool created = sqlite && !QFileInfo::exists(sqliteFile);
+    if (!Connect(state, driver, sqliteFile, errorText) ||
+        (driver == QLatin1String(kPostgresDriver) && !MakeStringsStandard(errorText)) ||
+        !CreateSchema(driver, errorText)) {
+        Close();
+        if (created) {
+            QFile::remove(sqliteFile);
+        }
+        return false;
+    }
+    state.driver = driver;
+    if (created) {
+        logQuery::Warn("1",
+                       QStringLiteral("数据库文件[%1]不存在，已新建一个空数据库").arg(sqliteFile));
+    }
+    return true;
+}
+
+void Close() {
+    if (!QSqlDatabase::contains(kMainConnection)) {
+        return;
+    }
+    Transactions::RollbackAll(kMainConnection);
+    {
+        QSqlDatabase db = QSqlDatabase::database(kMainConnection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(kMainConnection);
+}
+
+QString EngineName(const QString& driver) {
+    if (driver == QLatin1String(kSqliteDriver)) {
+        return QStringLiteral("SQLITE");
+    }
+    if (driver == QLatin1String(kPostgresDriver)) {
+        return QStringLiteral("POSTGRESQL");
+    }
+    return driver.toUpper();
+}
+
+}  // namespace DatabaseConnection

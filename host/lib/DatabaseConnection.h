@@ -1,0 +1,20 @@
+// The host's database connection "MainAppCon": opened from the settings at
+// start, closed at stop.
+#pragma once
+
+#include <QString>
+
+#include "ServiceState.h"
+
+namespace DatabaseConnection {
+
+// Opens the connection the settings name (SQLite by default), creating an
+// SQLite file in an existing folder, and gives an empty database the schema.
+bool Open(ServiceState::State& state, QString& errorText);
+// Rolls back an open transaction and closes; every query must have been freed.
+void Close();
+
+// "SQLITE", "POSTGRESQL" or the upper-cased name of another Qt driver.
+QString EngineName(const QString& driver);
+
+}  // namespace DatabaseConnection

@@ -1,0 +1,84 @@
+// The CREATE statements of the host database: tables from the shared column
+// lists, their keys and indexes, and the helper functions an engine lacks.
+#include "DatabaseSchema.h"
+
+#include <string_view>
+
+#include "TableColumns.h"
+
+namespace DatabaseSchema {
+
+namespace {
+
+using TableColumns::ColumnType;
+
+// One registration row per company.
+constexpr std::string_view kUniqueKeys[] = {"XT_QYDSXX", "XT_QYGSXX"};
+
+constexpr std::string_view kIndexes[][2] = {
+    {"XT_QYXX", "LBDM"},      {"XT_QYXX", "QYSBH"},      {"XT_QYXX", "SSDLJGID"},
+    {"QX_ROLEPRMS", "JS_DM"}, {"QX_PRMSMAP", "PRMS_DM"}, {"QX_PRMSMAP", "KZDM"},
+    {"QX_CZYQY", "QYID"},     {"QX_CZYZXT", "QYID"},
+};
+
+QString TypeName(ColumnType type, bool postgres) {
+    switch (type) {
+        case ColumnType::Key:
+            return postgres ? "SERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY AUTOINCREMENT";
+        case ColumnType::Integer:
+            return "INTEGER";
+        case ColumnType::Money:
+            return "NUMERIC(19,2)";
+        case ColumnType::Date:
+            return postgres ? "DATE" : "TEXT";
+        case ColumnType::Text:
+            break;
+    }
+    return "TEXT";
+}
+
+bool IsUniqueKeyTable(std::string_view table) {
+    for (std::string_view name : kUniqueKeys) {
+        if (name == table) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QStringList Statements(const QString& engine) {
+    const bool postgres = engine == QLatin1String("POSTGRESQL");
+    QStringList statements;
+    if (postgres) {
+        // Creating what exists already is expected here, not worth a notice.
+        statements << QStringLiteral("SET client_min_messages TO WARNING");
+    }
+    for (const TableColumns::Table& table : TableColumns::kTables) {
+        QStringList columns;
+        for (const TableColumns::Column& column : table.columns) {
+            QString definition =
+                TableColumns::Name(column.name) + ' ' + TypeName(column.type, postgres);
+            if (IsUniqueKeyTable(table.name) && column.name == "QYID") {
+                definition += " PRIMARY KEY";
+            }
+            columns << definition;
+        }
+        statements << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                          .arg(TableColumns::Name(table.name), columns.join(", "));
+    }
+    for (const auto& index : kIndexes) {
+        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2 ON %1(%2)")
+                          .arg(TableColumns::Name(index[0]), TableColumns::Name(index[1]));
+    }
+    if (postgres) {
+        // The third form of the tail match calls mid(); PostgreSQL has right() already.
+        statements << QStringLiteral(
+            "CREATE OR REPLACE FUNCTION mid(text, integer, integer) RETURNS text "
+            "AS 'SELECT substr($1, $2, $3)' LANGUAGE SQL IMMUTABLE");
+    }
+    return statements;
+}
+
+}  // namespace DatabaseSchema

@@ -1,0 +1,117 @@
+// Checks and rewrites of SQL text before it reaches an engine: one statement
+// per call, and the spelling of right() that SQLite accepts.
+#include "SqlText.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsIdentifierChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.') ||
+           c == QLatin1Char('"');
+}
+
+}  // namespace
+
+namespace SqlText {
+
+QString AdaptToSqlite(const QString& sql) {
+    static const QLatin1String kRight("right");
+    QString out;
+    out.reserve(sql.size() + 8);
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            out += c;
+            if (c == quote) {
+                quote = QChar();
+            }
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            out += c;
+            continue;
+        }
+        const bool wordStart = i == 0 || !IsIdentifierChar(sql[i - 1]);
+        if (wordStart &&
+            QStringView(sql).mid(i, kRight.size()).compare(kRight, Qt::CaseInsensitive) == 0) {
+            qsizetype next = i + kRight.size();
+            while (next < sql.size() && sql[next].isSpace()) {
+                ++next;
+            }
+            if (next < sql.size() && sql[next] == QLatin1Char('(')) {
+                out += QLatin1String("\"right\"");
+                i += kRight.size() - 1;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+bool OnlyBlanksOrSeparators(const char* tail) {
+    for (; tail != nullptr && *tail != '\0'; ++tail) {
+        if (*tail != ';' && !std::isspace(static_cast<unsigned char>(*tail))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HasSecondStatement(const QString& sql) {
+    enum class State { Plain, Quote, Identifier, LineComment, BlockComment };
+    State state = State::Plain;
+    bool ended = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        switch (state) {
+            case State::Quote:
+                if (c == QLatin1Char('\'')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::Identifier:
+                if (c == QLatin1Char('"')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::LineComment:
+                if (c == QLatin1Char('\n')) {
+                    state = State::Plain;
+                }
+                continue;
+            case State::BlockComment:
+                if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                    state = State::Plain;
+                    ++i;
+                }
+                continue;
+            case State::Plain:
+                break;
+        }
+        if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            state = State::LineComment;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            state = State::BlockComment;
+        } else if (ended && c != QLatin1Char(';') && !c.isSpace()) {
+            return true;
+        } else if (c == QLatin1Char(';')) {
+            ended = true;
+        } else if (c == QLatin1Char('$') ||
+                   ((c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'') &&
+                    (i == 0 || !sql[i - 1].isLetterOrNumber()))) {
+            return true;
+        } else if (c == QLatin1Char('\'')) {
+            state = State::Quote;
+        } else if (c == QLatin1Char('"')) {
+            state = State::Identifier;
+        }
+    }
+    return false;
+}
+
+}  // namespace SqlText

@@ -1,0 +1,21 @@
+// Checks and rewrites of SQL text before it reaches an engine: one statement
+// per call, and the spelling of right() that SQLite accepts.
+#pragma once
+
+#include <QString>
+
+namespace SqlText {
+
+// SQLite reads RIGHT as the keyword of RIGHT JOIN; calls of right() become
+// "right"(...), which SQLite takes as the function. Literals stay as they are.
+QString AdaptToSqlite(const QString& sql);
+
+// True when nothing but blanks and ";" follows the statement SQLite prepared.
+bool OnlyBlanksOrSeparators(const char* tail);
+
+// True when text follows the first statement's closing ";" outside quotes and
+// comments. Dollar-quoted and escape strings are not used by the module, so a
+// text with them counts as more than one statement too.
+bool HasSecondStatement(const QString& sql);
+
+}  // namespace SqlText

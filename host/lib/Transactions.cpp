@@ -1,0 +1,127 @@
+// Nested transactions on a named connection: the outermost level is the
+// engine's transaction, inner levels are savepoints, so an inner failure can be
+// undone while the outer work goes on (PostgreSQL aborts the whole transaction
+// on any error unless a savepoint is rolled back).
+#include "Transactions.h"
+
+#include "HostServices.h"
+#include "ServiceState.h"
+
+namespace {
+
+using Levels = QList<bool>;  // per open level: a statement failed in it
+
+Levels& LevelsOf(const QString& connection) {
+    return ServiceState::Get().transactions[connection];
+}
+
+QString SavepointName(qsizetype level) {
+    // Level 1 is the transaction itself; level 2 is the first savepoint.
+    return QStringLiteral("sp_%1").arg(level - 1);
+}
+
+bool Run(const QString& connection, const QString& sql, QString& errorText) {
+    TADOQuery query;
+    if (query.Execute(connection, sql, errorText)) {
+        return true;
+    }
+    logQuery::Error("1", QStringLiteral("事务语句失败：%1；语句：%2").arg(errorText, sql));
+    return false;
+}
+
+// Undoes the innermost level and drops it, whatever the engine answers: the
+// caller's level is over either way. When a savepoint cannot be rolled back,
+// the level around it holds work of unknown state and may only roll back too.
+bool UndoInnermost(const QString& connection, QString& errorText) {
+    Levels& levels = LevelsOf(connection);
+    const qsizetype level = levels.size();
+    bool ok = true;
+    if (level == 1) {
+        ok = Run(connection, QStringLiteral("ROLLBACK"), errorText);
+    } else {
+        const QString name = SavepointName(level);
+        ok = Run(connection, QStringLiteral("ROLLBACK TO SAVEPOINT ") + name, errorText) &&
+             Run(connection, QStringLiteral("RELEASE SAVEPOINT ") + name, errorText);
+    }
+    levels.removeLast();
+    if (!ok && !levels.isEmpty()) {
+        levels.last() = true;
+    }
+    return ok;
+}
+
+}  // namespace
+
+namespace Transactions {
+
+void NoteFailedStatement(const QString& connection) {
+    auto found = ServiceState::Get().transactions.find(connection);
+    if (found != ServiceState::Get().transactions.end() && !found->isEmpty()) {
+        found->last() = true;
+    }
+}
+
+void RollbackAll(const QString& connection) {
+    if (ModuleLib::TransactionDepth(connection) > 0) {
+        QString ignored;
+        // Ends every savepoint with the transaction.
+        Run(connection, QStringLiteral("ROLLBACK"), ignored);
+    }
+    ServiceState::Get().transactions.remove(connection);
+}
+
+}  // namespace Transactions
+
+namespace ModuleLib {
+
+bool BeginTransaction(const QString& connection, QString& errorText) {
+    const qsizetype depth = TransactionDepth(connection);
+    const QString sql = depth == 0 ? QStringLiteral("BEGIN")
+                                   : QStringLiteral("SAVEPOINT ") + SavepointName(depth + 1);
+    if (!Run(connection, sql, errorText)) {
+        return false;
+    }
+    LevelsOf(connection).append(false);
+    return true;
+}
+
+bool CommitTransaction(const QString& connection, QString& errorText) {
+    Levels& levels = LevelsOf(connection);
+    const qsizetype level = levels.size();
+    if (level == 0) {
+        errorText = QStringLiteral("没有进行中的事务");
+        return false;
+    }
+    if (levels.last()) {
+        QString ignored;
+        UndoInnermost(connection, ignored);
+        errorText = QStringLiteral("事务中有语句执行失败，已回滚");
+        return false;
+    }
+    const QString sql = level == 1 ? QStringLiteral("COMMIT")
+                                   : QStringLiteral("RELEASE SAVEPOINT ") + SavepointName(level);
+    if (Run(connection, sql, errorText)) {
+        levels.removeLast();
+        return true;
+    }
+    // The level did not commit; it is undone, so the depth matches the engine.
+    QString ignored;
+    UndoInnermost(connection, ignored);
+    return false;
+}
+
+bool RollbackTransaction(const QString& connection, QString& errorText) {
+    if (TransactionDepth(connection) == 0) {
+        errorText = QStringLiteral("没有进行中的事务");
+        return false;
+    }
+    return UndoInnermost(connection, errorText);
+}
+
+int TransactionDepth(const QString& connection) {
+    const auto& all = ServiceState::Get().transactions;
+    const auto found = all.constFind(connection);
+    return found == all.constEnd() ? 0 : static_cast<int>(found->size());
+}
+
+}  // namespace ModuleLib

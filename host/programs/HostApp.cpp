@@ -1,0 +1,80 @@
+#include "HostApp.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace HostApp {
+
+namespace {
+
+// Seen on every run and harmless here:
+// - "QStandardPaths: XDG_RUNTIME_DIR not set, ...": run as root or without a
+//   login session there is no runtime folder; Qt picks one under /tmp and
+//   these programs keep nothing there.
+// - "This plugin does not support propagateSizeHints()": the offscreen
+//   platform has no window manager to pass size limits to; windows are still
+//   laid out and drawn at their sizes.
+constexpr const char* kHarmlessWarnings[] = {
+    "QStandardPaths: XDG_RUNTIME_DIR not set",
+    "This plugin does not support propagateSizeHints()",
+};
+
+QtMessageHandler previousHandler = nullptr;
+
+void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg) {
+        for (const char* harmless : kHarmlessWarnings) {
+            if (message.startsWith(QLatin1String(harmless))) {
+                return;
+            }
+        }
+    }
+    if (previousHandler != nullptr) {
+        previousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n",
+                     qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+    }
+}
+
+}  // namespace
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+void UseOffscreenWithoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+void QuietKnownQtWarnings() {
+    QtMessageHandler previous = qInstallMessageHandler(FilterMessage);
+    if (previous != FilterMessage) {
+        previousHandler = previous;
+    }
+}
+
+QTranslator* LoadQtTranslations(QObject* owner) {
+    auto* translator = new QTranslator(owner);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
+}
+
+}  // namespace HostApp

@@ -1,0 +1,71 @@
+// Deleting a company is all or nothing: when its own row cannot go, every
+// dependent row it had is still there afterwards.
+#include <gtest/gtest.h>
+
+#include "AgencyMgrImpl.h"
+#include "TestHost.h"
+
+namespace {
+
+constexpr const char* kTables[] = {"QX_CZYQY", "QX_CZYZXT", "XT_QYDSXX", "XT_QYGSXX"};
+
+class CompanyDelete : public EngineTest {
+  protected:
+    void AddDependentRows(const QString& companyId) {
+        for (const char* table : kTables) {
+            ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO %1(QYID) VALUES(%2)")
+                                 .arg(QLatin1String(table), companyId)))
+                << table;
+        }
+    }
+    int DependentRows(const QString& companyId) const {
+        int rows = 0;
+        for (const char* table : kTables) {
+            rows += Count(QStringLiteral("select count(*) from %1 where QYID=%2")
+                              .arg(QLatin1String(table), companyId));
+        }
+        return rows;
+    }
+    // Makes every delete of a company row fail inside the database.
+    void RefuseCompanyDeletes() {
+        if (GetParam() == "POSTGRESQL") {
+            ASSERT_TRUE(Exec("CREATE FUNCTION refuse_delete() RETURNS trigger AS "
+                             "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
+            ASSERT_TRUE(Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
+                             "FOR EACH ROW EXECUTE FUNCTION refuse_delete()"));
+        } else {
+            ASSERT_TRUE(Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
+                             "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        }
+    }
+};
+INSTANTIATE_ON_ENGINES(CompanyDelete);
+
+TEST_P(CompanyDelete, AFailedCompanyRowDeleteKeepsEveryDependentRow) {
+    const QString company = AddCompany("911100000000123456", "甲公司", 10);
+    AddDependentRows(company);
+    RefuseCompanyDeletes();
+
+    TAgencyMgrImpl agency("");
+    EXPECT_FALSE(agency.DeleteCompany(company));
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYID=" + company), 1);
+    EXPECT_EQ(DependentRows(company), 4);
+
+    // The database is usable afterwards: nothing was left half open.
+    EXPECT_TRUE(Exec("DROP TRIGGER refuse_delete" +
+                     QString(GetParam() == "POSTGRESQL" ? " ON XT_QYXX" : "")));
+    EXPECT_TRUE(agency.DeleteCompany(company));
+    EXPECT_EQ(DependentRows(company), 0);
+}
+
+TEST_P(CompanyDelete, AnIdWithoutACompanyRowDeletesNothing) {
+    const QString company = AddCompany("911100000000123456", "甲公司", 10);
+    const QString orphan = QString::number(company.toInt() + 1);
+    AddDependentRows(orphan);
+
+    TAgencyMgrImpl agency("");
+    EXPECT_FALSE(agency.DeleteCompany(orphan));
+    EXPECT_EQ(DependentRows(orphan), 4);
+}
+
+}  // namespace
