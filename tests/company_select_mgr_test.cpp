@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QStringEncoder>
 
+#include <dlfcn.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +14,29 @@
 #include "HostServices.h"
 #include "TaxRecords.h"
 #include "TestHost.h"
+
+// A host may have no operator or company object to hand. The module's parts,
+// linked into this program, call these instead of the host library's; they
+// pass the call on unless a test says the objects are missing.
+namespace {
+bool g_hostObjectsMissing = false;
+
+template <typename Function>
+Function FromHostLibrary(const char* symbol) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, symbol));
+}
+}  // namespace
+
+namespace ModuleLib {
+TDataVO* GetUserInfoVO() {
+    static const auto real = FromHostLibrary<TDataVO* (*)()>("_ZN9ModuleLib13GetUserInfoVOEv");
+    return g_hostObjectsMissing || real == nullptr ? nullptr : real();
+}
+TDataVO* GetCompanyInfoVO() {
+    static const auto real = FromHostLibrary<TDataVO* (*)()>("_ZN9ModuleLib16GetCompanyInfoVOEv");
+    return g_hostObjectsMissing || real == nullptr ? nullptr : real();
+}
+}  // namespace ModuleLib
 
 namespace {
 
@@ -241,6 +266,44 @@ TEST_P(CompanyData, AgencyInstallationAttachesOneAgencyManager) {
     ASSERT_TRUE(manager.LoadCompanyInfo(second_));
     EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetObjValue("DLJGXX"), agency);
     EXPECT_EQ(agency->GetName(), "改名事务所");
+}
+
+class MissingHostObjects : public CompanyData {
+  protected:
+    void SetUp() override {
+        CompanyData::SetUp();
+        // The seam must reach the host library, or every other test breaks.
+        ASSERT_NE(ModuleLib::GetCompanyInfoVO(), nullptr);
+        g_hostObjectsMissing = true;
+    }
+    void TearDown() override {
+        g_hostObjectsMissing = false;
+        CompanyData::TearDown();
+    }
+};
+INSTANTIATE_ON_ENGINES(MissingHostObjects);
+
+// Nothing is loaded into an object that is not there; what needs none still works.
+TEST_P(MissingHostObjects, AreNeverDereferenced) {
+    ASSERT_EQ(ModuleLib::GetUserInfoVO(), nullptr);
+    TCompanySelectMgr manager("0001", "0");
+    EXPECT_FALSE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(manager.CountCompanies("", ""), 3);
+
+    TDataVO data;
+    data.SetStrValue("KJYWRBM", "K1");
+    data.SetStrValue("NSRSBH", "N1");
+    data.SetStrValue("QYMC", "新名称");
+    QString error;
+    EXPECT_TRUE(manager.WriteLocalTaxInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_TRUE(manager.WriteStateTaxInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_TRUE(manager.WriteBasicInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + first_), "新名称");
+
+    TAgencyMgrImpl agency("");
+    TAgcyCompanyInfoList list(1);
+    EXPECT_FALSE(agency.ListServedCompanies("", "", list));
+    EXPECT_EQ(list.size(), 1u);
 }
 
 TEST_P(CompanyData, NoAgencyChildOnAnOrdinaryInstallation) {
