@@ -11,9 +11,19 @@
 
 #include "HostServices.h"
 #include "Transaction.h"
-#include "f_CommonUnit.h"
 
 namespace {
+
+// The host's own quote doubling: the fixture is a host and sees no module part.
+QString SqlText(const QString& text) {
+    return ModuleLib::ReplaceStr(text, QStringLiteral("'"), QStringLiteral("''"));
+}
+
+bool IsNumber(const QString& text) {
+    bool ok = false;
+    text.toLongLong(&ok);
+    return ok && text == text.trimmed();
+}
 
 // Tests run side by side in several processes; each uses a schema of its own.
 QString PostgresSchema() {
@@ -161,13 +171,13 @@ int HostTest::Count(const QString& sql) const {
 
 QString HostTest::AddCompany(const QString& taxId, const QString& name, int classCode,
                              const QString& agencyId) const {
-    EXPECT_TRUE(agencyId.isEmpty() || IsSqlInteger(agencyId)) << agencyId.toStdString();
+    EXPECT_TRUE(agencyId.isEmpty() || IsNumber(agencyId)) << agencyId.toStdString();
     // The id read back is the row just written, whoever else writes.
     TTransaction transaction;
     EXPECT_TRUE(transaction.IsActive()) << transaction.ErrorText().toStdString();
     Exec(QStringLiteral(
              "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM, SSDLJGID) VALUES('%1', '%2', %3, %4)")
-             .arg(QuoteSqlValue(taxId), QuoteSqlValue(name))
+             .arg(SqlText(taxId), SqlText(name))
              .arg(classCode)
              .arg(agencyId.isEmpty() ? QStringLiteral("NULL") : agencyId));
     const QString id = Scalar("select max(QYID) from XT_QYXX");
@@ -176,13 +186,13 @@ QString HostTest::AddCompany(const QString& taxId, const QString& name, int clas
 }
 
 void HostTest::GrantToRole(const QString& roleCode, const QString& companyId) const {
-    ASSERT_TRUE(IsSqlInteger(companyId)) << companyId.toStdString();
+    ASSERT_TRUE(IsNumber(companyId)) << companyId.toStdString();
     const QString permission = QStringLiteral("P") + companyId;
     // Both rows or neither: a half grant names a permission that grants nothing.
     TTransaction transaction;
     ASSERT_TRUE(transaction.IsActive()) << transaction.ErrorText().toStdString();
     Exec(QStringLiteral("INSERT INTO QX_ROLEPRMS(JS_DM, PRMS_DM) VALUES('%1', '%2')")
-             .arg(QuoteSqlValue(roleCode), permission));
+             .arg(SqlText(roleCode), permission));
     Exec(QStringLiteral("INSERT INTO QX_PRMSMAP(PRMS_DM, PRMS_TYPE, KZDM) VALUES('%1', '10', %2)")
              .arg(permission, companyId));
     EXPECT_TRUE(transaction.Commit()) << transaction.ErrorText().toStdString();

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+#include "ColorNumber.h"
 #include "ServiceState.h"
 
 namespace {
@@ -226,9 +227,7 @@ void SetSkinSchemeCtrls(QWidget* form) {
     if (form == nullptr) {
         return;
     }
-    const TColor color = gclModuleToolBarColor();
-    const QColor buttonColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                             static_cast<int>((color >> 16) & 0xFF));
+    const QColor buttonColor = ColorFromTColor(gclModuleToolBarColor());
     for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, buttonColor);
