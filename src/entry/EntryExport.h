@@ -3,9 +3,9 @@
 // Entry points that take (int count, char** buffers) read a parameter string
 // from buffers[0] and write their answer back into it. They are not told the
 // buffer's size: the caller's buffer must hold at least 500 bytes, or the
-// incoming string's length plus one when that is more. When the answer does
-// not fit, only the whole pairs that do are written, and the entry point
-// returns false and logs an error.
+// incoming string's length plus one when that is more. When the pairs the
+// entry point set do not fit, it writes none of them (the buffer keeps the
+// string it came with), logs an error and returns false.
 #pragma once
 
 #define ENTRY_POINT extern "C" __attribute__((visibility("default")))

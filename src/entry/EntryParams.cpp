@@ -1,31 +1,7 @@
 #include "EntryParams.h"
 
-#include <string_view>
-
 #include "HostServices.h"
 #include "ParamString.h"
-
-namespace {
-
-// Names of the pairs in a parameter string, for the log.
-QString PairNames(std::string_view text) {
-    QStringList names;
-    while (!text.empty()) {
-        const std::size_t end = text.find(ParamString::kSeparator);
-        const std::string_view piece = text.substr(0, end);
-        const std::size_t mark = piece.find(ParamString::kNameValueMark);
-        if (mark != std::string_view::npos) {
-            names << QString::fromUtf8(piece.data(), static_cast<qsizetype>(mark));
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return names.join(QLatin1Char(','));
-}
-
-}  // namespace
 
 EntryParams::EntryParams(int count, char** buffers) {
     if (count < 1 || buffers == nullptr || buffers[0] == nullptr) {
@@ -51,6 +27,10 @@ QString EntryParams::Get(const char* name) const {
 
 void EntryParams::Set(const char* name, const QString& value) {
     text_ = ParamString::SetParamValue(text_, name, value.toStdString());
+    const QString setName = QString::fromUtf8(name);
+    if (!set_.contains(setName)) {
+        set_ << setName;
+    }
 }
 
 bool EntryParams::Finish(bool result) {
@@ -62,15 +42,20 @@ bool EntryParams::WriteBack() {
     if (buffer_ == nullptr) {
         return false;
     }
-    const std::size_t written = ParamString::CopyToBuffer(text_, buffer_, capacity_);
-    if (written == text_.size()) {
+    if (text_.size() < capacity_) {
+        ParamString::CopyToBuffer(text_, buffer_, capacity_);
         return true;
     }
-    // The incoming string always fits, so only pairs set here are lost.
+    // All or nothing: the buffer keeps the string it came with (which always
+    // fits), so a caller never reads half an answer.
     logQuery::Error("1", QStringLiteral("参数串写回失败：调用方缓冲区按%1字节计，需要%2字节，"
                                         "未写回的参数：%3")
                              .arg(capacity_)
                              .arg(text_.size() + 1)
-                             .arg(PairNames(std::string_view(text_).substr(written))));
+                             .arg(SetPairNames()));
     return false;
+}
+
+QString EntryParams::SetPairNames() const {
+    return set_.join(QLatin1Char(','));
 }
