@@ -213,8 +213,8 @@ void TVeskAnimator::StopAfterError(const QString& reason) noexcept {
     // A step that failed once would fail on every tick; and nothing may leave
     // a timer slot or a paint handler, or the host goes down with it.
     try {
-        SetAnimate(false);
         failed_ = true;
+        SetAnimate(false);
         logQuery::Error("1", QStringLiteral("动画帧绘制失败，动画已停止：") + reason);
     } catch (...) {
     }
