@@ -3,16 +3,26 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 
+#include "TableColumns.h"
+
 namespace {
 
-constexpr const char* kFieldNames[kCompanyFieldCount] = {
-    "QYID",   "QYSBH",   "QYMC",    "FDDBRMC", "NSRSBH", "CWFZR",  "CWFZRLXHM", "CWFZRBGDH",
-    "BSY",    "BSYLXHM", "BSYBGDH", "XZQHDM",  "ZCDZ",   "YYDZ",   "YZBM",      "EMAIL",
-    "QYDHHM", "QYCZHM",  "HYDM",    "HYMC",    "ZSID",   "CZY_DM",
-};
+// A record holds the leading columns of XT_QYXX, in the table's order.
+constexpr std::array<const char*, kCompanyFieldCount> LeadingCompanyColumns() {
+    std::array<const char*, kCompanyFieldCount> names{};
+    for (int i = 0; i < kCompanyFieldCount; ++i) {
+        names[static_cast<std::size_t>(i)] = TableColumns::kCompany[i].name.data();
+    }
+    return names;
+}
+constexpr auto kFieldNames = LeadingCompanyColumns();
+static_assert(std::size(TableColumns::kCompany) >= kCompanyFieldCount);
+static_assert(TableColumns::kCompany[static_cast<int>(CompanyField::QYSBH)].name == "QYSBH");
+static_assert(TableColumns::kCompany[static_cast<int>(CompanyField::CZY_DM)].name == "CZY_DM");
 
 int Index(CompanyField field) {
     return static_cast<int>(field);

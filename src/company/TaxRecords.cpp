@@ -3,11 +3,13 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <array>
 #include <cmath>
 
 #include "CompanyRecord.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
+#include "TableColumns.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
@@ -15,18 +17,20 @@ namespace TaxRecords {
 
 namespace {
 
-constexpr const char* kLocalTaxColumns[] = {
-    "KJYWRMC", "KJYWRBM", "NSRSBH", "ZGSWJG", "ZGSWJGMC", "YZBM",     "DZ",
-    "DH",      "DZXX",    "CWFZR",  "FRDB",   "DJZCLX",   "DJZCLXMC", "HY",
-    "HYMC",    "SBYF",    "GSGBZE", "SFSS",   "GXSJ",     "GXBZ",
-};
+// The statements name every column after the key, in the table's own order.
+template <std::size_t N>
+constexpr std::array<const char*, N - 1> ColumnsAfterKey(const TableColumns::Column (&table)[N]) {
+    std::array<const char*, N - 1> names{};
+    for (std::size_t i = 1; i < N; ++i) {
+        names[i - 1] = table[i].name.data();  // literals: NUL-terminated
+    }
+    return names;
+}
 
-constexpr const char* kStateTaxColumns[] = {
-    "NSRSBH",    "NSRBM", "NSRMC",  "FDDBRMC",  "DHHM",   "YZBM",   "ZCDZ",      "YYDZ",     "SSHY",
-    "DJZCLX_DM", "NSRZT", "KKYH",   "YHZH",     "NSRLX",  "XYDJ",   "SSSWJG_DM", "SSDLJG",   "JKBZ",
-    "ZDH",       "SQR",   "SMR",    "KSSCJYRQ", "KSHLND", "KJZG",   "ZJFMC",     "ZJGSWDJH", "FZR",
-    "JBZH",      "FLZSH", "ICCARD", "QYLXDM",   "QYLXMC", "SSHYMC", "SSSWJG_MC", "GXSJ",     "GXBZ",
-};
+static_assert(TableColumns::kLocalTax[0].name == "QYID");
+static_assert(TableColumns::kStateTax[0].name == "QYID");
+constexpr auto kLocalTaxColumns = ColumnsAfterKey(TableColumns::kLocalTax);
+constexpr auto kStateTaxColumns = ColumnsAfterKey(TableColumns::kStateTax);
 
 constexpr const char* kStateTaxKeys[] = {
     "NSRSBH", "NSRBM",     "NSRMC", "FDDBRMC", "DHHM",  "YZBM",     "ZCDZ",   "YYDZ",
