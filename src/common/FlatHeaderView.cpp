@@ -21,12 +21,17 @@ void TFlatHeaderView::SetColor(TColor color) {
 }
 
 void TFlatHeaderView::paintEvent(QPaintEvent* event) {
-    // The styles paint the area behind the last section in their own colour.
-    {
-        QPainter painter(viewport());
-        painter.fillRect(viewport()->rect(), ColorFromTColor(color_));
-    }
     QHeaderView::paintEvent(event);
+    // The styles paint the area behind the last section in their own colour.
+    const int used = length() - offset();
+    const QRect area = viewport()->rect();
+    const QRect rest = orientation() == Qt::Horizontal
+                           ? QRect(used, 0, area.width() - used, area.height())
+                           : QRect(0, used, area.width(), area.height() - used);
+    if (rest.isValid()) {
+        QPainter painter(viewport());
+        painter.fillRect(rest, ColorFromTColor(color_));
+    }
 }
 
 void TFlatHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
