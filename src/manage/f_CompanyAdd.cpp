@@ -18,6 +18,7 @@ constexpr const char* kAddFailedDetail = "70019506";
 
 Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
     : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frm_CompanyAdd>()) {
+    setObjectName(QStringLiteral("frm_CompanyAdd"));
     ui_->setupUi(ClientArea());
     AddButton(ui_->sBtnSave);
     sBtnClose()->setText(QStringLiteral("取消"));

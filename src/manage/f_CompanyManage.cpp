@@ -55,6 +55,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
               return record.Field(column == 0 ? CompanyField::QYSBH : CompanyField::QYMC);
           },
           this)) {
+    setObjectName(QStringLiteral("frm_CompanyManage"));
     ui_->setupUi(ClientArea());
     setWindowTitle(QStringLiteral("企业管理"));
 
