@@ -64,15 +64,16 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     ui_->actCompanyAdd->setIcon(look->standardIcon(QStyle::SP_FileIcon));
     ui_->actCompanyDel->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
     ui_->actCompanyInfoEdit->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
-    tbtQuery_ = AddToolAction(ui_->actQuery);
     const std::pair<QAction*, const char*> buttons[] = {
+        {ui_->actQuery, "tbtQuery"},
         {ui_->actCompanyAdd, "tbtCompanyAdd"},
         {ui_->actCompanyDel, "tbtCompanyDel"},
         {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
     };
-    tbtQuery_->setObjectName(QStringLiteral("tbtQuery"));
     for (const auto& [action, name] : buttons) {
-        AddToolAction(action)->setObjectName(QLatin1String(name));
+        if (QToolButton* button = AddToolAction(action)) {
+            button->setObjectName(QLatin1String(name));
+        }
     }
 
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);

@@ -8,7 +8,6 @@
 #include "CompanyRecord.h"
 #include "f_CustomFormEx.h"
 
-class QToolButton;
 class TCompanyListModel;
 
 namespace Ui {
@@ -25,9 +24,6 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     // The base's creation, then the search panel as tbtQuery says, the
     // company-code caption and the unfiltered list.
     void FormCreate() override;
-
-    // The listed companies, row by row.
-    const TCompanyRecordArray& Companies() const { return companies_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -51,5 +47,4 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     std::unique_ptr<Ui::frm_CompanyManage> ui_;
     TCompanyRecordArray companies_;
     TCompanyListModel* model_;
-    QToolButton* tbtQuery_ = nullptr;
 };
