@@ -138,22 +138,6 @@ TEST_F(CertificateFiles, ATaxpayersSectionsAndFoldersGoAndNothingElse) {
     EXPECT_EQ(Snapshot(root_.path()), expected);
 }
 
-TEST_F(CertificateFiles, HostileTaxpayerIdsTouchNothing) {
-    // Folders and sections that such an id would name, were it used.
-    Write(ca_ + "GS/UserCa_GS.ini", "[..]\n[a/b]\n[x]y]\n[]\n[x]\n");
-    Write(ca_ + "GS/a/b/cert.pfx", "1");
-    Write(ca_ + "GS/x]y/cert.pfx", "2");
-    Write(ca_ + "GS/x/cert.pfx", "3");
-    Write(root_.filePath("app/Data/main.db"), "db");
-    const auto before = Snapshot(root_.path());
-    for (const QString& taxId :
-         {QString(".."), QString("."), QString("a/b"), QString(""), QString("   "), QString("x]y"),
-          QString("a\\b"), QString("x\ty"), QStringLiteral("x") + QChar(0) + QStringLiteral("y")}) {
-        CertificateCleaner::CleanUp(ca_, taxId);
-        EXPECT_EQ(Snapshot(root_.path()), before) << taxId.toStdString();
-    }
-}
-
 TEST_F(CertificateFiles, LinksInsideCaLeadNowhere) {
     WriteCertificates("9111X");
     // What a followed link would reach.
@@ -179,13 +163,6 @@ TEST_F(CertificateFiles, LinksInsideCaLeadNowhere) {
     EXPECT_TRUE(QFileInfo(ca_ + "kind").isSymLink());
     EXPECT_TRUE(QFileInfo(ca_ + "GS/UserCa_GS.ini").isSymLink());
     EXPECT_TRUE(QFileInfo(ca_ + "DS/9111X-alias").isSymLink());
-}
-
-TEST_F(CertificateFiles, WithoutACaFolderNothingHappens) {
-    Write(root_.filePath("app/Config/SysConfig.ini"), "[Database]\n");
-    const auto before = Snapshot(root_.path());
-    CertificateCleaner::CleanUp(ca_, "9111X");
-    EXPECT_EQ(Snapshot(root_.path()), before);
 }
 
 TEST_F(CertificateFiles, AnIndexIsReplacedWholeOrLeftAlone) {

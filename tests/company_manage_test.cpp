@@ -333,10 +333,11 @@ TEST_P(CompanyManager, AFailedDeleteChangesNothing) {
 
 TEST_P(CompanyManager, HostileTaxpayerIdsReachNothingOfTheFolder) {
     // What such ids would name, were they used as folder or section names.
-    WriteFile("CA/GS/UserCa_GS.ini", "[..]\n[a/b]\n[x]y]\n[]\n[x]\n");
+    WriteFile("CA/GS/UserCa_GS.ini", "[..]\n[.]\n[a/b]\n[x]y]\n[]\n[x]\n[a\\b]\n");
     WriteFile("CA/GS/a/b/cert.pfx", "1");
     WriteFile("CA/GS/x]y/cert.pfx", "2");
     WriteFile("CA/GS/x/cert.pfx", "3");
+    WriteFile("CA/GS/a\\b/cert.pfx", "4");
     // A link inside "CA/" to a folder outside it, which holds what the
     // clean-up of 9111L would remove.
     const QString outside = dir_.filePath("outside/");
@@ -344,7 +345,8 @@ TEST_P(CompanyManager, HostileTaxpayerIdsReachNothingOfTheFolder) {
     WriteFile("outside/UserCa_kind.ini", "[9111L]\nk=1\n");
     ASSERT_TRUE(QFile::link(outside, CaFolder() + "kind"));
     for (const QString& taxId :
-         {QString(".."), QString("a/b"), QString(""), QString("x]y"), QString("9111L")}) {
+         {QString(".."), QString("."), QString("a/b"), QString(""), QString("x]y"), QString("a\\b"),
+          QString("x\ty"), QString("9111L")}) {
         AddCompany(taxId, "某公司");
         const auto before = CertificateFiles();
         ManagerPage manager;
@@ -352,7 +354,8 @@ TEST_P(CompanyManager, HostileTaxpayerIdsReachNothingOfTheFolder) {
         manager.Focus(0);
         HostSetup::ClearRecorded();
         manager.Press("tbtCompanyDel");
-        EXPECT_EQ(Numbered().back().first, 106009) << taxId.toStdString();
+        EXPECT_EQ(Numbered(), (std::vector<std::pair<int, QString>>{{106008, taxId}, {106009, ""}}))
+            << taxId.toStdString();
         EXPECT_TRUE(manager.TaxIds().isEmpty()) << taxId.toStdString();
         EXPECT_EQ(CertificateFiles(), before) << taxId.toStdString();
     }
