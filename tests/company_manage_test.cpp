@@ -371,6 +371,10 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     std::vector<Call> calls;
     bool opensPage = false;
     std::unique_ptr<QWidget> infoHolder;
+    // The function sees this case's locals: it goes with them.
+    struct Unregister {
+        ~Unregister() { HostSetup::RegisterFunction("01004-01-16-00-00", nullptr); }
+    } unregister;
     HostSetup::RegisterFunction(
         "01004-01-16-00-00", [&](QWidget* parent, char* buffer, std::size_t size) {
             calls.push_back({parent, std::string(buffer, strnlen(buffer, size))});
