@@ -1,8 +1,8 @@
 #include "AgencyMgrImpl.h"
 
+#include "CompanyRemoval.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
-#include "Transaction.h"
 #include "f_CommonUnit.h"
 
 namespace {
@@ -12,14 +12,6 @@ constexpr CompanyField kServedCompanyFields[] = {
     CompanyField::CWFZR, CompanyField::ZCDZ,   CompanyField::YYDZ,   CompanyField::YZBM,
     CompanyField::EMAIL, CompanyField::QYDHHM, CompanyField::QYCZHM, CompanyField::HYDM,
     CompanyField::HYMC,
-};
-
-// Rows that belong to a company, removed before its own row.
-constexpr const char* kDependentDeletes[] = {
-    "DELETE FROM QX_CZYQY WHERE QYID=",
-    "DELETE FROM QX_CZYZXT WHERE QYID=",
-    "DELETE FROM XT_QYDSXX WHERE QYID=",
-    "DELETE FROM XT_QYGSXX WHERE QYID=",
 };
 
 }  // namespace
@@ -98,36 +90,8 @@ bool TAgencyMgrImpl::SaveAgency() {
     return SqlQuery::Execute("save the agency", sql);
 }
 
-bool TAgencyMgrImpl::DeleteCompany(const QString& companyText) {
-    if (!IsSqlInteger(companyText)) {
-        return false;
-    }
-    const QString companyId = companyText.trimmed();
-    // All or nothing: a company is never left stripped of its grants and tax
-    // rows while its own row stays.
-    TTransaction transaction;
-    if (!transaction.IsActive()) {
-        return false;
-    }
-    for (const char* head : kDependentDeletes) {
-        // A dependent table that refuses is tolerated; its savepoint keeps the
-        // transaction usable on engines that abort it after an error.
-        TTransaction step;
-        QString error;
-        if (SqlQuery::Execute("delete a company's dependent rows", QLatin1String(head) + companyId,
-                              error)) {
-            step.Commit();
-        }
-    }
-    QString error;
-    qint64 deleted = 0;
-    if (!SqlQuery::Execute("delete a company",
-                           QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId, error,
-                           &deleted) ||
-        deleted <= 0) {
-        return false;
-    }
-    return transaction.Commit();
+bool TAgencyMgrImpl::DeleteCompany(const QString& companyId) {
+    return CompanyRemoval::DeleteCompany(companyId);
 }
 
 bool TAgencyMgrImpl::ListServedCompanies(const QString& codeText, const QString& nameText,
