@@ -130,10 +130,12 @@ bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
 bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameText) {
     const TDataVO* user = HostContext().UserInfoVO;
     const QString operatorClass = user != nullptr ? user->GetStrValue("CZY_LB") : QString();
-    const bool loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_);
+    bool loaded = false;
+    // The views let go of the old rows before the records change.
+    model_->Reset(
+        [&] { loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_); });
     ui_->actCompanyDel->setEnabled(false);
     ui_->actCompanyInfoEdit->setEnabled(false);
-    model_->Reload();
     return loaded;
 }
 
