@@ -22,7 +22,8 @@ class AgencyManager : public EngineTest {
 INSTANTIATE_ON_ENGINES(AgencyManager);
 
 TEST_P(AgencyManager, LoadsTheAgencyAndTellsTheHost) {
-    TAgencyMgrImpl agency(agencyId_);
+    // Blanks around the id are no part of it.
+    TAgencyMgrImpl agency(" " + agencyId_ + " ");
     EXPECT_EQ(agency.GetAgencyId(), agencyId_);
     EXPECT_EQ(agency.GetCode(), "91110108AG0001");
     EXPECT_EQ(agency.GetName(), "北京诚信税务师事务所");
@@ -145,7 +146,7 @@ TEST_P(AgencyManager, DeletesACompanyWithItsDependentRows) {
     EXPECT_FALSE(agency.DeleteCompany("1;delete from XT_QYXX"));
     EXPECT_EQ(Count("select count(*) from XT_QYXX"), 3);
 
-    EXPECT_TRUE(agency.DeleteCompany(company));
+    EXPECT_TRUE(agency.DeleteCompany(" " + company));
     for (const char* table : {"XT_QYXX", "QX_CZYQY", "QX_CZYZXT", "XT_QYDSXX", "XT_QYGSXX"}) {
         EXPECT_EQ(
             Count(QStringLiteral("select count(*) from %1 where QYID=%2").arg(table, company)), 0)

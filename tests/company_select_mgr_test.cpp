@@ -1,11 +1,42 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QStringEncoder>
+
+#include <dlfcn.h>
+
+#include <random>
+#include <string>
+#include <vector>
 
 #include "AgencyMgrImpl.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
+#include "TaxRecords.h"
 #include "TestHost.h"
+
+// A host may have no operator or company object to hand. The module's parts,
+// linked into this program, call these instead of the host library's; they
+// pass the call on unless a test says the objects are missing.
+namespace {
+bool g_hostObjectsMissing = false;
+
+template <typename Function>
+Function FromHostLibrary(const char* symbol) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, symbol));
+}
+}  // namespace
+
+namespace ModuleLib {
+TDataVO* GetUserInfoVO() {
+    static const auto real = FromHostLibrary<TDataVO* (*)()>("_ZN9ModuleLib13GetUserInfoVOEv");
+    return g_hostObjectsMissing || real == nullptr ? nullptr : real();
+}
+TDataVO* GetCompanyInfoVO() {
+    static const auto real = FromHostLibrary<TDataVO* (*)()>("_ZN9ModuleLib16GetCompanyInfoVOEv");
+    return g_hostObjectsMissing || real == nullptr ? nullptr : real();
+}
+}  // namespace ModuleLib
 
 namespace {
 
@@ -151,6 +182,36 @@ TEST_P(CompanyData, NullShareCapitalAndDateReadAsZeroAndToday) {
     EXPECT_EQ(LogCount("Error"), 0);
 }
 
+TEST(TaxRecordDates, ReadableDatesAreNormalisedOthersKeptAsStored) {
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    const std::pair<QString, QString> cases[] = {
+        {"2025-06-30", "2025-06-30"},
+        {" 2025-06-30 ", "2025-06-30"},
+        {"2025-06-30 08:09:10", "2025-06-30"},
+        {"2025-06-30T08:09:10", "2025-06-30"},
+        {"2025-06-30 08:09:10.123", "2025-06-30"},
+        {"30.06.2025", "30.06.2025"},
+        {"2025-02-30", "2025-02-30"},
+        {"未知", "未知"},
+        {"", today},
+        {"  ", today},
+    };
+    for (const auto& [stored, read] : cases) {
+        EXPECT_EQ(TaxRecords::FormatUpdateDate(stored), read) << stored.toStdString();
+    }
+}
+
+TEST_P(CompanyData, AnUnreadableUpdateDateIsLoadedAsStored) {
+    if (GetParam() != "SQLITE") {
+        GTEST_SKIP() << "only SQLite stores a text that is no date in a date column";
+    }
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH, GXSJ) VALUES(" + first_ +
+         ", '911100000000000001', '2025年6月')");
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("GXSJ"), "2025年6月");
+}
+
 TEST_P(CompanyData, UnknownOrMalformedIdsLeaveTheCurrentCompanyAlone) {
     TCompanySelectMgr manager("0001", "0");
     ASSERT_TRUE(manager.LoadCompanyInfo(first_));
@@ -207,6 +268,44 @@ TEST_P(CompanyData, AgencyInstallationAttachesOneAgencyManager) {
     EXPECT_EQ(agency->GetName(), "改名事务所");
 }
 
+class MissingHostObjects : public CompanyData {
+  protected:
+    void SetUp() override {
+        CompanyData::SetUp();
+        // The seam must reach the host library, or every other test breaks.
+        ASSERT_NE(ModuleLib::GetCompanyInfoVO(), nullptr);
+        g_hostObjectsMissing = true;
+    }
+    void TearDown() override {
+        g_hostObjectsMissing = false;
+        CompanyData::TearDown();
+    }
+};
+INSTANTIATE_ON_ENGINES(MissingHostObjects);
+
+// Nothing is loaded into an object that is not there; what needs none still works.
+TEST_P(MissingHostObjects, AreNeverDereferenced) {
+    ASSERT_EQ(ModuleLib::GetUserInfoVO(), nullptr);
+    TCompanySelectMgr manager("0001", "0");
+    EXPECT_FALSE(manager.LoadCompanyInfo(first_));
+    EXPECT_EQ(manager.CountCompanies("", ""), 3);
+
+    TDataVO data;
+    data.SetStrValue("KJYWRBM", "K1");
+    data.SetStrValue("NSRSBH", "N1");
+    data.SetStrValue("QYMC", "新名称");
+    QString error;
+    EXPECT_TRUE(manager.WriteLocalTaxInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_TRUE(manager.WriteStateTaxInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_TRUE(manager.WriteBasicInfo(first_, &data, error)) << error.toStdString();
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + first_), "新名称");
+
+    TAgencyMgrImpl agency("");
+    TAgcyCompanyInfoList list(1);
+    EXPECT_FALSE(agency.ListServedCompanies("", "", list));
+    EXPECT_EQ(list.size(), 1u);
+}
+
 TEST_P(CompanyData, NoAgencyChildOnAnOrdinaryInstallation) {
     TCompanySelectMgr manager("0001", "0");
     ASSERT_TRUE(manager.LoadCompanyInfo(first_));
@@ -237,8 +336,66 @@ TEST(CompanyRecord, CutsNeverSplitACharacter) {
     EXPECT_EQ(CutToLegacyBytes(QStringLiteral("甲乙丙"), 5).toString(), "甲乙");
     EXPECT_EQ(CutToLegacyBytes(QStringLiteral("ab甲"), 3).toString(), "ab");
     const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80");  // a surrogate pair
-    EXPECT_EQ(CutToLegacyBytes(emoji, 2).toString(), "a");
-    EXPECT_EQ(CutToLegacyBytes(emoji, 3).toString(), emoji);
+    EXPECT_EQ(LegacyByteLength(emoji), 5);
+    EXPECT_EQ(CutToLegacyBytes(emoji, 4).toString(), "a");
+    EXPECT_EQ(CutToLegacyBytes(emoji, 5).toString(), emoji);
+}
+
+// The cut counts what the encoder writes: every cut text encodes to at most
+// 255 bytes, one more character would not fit, and no pair is split.
+TEST(CompanyRecord, CutsAgreeWithTheLegacyEncoder) {
+    QStringEncoder encoder("GB18030", QStringEncoder::Flag::Stateless);
+    ASSERT_TRUE(encoder.isValid());
+    const auto encodedSize = [&encoder](QStringView text) {
+        return static_cast<int>(QByteArray(encoder.encode(text)).size());
+    };
+    // One, two and four bytes: ASCII, GBK, characters GBK lacks in the basic
+    // plane, and characters beyond it (an emoji, a CJK extension-B ideograph).
+    const QString pieces[] = {
+        "a",
+        QString::fromUtf8("甲"),
+        QString::fromUtf8("é"),
+        QString::fromUtf8("€"),
+        QString::fromUtf8("ä"),
+        QString::fromUtf8("Ā"),
+        QString::fromUtf8("\xF0\x9F\x98\x80"),
+        QString::fromUtf8("\xF0\xA0\x80\x80"),
+    };
+    std::vector<QString> texts;
+    for (const QString& first : pieces) {
+        for (const QString& second : pieces) {
+            for (int lead = 0; lead < 4; ++lead) {
+                QString text(lead, QLatin1Char('x'));
+                while (text.size() < 300) {
+                    text += first + second;
+                }
+                texts.push_back(text);
+            }
+        }
+    }
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::uint32_t> codePoint(0x80, 0x2FFFF);
+    for (int i = 0; i < 200; ++i) {
+        std::u32string points;
+        while (points.size() < 200) {
+            const auto c = static_cast<char32_t>(codePoint(random));
+            if (QChar::isPrint(c) && !(c >= 0xD800 && c <= 0xDFFF)) {
+                points.push_back(c);
+            }
+        }
+        texts.push_back(QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())));
+    }
+
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.left(8).toStdString());
+        EXPECT_EQ(LegacyByteLength(text), encodedSize(text));
+        const QStringView cut = CutToLegacyBytes(text);
+        EXPECT_LE(encodedSize(cut), kMaxFieldBytes);
+        ASSERT_LT(cut.size(), text.size());
+        EXPECT_FALSE(cut.back().isHighSurrogate());
+        const qsizetype next = text[cut.size()].isHighSurrogate() ? 2 : 1;
+        EXPECT_GT(encodedSize(QStringView(text).left(cut.size() + next)), kMaxFieldBytes);
+    }
 }
 
 }  // namespace

@@ -71,20 +71,59 @@ TEST_F(EntryPoints, InitGlobalCompanyInfoReportsWhatItCouldNotLoad) {
     EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->FindItem("QYID"), nullptr);
 }
 
-TEST_F(EntryPoints, CopyBackNeverPassesTheBuffer) {
-    std::string params = "CZY_DM=0001;CZY_LB=0;QYID=424242;PAD=";
-    params += std::string(499 - params.size(), 'x');
-    HostBuffer buffer(params);
-    EXPECT_FALSE(buffer.Call("InitGlobalCompanyInfo"));
-    // The failure text no longer fits: only whole pairs come back.
-    EXPECT_EQ(buffer.Text(), params);
+// The buffer holds 500 bytes; an incoming string of 499 leaves no room for
+// more. An answer that does not fit is a failure with an error in the log,
+// never a success without its answer, and nothing is written past the buffer.
+TEST_F(EntryPoints, AnAnswerThatDoesNotFitTheBufferIsAFailure) {
+    const std::string id = company_.toStdString();
+    const std::string answer = ";QYID=" + id + ";QYSBH=911100000000000001";
+    struct Case {
+        const char* entry;
+        std::string head;
+        std::size_t length;  // of the incoming string
+        bool expected;
+        const char* lost;  // names in the error line; null when all fits
+    };
+    const Case cases[] = {
+        {"LoadSelectCompanyForm", "CZY_DM=0001;CZY_LB=0;PAD=", 499, false, "QYID,QYSBH"},
+        {"LoadSelectCompanyForm", "CZY_DM=0001;CZY_LB=0;PAD=", 499 - answer.size(), true, nullptr},
+        {"LoadSelectCompanyForm", "CZY_DM=0001;CZY_LB=0;PAD=", 500 - answer.size(), false,
+         "QYID,QYSBH"},
+        {"InitGlobalCompanyInfo", "CZY_DM=0001;CZY_LB=0;QYID=424242;PAD=", 499, false,
+         "ResultMsgStr"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + " " + std::to_string(c.length));
+        HostSetup::ClearRecorded();
+        const std::string params = c.head + std::string(c.length - c.head.size(), 'x');
+        HostBuffer buffer(params);
+        EXPECT_EQ(buffer.Call(c.entry), c.expected);
+        if (c.lost == nullptr) {
+            EXPECT_EQ(buffer.Text(), params + answer);
+            EXPECT_EQ(LogCount("Error"), 0);
+            continue;
+        }
+        // None of the answer comes back, not even the pairs that would fit.
+        EXPECT_EQ(buffer.Text(), params);
+        const auto lines = LogLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().level, "Error");
+        EXPECT_TRUE(lines.back().text.endsWith(QString::fromUtf8(c.lost)))
+            << lines.back().text.toStdString();
+    }
 }
 
 TEST_F(EntryPoints, NoBufferIsAFailureNotACrash) {
     auto init = ModuleLoader::Entry<BufferEntry>("InitGlobalCompanyInfo");
-    EXPECT_FALSE(init(0, nullptr));
     char* none[] = {nullptr};
-    EXPECT_FALSE(init(1, none));
+    for (char** buffers : {static_cast<char**>(nullptr), none}) {
+        HostSetup::ClearRecorded();
+        EXPECT_FALSE(init(buffers == nullptr ? 0 : 1, buffers));
+        const auto lines = LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].level, "Error");
+        EXPECT_EQ(lines[0].text, "[70019504]系统初始化企业信息失败。");
+    }
 }
 
 TEST_F(EntryPoints, RefreshReloadsTheCurrentCompany) {

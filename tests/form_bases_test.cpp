@@ -181,6 +181,17 @@ TEST_F(FormBases, DialogsColourTheirTitleBandOrTheirFrame) {
     EXPECT_TRUE(framed->isVisible());
 }
 
+TEST_F(FormBases, DialogsShowTheHostsProductName) {
+    const QString standard = Make<TTestDialog>()->lbProductName()->text();
+    EXPECT_FALSE(standard.isEmpty());
+    EXPECT_FALSE(standard.contains("CompanyMgr"));
+    HostSetup::OverrideSysConfig("SysCofig", "ProductName", "某市纳税服务平台");
+    TTestDialog* dialog = Make<TTestDialog>();
+    dialog->show();
+    EXPECT_EQ(dialog->lbProductName()->text(), "某市纳税服务平台");
+    EXPECT_TRUE(dialog->lbProductName()->isVisible());
+}
+
 TEST_F(FormBases, F1AnywhereInAPageAsksForHelpOnce) {
     TTestPage* page = Make<TTestPage>();
     Activate(page);

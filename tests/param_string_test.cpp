@@ -89,6 +89,20 @@ TEST(ParamStringCodec, RepeatedRebuildsNeitherGrowNorLosePairs) {
     EXPECT_NE(text.find("junk;"), std::string::npos);
 }
 
+// Pieces are walked in place: sixteen million empty ones cost no more than
+// the string itself.
+TEST(ParamStringCodec, HugeStringsOfEmptyPiecesStayUsable) {
+    const std::string separators(16 << 20, ';');
+    const std::string text = "A=1" + separators + "B=2" + separators;
+    EXPECT_EQ(GetParamValue(text, "B"), "2");
+    EXPECT_EQ(GetParamValue(text, "C"), "");
+    EXPECT_EQ(SetParamValue(text, "A", "3"), "A=3;B=2;");
+    EXPECT_EQ(SetParamValue(text, "B", ""), "A=1;");
+    const std::string appended = SetParamValue(text, "C", "4");
+    EXPECT_EQ(appended.size(), text.size() + 3);
+    EXPECT_EQ(appended.substr(appended.size() - 5), ";;C=4");
+}
+
 TEST(ParamStringSplit, KeepsEmptyPiecesAndTheRest) {
     std::vector<std::string> list{"before"};
     SplitParamString("a;;b;", ";", list);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
@@ -107,11 +108,33 @@ TEST_F(StatusWindowTest, ShowMakesOneWindowHideDestroysIt) {
     EXPECT_EQ(Text(window), "第二行");
 
     HideStatus();
-    EXPECT_TRUE(window.isNull());
     EXPECT_EQ(StatusWindow(), nullptr);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
     ShowStatus("再来");
     ASSERT_NE(StatusWindow(), nullptr);
     EXPECT_EQ(Text(StatusWindow()), "再来");
+}
+
+// Showing the window runs pending events (SetAnimating); one of them may hide
+// it while the window's own code is still below on the stack.
+TEST_F(StatusWindowTest, HidingFromAnEventRunWhileShowingLeavesTheWindowUntilTheLoop) {
+    QPointer<Tfrm_Status> hidden;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            hidden = StatusWindow();
+            HideStatus();
+        },
+        Qt::QueuedConnection);
+    ShowStatus("x");
+    EXPECT_EQ(StatusWindow(), nullptr);
+    ASSERT_FALSE(hidden.isNull());
+    EXPECT_FALSE(hidden->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(hidden.isNull());
 }
 
 TEST_F(StatusWindowTest, IsASmallFramelessWindowOnTopWithAMovingStrip) {

@@ -5,10 +5,14 @@
 #include <QSignalSpy>
 #include <QWidget>
 
+#include <QTest>
+
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "TestHost.h"
 #include "VeskPanelBox.h"
 
 namespace {
@@ -172,6 +176,30 @@ TEST_F(VeskAnimatorTest, ForgetsADestroyedListThenDrawsNothingAndIgnoresTicks) {
     EXPECT_EQ(animator_.ImageIndex(), 3);
     EXPECT_EQ(animator_.TimerInterval(), 30);
     EXPECT_EQ(frames.count(), 0);
+}
+
+class TFailingAnimator : public TVeskAnimator {
+  protected:
+    void DrawFrame() override { throw std::runtime_error("frame lost"); }
+};
+
+using VeskAnimatorFailure = HostTest;
+
+// Run by its own timer: an exception leaving the slot would end the process.
+TEST_F(VeskAnimatorFailure, AFailingStepStopsTheAnimationWithAnError) {
+    const auto list = MakeList(3);
+    TFailingAnimator animator;
+    animator.SetImageList(list.get());
+    animator.SetDelay(10);
+    ASSERT_TRUE(animator.TimerActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !animator.TimerActive(); }, 5000));
+    EXPECT_FALSE(animator.Animate());
+    animator.grab();
+    animator.Tick();
+    const auto lines = LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, "Error");
+    EXPECT_TRUE(lines[0].text.endsWith("frame lost")) << lines[0].text.toStdString();
 }
 
 TEST_F(VeskAnimatorTest, TheTimerRunsWhileAnimateIsOn) {

@@ -183,6 +183,44 @@ TEST_P(WriteBack, BasicDataForAnUnknownCompanyChangesNothing) {
     EXPECT_EQ(Count("select count(*) from XT_QYXX where QYMC='无'"), 0);
 }
 
+// A tax row without its company would be an orphan no window ever shows.
+TEST_P(WriteBack, TaxRowsAreNeverWrittenForAnUnknownCompany) {
+    const auto data = Data({{"KJYWRBM", "K1"}, {"NSRSBH", "N1"}});
+    using Write = bool (TCompanySelectMgr::*)(const QString&, const TDataVO*, QString&);
+    for (const Write write :
+         {&TCompanySelectMgr::WriteLocalTaxInfo, &TCompanySelectMgr::WriteStateTaxInfo}) {
+        QString error;
+        EXPECT_FALSE((manager_.*write)("424242", data.get(), error));
+        EXPECT_TRUE(error.contains("424242")) << error.toStdString();
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 0);
+    EXPECT_EQ(Count("select count(*) from XT_QYGSXX"), 0);
+}
+
+// "0001" and " 1 " name company 1: the row is written under its plain id and
+// the current-company object follows.
+TEST_P(WriteBack, IdsAreNumbersHoweverTheyAreSpelled) {
+    const std::pair<QString, QString> cases[] = {{"000" + current_, "A"},
+                                                 {" " + current_ + " ", "B"}};
+    for (const auto& [id, mark] : cases) {
+        SCOPED_TRACE(id.toStdString());
+        const std::string text = mark.toStdString();
+        QString error;
+        ASSERT_TRUE(manager_.WriteLocalTaxInfo(id, Data({{"KJYWRBM", text.c_str()}}).get(), error))
+            << error.toStdString();
+        ASSERT_TRUE(manager_.WriteStateTaxInfo(id, Data({{"NSRSBH", text.c_str()}}).get(), error))
+            << error.toStdString();
+        ASSERT_TRUE(manager_.WriteBasicInfo(id, Data({{"QYMC", text.c_str()}}).get(), error))
+            << error.toStdString();
+        EXPECT_EQ(Child("QYDSXX")->GetStrValue("KJYWRBM"), mark);
+        EXPECT_EQ(Child("QYGSXX")->GetStrValue("NSRSBH"), mark);
+        EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), mark);
+        EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYID"), current_);
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX where QYID=" + current_), 1);
+    EXPECT_EQ(Count("select count(*) from XT_QYGSXX where QYID=" + current_), 1);
+}
+
 TEST_P(WriteBack, RefusedWritesSayWhy) {
     QString error;
     EXPECT_FALSE(manager_.WriteLocalTaxInfo(current_, nullptr, error));

@@ -55,9 +55,14 @@ struct State {
 
     QString driver;
     bool genericQueryPath = false;
-    // Open transaction levels per connection, outermost first; a level is
-    // marked when a statement failed in it, and then it cannot commit.
-    QHash<QString, QList<bool>> transactions;
+    // Open transaction levels per connection, outermost first.
+    struct TransactionLevel {
+        // A statement failed in the level: it cannot commit.
+        bool failed = false;
+        // Begun serialised, or inside a level that was.
+        bool serialized = false;
+    };
+    QHash<QString, QList<TransactionLevel>> transactions;
 };
 
 State& Get();

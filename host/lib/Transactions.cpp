@@ -9,7 +9,7 @@
 
 namespace {
 
-using Levels = QList<bool>;  // per open level: a statement failed in it
+using Levels = QList<ServiceState::State::TransactionLevel>;
 
 Levels& LevelsOf(const QString& connection) {
     return ServiceState::Get().transactions[connection];
@@ -45,7 +45,7 @@ bool UndoInnermost(const QString& connection, QString& errorText) {
     }
     levels.removeLast();
     if (!ok && !levels.isEmpty()) {
-        levels.last() = true;
+        levels.last().failed = true;
     }
     return ok;
 }
@@ -57,7 +57,7 @@ namespace Transactions {
 void NoteFailedStatement(const QString& connection) {
     auto found = ServiceState::Get().transactions.find(connection);
     if (found != ServiceState::Get().transactions.end() && !found->isEmpty()) {
-        found->last() = true;
+        found->last().failed = true;
     }
 }
 
@@ -74,14 +74,38 @@ void RollbackAll(const QString& connection) {
 
 namespace ModuleLib {
 
-bool BeginTransaction(const QString& connection, QString& errorText) {
+bool BeginTransaction(const QString& connection, QString& errorText, TransactionMode mode) {
     const qsizetype depth = TransactionDepth(connection);
-    const QString sql = depth == 0 ? QStringLiteral("BEGIN")
-                                   : QStringLiteral("SAVEPOINT ") + SavepointName(depth + 1);
+    const bool outerSerialized = depth > 0 && LevelsOf(connection).last().serialized;
+    const bool serialize = mode == TransactionMode::Serialized && depth == 0;
+    if (mode == TransactionMode::Serialized && depth > 0 && !outerSerialized) {
+        errorText = QStringLiteral("已开始的普通事务不能再串行执行");
+        return false;
+    }
+    const QString engine = GetDBType(connection);
+    const bool postgres = engine == QLatin1String("POSTGRESQL");
+    if (serialize && !postgres && engine != QLatin1String("SQLITE")) {
+        errorText = QStringLiteral("数据库[%1]不支持串行事务").arg(engine);
+        return false;
+    }
+    QString sql = QStringLiteral("SAVEPOINT ") + SavepointName(depth + 1);
+    if (depth == 0) {
+        // SQLite takes its write lock at once, waiting out another writer.
+        sql = serialize && !postgres ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+    }
     if (!Run(connection, sql, errorText)) {
         return false;
     }
-    LevelsOf(connection).append(false);
+    if (serialize && postgres &&
+        !Run(connection,
+             QStringLiteral("SELECT pg_advisory_xact_lock(%1)")
+                 .arg(Transactions::kSerializedLockKey),
+             errorText)) {
+        QString ignored;
+        Run(connection, QStringLiteral("ROLLBACK"), ignored);
+        return false;
+    }
+    LevelsOf(connection).append({false, serialize || outerSerialized});
     return true;
 }
 
@@ -92,7 +116,7 @@ bool CommitTransaction(const QString& connection, QString& errorText) {
         errorText = QStringLiteral("没有进行中的事务");
         return false;
     }
-    if (levels.last()) {
+    if (levels.last().failed) {
         QString ignored;
         UndoInnermost(connection, ignored);
         errorText = QStringLiteral("事务中有语句执行失败，已回滚");

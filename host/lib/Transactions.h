@@ -7,6 +7,9 @@
 
 namespace Transactions {
 
+// The PostgreSQL advisory lock every serialised transaction holds.
+inline constexpr qint64 kSerializedLockKey = 0x436F4D67;
+
 // A statement failed inside the connection's innermost open level; that level
 // can then only be rolled back (PostgreSQL refuses everything else in it).
 void NoteFailedStatement(const QString& connection);

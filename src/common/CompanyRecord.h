@@ -44,7 +44,9 @@ const char* CompanyFieldName(CompanyField field);
 // Longest text a record field holds, in legacy (GBK) bytes.
 inline constexpr int kMaxFieldBytes = 255;
 
-// Bytes a text takes in the legacy code page: one for ASCII, two otherwise.
+// Bytes a text takes in the legacy code page as its encoder (GB18030) writes
+// it: one for ASCII, two for a GBK character, four for any other character
+// (one beyond the basic plane included).
 int LegacyByteLength(QStringView text);
 // The longest head of text within maxBytes legacy bytes; never splits a character.
 QStringView CutToLegacyBytes(QStringView text, int maxBytes = kMaxFieldBytes);

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "ColorNumber.h"
+#include "WindowMessage.h"
 #include "XPFamerEdit.h"
 
 namespace FormBase {
@@ -95,6 +96,51 @@ void EditImeEnter(TXPFamerEdit* edit) {
 }
 
 }  // namespace FormBase
+
+TFormBase::TFormBase(QWidget* window, bool withParentForms)
+    : window_(window), withParentForms_(withParentForms) {}
+
+TFormBase::~TFormBase() = default;
+
+void TFormBase::FormCreate() {
+    formCreated_ = true;
+    LoadHostContext();
+    ApplySkin();
+    HookEditIme();
+}
+
+void TFormBase::LoadHostContext() {
+    context_ = FormBase::LoadHostContext(withParentForms_);
+}
+
+void TFormBase::HookEditIme() {
+    FormBase::HookEditIme(window_);
+}
+
+void TFormBase::CreateOnShow() {
+    if (formCreated_) {
+        return;
+    }
+    try {
+        FormCreate();
+    } catch (...) {
+        // A window without its skin is still usable; a throw from an event
+        // handler would end the host.
+    }
+}
+
+bool TFormBase::HandleApplySkin(QEvent* event) {
+    const THostMessageEvent* message = THostMessageEvent::Cast(event);
+    if (message == nullptr || message->Code() != HostMsg::kApplySkin) {
+        return false;
+    }
+    try {
+        ApplySkin();
+        HookEditIme();
+    } catch (...) {
+    }
+    return true;
+}
 
 TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)
     : QObject(window), window_(window), onHelp_(std::move(onHelp)) {

@@ -1,5 +1,6 @@
-// What the four window bases share: the host context they take at creation,
-// the skin, the input-method hook and F1 seen ahead of the window's controls.
+// What the four window bases share: the creation steps (TFormBase), the host
+// context they take at creation, the skin, the input-method hook and F1 seen
+// ahead of the window's controls.
 #pragma once
 
 #include <QColor>
@@ -11,6 +12,7 @@
 
 #include "HostServices.h"
 
+class QEvent;
 class QWidget;
 class TXPFamerEdit;
 
@@ -54,6 +56,55 @@ void HookEditIme(QWidget* window);
 void EditImeEnter(TXPFamerEdit* edit);
 
 }  // namespace FormBase
+
+// The creation steps both window bases share, written once: the page base
+// (Tfrm_Custom) and the dialog base (Tfrm_CustomDlg) derive from this beside
+// their widget class and call it from their showEvent and event.
+//
+// Two-phase creation: ApplySkin is virtual, and a base constructor cannot reach
+// an override. So the base constructor only builds the base controls, and the
+// constructor of the most derived class calls FormCreate() as its last step,
+// once its own controls exist. A window shown before FormCreate ran gets it
+// then.
+class TFormBase {
+  public:
+    virtual ~TFormBase();
+    TFormBase(const TFormBase&) = delete;
+    TFormBase& operator=(const TFormBase&) = delete;
+
+    // LoadHostContext, then ApplySkin, then HookEditIme. Called by the most
+    // derived constructor; overrides call the base first.
+    virtual void FormCreate();
+    // Takes the host context, FuncCode included.
+    void LoadHostContext();
+    // Font size and colour and window colour from the host, the window's top
+    // band in its own colour, then the host's own skinning.
+    virtual void ApplySkin() = 0;
+    // Switches the input method of every skinned edit that has no enter
+    // handler of its own (FormBase::EditImeEnter).
+    void HookEditIme();
+
+    const THostContext& HostContext() const { return context_; }
+    const QString& FuncCode() const { return context_.FuncCode; }
+    bool IsFormCreated() const { return formCreated_; }
+
+  protected:
+    // window is the widget this is a base of; pages also take the host's
+    // parent forms into their context, dialogs leave them empty.
+    TFormBase(QWidget* window, bool withParentForms);
+
+    // For showEvent: FormCreate, unless it ran already. Never throws.
+    void CreateOnShow();
+    // For event: the host's 1303 applies the skin again (and hooks edits
+    // added since). True when the event was that message; never throws.
+    bool HandleApplySkin(QEvent* event);
+
+  private:
+    QWidget* window_;
+    bool withParentForms_;
+    THostContext context_;
+    bool formCreated_ = false;
+};
 
 // F1 for a window, seen before any of its controls can act on it: the window
 // gets it once per key press wherever the focus is inside it, and the key goes

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -125,6 +126,7 @@ void TVeskAnimator::SetAnimate(bool on) {
     }
     animate_ = on;
     if (on) {
+        failed_ = false;
         timer_.start();
     } else {
         timer_.stop();
@@ -181,7 +183,7 @@ void TVeskAnimator::SetColor(const QColor& color) {
 }
 
 void TVeskAnimator::Tick() {
-    if (imageList_ == nullptr) {
+    if (imageList_ == nullptr || failed_) {
         return;
     }
     try {
@@ -200,10 +202,21 @@ void TVeskAnimator::Tick() {
             imageIndex_ = 0;
             SetTimerInterval(delayUntilRepeat_);
         }
+    } catch (const std::exception& error) {
+        StopAfterError(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        // A step that failed once would fail on every tick.
+        StopAfterError(QStringLiteral("未知异常"));
+    }
+}
+
+void TVeskAnimator::StopAfterError(const QString& reason) noexcept {
+    // A step that failed once would fail on every tick; and nothing may leave
+    // a timer slot or a paint handler, or the host goes down with it.
+    try {
+        failed_ = true;
         SetAnimate(false);
-        throw;
+        logQuery::Error("1", QStringLiteral("动画帧绘制失败，动画已停止：") + reason);
+    } catch (...) {
     }
 }
 
@@ -229,10 +242,19 @@ void TVeskAnimator::DrawFrame() {
 }
 
 void TVeskAnimator::paintEvent(QPaintEvent*) {
-    if (imageList_ == nullptr) {
+    // After a failed step the control stays blank until it is started again.
+    if (imageList_ == nullptr || failed_) {
         return;
     }
-    DrawFrame();
+    try {
+        DrawFrame();
+    } catch (const std::exception& error) {
+        StopAfterError(QString::fromLocal8Bit(error.what()));
+        return;
+    } catch (...) {
+        StopAfterError(QStringLiteral("未知异常"));
+        return;
+    }
     if (imageList_ != nullptr && !buffer_.isNull()) {
         QPainter painter(this);
         painter.drawPixmap(0, 0, buffer_);

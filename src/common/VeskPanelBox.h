@@ -114,7 +114,8 @@ class TVeskAnimator : public QWidget {
     void SetColor(const QColor& color);
 
     // One step of the animation, as the timer runs it; public so the frame
-    // sequence can be driven without a clock.
+    // sequence can be driven without a clock. A step that fails stops the
+    // animation with an error in the log; nothing leaves it.
     void Tick();
     int TimerInterval() const { return timer_.interval(); }
     bool TimerActive() const { return timer_.isActive(); }
@@ -130,6 +131,7 @@ class TVeskAnimator : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void StopAfterError(const QString& reason) noexcept;
     void SetTimerInterval(int milliseconds);
     void TakeFrameSize();
     void ImageListDestroyed();
@@ -139,6 +141,7 @@ class TVeskAnimator : public QWidget {
     int delayUntilRepeat_ = 100;
     int imageIndex_ = 0;
     int lastFrameDrawn_ = -1;
+    bool failed_ = false;
     bool transparent_ = false;
     QColor color_;
     TVeskImageList* imageList_ = nullptr;

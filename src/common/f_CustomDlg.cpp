@@ -11,6 +11,12 @@
 
 namespace {
 
+// What the product is called is the host's to say; the module's own name
+// never shows.
+const QString kProductNameSection = QStringLiteral("SysCofig");
+const QString kProductNameKey = QStringLiteral("ProductName");
+const QString kDefaultProductName = QStringLiteral("纳税申报客户端");
+
 void SendHelp() {
     MainFrameLink::Send(HostMsg::kHelp, 0, 0);
 }
@@ -32,8 +38,10 @@ bool TakeOutOfLayout(QLayout* layout, QWidget* widget) {
 }  // namespace
 
 Tfrm_CustomDlg::Tfrm_CustomDlg(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::frm_CustomDlg>()) {
+    : QDialog(parent), TFormBase(this, false), ui_(std::make_unique<Ui::frm_CustomDlg>()) {
     ui_->setupUi(this);
+    ui_->lbProductName->setText(
+        ModuleLib::GetSysConfigParam(kProductNameSection, kProductNameKey, kDefaultProductName));
     // A single border with the system menu only: no resizing, no help button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -43,23 +51,8 @@ Tfrm_CustomDlg::Tfrm_CustomDlg(QWidget* parent)
 
 Tfrm_CustomDlg::~Tfrm_CustomDlg() = default;
 
-void Tfrm_CustomDlg::FormCreate() {
-    formCreated_ = true;
-    LoadHostContext();
-    ApplySkin();
-    HookEditIme();
-}
-
-void Tfrm_CustomDlg::LoadHostContext() {
-    context_ = FormBase::LoadHostContext(false);
-}
-
 void Tfrm_CustomDlg::ApplySkin() {
     FormBase::ApplyWindowSkin(this, ui_->pnlTop, ModuleLib::gclTopBarColor());
-}
-
-void Tfrm_CustomDlg::HookEditIme() {
-    FormBase::HookEditIme(this);
 }
 
 void Tfrm_CustomDlg::SetTitle(const QString& caption, const QString& moduleName) {
@@ -122,15 +115,8 @@ void Tfrm_CustomDlg::done(int result) {
 }
 
 bool Tfrm_CustomDlg::event(QEvent* event) {
-    if (THostMessageEvent* message = THostMessageEvent::Cast(event)) {
-        if (message->Code() == HostMsg::kApplySkin) {
-            try {
-                ApplySkin();
-                HookEditIme();
-            } catch (...) {
-            }
-            return true;
-        }
+    if (HandleApplySkin(event)) {
+        return true;
     }
     return QDialog::event(event);
 }
@@ -153,12 +139,7 @@ void Tfrm_CustomDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void Tfrm_CustomDlg::showEvent(QShowEvent* event) {
-    if (!formCreated_) {
-        try {
-            FormCreate();
-        } catch (...) {
-        }
-    }
+    CreateOnShow();
     if (!placed_) {
         placed_ = true;
         if (!testAttribute(Qt::WA_Moved)) {

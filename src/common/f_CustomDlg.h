@@ -12,8 +12,11 @@
 // Without key preview (the default) F1 counts only when the dialog itself has
 // the focus; SetKeyPreview(true) makes it count wherever the focus is inside.
 //
-// Two-phase creation as for pages: the base constructor builds the base
-// controls, the most derived constructor calls FormCreate() as its last step.
+// Creation is TFormBase's two-phase creation, as for pages: the most derived
+// constructor calls FormCreate() as its last step.
+//
+// The product name in the button row (lbProductName, shown by
+// Tfrm_CustomDlgEx) is the host's, from its setting SysCofig/ProductName.
 //
 //     Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
 //         : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frm_CompanyAdd>()) {
@@ -43,7 +46,7 @@ namespace Ui {
 class frm_CustomDlg;
 }
 
-class Tfrm_CustomDlg : public QDialog {
+class Tfrm_CustomDlg : public QDialog, public TFormBase {
     Q_OBJECT
 
   public:
@@ -52,18 +55,9 @@ class Tfrm_CustomDlg : public QDialog {
     explicit Tfrm_CustomDlg(QWidget* parent = nullptr);
     ~Tfrm_CustomDlg() override;
 
-    // LoadHostContext, then ApplySkin, then HookEditIme. Called by the most
-    // derived constructor; overrides call the base first.
-    virtual void FormCreate();
-    void LoadHostContext();
     // Font size and colour and window colour from the host, pnlTop in the
     // host's title band colour, then the host's own skinning.
-    virtual void ApplySkin();
-    void HookEditIme();
-
-    const THostContext& HostContext() const { return context_; }
-    const QString& FuncCode() const { return context_.FuncCode; }
-    bool IsFormCreated() const { return formCreated_; }
+    void ApplySkin() override;
 
     // The window caption and the text of the title band.
     void SetTitle(const QString& caption, const QString& moduleName);
@@ -94,7 +88,5 @@ class Tfrm_CustomDlg : public QDialog {
   private:
     std::unique_ptr<Ui::frm_CustomDlg> ui_;
     TKeyPreview* keyPreview_ = nullptr;
-    THostContext context_;
-    bool formCreated_ = false;
     bool placed_ = false;
 };

@@ -15,33 +15,18 @@ constexpr QSize kToolButtonSize(85, 30);
 }  // namespace
 
 Tfrm_Custom::Tfrm_Custom(QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::frm_Custom>()) {
+    : QWidget(parent), TFormBase(this, true), ui_(std::make_unique<Ui::frm_Custom>()) {
     ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     new TKeyPreview(this, [] { MainFrameLink::Send(HostMsg::kHelp, 0, 0); });
 }
 
 Tfrm_Custom::~Tfrm_Custom() {
-    MainFrameLink::SendText(HostMsg::kFormDestroyed, context_.FuncCode);
-}
-
-void Tfrm_Custom::FormCreate() {
-    formCreated_ = true;
-    LoadHostContext();
-    ApplySkin();
-    HookEditIme();
-}
-
-void Tfrm_Custom::LoadHostContext() {
-    context_ = FormBase::LoadHostContext(true);
+    MainFrameLink::SendText(HostMsg::kFormDestroyed, FuncCode());
 }
 
 void Tfrm_Custom::ApplySkin() {
     FormBase::ApplyWindowSkin(this, ui_->ModuleToolbar, ModuleLib::gclModuleToolBarColor());
-}
-
-void Tfrm_Custom::HookEditIme() {
-    FormBase::HookEditIme(this);
 }
 
 QWidget* Tfrm_Custom::ClientArea() const {
@@ -66,22 +51,16 @@ QToolButton* Tfrm_Custom::AddToolAction(QAction* action) {
 }
 
 bool Tfrm_Custom::event(QEvent* event) {
-    if (THostMessageEvent* message = THostMessageEvent::Cast(event)) {
+    const THostMessageEvent* message = THostMessageEvent::Cast(event);
+    if (message != nullptr && message->Code() == HostMsg::kClosePage) {
         try {
-            switch (message->Code()) {
-                case HostMsg::kClosePage:
-                    close();
-                    return true;
-                case HostMsg::kApplySkin:
-                    ApplySkin();
-                    HookEditIme();
-                    return true;
-                default:
-                    break;
-            }
+            close();
         } catch (...) {
-            return true;
         }
+        return true;
+    }
+    if (HandleApplySkin(event)) {
+        return true;
     }
     return QWidget::event(event);
 }
@@ -96,11 +75,6 @@ void Tfrm_Custom::changeEvent(QEvent* event) {
 }
 
 void Tfrm_Custom::showEvent(QShowEvent* event) {
-    if (!formCreated_) {
-        try {
-            FormCreate();
-        } catch (...) {
-        }
-    }
+    CreateOnShow();
     QWidget::showEvent(event);
 }

@@ -8,10 +8,8 @@
 // when it becomes active, closes on the host's message 1280 and applies the
 // skin again on 1303.
 //
-// Two-phase creation: ApplySkin is virtual, and a base constructor cannot reach
-// an override. So the base constructor only builds the base controls, and the
-// constructor of the most derived class calls FormCreate() as its last step,
-// once its own controls exist. A page shown before FormCreate ran gets it then.
+// Creation is TFormBase's two-phase creation: the constructor of the most
+// derived class calls FormCreate() as its last step.
 //
 // A derived page has its own .ui whose root is a plain QWidget, set up into
 // ClientArea() (which has no layout of its own), and adds its tool buttons to
@@ -41,28 +39,16 @@ namespace Ui {
 class frm_Custom;
 }
 
-class Tfrm_Custom : public QWidget {
+class Tfrm_Custom : public QWidget, public TFormBase {
     Q_OBJECT
 
   public:
     explicit Tfrm_Custom(QWidget* parent = nullptr);
     ~Tfrm_Custom() override;
 
-    // LoadHostContext, then ApplySkin, then HookEditIme. Called by the most
-    // derived constructor; overrides call the base first.
-    virtual void FormCreate();
-    // Takes the host context, FuncCode included.
-    void LoadHostContext();
     // Font size and colour and window colour from the host, the toolbar in
     // the host's toolbar colour, then the host's own skinning.
-    virtual void ApplySkin();
-    // Switches the input method of every skinned edit that has no enter
-    // handler of its own (FormBase::EditImeEnter).
-    void HookEditIme();
-
-    const THostContext& HostContext() const { return context_; }
-    const QString& FuncCode() const { return context_.FuncCode; }
-    bool IsFormCreated() const { return formCreated_; }
+    void ApplySkin() override;
 
     // Where a derived page sets up its own Ui.
     QWidget* ClientArea() const;
@@ -79,6 +65,4 @@ class Tfrm_Custom : public QWidget {
 
   private:
     std::unique_ptr<Ui::frm_Custom> ui_;
-    THostContext context_;
-    bool formCreated_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QList>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <utility>
 
 #include "HostServices.h"
 #include "VeskPanelBox.h"
@@ -33,12 +35,20 @@ constexpr int kGroupWidth = kBlocksPerGroup * kBlockPitch - (kBlockPitch - kBloc
 constexpr int kStripFrameCount = (kTrackWidth + kGroupWidth + kBlockPitch - 1) / kBlockPitch;
 
 QPointer<Tfrm_Status> g_status;
+// Hidden windows whose deletion is still pending.
+QList<QPointer<Tfrm_Status>> g_retired;
 bool g_cleanupRegistered = false;
 
-// Runs as the QApplication goes away, while widgets can still be deleted.
+// Runs as the QApplication goes away, while widgets can still be deleted:
+// the window in use and any hidden one still waiting for its deletion.
 void DestroyStatusWindowAtExit() {
     g_cleanupRegistered = false;
-    delete g_status.data();
+    g_retired.append(g_status);
+    g_status.clear();
+    for (const QPointer<Tfrm_Status>& window : std::as_const(g_retired)) {
+        delete window.data();
+    }
+    g_retired.clear();
 }
 
 QImage ProgressStripFrame(int frame) {
@@ -85,6 +95,26 @@ void BlendPixel(QImage& image, int x, int y, double weight, const QColor& shadow
 
 }  // namespace
 
+// Marks the window's own code as running for a scope; a release asked for
+// meanwhile takes effect when the outermost scope ends.
+class TStatusBusy {
+  public:
+    explicit TStatusBusy(Tfrm_Status* window) : window_(window) { ++window->busy_; }
+    ~TStatusBusy() {
+        if (window_.isNull()) {
+            return;
+        }
+        if (--window_->busy_ == 0 && window_->released_) {
+            window_->deleteLater();
+        }
+    }
+    TStatusBusy(const TStatusBusy&) = delete;
+    TStatusBusy& operator=(const TStatusBusy&) = delete;
+
+  private:
+    QPointer<Tfrm_Status> window_;
+};
+
 Tfrm_Status::Tfrm_Status(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       ui_(std::make_unique<Ui::frm_Status>()),
@@ -120,7 +150,15 @@ void Tfrm_Status::SetStatusText(const QString& text) {
     ui_->lblStatus->setText(text);
 }
 
+void Tfrm_Status::Release() {
+    released_ = true;
+    if (busy_ == 0) {
+        deleteLater();
+    }
+}
+
 void Tfrm_Status::SetAnimating(bool on) {
+    const TStatusBusy busy(this);
     if (animator_ == nullptr) {
         animator_ = new TVeskAnimator(ui_->Panel1);
         animator_->setVisible(false);
@@ -188,6 +226,7 @@ void ShowStatus(const QString& text) {
         }
     }
     const QPointer<Tfrm_Status> window = g_status;
+    const TStatusBusy busy(window);
     window->show();
     if (window.isNull()) {
         return;
@@ -197,10 +236,16 @@ void ShowStatus(const QString& text) {
 }
 
 void HideStatus() {
-    const std::unique_ptr<Tfrm_Status> window(g_status.data());
+    Tfrm_Status* window = g_status.data();
     g_status.clear();
     if (window != nullptr) {
+        // The window's own code may be below us on the stack (an event run by
+        // SetAnimating's processEvents): it goes once that code is done and
+        // control is back in the event loop, never under its own feet.
         window->close();
+        window->Release();
+        g_retired.removeIf([](const QPointer<Tfrm_Status>& gone) { return gone.isNull(); });
+        g_retired.append(window);
     }
 }
 

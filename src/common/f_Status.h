@@ -28,6 +28,10 @@ class Tfrm_Status : public QWidget {
     // Shows or hides the moving strip; the first call makes it.
     void SetAnimating(bool on);
 
+    // Deletes the window (deleteLater) once none of its own code is running:
+    // showing it runs pending events, and one of them may end it.
+    void Release();
+
     // Null until the window has first been shown.
     TVeskAnimator* Animator() const { return animator_; }
     int PaintCount() const { return paintCount_; }
@@ -37,6 +41,8 @@ class Tfrm_Status : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    friend class TStatusBusy;
+
     void FormCreate();
     void SetColor(const QColor& color);
 
@@ -44,6 +50,9 @@ class Tfrm_Status : public QWidget {
     TVeskImageList* imageListAff_;
     TVeskAnimator* animator_ = nullptr;
     int paintCount_ = 0;
+    // Depth of the window's own calls that run pending events.
+    int busy_ = 0;
+    bool released_ = false;
     // The window's colour with the shadow, made on the first paint and kept,
     // since the window never paints its background over it.
     QImage background_;
@@ -52,6 +61,7 @@ class Tfrm_Status : public QWidget {
 // Creates the window on first use, shows it and sets its text. Does nothing
 // without a QApplication.
 void ShowStatus(const QString& text);
+// Hides the window and lets it go once control is back in the event loop.
 void HideStatus();
 // The window ShowStatus made, or null.
 Tfrm_Status* StatusWindow();

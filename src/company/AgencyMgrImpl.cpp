@@ -1,8 +1,8 @@
 #include "AgencyMgrImpl.h"
 
+#include "CompanyRemoval.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
-#include "Transaction.h"
 #include "f_CommonUnit.h"
 
 namespace {
@@ -12,14 +12,6 @@ constexpr CompanyField kServedCompanyFields[] = {
     CompanyField::CWFZR, CompanyField::ZCDZ,   CompanyField::YYDZ,   CompanyField::YZBM,
     CompanyField::EMAIL, CompanyField::QYDHHM, CompanyField::QYCZHM, CompanyField::HYDM,
     CompanyField::HYMC,
-};
-
-// Rows that belong to a company, removed before its own row.
-constexpr const char* kDependentDeletes[] = {
-    "DELETE FROM QX_CZYQY WHERE QYID=",
-    "DELETE FROM QX_CZYZXT WHERE QYID=",
-    "DELETE FROM XT_QYDSXX WHERE QYID=",
-    "DELETE FROM XT_QYGSXX WHERE QYID=",
 };
 
 }  // namespace
@@ -36,16 +28,17 @@ void TAgencyMgrImpl::LoadAgency(const QString& agencyId) {
     if (!IsSqlInteger(agencyId)) {
         return;
     }
+    const QString id = agencyId.trimmed();
     bool found = false;
     SqlQuery::ReadRows("load the agency",
-                       QStringLiteral("select * from XT_QYXX where QYID=") + agencyId +
+                       QStringLiteral("select * from XT_QYXX where QYID=") + id +
                            QStringLiteral(" and LBDM=") + QStringLiteral("19"),
                        [&](TADOQuery& row) {
                            if (row.Eof()) {
                                return;
                            }
                            found = true;
-                           agencyId_ = agencyId;
+                           agencyId_ = id;
                            code_ = row.FieldByName("QYSBH");
                            name_ = row.FieldByName("QYMC");
                            taxOffice_ = row.FieldByName("SSSWJG");
@@ -98,34 +91,7 @@ bool TAgencyMgrImpl::SaveAgency() {
 }
 
 bool TAgencyMgrImpl::DeleteCompany(const QString& companyId) {
-    if (!IsSqlInteger(companyId)) {
-        return false;
-    }
-    // All or nothing: a company is never left stripped of its grants and tax
-    // rows while its own row stays.
-    TTransaction transaction;
-    if (!transaction.IsActive()) {
-        return false;
-    }
-    for (const char* head : kDependentDeletes) {
-        // A dependent table that refuses is tolerated; its savepoint keeps the
-        // transaction usable on engines that abort it after an error.
-        TTransaction step;
-        QString error;
-        if (SqlQuery::Execute("delete a company's dependent rows", QLatin1String(head) + companyId,
-                              error)) {
-            step.Commit();
-        }
-    }
-    QString error;
-    qint64 deleted = 0;
-    if (!SqlQuery::Execute("delete a company",
-                           QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId, error,
-                           &deleted) ||
-        deleted <= 0) {
-        return false;
-    }
-    return transaction.Commit();
+    return CompanyRemoval::DeleteCompany(companyId);
 }
 
 bool TAgencyMgrImpl::ListServedCompanies(const QString& codeText, const QString& nameText,

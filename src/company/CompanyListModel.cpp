@@ -7,9 +7,14 @@ TCompanyListModel::TCompanyListModel(QStringList headers, RowCount rowCount, Cel
       rowCount_(std::move(rowCount)),
       cellText_(std::move(cellText)) {}
 
-void TCompanyListModel::Reload() {
+void TCompanyListModel::Reset(const std::function<void()>& change) {
     beginResetModel();
-    endResetModel();
+    // The reset ends whatever change does, or the views stay frozen.
+    struct TEndReset {
+        TCompanyListModel* model;
+        ~TEndReset() { model->endResetModel(); }
+    } end{this};
+    change();
 }
 
 void TCompanyListModel::SetHeader(int column, const QString& title) {

@@ -18,8 +18,10 @@ class TCompanyListModel : public QAbstractTableModel {
     TCompanyListModel(QStringList headers, RowCount rowCount, CellText cellText,
                       QObject* parent = nullptr);
 
-    // The records were replaced: views forget rows, selection and current row.
-    void Reload();
+    // Runs change, which replaces the records, inside a model reset: views
+    // forget rows, selection and current row before the records go, and read
+    // the new ones only after.
+    void Reset(const std::function<void()>& change);
     void SetHeader(int column, const QString& title);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -105,10 +105,11 @@ bool TCompanySelectMgr::FillCompanyList(TCompanyRecordList* list, const QString&
     }
 }
 
-bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyId) {
-    if (!IsSqlInteger(companyId)) {
+bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyText) {
+    if (!IsSqlInteger(companyText)) {
         return false;
     }
+    const QString companyId = companyText.trimmed();
     try {
         TCompanyRecord record;
         bool found = false;
@@ -168,18 +169,28 @@ void TCompanySelectMgr::AttachAgency(TDataVO& company) {
     }
 }
 
-bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId) {
+bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId, bool* ran) {
+    if (ran != nullptr) {
+        *ran = false;
+    }
     if (!IsSqlInteger(companyId)) {
         return false;
     }
     QString ignored;
     bool found = false;
-    return SqlQuery::ReadValue(
-               "look for a company's row",
-               QStringLiteral("select QYID from %1 where QYID=").arg(QLatin1String(table)) +
-                   companyId,
-               "QYID", ignored, &found) &&
-           found;
+    const bool ok = SqlQuery::ReadValue(
+        "look for a company's row",
+        QStringLiteral("select QYID from %1 where QYID=").arg(QLatin1String(table)) +
+            companyId.trimmed(),
+        "QYID", ignored, &found);
+    if (ran != nullptr) {
+        *ran = ok;
+    }
+    return ok && found;
+}
+
+bool TCompanySelectMgr::CompanyInfoExists(const QString& companyId, bool* ran) {
+    return RowExists("XT_QYXX", companyId, ran);
 }
 
 bool TCompanySelectMgr::LocalTaxInfoExists(const QString& companyId) {
@@ -206,9 +217,17 @@ constexpr Failure kStateTaxFailure{"70019503", "更新指定企业的国税信�
 // The basic-data log line has always carried a "+" after the code; log readers match it.
 constexpr Failure kBasicFailure{"70019504", "+更新指定企业的基础信息发生异常"};
 
+// Ids are numbers: "0001" and " 1" name the company the current one holds as "1".
 bool IsCurrentCompany(const QString& companyId) {
     const TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    return company != nullptr && company->GetStrValue("QYID") == companyId;
+    if (company == nullptr) {
+        return false;
+    }
+    bool currentOk = false;
+    bool givenOk = false;
+    const qlonglong current = company->GetStrValue("QYID").trimmed().toLongLong(&currentOk);
+    const qlonglong given = companyId.trimmed().toLongLong(&givenOk);
+    return currentOk && givenOk && current == given;
 }
 
 // Runs the write; anything it raises becomes the operation's error text and
@@ -261,6 +280,21 @@ const TaxRowKind kStateTaxRow{"NSRSBH",
                               &TaxRecords::LoadStateTax,
                               "QYGSXX"};
 
+// A tax row belongs to a company: it is never written for an id without one.
+bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString& errorText) {
+    if (!IsSqlInteger(companyId)) {
+        errorText = QStringLiteral("传入的企业ID[%1]不是有效的数字").arg(companyId);
+        return false;
+    }
+    bool ran = false;
+    if (manager.CompanyInfoExists(companyId, &ran)) {
+        return true;
+    }
+    errorText = ran ? QStringLiteral("企业信息中没有ID为[%1]的企业").arg(companyId)
+                    : QStringLiteral("无法确认ID为[%1]的企业是否存在").arg(companyId);
+    return false;
+}
+
 bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO* data,
                  bool rowExists, QString& errorText) {
     QString sql;
@@ -298,7 +332,8 @@ bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return WriteTaxRow(kind, companyId, data, LocalTaxInfoExists(companyId), errorText);
+        return CompanyExists(*this, companyId, errorText) &&
+               WriteTaxRow(kind, companyId, data, LocalTaxInfoExists(companyId), errorText);
     });
 }
 
@@ -309,7 +344,8 @@ bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return WriteTaxRow(kind, companyId, data, StateTaxInfoExists(companyId), errorText);
+        return CompanyExists(*this, companyId, errorText) &&
+               WriteTaxRow(kind, companyId, data, StateTaxInfoExists(companyId), errorText);
     });
 }
 

@@ -29,6 +29,9 @@ class TCompanySelectMgr : public TObject {
     // agency into the current-company object; true when the company was found.
     bool LoadCompanyInfo(const QString& companyId);
 
+    // Whether the company has its own row; ran, when given, tells whether the
+    // question could be asked at all.
+    bool CompanyInfoExists(const QString& companyId, bool* ran = nullptr);
     bool LocalTaxInfoExists(const QString& companyId);
     bool StateTaxInfoExists(const QString& companyId);
     bool WriteLocalTaxInfo(const QString& companyId, const TDataVO* data, QString& errorText);
@@ -41,7 +44,7 @@ class TCompanySelectMgr : public TObject {
     template <typename Visit>
     bool ReadList(const QString& taxIdText, const QString& nameText, Visit visit);
     void AttachAgency(TDataVO& company);
-    bool RowExists(const char* table, const QString& companyId);
+    bool RowExists(const char* table, const QString& companyId, bool* ran = nullptr);
 
     QString operatorCode_;
     QString operatorClass_;

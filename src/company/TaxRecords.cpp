@@ -3,29 +3,34 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <array>
 #include <cmath>
 
 #include "CompanyRecord.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
+#include "TableColumns.h"
+#include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace TaxRecords {
 
 namespace {
 
-constexpr const char* kLocalTaxColumns[] = {
-    "KJYWRMC", "KJYWRBM", "NSRSBH", "ZGSWJG", "ZGSWJGMC", "YZBM",     "DZ",
-    "DH",      "DZXX",    "CWFZR",  "FRDB",   "DJZCLX",   "DJZCLXMC", "HY",
-    "HYMC",    "SBYF",    "GSGBZE", "SFSS",   "GXSJ",     "GXBZ",
-};
+// The statements name every column after the key, in the table's own order.
+template <std::size_t N>
+constexpr std::array<const char*, N - 1> ColumnsAfterKey(const TableColumns::Column (&table)[N]) {
+    std::array<const char*, N - 1> names{};
+    for (std::size_t i = 1; i < N; ++i) {
+        names[i - 1] = table[i].name.data();  // literals: NUL-terminated
+    }
+    return names;
+}
 
-constexpr const char* kStateTaxColumns[] = {
-    "NSRSBH",    "NSRBM", "NSRMC",  "FDDBRMC",  "DHHM",   "YZBM",   "ZCDZ",      "YYDZ",     "SSHY",
-    "DJZCLX_DM", "NSRZT", "KKYH",   "YHZH",     "NSRLX",  "XYDJ",   "SSSWJG_DM", "SSDLJG",   "JKBZ",
-    "ZDH",       "SQR",   "SMR",    "KSSCJYRQ", "KSHLND", "KJZG",   "ZJFMC",     "ZJGSWDJH", "FZR",
-    "JBZH",      "FLZSH", "ICCARD", "QYLXDM",   "QYLXMC", "SSHYMC", "SSSWJG_MC", "GXSJ",     "GXBZ",
-};
+static_assert(TableColumns::kLocalTax[0].name == "QYID");
+static_assert(TableColumns::kStateTax[0].name == "QYID");
+constexpr auto kLocalTaxColumns = ColumnsAfterKey(TableColumns::kLocalTax);
+constexpr auto kStateTaxColumns = ColumnsAfterKey(TableColumns::kStateTax);
 
 constexpr const char* kStateTaxKeys[] = {
     "NSRSBH", "NSRBM",     "NSRMC", "FDDBRMC", "DHHM",  "YZBM",     "ZCDZ",   "YYDZ",
@@ -69,9 +74,13 @@ QString ReadValue(const TADOQuery& query, const char* key) {
 std::unique_ptr<TDataVO> LoadRow(const char* table, const QString& companyId,
                                  std::span<const char* const> keys) {
     auto child = std::make_unique<TDataVO>();
+    if (!IsSqlInteger(companyId)) {
+        return child;
+    }
     const bool ok = SqlQuery::ReadRows(
         "load a company's tax row",
-        QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) + companyId,
+        QStringLiteral("select * from %1 where QYID=").arg(QLatin1String(table)) +
+            companyId.trimmed(),
         [&](TADOQuery& query) {
             if (query.Eof()) {
                 return;
@@ -123,20 +132,22 @@ QString FormatShareCapital(const QString& text) {
 
 QString FormatUpdateDate(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (!trimmed.isEmpty()) {
-        QDateTime stamp = QDateTime::fromString(trimmed, Qt::ISODate);
-        if (!stamp.isValid()) {
-            stamp = QDateTime::fromString(trimmed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        }
-        if (stamp.isValid()) {
-            return stamp.date().toString(Qt::ISODate);
-        }
-        const QDate date = QDate::fromString(trimmed.left(10), Qt::ISODate);
-        if (date.isValid()) {
-            return date.toString(Qt::ISODate);
-        }
+    if (trimmed.isEmpty()) {
+        return QDate::currentDate().toString(Qt::ISODate);
     }
-    return QDate::currentDate().toString(Qt::ISODate);
+    QDateTime stamp = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (!stamp.isValid()) {
+        stamp = QDateTime::fromString(trimmed, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    if (stamp.isValid()) {
+        return stamp.date().toString(Qt::ISODate);
+    }
+    const QDate date = QDate::fromString(trimmed.left(10), Qt::ISODate);
+    if (date.isValid()) {
+        return date.toString(Qt::ISODate);
+    }
+    // What was stored is still the best account of the update there is.
+    return text;
 }
 
 }  // namespace TaxRecords

@@ -22,13 +22,14 @@ std::span<const char* const> StateTaxKeys();
 
 // The local-tax or state-tax row of a company as a child object for the
 // current-company object, converted as the company load reads it; an empty
-// object when the row is missing or cannot be read. The id must be a number.
+// object when the row is missing or cannot be read, or the id is no number.
 std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId);
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId);
 
 // "0.00" form of a share capital text; empty or not a number gives "0.00".
 QString FormatShareCapital(const QString& text);
-// "yyyy-MM-dd" form of a stored date; empty gives today.
+// "yyyy-MM-dd" form of a stored date; empty gives today, and a text that
+// cannot be read as a date stays as it was stored.
 QString FormatUpdateDate(const QString& text);
 
 }  // namespace TaxRecords

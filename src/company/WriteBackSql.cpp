@@ -118,8 +118,8 @@ bool TaxRowSql(const char* table, std::span<const char* const> columns, const QS
     if (!CollectValues(data, columns, values, errorText)) {
         return false;
     }
-    sql = rowExists ? UpdateSql(table, companyId, columns, values)
-                    : InsertSql(table, companyId, columns, values);
+    sql = rowExists ? UpdateSql(table, companyId.trimmed(), columns, values)
+                    : InsertSql(table, companyId.trimmed(), columns, values);
     return true;
 }
 
@@ -157,7 +157,7 @@ bool Basic(const QString& companyId, const TDataVO& data, QString& sql, QString&
                QLatin1String(kBasicColumns[i]) + QStringLiteral("='") +
                QuoteSqlValue(Entry(data, kBasicColumns[i]));
     }
-    sql += QStringLiteral("' where QYID=") + companyId;
+    sql += QStringLiteral("' where QYID=") + companyId.trimmed();
     return true;
 }
 

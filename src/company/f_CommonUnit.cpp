@@ -134,12 +134,13 @@ QString QuoteSqlValue(const QString& text) {
 }
 
 bool IsSqlInteger(const QString& text) {
-    qsizetype start = text.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (text.size() <= start || text.size() - start > 18) {
+    const QStringView number = QStringView(text).trimmed();
+    const qsizetype start = number.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (number.size() <= start || number.size() - start > 18) {
         return false;
     }
-    for (qsizetype i = start; i < text.size(); ++i) {
-        if (!IsAsciiDigit(text[i])) {
+    for (qsizetype i = start; i < number.size(); ++i) {
+        if (!IsAsciiDigit(number[i])) {
             return false;
         }
     }

@@ -28,7 +28,8 @@ int ReadQueryLength();
 
 // Every single quote doubled, for a text placed between single quotes in SQL.
 QString QuoteSqlValue(const QString& text);
-// A text that may go into SQL without quotes: an optional minus sign and decimal digits.
+// A text that may go into SQL without quotes: an optional minus sign and
+// decimal digits, with blanks around them. Splice text.trimmed(), never text.
 bool IsSqlInteger(const QString& text);
 
 bool IsValidEmail(const QString& text);

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include "ColorNumber.h"
@@ -27,6 +28,11 @@ bool IsEnterKey(const QEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+bool IsLeftDoubleClick(const QEvent* event) {
+    return event->type() == QEvent::MouseButtonDblClick &&
+           static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+}
+
 }  // namespace
 
 Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* parent)
@@ -49,10 +55,14 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
     resize(480, 440);
 
     ui_->vstCompList->setModel(model_);
-    ui_->vstCompList->header()->resizeSection(0, 170);
-    ui_->vstCompList->header()->resizeSection(1, 278);
-    ui_->vstCompList->header()->setSectionsMovable(false);
+    // The name column takes what the number column leaves, so both always
+    // fit beside the vertical scroll bar.
+    QHeaderView* header = ui_->vstCompList->header();
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(true);
+    header->resizeSection(0, 170);
     ui_->vstCompList->installEventFilter(this);
+    ui_->vstCompList->viewport()->installEventFilter(this);
 
     setTabOrder(ui_->sBtnConfirm, sBtnClose());
     setTabOrder(sBtnClose(), ui_->edtSbh);
@@ -62,8 +72,6 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
 
     connect(ui_->btnQuery, &QPushButton::clicked, this, &Tfrm_CompanySelect::Search);
     connect(ui_->sBtnConfirm, &QPushButton::clicked, this, &Tfrm_CompanySelect::Accept);
-    connect(ui_->vstCompList, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex&) { Accept(); });
 
     ReadCompanyCodeCaption();
     FormCreate();
@@ -89,9 +97,6 @@ void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
     filled_ = true;
     Fill(QString(), QString());
     HideStatus();
-    if (!records_.empty()) {
-        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
-    }
     ui_->vstCompList->setFocus();
 }
 
@@ -102,12 +107,21 @@ bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    // A double-click anywhere on the list, rows or empty space, is the
+    // confirm button's click.
+    if (watched == ui_->vstCompList->viewport() && IsLeftDoubleClick(event)) {
+        Accept();
+        return true;
+    }
     return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
 void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText) {
-    manager_.FillCompanyList(&records_, taxIdText, nameText);
-    model_->Reload();
+    model_->Reset([&] { manager_.FillCompanyList(&records_, taxIdText, nameText); });
+    // As on opening: the first row is current and selected.
+    if (!records_.empty()) {
+        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
+    }
 }
 
 void Tfrm_CompanySelect::Search() {

@@ -12,6 +12,14 @@ constexpr const char* kNoOperator =
     "[70019503]选择对应企业失败：无法获取到操作员名称或操作员类别。";
 constexpr int kNoCompany = 106002;
 
+// Every way InitGlobalCompanyInfo can fail leaves this line in the log.
+void LogInitFailed() noexcept {
+    try {
+        logQuery::Error("1", QString::fromUtf8(kInitFailed));
+    } catch (...) {
+    }
+}
+
 TCompanySelectMgr OperatorManager() {
     const TDataVO* user = ModuleLib::GetUserInfoVO();
     return TCompanySelectMgr(user ? user->GetStrValue("CZY_DM") : QString(),
@@ -31,7 +39,7 @@ ENTRY_POINT bool LoadSelectCompanyForm(int count, char** buffers) {
         if (operatorCode.isEmpty() || operatorClass.isEmpty()) {
             params.Set("ResultMsgStr", QString::fromUtf8(kNoOperator));
             logQuery::Error("1", QString::fromUtf8(kNoOperator));
-            return false;
+            return params.Finish(false);
         }
         TCompanySelectMgr manager(operatorCode, operatorClass);
         TCompanyRecord chosen;
@@ -39,14 +47,14 @@ ENTRY_POINT bool LoadSelectCompanyForm(int count, char** buffers) {
             case SelectOutcome::Chosen:
                 params.Set("QYID", chosen.QYID());
                 params.Set("QYSBH", chosen.QYSBH());
-                return true;
+                return params.Finish(true);
             case SelectOutcome::NoCompany:
                 ModuleLib::InforMsg(kNoCompany, QString(), 1);
-                return false;
+                break;
             case SelectOutcome::NotChosen:
                 break;
         }
-        return false;
+        return params.Finish(false);
     } catch (...) {
         return false;
     }
@@ -56,6 +64,7 @@ ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
     try {
         EntryParams params(count, buffers);
         if (!params.IsValid()) {
+            LogInitFailed();
             return false;
         }
         TCompanySelectMgr manager(params.Get("CZY_DM"), params.Get("CZY_LB"));
@@ -63,10 +72,11 @@ ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
         const bool loaded = !companyId.isEmpty() && manager.LoadCompanyInfo(companyId);
         if (!loaded) {
             params.Set("ResultMsgStr", QString::fromUtf8(kInitFailed));
-            logQuery::Error("1", QString::fromUtf8(kInitFailed));
+            LogInitFailed();
         }
-        return loaded;
+        return params.Finish(loaded);
     } catch (...) {
+        LogInitFailed();
         return false;
     }
 }

@@ -83,12 +83,27 @@ SHARED_API QString GetSQLDataTime(const QString& connection, const QString& date
 SHARED_API QString GetDBType(const QString& connection);
 SHARED_API QString ReplaceStr(const QString& text, const QString& from, const QString& to);
 
+enum class TransactionMode {
+    // Locks are taken as the statements need them.
+    Deferred,
+    // Runs one after the other with every other serialised transaction on the
+    // database, from whatever desk: a check followed by a write inside one
+    // cannot both pass on two desks at once. SQLite begins an immediate
+    // transaction (a second desk waits up to the busy timeout, then fails);
+    // PostgreSQL takes a transaction-level advisory lock right after BEGIN (a
+    // second desk waits until the first one ends).
+    Serialized,
+};
+
 // Transactions on a named connection. Begin nests: the outermost level is a
 // transaction, inner levels are savepoints, so a failed inner step can be
 // undone without losing the outer work. Commit and Rollback end the innermost
 // level. False, with the database's message, when the engine refuses.
-// Hold them through TTransaction, never by hand.
-SHARED_API bool BeginTransaction(const QString& connection, QString& errorText);
+// A serialised level is the outermost one or lies inside one: an engine cannot
+// serialise a transaction that has begun already, so Serialized inside a
+// deferred level is refused. Hold them through TTransaction, never by hand.
+SHARED_API bool BeginTransaction(const QString& connection, QString& errorText,
+                                 TransactionMode mode = TransactionMode::Deferred);
 SHARED_API bool CommitTransaction(const QString& connection, QString& errorText);
 SHARED_API bool RollbackTransaction(const QString& connection, QString& errorText);
 // Nesting depth of the connection's open transaction; 0 outside one.

@@ -153,39 +153,47 @@ std::string SetParamValue(std::string_view paramString, std::string_view name,
         return newPair;
     }
 
-    std::vector<std::string> pieces;
-    SplitParamString(paramString, std::string_view(&kSeparator, 1), pieces);
-    std::size_t found = pieces.size();
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const Pair pair = SplitPair(pieces[i]);
-        if (pair.hasMark && pair.name == name) {
-            found = i;
-            break;
-        }
-    }
+    const auto isTarget = [name](std::string_view piece) {
+        const Pair pair = SplitPair(piece);
+        return pair.hasMark && pair.name == name;
+    };
+    bool found = false;
+    ForEachPiece(paramString, [&](std::string_view piece) {
+        found = isTarget(piece);
+        return !found;
+    });
 
-    if (found == pieces.size()) {
-        std::string result(paramString);
+    if (!found) {
+        std::string result;
+        result.reserve(paramString.size() + 1 + newPair.size());
+        result.append(paramString);
         if (result.back() != kSeparator) {
             result.push_back(kSeparator);
         }
-        return result + newPair;
+        return result.append(newPair);
     }
 
-    if (encoded.empty()) {
-        pieces.erase(pieces.begin() + static_cast<std::ptrdiff_t>(found));
-    } else {
-        pieces[found] = std::move(newPair);
-    }
-    // Pieces are written back as they stood; empty ones (left by a trailing
-    // separator or by ";;") are dropped so that rebuilds never grow the string.
+    // Pieces are written back as they stood, the first pair of the name
+    // replaced (or dropped for an empty value); empty pieces (left by a
+    // trailing separator or by ";;") are dropped so that rebuilds never grow
+    // the string. Pieces are views into the input: nothing is copied twice.
     std::string result;
-    result.reserve(paramString.size() + encoded.size() + 1);
-    for (const std::string& piece : pieces) {
-        if (!piece.empty()) {
-            result.append(piece).push_back(kSeparator);
+    result.reserve(paramString.size() + newPair.size() + 1);
+    bool replaced = false;
+    ForEachPiece(paramString, [&](std::string_view piece) {
+        if (piece.empty()) {
+            return true;
         }
-    }
+        if (!replaced && isTarget(piece)) {
+            replaced = true;
+            if (!encoded.empty()) {
+                result.append(newPair).push_back(kSeparator);
+            }
+            return true;
+        }
+        result.append(piece).push_back(kSeparator);
+        return true;
+    });
     return result;
 }
 

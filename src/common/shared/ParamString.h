@@ -14,6 +14,9 @@ inline constexpr char kSeparator = ';';
 inline constexpr char kNameValueMark = '=';
 
 // Smallest capacity assumed for a caller's buffer whose size we are not told.
+// A host that hands the module a parameter-string buffer must make it at
+// least this large, or the incoming string's length plus one when that is
+// more (see AssumedCapacity).
 inline constexpr std::size_t kHostBufferSize = 500;
 
 std::string EncodeParamValue(std::string_view value);
@@ -33,10 +36,15 @@ std::string ReplaceAll(std::string_view source, std::string_view pattern,
 
 // Capacity to assume for a buffer handed in by the host: the larger of the
 // module's own buffer size and what the incoming string already occupies.
+// The module is never told the real size, so this is the contract between
+// the two: the host's buffer holds at least max(500, strlen(incoming) + 1)
+// bytes, and the module never writes past that.
 std::size_t AssumedCapacity(const char* buffer);
 
 // Copies a parameter string back into a caller's buffer of the given capacity,
-// zero-terminated. When it does not fit, only whole pairs are written.
+// zero-terminated. When it does not fit, only whole pairs are written and the
+// rest is lost: the result is shorter than paramString. Whoever copies an
+// answer back must compare the two and report the loss as a failure.
 // Returns the number of bytes written before the terminating zero.
 std::size_t CopyToBuffer(std::string_view paramString, char* buffer, std::size_t capacity);
 

@@ -12,8 +12,12 @@
 class TTransaction {
   public:
     explicit TTransaction(QString connection = QString::fromLatin1(kMainConnection))
+        : TTransaction(ModuleLib::TransactionMode::Deferred, std::move(connection)) {}
+    // A serialised level (see ModuleLib::TransactionMode).
+    explicit TTransaction(ModuleLib::TransactionMode mode,
+                          QString connection = QString::fromLatin1(kMainConnection))
         : connection_(std::move(connection)) {
-        if (ModuleLib::BeginTransaction(connection_, errorText_)) {
+        if (ModuleLib::BeginTransaction(connection_, errorText_, mode)) {
             level_ = ModuleLib::TransactionDepth(connection_);
         }
     }

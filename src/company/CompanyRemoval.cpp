@@ -1,0 +1,53 @@
+#include "CompanyRemoval.h"
+
+#include "SqlQuery.h"
+#include "Transaction.h"
+#include "f_CommonUnit.h"
+
+namespace {
+
+// Rows that belong to a company, removed before its own row.
+constexpr const char* kDependentDeletes[] = {
+    "DELETE FROM QX_CZYQY WHERE QYID=",
+    "DELETE FROM QX_CZYZXT WHERE QYID=",
+    "DELETE FROM XT_QYDSXX WHERE QYID=",
+    "DELETE FROM XT_QYGSXX WHERE QYID=",
+};
+
+}  // namespace
+
+namespace CompanyRemoval {
+
+bool DeleteCompany(const QString& companyText) {
+    if (!IsSqlInteger(companyText)) {
+        return false;
+    }
+    const QString companyId = companyText.trimmed();
+    // All or nothing: a company is never left stripped of its grants and tax
+    // rows while its own row stays.
+    TTransaction transaction;
+    if (!transaction.IsActive()) {
+        return false;
+    }
+    for (const char* head : kDependentDeletes) {
+        // A dependent table that refuses is tolerated; its savepoint keeps the
+        // transaction usable on engines that abort it after an error.
+        TTransaction step;
+        QString error;
+        if (SqlQuery::Execute("delete a company's dependent rows", QLatin1String(head) + companyId,
+                              error)) {
+            step.Commit();
+        }
+    }
+    QString error;
+    qint64 deleted = 0;
+    if (!SqlQuery::Execute("delete a company",
+                           QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId, error,
+                           &deleted) ||
+        deleted <= 0) {
+        return false;
+    }
+    return transaction.Commit();
+}
+
+}  // namespace CompanyRemoval

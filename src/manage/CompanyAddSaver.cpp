@@ -1,0 +1,115 @@
+#include "CompanyAddSaver.h"
+
+#include "HostServices.h"
+#include "SqlQuery.h"
+#include "Transaction.h"
+#include "f_CommonUnit.h"
+
+namespace {
+
+constexpr const char* kAgencyServedClass = "10";
+constexpr const char* kOrdinaryClass = "0";
+
+QString Quoted(const QString& text) {
+    return QLatin1Char('\'') + QuoteSqlValue(text) + QLatin1Char('\'');
+}
+
+// True when the statement ran; exists tells whether the number is taken.
+bool TaxIdExists(const QString& taxId, bool& exists) {
+    exists = false;
+    return SqlQuery::ReadRows("look for a taxpayer id",
+                              QStringLiteral("Select 1 from XT_QYXX where QYSBH =") + Quoted(taxId),
+                              [&](TADOQuery& query) { exists = !query.Eof(); });
+}
+
+// The agency's own row; empty when there is none.
+QString AgencyId() {
+    QString id;
+    SqlQuery::ReadValue("find the agency row",
+                        QStringLiteral("select QYID from XT_QYXX where LBDM=19"), "QYID", id);
+    return IsSqlInteger(id) ? id : QString();
+}
+
+QString InsertSql(const QString& taxId, const QString& name, const QString& phone,
+                  const QString& agencyId) {
+    const QString values = Quoted(taxId) + QLatin1Char(',') + Quoted(name) + QLatin1Char(',') +
+                           Quoted(phone) + QLatin1Char(',');
+    if (!agencyId.isEmpty()) {
+        return QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM,SSDLJGID) VALUES(") +
+               values + QLatin1String(kAgencyServedClass) + QStringLiteral(", ") + agencyId +
+               QStringLiteral(") RETURNING QYID");
+    }
+    return QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES(") + values +
+           QLatin1String(kOrdinaryClass) + QStringLiteral(") RETURNING QYID");
+}
+
+// The highest id for the number: only the fallback when the engine did not
+// hand back the new row's id, and asked while the adds are still serialised.
+QString LatestIdOf(const QString& taxId) {
+    QString id;
+    SqlQuery::ReadValue("look up a new company's id",
+                        QStringLiteral("select QYID from XT_QYXX where QYSBH=") + Quoted(taxId) +
+                            QStringLiteral(" order by QYID desc"),
+                        "QYID", id);
+    return id;
+}
+
+}  // namespace
+
+namespace CompanyAddSaver {
+
+Result Save(const QString& taxIdText, const QString& name, const QString& phone) {
+    Result result;
+    result.taxId = taxIdText.trimmed();
+    if (result.taxId.isEmpty()) {
+        result.outcome = Outcome::MissingTaxId;
+        return result;
+    }
+    if (!IsValidPhone(phone)) {
+        result.outcome = Outcome::InvalidPhone;
+        return result;
+    }
+    try {
+        // Check and insert as one step for every desk: two desks adding the
+        // same number cannot both find it free.
+        TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+        if (!transaction.IsActive()) {
+            logQuery::Warn("1", QStringLiteral("新增企业：") + transaction.ErrorText());
+            return result;
+        }
+        bool exists = false;
+        if (!TaxIdExists(result.taxId, exists)) {
+            return result;
+        }
+        if (exists) {
+            result.outcome = Outcome::Duplicate;
+            return result;
+        }
+        QString agencyId;
+        if (ModuleLib::CheckAgencyExist()) {
+            agencyId = AgencyId();
+            if (agencyId.isEmpty()) {
+                logQuery::Warn("1", QStringLiteral("新增企业：没有代理机构的企业信息"));
+                return result;
+            }
+        }
+        QString companyId;
+        if (!SqlQuery::ReadValue("add a company", InsertSql(result.taxId, name, phone, agencyId),
+                                 "QYID", companyId)) {
+            return result;
+        }
+        if (!IsSqlInteger(companyId)) {
+            companyId = LatestIdOf(result.taxId);
+        }
+        if (!IsSqlInteger(companyId) || !transaction.Commit()) {
+            return result;
+        }
+        result.companyId = companyId;
+        result.outcome = Outcome::Saved;
+        return result;
+    } catch (...) {
+        return result;
+    }
+}
+
+}  // namespace CompanyAddSaver

@@ -1,0 +1,30 @@
+// Adding a company row: the checks of the add dialog and the insert, with the
+// duplicate check and the insert serialised against every other desk.
+#pragma once
+
+#include <QString>
+
+namespace CompanyAddSaver {
+
+enum class Outcome {
+    Saved,
+    MissingTaxId,  // the taxpayer id is empty after trimming
+    InvalidPhone,  // the telephone holds more than digits, "(", ")" and "-"
+    Duplicate,     // a company with that taxpayer id exists already
+    Failed,        // nothing could be checked or written; nothing was
+};
+
+struct Result {
+    Outcome outcome = Outcome::Failed;
+    QString taxId;      // the trimmed taxpayer id
+    QString companyId;  // QYID of the new row, when saved
+};
+
+// Checks the entries in the dialog's order and inserts the company: class 10
+// under the agency's own row on an agency's installation (no row of class 19:
+// Failed, and no statement runs), class 0 otherwise. The taxpayer id is
+// stored trimmed, name and telephone as entered. The new row's id is the one
+// the database gave it.
+Result Save(const QString& taxIdText, const QString& name, const QString& phone);
+
+}  // namespace CompanyAddSaver

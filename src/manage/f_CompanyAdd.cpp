@@ -1,0 +1,80 @@
+#include "f_CompanyAdd.h"
+
+#include <QPushButton>
+
+#include "CompanyAddSaver.h"
+#include "HostServices.h"
+#include "f_CommonUnit.h"
+#include "ui_f_CompanyAdd.h"
+
+namespace {
+
+constexpr int kTaxIdMissing = 106013;
+constexpr int kPhoneInvalid = 106015;
+constexpr int kAddFailed = 106016;
+constexpr const char* kAddFailedDetail = "70019506";
+
+}  // namespace
+
+Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
+    : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frm_CompanyAdd>()) {
+    setObjectName(QStringLiteral("frm_CompanyAdd"));
+    ui_->setupUi(ClientArea());
+    AddButton(ui_->sBtnSave);
+    sBtnClose()->setText(QStringLiteral("取消"));
+    sBtnClose()->setAutoDefault(false);
+    SetTitle(QStringLiteral("企业新增"), QStringLiteral("企业信息"));
+    setTabOrder(ui_->edtlxdh, ui_->sBtnSave);
+    setTabOrder(ui_->sBtnSave, sBtnClose());
+    resize(400, 190);
+    connect(ui_->sBtnSave, &QPushButton::clicked, this, &Tfrm_CompanyAdd::Save);
+    FormCreate();
+}
+
+Tfrm_CompanyAdd::~Tfrm_CompanyAdd() = default;
+
+void Tfrm_CompanyAdd::showEvent(QShowEvent* event) {
+    Tfrm_CustomDlgEx::showEvent(event);
+    ui_->lblQysbh->setText(CompanyCodeCaption() + QStringLiteral("："));
+    ui_->edtQysbh->setFocus();
+}
+
+void Tfrm_CompanyAdd::Save() {
+    using CompanyAddSaver::Outcome;
+    const CompanyAddSaver::Result result =
+        CompanyAddSaver::Save(ui_->edtQysbh->text(), ui_->edtQymc->text(), ui_->edtlxdh->text());
+    switch (result.outcome) {
+        case Outcome::MissingTaxId:
+            ModuleLib::InforMsg(kTaxIdMissing, QString(), 1);
+            ui_->edtQysbh->setFocus();
+            return;
+        case Outcome::InvalidPhone:
+            ModuleLib::InforMsg(kPhoneInvalid, QString(), 1);
+            ui_->edtlxdh->clear();
+            ui_->edtlxdh->setFocus();
+            return;
+        case Outcome::Duplicate:
+            ModuleLib::InfoMsgBox(QStringLiteral("该单位[") + result.taxId +
+                                  QStringLiteral("]已经存在。"));
+            ui_->edtQysbh->setFocus();
+            return;
+        case Outcome::Failed:
+            ModuleLib::InforMsg(kAddFailed, QString::fromLatin1(kAddFailedDetail), 1);
+            return;
+        case Outcome::Saved:
+            companyId_ = result.companyId;
+            taxId_ = result.taxId;
+            done(mrOk);
+            return;
+    }
+}
+
+bool AddCompany(QWidget* parent, QString& companyId, QString& taxId) {
+    Tfrm_CompanyAdd dialog(parent);
+    if (dialog.exec() != Tfrm_CompanyAdd::mrOk) {
+        return false;
+    }
+    companyId = dialog.CompanyId();
+    taxId = dialog.TaxId();
+    return true;
+}

@@ -1,0 +1,235 @@
+#include "f_CompanyManage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QSet>
+#include <QStyle>
+#include <QToolButton>
+
+#include "CompanyDelete.h"
+#include "CompanyListLoader.h"
+#include "CompanyListModel.h"
+#include "FlatHeaderView.h"
+#include "HostServices.h"
+#include "ParamString.h"
+#include "f_CommonUnit.h"
+#include "f_CompanyAdd.h"
+#include "f_DataVO.h"
+#include "ui_f_CompanyManage.h"
+
+namespace {
+
+constexpr int kNothingSelected = 106004;
+constexpr int kCompanyAdded = 106017;
+// The host's company information pages.
+constexpr const char* kCompanyInfoFunction = "01004-01-16-00-00";
+constexpr int kTaxIdColumnWidth = 250;
+constexpr int kNameColumnWidth = 500;
+
+TPSession* Session(const TDataVO* user) {
+    return user != nullptr ? dynamic_cast<TPSession*>(user->GetObjValue("TPSession")) : nullptr;
+}
+
+QSet<QWidget*> OpenPages() {
+    QSet<QWidget*> pages;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        // By class name: a page of another module has a base of its own.
+        if (widget->inherits("Tfrm_Custom")) {
+            pages.insert(widget);
+        }
+    }
+    return pages;
+}
+
+}  // namespace
+
+Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
+    : Tfrm_CustomEx(parent),
+      ui_(std::make_unique<Ui::frm_CompanyManage>()),
+      model_(new TCompanyListModel(
+          {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
+          [this] { return static_cast<int>(companies_.size()); },
+          [this](int row, int column) {
+              const TCompanyRecord& record = companies_[static_cast<std::size_t>(row)];
+              return record.Field(column == 0 ? CompanyField::QYSBH : CompanyField::QYMC);
+          },
+          this)) {
+    setObjectName(QStringLiteral("frm_CompanyManage"));
+    ui_->setupUi(ClientArea());
+    setWindowTitle(QStringLiteral("企业管理"));
+
+    QStyle* look = style();
+    ui_->actQuery->setIcon(look->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui_->actCompanyAdd->setIcon(look->standardIcon(QStyle::SP_FileIcon));
+    ui_->actCompanyDel->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
+    ui_->actCompanyInfoEdit->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    const std::pair<QAction*, const char*> buttons[] = {
+        {ui_->actQuery, "tbtQuery"},
+        {ui_->actCompanyAdd, "tbtCompanyAdd"},
+        {ui_->actCompanyDel, "tbtCompanyDel"},
+        {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
+    };
+    for (const auto& [action, name] : buttons) {
+        if (QToolButton* button = AddToolAction(action)) {
+            button->setObjectName(QLatin1String(name));
+        }
+    }
+
+    auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);
+    ui_->vstCompList->setHeader(header);
+    ui_->vstCompList->setModel(model_);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->resizeSection(0, kTaxIdColumnWidth);
+    header->resizeSection(1, kNameColumnWidth);
+
+    connect(ui_->actQuery, &QAction::toggled, ui_->pnlFind, &QWidget::setVisible);
+    ui_->pnlFind->installEventFilter(this);
+    connect(ui_->sBtnFind, &QPushButton::clicked, this, &Tfrm_CompanyManage::Search);
+    connect(ui_->sBtnClear, &QPushButton::clicked, this, &Tfrm_CompanyManage::Reset);
+    connect(ui_->edtQysbh, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
+    connect(ui_->edtQymc, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
+    connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
+    connect(ui_->actCompanyDel, &QAction::triggered, this, &Tfrm_CompanyManage::Delete);
+    connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
+    connect(ui_->vstCompList, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex&) { Modify(); });
+    QItemSelectionModel* selection = ui_->vstCompList->selectionModel();
+    connect(selection, &QItemSelectionModel::selectionChanged, this,
+            &Tfrm_CompanyManage::UpdateActions);
+    connect(selection, &QItemSelectionModel::currentChanged, this,
+            &Tfrm_CompanyManage::UpdateActions);
+
+    FormCreate();
+}
+
+Tfrm_CompanyManage::~Tfrm_CompanyManage() = default;
+
+void Tfrm_CompanyManage::FormCreate() {
+    Tfrm_CustomEx::FormCreate();
+    ui_->pnlFind->setVisible(ui_->actQuery->isChecked());
+    ReadCompanyCodeCaption();
+    LoadList(QString(), QString());
+}
+
+void Tfrm_CompanyManage::showEvent(QShowEvent* event) {
+    Tfrm_CustomEx::showEvent(event);
+    ui_->lblNsrsbh->setText(CompanyCodeCaption() + QStringLiteral("："));
+}
+
+bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
+    // The toggle shows whether the panel is up, whoever hid or showed it.
+    if (watched == ui_->pnlFind &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        ui_->actQuery->setChecked(event->type() == QEvent::ShowToParent);
+    }
+    return Tfrm_CustomEx::eventFilter(watched, event);
+}
+
+bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameText) {
+    const TDataVO* user = HostContext().UserInfoVO;
+    const QString operatorClass = user != nullptr ? user->GetStrValue("CZY_LB") : QString();
+    bool loaded = false;
+    // The views let go of the old rows before the records change.
+    model_->Reset(
+        [&] { loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_); });
+    ui_->actCompanyDel->setEnabled(false);
+    ui_->actCompanyInfoEdit->setEnabled(false);
+    return loaded;
+}
+
+void Tfrm_CompanyManage::Search() {
+    LoadList(ui_->edtQysbh->text().trimmed(), ui_->edtQymc->text().trimmed());
+}
+
+void Tfrm_CompanyManage::Reset() {
+    ui_->edtQysbh->clear();
+    ui_->edtQymc->clear();
+}
+
+void Tfrm_CompanyManage::UpdateActions() {
+    const bool focused = ui_->vstCompList->currentIndex().isValid();
+    ui_->actCompanyDel->setEnabled(focused);
+    ui_->actCompanyInfoEdit->setEnabled(focused);
+}
+
+int Tfrm_CompanyManage::SelectedRow() const {
+    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
+    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    return row < static_cast<int>(companies_.size()) ? row : -1;
+}
+
+void Tfrm_CompanyManage::Add() {
+    QString companyId;
+    QString taxId;
+    if (!AddCompany(this, companyId, taxId)) {
+        return;
+    }
+    ModuleLib::InforMsg(kCompanyAdded, QString(), 1);
+    if (TPSession* session = Session(HostContext().UserInfoVO); session && !companyId.isEmpty()) {
+        session->CompanyAdded(companyId);
+    }
+    Search();
+}
+
+void Tfrm_CompanyManage::Delete() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ModuleLib::InforMsg(kNothingSelected, QString(), 1);
+        return;
+    }
+    // A copy: the list is read again before the work is done.
+    const TCompanyRecord company = companies_[static_cast<std::size_t>(row)];
+    const CompanyDelete::Outcome outcome =
+        CompanyDelete::Run(company, HostContext().UserInfoVO, HostContext().CompanyInfoVO,
+                           ModuleLib::GetAppPath() + QStringLiteral("CA/"));
+    if (outcome == CompanyDelete::Outcome::Deleted) {
+        Search();
+    }
+}
+
+void Tfrm_CompanyManage::Modify() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    std::string params;
+    params = ParamString::SetParamValue(
+        params, "QYID", companies_[static_cast<std::size_t>(row)].QYID().toStdString());
+    params = ParamString::SetParamValue(params, "CLOSEPREV", "false");
+    params = ParamString::SetParamValue(params, "TOVIEW", "false");
+    ParamString::HostBuffer buffer(ParamString::kHostBufferSize);
+    if (!buffer.IsValid()) {
+        return;
+    }
+    buffer.Assign(params);
+
+    const QSet<QWidget*> before = OpenPages();
+    const QPointer<Tfrm_CompanyManage> self(this);
+    const bool ran = ModuleLib::ExecuteFunc(
+        parentWidget(), QString::fromLatin1(kCompanyInfoFunction), buffer.Data(), buffer.Size());
+    if (self == nullptr) {
+        return;
+    }
+    QList<QWidget*> opened;
+    if (ran) {
+        for (QWidget* page : OpenPages()) {
+            if (page != this && !before.contains(page)) {
+                opened.append(page);
+            }
+        }
+    }
+    RefreshAfter(opened);
+}
+
+void Tfrm_CompanyManage::RefreshAfter(const QList<QWidget*>& pages) {
+    if (pages.isEmpty()) {
+        Search();
+        return;
+    }
+    // The edited company shows as saved once the page that edited it is gone.
+    for (QWidget* page : pages) {
+        connect(page, &QObject::destroyed, this, [this] { Search(); });
+    }
+}

@@ -1,0 +1,171 @@
+// Adding a company row: the checks in their order, the row written for the
+// installation, the id handed back, and two desks adding one number.
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "CompanyAddSaver.h"
+#include "CompanyRemoval.h"
+#include "HostServices.h"
+#include "TestHost.h"
+#include "Transactions.h"
+
+namespace {
+
+using CompanyAddSaver::Outcome;
+
+class CompanyAddSaving : public EngineTest {
+  protected:
+    QString Column(const QString& column, const QString& companyId) const {
+        return Scalar(
+            QStringLiteral("select %1 from XT_QYXX where QYID=%2").arg(column, companyId));
+    }
+    int RowsWith(const QString& taxId) const {
+        return Count("select count(*) from XT_QYXX where QYSBH='" + taxId + "'");
+    }
+};
+INSTANTIATE_ON_ENGINES(CompanyAddSaving);
+
+struct CheckCase {
+    const char* name;
+    QString taxId;
+    QString companyName;
+    QString phone;
+    Outcome outcome;
+};
+
+TEST_P(CompanyAddSaving, ChecksComeInTheDialogsOrder) {
+    AddCompany("9111TAKEN", "已有公司");
+    const QString longName(200, QChar(0x7532));  // 400 bytes in the legacy code page
+    const std::vector<CheckCase> cases = {
+        {"blank id before a bad phone", "   ", "甲", "1 2", Outcome::MissingTaxId},
+        {"blank in the phone", "9111A", "甲", "010 1234", Outcome::InvalidPhone},
+        {"bad phone before the duplicate", "9111TAKEN", "甲", "x", Outcome::InvalidPhone},
+        {"duplicate, blanks trimmed", " 9111TAKEN ", "甲", "", Outcome::Duplicate},
+        {"digits, parentheses and hyphen", "9111B", "乙", "(010)-1234", Outcome::Saved},
+        {"empty name and phone", "9111C", "", "", Outcome::Saved},
+        {"a long name and a quote", "9111'D", longName + "'", "", Outcome::Saved},
+    };
+    for (const CheckCase& c : cases) {
+        const int before = Count("select count(*) from XT_QYXX");
+        const CompanyAddSaver::Result result =
+            CompanyAddSaver::Save(c.taxId, c.companyName, c.phone);
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(result.taxId, c.taxId.trimmed()) << c.name;
+        EXPECT_EQ(Count("select count(*) from XT_QYXX"), before + (c.outcome == Outcome::Saved))
+            << c.name;
+        if (c.outcome != Outcome::Saved) {
+            EXPECT_TRUE(result.companyId.isEmpty()) << c.name;
+            continue;
+        }
+        EXPECT_EQ(Column("QYSBH", result.companyId), c.taxId.trimmed()) << c.name;
+        EXPECT_EQ(Column("QYMC", result.companyId), c.companyName) << c.name;
+        EXPECT_EQ(Column("QYDHHM", result.companyId), c.phone) << c.name;
+    }
+    EXPECT_EQ(RowsWith("9111TAKEN"), 1);
+}
+
+struct InstallationCase {
+    const char* name;
+    bool agency;
+    bool agencyRow;
+    Outcome outcome;
+    QString classCode;
+    bool servedByAgency;
+};
+
+TEST_P(CompanyAddSaving, TheRowFollowsTheInstallation) {
+    const std::vector<InstallationCase> cases = {
+        {"ordinary installation", false, true, Outcome::Saved, "0", false},
+        {"agency installation", true, true, Outcome::Saved, "10", true},
+        {"agency installation without its own row", true, false, Outcome::Failed, "", false},
+    };
+    for (const InstallationCase& c : cases) {
+        Exec("DELETE FROM XT_QYXX");
+        const QString agencyId = c.agencyRow ? AddCompany("AGENCY", "代理机构", 19) : QString();
+        HostSetup::SetAgencyExist(c.agency);
+        HostSetup::ClearRecorded();
+        const CompanyAddSaver::Result result = CompanyAddSaver::Save("9111A", "甲", "");
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        // No statement the database would reject was sent.
+        EXPECT_EQ(LogCount("Error"), 0) << c.name;
+        if (c.outcome != Outcome::Saved) {
+            EXPECT_EQ(RowsWith("9111A"), 0) << c.name;
+            continue;
+        }
+        EXPECT_EQ(Column("LBDM", result.companyId), c.classCode) << c.name;
+        EXPECT_EQ(Column("SSDLJGID", result.companyId), c.servedByAgency ? agencyId : QString())
+            << c.name;
+    }
+}
+
+TEST_P(CompanyAddSaving, TheIdIsTheNewRowsAndNeverOneGivenBefore) {
+    const CompanyAddSaver::Result first = CompanyAddSaver::Save("9111A", "甲", "");
+    ASSERT_EQ(first.outcome, Outcome::Saved);
+    EXPECT_EQ(Column("QYMC", first.companyId), "甲");
+    // The highest id goes; a role grant may still name it.
+    GrantToRole("R01", first.companyId);
+    ASSERT_TRUE(CompanyRemoval::DeleteCompany(first.companyId));
+    const CompanyAddSaver::Result second = CompanyAddSaver::Save("9111B", "乙", "");
+    ASSERT_EQ(second.outcome, Outcome::Saved);
+    EXPECT_GT(second.companyId.toLongLong(), first.companyId.toLongLong());
+    EXPECT_EQ(Column("QYMC", second.companyId), "乙");
+}
+
+// Another desk adds the number in a serialised transaction of its own, on
+// its own connection, and commits a moment after this desk has started.
+void OtherDeskAdds(const std::string& engine, std::promise<void>& holding) {
+    const QString name = QStringLiteral("OtherDesk");
+    bool signalled = false;
+    {
+        QSqlDatabase desk = QSqlDatabase::cloneDatabase(kMainConnection, name);
+        if (desk.open()) {
+            QSqlQuery query(desk);
+            const bool locked =
+                engine == "POSTGRESQL"
+                    ? query.exec("BEGIN") &&
+                          query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)")
+                                         .arg(Transactions::kSerializedLockKey))
+                    : query.exec("BEGIN IMMEDIATE");
+            EXPECT_TRUE(locked);
+            EXPECT_TRUE(query.exec(
+                "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('9111A', 'other desk', 0)"));
+            holding.set_value();
+            signalled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_TRUE(query.exec("COMMIT"));
+        } else {
+            ADD_FAILURE() << "the other desk could not connect";
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!signalled) {
+        holding.set_value();
+    }
+}
+
+TEST_P(CompanyAddSaving, TwoDesksAddingOneNumberGiveOneRow) {
+    // This desk waits for the other one longer than it holds its lock.
+    if (GetParam() == "SQLITE") {
+        ASSERT_TRUE(Exec("PRAGMA busy_timeout = 10000"));
+    }
+    std::promise<void> holding;
+    std::thread otherDesk(OtherDeskAdds, GetParam(), std::ref(holding));
+    const bool started =
+        holding.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const CompanyAddSaver::Result result =
+        started ? CompanyAddSaver::Save("9111A", "this desk", "") : CompanyAddSaver::Result{};
+    otherDesk.join();
+    ASSERT_TRUE(started);
+    EXPECT_EQ(result.outcome, Outcome::Duplicate);
+    EXPECT_EQ(RowsWith("9111A"), 1);
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYSBH='9111A'"), "other desk");
+}
+
+}  // namespace
