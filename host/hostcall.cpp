@@ -430,6 +430,8 @@ int CallPage(const Options& options, const ModuleApi& module) {
             "ModalFormMsg", QString::fromStdString(options.entry));
     }
 
+    // The page takes the current function code as its own and names it when it goes.
+    HostSetup::SetCurFuncCode(QString::fromStdString(options.entry));
     auto* window = new HostWindow(trace);
     HostSetup::SetMainFrame(window);
     HostSetup::SetMainFrameParentForm(window->Stack());

@@ -2,6 +2,8 @@
 // folder, and its step language for module pages, run on plain widgets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -36,9 +39,15 @@ class HostCall : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        // Prepare the folder through the host library, then leave it to the program.
+        Prepare(dir_.path());
+    }
+
+    // Prepares a folder through the host library, then leaves it to the
+    // program: company 1 with its state-tax row, then one company per
+    // further taxpayer id.
+    static void Prepare(const QString& folder, const QStringList& moreTaxIds = {}) {
         QString error;
-        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+        ASSERT_TRUE(HostSetup::Start(folder, error)) << error.toStdString();
         TADOQuery query;
         ASSERT_TRUE(query.Execute(kMainConnection,
                                   "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) "
@@ -46,6 +55,13 @@ class HostCall : public ::testing::Test {
                                   error));
         ASSERT_TRUE(query.Execute(kMainConnection,
                                   "INSERT INTO XT_QYGSXX(QYID, NSRSBH) VALUES(1, '9122')", error));
+        for (const QString& taxId : moreTaxIds) {
+            ASSERT_TRUE(query.Execute(kMainConnection,
+                                      QStringLiteral("INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) "
+                                                     "VALUES('%1', '单位', 0)")
+                                          .arg(taxId),
+                                      error));
+        }
         HostSetup::Stop();
     }
 
@@ -232,6 +248,92 @@ TEST_F(HostCall, UsageErrorsExitWithTwo) {
     }
 }
 
+// The company manager, driven headless: the lines name what happened in
+// order, the rows what the database holds afterwards.
+TEST_F(HostCall, DrivesTheCompanyManager) {
+    const QStringList manager = {"--operator", "CZY_DM=0001;CZY_LB=0"};
+    const QString first = "row: 1|911100000000000001|北京甲公司|0";
+    const QString second = "row: 2|911100000000000002|单位|0";
+    const QString third = "row: 3|911100000000000003|单位|0";
+    const struct {
+        const char* name;
+        QStringList steps;
+        int exitCode;
+        QStringList lines;  // expected in this order, others may come between
+        QStringList rows;   // every row, in order
+        QString error;
+    } cases[] = {
+        {"add through the dialog",
+         {"--press", "actCompanyAdd", "--type", "edtQysbh= 911100000000000009 ", "--type",
+          "edtQymc=新单位", "--type", "edtlxdh=010-1", "--press", "sBtnSave"},
+         0,
+         {"result: page Tfrm_CompanyManage", "window: 1282 ShowCompanyMgrProc|",
+          "step: press actCompanyAdd", "dialog: Tfrm_CompanyAdd shown: 企业新增",
+          "step: press sBtnSave in Tfrm_CompanyAdd", "dialog: Tfrm_CompanyAdd closed: confirmed",
+          "message: 106017 " + HostSetup::MessageText(106017), "session: company added 4",
+          "window: 1302 ShowCompanyMgrProc"},
+         {first, second, third, "row: 4|911100000000000009|新单位|0"},
+         ""},
+        {"delete confirmed",
+         {"--answer", "106008=1", "--select", "vstCompList=911100000000000002", "--press",
+          "actCompanyDel"},
+         0,
+         {"step: select vstCompList=911100000000000002", "step: press actCompanyDel",
+          "message: 106008 " + HostSetup::MessageText(106008).arg("911100000000000002"),
+          "session: company removed 2", "message: 106009 " + HostSetup::MessageText(106009)},
+         {first, third},
+         ""},
+        {"delete declined",
+         {"--answer", "106008=2", "--select", "vstCompList=911100000000000002", "--press",
+          "actCompanyDel"},
+         0,
+         {"step: press actCompanyDel", "message: 106008 "},
+         {first, second, third},
+         ""},
+        {"a search leaves rows out",
+         {"--press", "tbtQuery", "--type", "edtQysbh=0003", "--press", "sBtnFind", "--select",
+          "vstCompList=911100000000000002", "--press", "actCompanyDel"},
+         2,
+         {"step: press sBtnFind",
+          "step failed: vstCompList in Tfrm_CompanyManage has no row reading "
+          "911100000000000002 (1 rows)"},
+         {first, second, third},
+         "911100000000000002"},
+        {"nothing selected",
+         {"--press", "actCompanyDel"},
+         2,
+         {"step failed: actCompanyDel in Tfrm_CompanyManage is disabled"},
+         {first, second, third},
+         "disabled"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir folder;
+        Prepare(folder.path(), {"911100000000000002", "911100000000000003"});
+        const CallResult run = Run(QStringList{"--app-dir", folder.path()} + manager + c.steps +
+                                   QStringList{"ShowCompanyMgrProc"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.errors.toStdString();
+        qsizetype at = 0;
+        for (const QString& line : c.lines) {
+            const auto found =
+                std::find_if(run.lines.begin() + at, run.lines.end(),
+                             [&line](const QString& printed) { return printed.startsWith(line); });
+            EXPECT_NE(found, run.lines.end())
+                << c.name << ": no line " << line.toStdString() << " in order in\n"
+                << run.lines.join('\n').toStdString();
+            if (found == run.lines.end()) {
+                break;
+            }
+            at = found - run.lines.begin() + 1;
+        }
+        EXPECT_EQ(run.lines.filter(QRegularExpression("^row: ")), c.rows) << c.name;
+        if (c.error.isEmpty()) {
+            EXPECT_TRUE(run.errors.isEmpty()) << c.name << ": " << run.errors.toStdString();
+        } else {
+            EXPECT_TRUE(run.errors.contains(c.error)) << c.name << ": " << run.errors.toStdString();
+        }
+    }
+}
+
 TEST(PageSteps, ParseTheCommandLineForms) {
     const struct {
         TPageStep::Kind kind;
@@ -372,20 +474,32 @@ ScriptRun RunScript(std::vector<TPageStep> steps, QWidget* page) {
     return run;
 }
 
-// Steps after one that opens a modal dialog go into it; once it closed, the
-// next step waits for the press that opened it to return.
+// A step runs to its end, even when it lets events through. Steps after one
+// that opens a modal dialog go into it; once it closed, the next step waits
+// for the press that opened it to return.
 TEST(PageSteps, FollowAModalDialogAndComeBack) {
     ScriptPage page;
     page.show();
+    TPageStep slow;
+    slow.kind = TPageStep::Custom;
+    slow.action = [&page](QWidget*, QString&) {
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 50) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        page.done << "slow";
+        return true;
+    };
     const ScriptRun run = RunScript(
-        {MakeStep(TPageStep::Type, "edtName=abcdefgh"), MakeStep(TPageStep::Press, "btnAdd"),
+        {slow, MakeStep(TPageStep::Type, "edtName=abcdefgh"), MakeStep(TPageStep::Press, "btnAdd"),
          MakeStep(TPageStep::Type, "edtInDialog=inside"), MakeStep(TPageStep::Press, "btnOk"),
          MakeStep(TPageStep::Press, "actAfter"), MakeStep(TPageStep::Select, "vstList=乙")},
         &page);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.error.toStdString(), "");
     EXPECT_EQ(page.name->text(), "abcde");  // typed: the maximum length holds
-    EXPECT_EQ(page.done, QStringList({"dialog", "added inside", "after"}));
+    EXPECT_EQ(page.done, QStringList({"slow", "dialog", "added inside", "after"}));
     EXPECT_EQ(page.list->currentIndex().row(), 1);
     EXPECT_TRUE(page.list->selectionModel()->isRowSelected(1, QModelIndex()));
     EXPECT_EQ(

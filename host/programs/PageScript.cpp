@@ -203,6 +203,9 @@ void PageScript::Run(const TPageStep& step) {
     }
     QString error;
     bool done = false;
+    // Whatever lets events through while the step runs does not start the
+    // next one, unless it shows a modal dialog.
+    Hold();
     if (target == nullptr) {
         error = QStringLiteral("no page is shown for ") + step.Describe();
     } else {
@@ -221,6 +224,7 @@ void PageScript::Run(const TPageStep& step) {
                 break;
         }
     }
+    Release();
     if (!done) {
         Fail(error);
     }
@@ -244,13 +248,11 @@ bool PageScript::Press(QWidget* target, const QString& name, QString& error) {
         error = QStringLiteral("%1 in %2 is disabled").arg(name, ClassOf(target));
         return false;
     }
-    Hold();
     if (button != nullptr) {
         button->click();
     } else {
         action->trigger();
     }
-    Release();
     return true;
 }
 

@@ -9,10 +9,11 @@
 //   select NAME=TEXT  make the first row of the list NAME that has a cell
 //                     reading TEXT the focused, selected row
 //
-// Each step works on the modal dialog that is up, or else on the page. So a
-// step that opens a modal dialog sends the steps after it into that dialog
-// until it closes; the steps after that wait until the step that opened it
-// has returned, and go to the page again.
+// Each step works on the modal dialog that is up, or else on the page, and
+// runs to its end before the next one begins, unless it shows a modal dialog.
+// So a step that opens a modal dialog sends the steps after it into that
+// dialog until it closes; the steps after that wait until the step that
+// opened it has returned, and go to the page again.
 //
 // Controls must be visible and enabled, as for an operator; a step that
 // cannot be done ends the script as failed, and the rest is skipped. A modal
