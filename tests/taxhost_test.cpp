@@ -5,15 +5,18 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 
 #include "HostApp.h"
@@ -21,6 +24,7 @@
 #include "HostSetup.h"
 #include "MainFrame.h"
 #include "ModuleApi.h"
+#include "PageScript.h"
 #include "PageStack.h"
 #include "TestHost.h"
 #include "WindowMessage.h"
@@ -113,6 +117,80 @@ TEST_F(TaxHostFrame, DockedPagesStackOverTheWelcomeText) {
     EXPECT_EQ(area->CurrentPage(), nullptr);
     EXPECT_EQ(area->PageCount(), 0);
     EXPECT_TRUE(frame.Welcome()->isVisible());
+}
+
+// The company manager from the menu: one page over the welcome text, opened
+// once however often it is asked for; the host's 1280 closes it and the
+// welcome text is back.
+class TaxHostManager : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        QString error;
+        ASSERT_TRUE(module_.Load(COMPANYMGR_MODULE_PATH, error)) << error.toStdString();
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+    }
+
+    ModuleApi module_;
+};
+
+TEST_F(TaxHostManager, IsOnePageOverTheWelcomeText) {
+    MainFrame frame(module_);
+    frame.show();
+    PageStack* area = frame.ModuleArea();
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    QPointer<QWidget> page = area->CurrentPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_STREQ(page->metaObject()->className(), "Tfrm_CompanyManage");
+    EXPECT_FALSE(frame.Welcome()->isVisible());
+    EXPECT_EQ(page->geometry(), area->rect());
+    EXPECT_TRUE(frame.OpenCompanyManager());
+    EXPECT_EQ(area->PageCount(), 1);
+    EXPECT_EQ(area->CurrentPage(), page);
+
+    frame.CloseCurrentPage();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(page, nullptr);
+    EXPECT_EQ(area->PageCount(), 0);
+    EXPECT_TRUE(frame.Welcome()->isVisible());
+    const QString log = frame.LogText();
+    EXPECT_TRUE(log.contains(QStringLiteral("模块窗口已嵌入：%1|").arg(MainFrame::kCompanyMgrFunc)))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("模块窗口已关闭：%1").arg(MainFrame::kCompanyMgrFunc)));
+
+    ASSERT_TRUE(frame.OpenCompanyManager());  // a closed manager opens anew
+    EXPECT_EQ(area->PageCount(), 1);
+}
+
+// A company added in the manager reaches the host's session object, which
+// logs it with the new id.
+TEST_F(TaxHostManager, SessionLogsTheAddedCompany) {
+    AddCompany("911100000000000001", "北京甲公司");
+    MainFrame frame(module_);
+    frame.show();
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    auto step = [](TPageStep::Kind kind, const QString& argument) {
+        TPageStep parsed;
+        QString error;
+        EXPECT_TRUE(ParsePageStep(kind, argument, parsed, error)) << error.toStdString();
+        return parsed;
+    };
+    PageScript script(
+        {step(TPageStep::Press, "actCompanyAdd"),
+         step(TPageStep::Type, "edtQysbh=911100000000000002"), step(TPageStep::Press, "sBtnSave")},
+        [&frame] { return frame.ModuleArea()->CurrentPage(); }, [](const QString&) {});
+    QEventLoop loop;
+    script.onFinished = [&loop] { loop.quit(); };
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    script.Start();
+    loop.exec();
+    ASSERT_TRUE(script.Finished());
+    ASSERT_EQ(script.Error().toStdString(), "");
+    const QString added = Scalar("select QYID from XT_QYXX where QYSBH='911100000000000002'");
+    ASSERT_FALSE(added.isEmpty());
+    EXPECT_TRUE(frame.LogText().contains(QStringLiteral("单位已新增：") + added))
+        << frame.LogText().toStdString();
 }
 
 // The main window is the host's session object while it lives; the module
@@ -222,12 +300,27 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
     EXPECT_EQ(tour.errors.toStdString(), "");  // known harmless Qt warnings are not shown
     EXPECT_EQ(tour.lines.value(0).toStdString(),
               "dialog: Tfrm_CompanySelect shown with 25 rows; row 1 chosen");
+    // The company manager: the add dialog opened from it is closed unsaved.
+    qsizetype at = 0;
+    for (const char* line : {"step: press tbtQuery", "step: press actCompanyAdd",
+                             "dialog: Tfrm_CompanyAdd shown: 企业新增",
+                             "step: type edtQysbh=91110108MA00TOUR01 in Tfrm_CompanyAdd",
+                             "step: press sBtnClose in Tfrm_CompanyAdd",
+                             "dialog: Tfrm_CompanyAdd closed: cancelled"}) {
+        at = tour.lines.indexOf(QString::fromUtf8(line), at);
+        ASSERT_GE(at, 0) << "no line " << line << " in order in\n"
+                         << tour.lines.join('\n').toStdString();
+    }
     for (const char* name :
-         {"01-main-window-before-log-in.png", "02-company-selection.png", "03-main-window.png"}) {
+         {"01-main-window-before-log-in.png", "02-company-selection.png", "03-main-window.png",
+          "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png"}) {
         const QImage image(shots + "/" + name);
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;
     }
+    // The search panel shows in the second picture of the manager.
+    EXPECT_NE(QImage(shots + "/04-company-manager.png"),
+              QImage(shots + "/05-company-manager-search.png"));
 }
 
 // An operator code holding ";CZY_LB=0" stays the code: the role operator

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 
 #include "MainFrame.h"
+#include "PageScript.h"
+#include "PageStack.h"
 
 namespace {
 
@@ -12,6 +15,14 @@ void Settle() {
     for (int i = 0; i < 5; ++i) {
         QApplication::processEvents();
     }
+}
+
+TPageStep Step(TPageStep::Kind kind, const QString& name, const QString& text = QString()) {
+    TPageStep step;
+    step.kind = kind;
+    step.name = name;
+    step.text = text;
+    return step;
 }
 
 }  // namespace
@@ -53,5 +64,50 @@ bool DemoTour::Run() {
     ok_ = ok_ && loggedIn;
 
     Save(&frame_, QStringLiteral("03-main-window.png"));
+    ok_ = VisitCompanyManager() && ok_;
     return ok_;
+}
+
+bool DemoTour::VisitCompanyManager() {
+    if (!frame_.OpenCompanyManager()) {
+        return false;
+    }
+    // A screenshot as a step, so it is taken of what is up at that point.
+    auto shot = [this](QWidget* window, const QString& name) {
+        TPageStep step;
+        step.kind = TPageStep::Custom;
+        step.name = name;
+        step.action = [this, window, name](QWidget* target, QString& error) {
+            if (!Save(window != nullptr ? window : target, name)) {
+                error = QStringLiteral("screenshot %1 not written").arg(name);
+                return false;
+            }
+            return true;
+        };
+        return step;
+    };
+    const std::vector<TPageStep> steps = {
+        shot(&frame_, QStringLiteral("04-company-manager.png")),
+        Step(TPageStep::Press, QStringLiteral("tbtQuery")),
+        shot(&frame_, QStringLiteral("05-company-manager-search.png")),
+        // The add dialog opens; the steps after it go into the dialog.
+        Step(TPageStep::Press, QStringLiteral("actCompanyAdd")),
+        Step(TPageStep::Type, QStringLiteral("edtQysbh"), QStringLiteral("91110108MA00TOUR01")),
+        Step(TPageStep::Type, QStringLiteral("edtQymc"), QStringLiteral("北京演示新增有限公司")),
+        Step(TPageStep::Type, QStringLiteral("edtlxdh"), QStringLiteral("010-62345678")),
+        shot(nullptr, QStringLiteral("06-company-add.png")),
+        Step(TPageStep::Press, QStringLiteral("sBtnClose")),
+    };
+    PageScript script(
+        steps, [this] { return frame_.ModuleArea()->CurrentPage(); },
+        [this](const QString& line) { pageLines_ << line; });
+    QEventLoop loop;
+    script.onFinished = [&loop] { loop.quit(); };
+    script.Start();
+    if (!script.Finished()) {
+        loop.exec();
+    }
+    frame_.CloseCurrentPage();
+    Settle();
+    return !script.Failed();
 }

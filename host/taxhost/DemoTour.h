@@ -21,13 +21,18 @@ class DemoTour {
     const QStringList& Screenshots() const { return screenshots_; }
     // The dialogs met on the way and what was done with them.
     const std::vector<TDialogPick>& Dialogs() const { return dialogs_; }
+    // What was done in the module's pages, one line per step and dialog.
+    const QStringList& PageLines() const { return pageLines_; }
 
   private:
     bool Save(QWidget* window, const QString& name);
+    // The company manager: the page, its search panel, its add dialog.
+    bool VisitCompanyManager();
 
     MainFrame& frame_;
     QString folder_;
     QStringList screenshots_;
     std::vector<TDialogPick> dialogs_;
+    QStringList pageLines_;
     bool ok_ = true;
 };

@@ -210,6 +210,9 @@ int RunHost(const Options& options, QApplication& app) {
             for (const TDialogPick& pick : tour.Dialogs()) {
                 Print(QStringLiteral("dialog: ") + DescribePick(pick));
             }
+            for (const QString& line : tour.PageLines()) {
+                Print(line);
+            }
             for (const QString& path : tour.Screenshots()) {
                 Print(QStringLiteral("screenshot: ") + path);
             }
