@@ -2,8 +2,8 @@
 
 #include <utility>
 
-TCharFilterValidator::TCharFilterValidator(QString allowed, QObject* parent)
-    : QValidator(parent), allowed_(std::move(allowed)) {}
+TCharFilterValidator::TCharFilterValidator(QString allowed, int maxLength, QObject* parent)
+    : QValidator(parent), allowed_(std::move(allowed)), maxLength_(maxLength) {}
 
 QValidator::State TCharFilterValidator::validate(QString& input, int& pos) const {
     // The cursor stays behind the same kept character.
@@ -14,7 +14,7 @@ QValidator::State TCharFilterValidator::validate(QString& input, int& pos) const
         }
     }
     input = Filter(input);
-    pos = keptBeforeCursor;
+    pos = qMin(keptBeforeCursor, static_cast<int>(input.size()));
     return Acceptable;
 }
 
@@ -25,6 +25,9 @@ QString TCharFilterValidator::Filter(const QString& text) const {
         if (allowed_.contains(c)) {
             kept += c;
         }
+    }
+    if (maxLength_ > 0 && kept.size() > maxLength_) {
+        kept.truncate(maxLength_);
     }
     return kept;
 }

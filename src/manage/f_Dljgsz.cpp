@@ -10,6 +10,12 @@
 #include "f_AgencyMgr.h"
 #include "ui_f_Gljgsz.h"
 
+namespace {
+
+constexpr int kPostCodeLength = 6;
+
+}  // namespace
+
 TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frmGljgsz>()) {
     setObjectName(QStringLiteral("frmGljgsz"));
@@ -25,9 +31,9 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
 
     ui_->edtPhone->setValidator(
-        new TCharFilterValidator(QStringLiteral("0123456789-"), ui_->edtPhone));
+        new TCharFilterValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
     ui_->edtPostCode->setValidator(
-        new TCharFilterValidator(QStringLiteral("0123456789"), ui_->edtPostCode));
+        new TCharFilterValidator(QStringLiteral("0123456789"), kPostCodeLength, ui_->edtPostCode));
 
     FormCreate();
 }
