@@ -3,7 +3,10 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QVBoxLayout>
+#include <QWidget>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -221,3 +224,26 @@ TEST(ModuleLibrary, ExportsExactlyTheEntryPointsOfItsVersionScript) {
 }
 
 }  // namespace
+
+// The settings pages dock into a host container as the company manager does,
+// with the controls a host presses; a missing parameter string is no fault.
+TEST_F(EntryPoints, SettingsPagesDockIntoTheHostsContainer) {
+    using ShowProc = void (*)(std::uintptr_t, std::uintptr_t, char**);
+    struct Page {
+        const char* entry;
+        const char* objectName;
+        const char* control;
+    };
+    for (const Page& page : {Page{"ShowGljgszProc", "frmGljgsz", "edtAgentName"},
+                             Page{"ShowBsyxxszProc", "frm_Bsyxxsz", "cbxCantonCode"}}) {
+        QWidget container;
+        new QVBoxLayout(&container);
+        container.show();
+        ModuleLoader::Entry<ShowProc>(page.entry)(0, container.winId(), nullptr);
+        QWidget* docked = container.findChild<QWidget*>(page.objectName);
+        ASSERT_NE(docked, nullptr) << page.entry;
+        EXPECT_TRUE(docked->isVisible()) << page.entry;
+        EXPECT_NE(docked->findChild<QWidget*>("tbtnSave"), nullptr) << page.entry;
+        EXPECT_NE(docked->findChild<QWidget*>(page.control), nullptr) << page.entry;
+    }
+}

@@ -1,0 +1,44 @@
+// The agency settings: the fields of the agency's own row as the settings
+// window edits them, their checks, and the save through the agency manager.
+#pragma once
+
+#include <QString>
+
+class TAgencyMgr;
+
+namespace AgencySettings {
+
+struct TFields {
+    QString Code;
+    QString Name;
+    QString TaxOffice;
+    QString LegalRep;
+    QString Phone;
+    QString PostCode;
+    QString Address;
+};
+
+enum class Check {
+    Ok,
+    MissingCode,  // the code is empty after trimming
+    MissingName,  // the name is empty after trimming
+    BadPostCode,  // a post code that is not exactly six characters, trimmed
+};
+
+// The agency manager the current-company object carries under "DLJGXX", or
+// null. Asked each time: the host may replace the object.
+TAgencyMgr* CurrentAgency();
+
+TFields Read(const TAgencyMgr& agency);
+
+// Stops at the first failure, in the order code, name, post code.
+Check Validate(const TFields& fields);
+// The text the operator reads for a failed check; empty for Ok.
+QString CheckText(Check check);
+
+// Hands every field to its setter as entered and saves. When the save fails
+// the setters have already changed the shared object, so it is loaded again
+// from the database and no other window takes the unsaved values for saved.
+bool Save(TAgencyMgr& agency, const TFields& fields);
+
+}  // namespace AgencySettings

@@ -1,0 +1,40 @@
+// The tax officer settings: the officer's name and the region of the
+// competent tax authority. The host docks it into its main window
+// (ShowBsyxxszProc).
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+#include "f_CustomFormEx.h"
+
+namespace Ui {
+class frm_Bsyxxsz;
+}
+
+class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
+    Q_OBJECT
+
+  public:
+    explicit Tfrm_Bsyxxsz(QWidget* parent = nullptr);
+    ~Tfrm_Bsyxxsz() override;
+
+    // The base's creation, then the region list.
+    void FormCreate() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void LoadRegions();
+    void LoadOfficer();
+    QString SelectedRegionCode() const;
+    void Save();
+
+    std::unique_ptr<Ui::frm_Bsyxxsz> ui_;
+    QStringList regions_;
+    // Read on the first show and after a save; other shows keep what the
+    // operator typed.
+    bool officerRead_ = false;
+};

@@ -1,0 +1,94 @@
+#include "f_Dljgsz.h"
+
+#include <QAction>
+#include <QStyle>
+#include <QToolButton>
+
+#include "AgencySettings.h"
+#include "CharFilterValidator.h"
+#include "HostServices.h"
+#include "f_AgencyMgr.h"
+#include "ui_f_Gljgsz.h"
+
+namespace {
+
+constexpr int kPostCodeLength = 6;
+
+}  // namespace
+
+TfrmGljgsz::TfrmGljgsz(QWidget* parent)
+    : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frmGljgsz>()) {
+    setObjectName(QStringLiteral("frmGljgsz"));
+    ui_->setupUi(ClientArea());
+    setWindowTitle(QStringLiteral("代理机构设置"));
+
+    auto* save = new QAction(QStringLiteral("保存"), this);
+    save->setObjectName(QStringLiteral("actSave"));
+    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    if (QToolButton* button = AddToolAction(save)) {
+        button->setObjectName(QStringLiteral("tbtnSave"));
+    }
+    connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
+
+    ui_->edtPhone->setValidator(
+        new TCharFilterValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
+    ui_->edtPostCode->setValidator(
+        new TCharFilterValidator(QStringLiteral("0123456789"), kPostCodeLength, ui_->edtPostCode));
+
+    FormCreate();
+}
+
+TfrmGljgsz::~TfrmGljgsz() = default;
+
+void TfrmGljgsz::FormCreate() {
+    Tfrm_CustomEx::FormCreate();
+    Load();
+}
+
+void TfrmGljgsz::Load() {
+    TAgencyMgr* agency = AgencySettings::CurrentAgency();
+    if (agency == nullptr) {
+        return;
+    }
+    const AgencySettings::TFields fields = AgencySettings::Read(*agency);
+    ui_->edtAgentCode->setText(fields.Code);
+    ui_->edtAgentName->setText(fields.Name);
+    ui_->edtTaxAuthorities->setText(fields.TaxOffice);
+    ui_->edtLegalRepresentative->setText(fields.LegalRep);
+    ui_->edtPhone->setText(fields.Phone);
+    ui_->edtPostCode->setText(fields.PostCode);
+    ui_->edtAddr->setText(fields.Address);
+    ui_->edtCount->setText(QString::number(agency->CountServedCompanies()));
+}
+
+void TfrmGljgsz::Save() {
+    AgencySettings::TFields fields;
+    fields.Code = ui_->edtAgentCode->text();
+    fields.Name = ui_->edtAgentName->text();
+    fields.TaxOffice = ui_->edtTaxAuthorities->text();
+    fields.LegalRep = ui_->edtLegalRepresentative->text();
+    fields.Phone = ui_->edtPhone->text();
+    fields.PostCode = ui_->edtPostCode->text();
+    fields.Address = ui_->edtAddr->text();
+
+    const AgencySettings::Check check = AgencySettings::Validate(fields);
+    if (check != AgencySettings::Check::Ok) {
+        ModuleLib::InfoMsgBox(AgencySettings::CheckText(check));
+        if (check == AgencySettings::Check::MissingName) {
+            ui_->edtAgentName->setFocus();
+        } else if (check == AgencySettings::Check::BadPostCode) {
+            ui_->edtPostCode->setFocus();
+        }
+        return;
+    }
+    TAgencyMgr* agency = AgencySettings::CurrentAgency();
+    if (agency == nullptr) {
+        return;
+    }
+    if (!AgencySettings::Save(*agency, fields)) {
+        // The fields keep what the operator typed, for another try.
+        ModuleLib::InfoMsgBox(QStringLiteral("代理机构设置保存失败！"));
+        return;
+    }
+    ModuleLib::SetgsAgencyInfo(agency->GetName());
+}

@@ -1,0 +1,29 @@
+// The agency settings: the agency's own data, shown and corrected through the
+// agency manager the current-company object carries. The host docks it into
+// its main window (ShowGljgszProc).
+#pragma once
+
+#include <memory>
+
+#include "f_CustomFormEx.h"
+
+namespace Ui {
+class frmGljgsz;
+}
+
+class TfrmGljgsz : public Tfrm_CustomEx {
+    Q_OBJECT
+
+  public:
+    explicit TfrmGljgsz(QWidget* parent = nullptr);
+    ~TfrmGljgsz() override;
+
+    // The base's creation, then the fields from the agency manager.
+    void FormCreate() override;
+
+  private:
+    void Load();
+    void Save();
+
+    std::unique_ptr<Ui::frmGljgsz> ui_;
+};
