@@ -4,8 +4,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "ColorNumber.h"
 #include "CompanyListModel.h"
 #include "FlatHeaderView.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
 #include "f_CommonUnit.h"
@@ -74,6 +76,17 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
 }
 
 TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() = default;
+
+void TfrmAdvSwitchCompay::ApplySkin() {
+    Tfrm_CustomDlgEx::ApplySkin();
+    // The search panel (tag -1) sits on the dialog's frame in the module colour.
+    const QColor background = ColorFromTColor(ModuleLib::gclModuleBackColor());
+    for (QFrame* panel : findChildren<QFrame*>()) {
+        if (panel->property("tag").toInt() == -1) {
+            FormBase::SetBackgroundColor(panel, background);
+        }
+    }
+}
 
 void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
     Tfrm_CustomDlgEx::showEvent(event);

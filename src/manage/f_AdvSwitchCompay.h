@@ -25,6 +25,8 @@ class TfrmAdvSwitchCompay : public Tfrm_CustomDlgEx {
     // The company chosen with "选择切换"; empty until then.
     const std::optional<TAgcyCompanyInfo>& Choice() const { return choice_; }
 
+    void ApplySkin() override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
