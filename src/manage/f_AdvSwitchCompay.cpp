@@ -75,7 +75,11 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     FormCreate();
 }
 
-TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() = default;
+TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() {
+    // The base's destructor hides a visible dialog, and the list would then
+    // read rows from entries that are already gone.
+    delete model_;
+}
 
 void TfrmAdvSwitchCompay::ApplySkin() {
     Tfrm_CustomDlgEx::ApplySkin();
