@@ -13,6 +13,7 @@
 #include "HostServices.h"
 #include "ModuleLoader.h"
 #include "TestHost.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ TEST_F(AdvSwitchEntry, AChoiceReplacesTheCompanyKeysAndKeepsTheRest) {
     });
     EXPECT_TRUE(Switch("QYID=77;CZY_DM=0001;QYSBH=OLD;MARK=1"));
     EXPECT_EQ(Param(),
-              "QYID=" + second_.toStdString() + ";CZY_DM=0001;QYSBH=911100000000000002;MARK=1");
+              "QYID=" + second_.toStdString() + ";CZY_DM=0001;QYSBH=911100000000000002;MARK=1;");
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -137,6 +138,14 @@ TEST_F(AdvSwitchEntry, SwitchWithoutASelectionAsksForOne) {
     });
     EXPECT_FALSE(Switch("QYID=77"));
     EXPECT_EQ(Param(), "QYID=77");
+}
+
+TEST_F(AdvSwitchEntry, NoBufferIsAFailureWithoutADialog) {
+    DialogDriver driver([](QWidget* dialog) { dialog->close(); }, DialogDriver::Expect::NoDialog);
+    auto entry = ModuleLoader::Entry<BufferEntry>("LoadAdvSwitchCompanyForm");
+    char* none[] = {nullptr};
+    EXPECT_FALSE(entry(0, nullptr));
+    EXPECT_FALSE(entry(1, none));
 }
 
 }  // namespace
