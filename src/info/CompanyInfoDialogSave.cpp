@@ -1,6 +1,7 @@
 #include "CompanyInfoDialogSave.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -110,6 +111,19 @@ void LoadTaxRows(TLoaded& loaded, bool& stateTaxFailed, bool& localTaxFailed) {
 
 bool ParseShareCapital(const QString& text, QString& formatted) {
     const QString trimmed = text.trimmed();
+    // Plain decimals with at most two places are taken digit for digit: a
+    // double holds only about 16 of NUMERIC(19,2)'s 19 digits.
+    static const QRegularExpression plain(QStringLiteral("^(-?)0*(\\d*?)(\\d)(?:\\.(\\d{0,2}))?$"));
+    if (const QRegularExpressionMatch m = plain.match(trimmed); m.hasMatch()) {
+        const QString whole = m.captured(2) + m.captured(3);
+        if (whole.size() > kShareCapitalIntegerDigits) {
+            return false;
+        }
+        const QString cents = (m.captured(4) + QStringLiteral("00")).left(2);
+        const bool zero = whole == QLatin1String("0") && cents == QLatin1String("00");
+        formatted = (zero ? QString() : m.captured(1)) + whole + QLatin1Char('.') + cents;
+        return true;
+    }
     double value = 0;
     if (!trimmed.isEmpty()) {
         QLocale c = QLocale::c();
