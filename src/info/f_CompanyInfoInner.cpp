@@ -76,6 +76,7 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     }
     if (QToolButton* back = AddToolAction(ui_->actBack)) {
         back->setObjectName(QStringLiteral("btnBack"));
+        back->setVisible(false);
     }
     ui_->actBack->setVisible(false);
 
@@ -86,7 +87,8 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     for (int column = 0; column < 4; ++column) {
         header->resizeSection(column, widths[column]);
     }
-    ui_->vstGsICCardList->setStyleSheet(QStringLiteral("QTreeView::item { border: 1px solid #d0d0d0; }"));
+    ui_->vstGsICCardList->setStyleSheet(
+        QStringLiteral("QTreeView::item { border: 1px solid #d0d0d0; }"));
 
     // The post code takes digits only.
     ui_->edtYzbm->setValidator(
@@ -133,9 +135,10 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
             columns << QLatin1String(CompanyFieldName(static_cast<CompanyField>(i)));
         }
         std::map<QString, QString> row;
-        found = ReadFirstRow("单位信息读取", QStringLiteral("select * from XT_QYXX where QYID=") +
-                                                   companyId.trimmed(),
-                             columns, row);
+        found =
+            ReadFirstRow("单位信息读取",
+                         QStringLiteral("select * from XT_QYXX where QYID=") + companyId.trimmed(),
+                         columns, row);
         if (found) {
             for (int i = 0; i < kCompanyFieldCount; ++i) {
                 company_.SetField(static_cast<CompanyField>(i), row[columns[i]]);
@@ -146,6 +149,9 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
         companyId_ = companyId.trimmed();
         viewOnly_ = viewOnly;
         ui_->actBack->setVisible(showBack);
+        if (auto* back = findChild<QToolButton*>(QStringLiteral("btnBack"))) {
+            back->setVisible(showBack);
+        }
         config_.LoadAll();
         LoadRegistrationFlags();
         FillBasic();
@@ -179,10 +185,10 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
 }
 
 void Tfrm_CompanyInfoInner::LoadRegistrationFlags() {
-    hasLocalTax_ =
-        HasRow("单位地税信息读取", QStringLiteral("select * from XT_QYDSXX where QYID=") + companyId_);
-    hasStateTax_ =
-        HasRow("单位国税信息读取", QStringLiteral("select * from XT_QYGSXX where QYID=") + companyId_);
+    hasLocalTax_ = HasRow("单位地税信息读取",
+                          QStringLiteral("select * from XT_QYDSXX where QYID=") + companyId_);
+    hasStateTax_ = HasRow("单位国税信息读取",
+                          QStringLiteral("select * from XT_QYGSXX where QYID=") + companyId_);
     localTaxOnly_ = hasLocalTax_ && !hasStateTax_;
 }
 
@@ -193,11 +199,11 @@ void Tfrm_CompanyInfoInner::FillBasic() {
         F field;
         const char* key;
     } fields[] = {
-        {ui_->edtQysbh, F::QYSBH, nullptr},  {ui_->edtQymc, F::QYMC, "QYMC"},
-        {ui_->edtZcdz, F::ZCDZ, "ZCDZ"},     {ui_->edtYydz, F::YYDZ, "YYDZ"},
+        {ui_->edtQysbh, F::QYSBH, nullptr},     {ui_->edtQymc, F::QYMC, "QYMC"},
+        {ui_->edtZcdz, F::ZCDZ, "ZCDZ"},        {ui_->edtYydz, F::YYDZ, "YYDZ"},
         {ui_->edtFddbr, F::FDDBRMC, "FDDBRMC"}, {ui_->edtCwfzr, F::CWFZR, "CWFZR"},
-        {ui_->edtDhhm, F::QYDHHM, "QYDHHM"}, {ui_->edtCzhm, F::QYCZHM, "QYCZHM"},
-        {ui_->edtMail, F::EMAIL, "EMAIL"},   {ui_->edtYzbm, F::YZBM, "YZBM"},
+        {ui_->edtDhhm, F::QYDHHM, "QYDHHM"},    {ui_->edtCzhm, F::QYCZHM, "QYCZHM"},
+        {ui_->edtMail, F::EMAIL, "EMAIL"},      {ui_->edtYzbm, F::YZBM, "YZBM"},
         {ui_->edtHymc, F::HYMC, "HYMC"},
     };
     for (const auto& f : fields) {
@@ -213,9 +219,9 @@ void Tfrm_CompanyInfoInner::FillBasic() {
         ShowText(edit, company_.Field(field));
         SetEditable(edit, edit == ui_->edtMail2);
     }
-    for (QLineEdit* fixed : {ui_->edtKjywrbm2, ui_->edtDsSwdjzHm2, ui_->edtDsZgswjg2,
-                             ui_->edtDsSSHY2, ui_->edtJjlx2, ui_->edtDsNsrsbh, ui_->edtKjywrbm,
-                             ui_->edtDsSSHY, ui_->edtDsZgswjg, ui_->edtJjlx}) {
+    for (QLineEdit* fixed :
+         {ui_->edtKjywrbm2, ui_->edtDsSwdjzHm2, ui_->edtDsZgswjg2, ui_->edtDsSSHY2, ui_->edtJjlx2,
+          ui_->edtDsNsrsbh, ui_->edtKjywrbm, ui_->edtDsSSHY, ui_->edtDsZgswjg, ui_->edtJjlx}) {
         SetEditable(fixed, false);
     }
     ui_->cbxSFSS->setEnabled(false);
@@ -224,10 +230,9 @@ void Tfrm_CompanyInfoInner::FillBasic() {
 
 void Tfrm_CompanyInfoInner::FillLocalTax() {
     std::map<QString, QString> row;
-    if (!ReadFirstRow("单位地税信息读取",
-                      QStringLiteral("select * from XT_QYDSXX where QYID=") + companyId_,
-                      {"KJYWRBM", "NSRSBH", "ZGSWJGMC", "HYMC", "DJZCLXMC", "GSGBZE", "SFSS"},
-                      row)) {
+    if (!ReadFirstRow(
+            "单位地税信息读取", QStringLiteral("select * from XT_QYDSXX where QYID=") + companyId_,
+            {"KJYWRBM", "NSRSBH", "ZGSWJGMC", "HYMC", "DJZCLXMC", "GSGBZE", "SFSS"}, row)) {
         return;
     }
     ShowText(ui_->edtKjywrbm, row["KJYWRBM"]);
@@ -254,9 +259,9 @@ void Tfrm_CompanyInfoInner::FillIndustries() {
     ui_->cbxGsSSHY->clear();
     QStringList lines;
     QString errorText;
-    if (!ModuleLib::ReadDataFileLines(
-            EnsureTrailingBackslash(ModuleLib::GetAppPath()) + QStringLiteral("AppComs/Dmzd/hy.txt"),
-            lines, errorText)) {
+    if (!ModuleLib::ReadDataFileLines(EnsureTrailingBackslash(ModuleLib::GetAppPath()) +
+                                          QStringLiteral("AppComs/Dmzd/hy.txt"),
+                                      lines, errorText)) {
         logQuery::Warn(QStringLiteral("1"), QStringLiteral("行业代码：") + errorText);
         return;
     }
@@ -305,21 +310,26 @@ void Tfrm_CompanyInfoInner::SelectedIndustry(QString& code, QString& name) const
 }
 
 void Tfrm_CompanyInfoInner::FillStateTax() {
-    ReadFirstRow("单位国税信息读取", QStringLiteral("select * from XT_QYGSXX where QYID=") + companyId_,
+    ReadFirstRow("单位国税信息读取",
+                 QStringLiteral("select * from XT_QYGSXX where QYID=") + companyId_,
                  Save::StateTaxRecordColumns(), stateTax_);
-    const auto value = [this](const char* column) { return Save::StateTaxValue(stateTax_, column); };
+    const auto value = [this](const char* column) {
+        return Save::StateTaxValue(stateTax_, column);
+    };
     const struct {
         QLineEdit* edit;
         const char* column;
     } fields[] = {
-        {ui_->edtGsNsrsbh, "NSRSBH"},    {ui_->edtGsNsrbm, "NSRBM"},   {ui_->edtGsDjzclx, "DJZCLX_DM"},
-        {ui_->edtGsNsrlx, "NSRLX"},      {ui_->edtGsQylx, "QYLXMC"},   {ui_->edtGsNsrzt, "NSRZT"},
-        {ui_->edtGsZgswjg, "SSSWJG_DM"}, {ui_->edtGsXydj, "XYDJ"},     {ui_->edtGsSsdljg, "SSDLJG"},
-        {ui_->edtGsKhyh, "KKYH"},        {ui_->edtGsYhzh, "YHZH"},     {ui_->edtGsJbzh, "JBZH"},
+        {ui_->edtGsNsrsbh, "NSRSBH"},    {ui_->edtGsNsrbm, "NSRBM"},
+        {ui_->edtGsDjzclx, "DJZCLX_DM"}, {ui_->edtGsNsrlx, "NSRLX"},
+        {ui_->edtGsQylx, "QYLXMC"},      {ui_->edtGsNsrzt, "NSRZT"},
+        {ui_->edtGsZgswjg, "SSSWJG_DM"}, {ui_->edtGsXydj, "XYDJ"},
+        {ui_->edtGsSsdljg, "SSDLJG"},    {ui_->edtGsKhyh, "KKYH"},
+        {ui_->edtGsYhzh, "YHZH"},        {ui_->edtGsJbzh, "JBZH"},
         {ui_->edtGsFlzsh, "FLZSH"},
     };
-    const char* keyOf[] = {"NSRSBH", "NSRBM", "DJZCLX_DM", "NSRLX", "QYLXMC", "NSRZT", "SSSWJG_DM",
-                           "XYDJ",   "SSDLJG", "KKYH",     "YHZH",  "JBZH",   "FLZSH"};
+    const char* keyOf[] = {"NSRSBH", "NSRBM",  "DJZCLX_DM", "NSRLX", "QYLXMC", "NSRZT", "SSSWJG_DM",
+                           "XYDJ",   "SSDLJG", "KKYH",      "YHZH",  "JBZH",   "FLZSH"};
     int i = 0;
     for (const auto& f : fields) {
         ShowText(f.edit, value(f.column));
@@ -344,8 +354,8 @@ void Tfrm_CompanyInfoInner::FillStateTax() {
             };
             icCards_.push_back({static_cast<int>(line) + 1, get("ICBH"), get("ICLX"), get("KPJH")});
             const TICCardEntry& entry = icCards_.back();
-            new QTreeWidgetItem(ui_->vstGsICCardList,
-                                {QString::number(entry.sequence), entry.ICBH, entry.ICLX, entry.KPJH});
+            new QTreeWidgetItem(ui_->vstGsICCardList, {QString::number(entry.sequence), entry.ICBH,
+                                                       entry.ICLX, entry.KPJH});
         }
     }
 }
@@ -363,6 +373,10 @@ void Tfrm_CompanyInfoInner::showEvent(QShowEvent* event) {
 void Tfrm_CompanyInfoInner::ApplyViewOnly() {
     ui_->actSave->setVisible(false);
     ui_->actSave->setEnabled(false);
+    // A button made for an action does not follow the action's visibility.
+    if (auto* button = findChild<QToolButton*>(QStringLiteral("tbtnSave"))) {
+        button->setVisible(false);
+    }
     for (QLineEdit* edit : {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm, ui_->edtYzbm, ui_->edtYydz,
                             ui_->edtDsSwdjzHm, ui_->edtGsSsdljg}) {
         edit->setEnabled(false);
@@ -420,10 +434,10 @@ void Tfrm_CompanyInfoInner::CollectCompany() {
 
 void Tfrm_CompanyInfoInner::CollectStateTax() {
     const std::pair<const char*, QLineEdit*> fields[] = {
-        {"NSRSBH", ui_->edtGsNsrsbh}, {"NSRBM", ui_->edtGsNsrbm},       {"DJZCLX_DM", ui_->edtGsDjzclx},
-        {"NSRZT", ui_->edtGsNsrzt},   {"KKYH", ui_->edtGsKhyh},         {"YHZH", ui_->edtGsYhzh},
-        {"NSRLX", ui_->edtGsNsrlx},   {"XYDJ", ui_->edtGsXydj},         {"SSSWJG_DM", ui_->edtGsZgswjg},
-        {"SSDLJG", ui_->edtGsSsdljg}, {"JBZH", ui_->edtGsJbzh},         {"FLZSH", ui_->edtGsFlzsh},
+        {"NSRSBH", ui_->edtGsNsrsbh}, {"NSRBM", ui_->edtGsNsrbm}, {"DJZCLX_DM", ui_->edtGsDjzclx},
+        {"NSRZT", ui_->edtGsNsrzt},   {"KKYH", ui_->edtGsKhyh},   {"YHZH", ui_->edtGsYhzh},
+        {"NSRLX", ui_->edtGsNsrlx},   {"XYDJ", ui_->edtGsXydj},   {"SSSWJG_DM", ui_->edtGsZgswjg},
+        {"SSDLJG", ui_->edtGsSsdljg}, {"JBZH", ui_->edtGsJbzh},   {"FLZSH", ui_->edtGsFlzsh},
         {"QYLXMC", ui_->edtGsQylx},
     };
     for (const auto& [column, edit] : fields) {
@@ -490,7 +504,8 @@ void Tfrm_CompanyInfoInner::Save() {
         return;
     }
     TDataVO* current = HostContext().CompanyInfoVO;
-    if (current == nullptr || current->GetStrValue(QStringLiteral("QYID")).trimmed() != companyId_) {
+    if (current == nullptr ||
+        current->GetStrValue(QStringLiteral("QYID")).trimmed() != companyId_) {
         ModuleLib::InforMsg(kSaved, QString(), 1);
         close();
         return;
@@ -498,11 +513,13 @@ void Tfrm_CompanyInfoInner::Save() {
     try {
         CollectCompany();
         const QString today = Today();
-        Save::UpdateCurrentCompany(*current, {&company_, hasLocalTax_, shareCapital_,
-                                              ui_->pgcInfo->isTabVisible(ui_->pgcInfo->indexOf(ui_->tsGs)),
-                                              &stateTax_, today});
+        Save::UpdateCurrentCompany(
+            *current,
+            {&company_, hasLocalTax_, shareCapital_,
+             ui_->pgcInfo->isTabVisible(ui_->pgcInfo->indexOf(ui_->tsGs)), &stateTax_, today});
     } catch (...) {
-        ModuleLib::InforMsg(kCurrentUpdateFailed, QString::fromLatin1(kCurrentUpdateFailedDetail), 1);
+        ModuleLib::InforMsg(kCurrentUpdateFailed, QString::fromLatin1(kCurrentUpdateFailedDetail),
+                            1);
         return;
     }
     ModuleLib::InforMsg(kSaved, QString(), 1);
@@ -533,17 +550,19 @@ bool Tfrm_CompanyInfoInner::WriteRows() {
         return true;
     }
     if (HasRow("单位国税信息读取", Save::StateTaxExistsSql(companyId_))) {
-        return run("保存单位国税信息 XT_QYGSXX", Save::StateTaxUpdateSql(company_, stateTax_, today));
+        return run("保存单位国税信息 XT_QYGSXX",
+                   Save::StateTaxUpdateSql(company_, stateTax_, today));
     }
     return run("新增单位国税信息 XT_QYGSXX",
-               Save::StateTaxInsertSql(company_, stateTax_,
-                                       ModuleLib::GetSQLDataTime(QString::fromLatin1(kMainConnection),
-                                                                 today)));
+               Save::StateTaxInsertSql(
+                   company_, stateTax_,
+                   ModuleLib::GetSQLDataTime(QString::fromLatin1(kMainConnection), today)));
 }
 
 void Tfrm_CompanyInfoInner::Back() {
     if (!viewOnly_ && IsChanged() &&
-        ModuleLib::InfoMsgBox(QStringLiteral("单位信息已修改但尚未保存，确定放弃修改并返回吗？"), 1) != 1) {
+        ModuleLib::InfoMsgBox(QStringLiteral("单位信息已修改但尚未保存，确定放弃修改并返回吗？"),
+                              1) != 1) {
         return;
     }
     close();
