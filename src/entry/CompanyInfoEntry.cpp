@@ -39,7 +39,8 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         QString companyId = QString::fromStdString(ParamString::GetParamValue(params, "QYID"));
         if (companyId.isEmpty()) {
             const TDataVO* current = ModuleLib::GetCompanyInfoVO();
-            companyId = current != nullptr ? current->GetStrValue(QStringLiteral("QYID")) : QString();
+            companyId =
+                current != nullptr ? current->GetStrValue(QStringLiteral("QYID")) : QString();
         }
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());
