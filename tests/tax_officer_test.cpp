@@ -12,9 +12,9 @@
 #include "DialogDriver.h"
 #include "IdentityNumber.h"
 #include "TaxOfficer.h"
+#include "HostServices.h"
 #include "TestHost.h"
 #include "TextCodec.h"
-#include "TextFileLines.h"
 #include "f_Bsyxxsz.h"
 
 namespace {
@@ -69,7 +69,7 @@ TEST(RegionList, CodesAreTheFirstFourCharactersOfItemsThatAreNoHeadings) {
     }
 }
 
-TEST(TextFileLines, ReadsUtf8OrGbkWithoutLineEnds) {
+TEST(DataFileLines, ReadUtf8OrGbkWithoutLineEnds) {
     QTemporaryDir dir;
     const QString path = dir.filePath("lines.dat");
     const QStringList expected = {"－华北－", "1101北京市市辖区", "", "1201天津市"};
@@ -91,11 +91,14 @@ TEST(TextFileLines, ReadsUtf8OrGbkWithoutLineEnds) {
         file.write(c.bytes);
         file.close();
         QStringList lines = {"kept"};
-        EXPECT_EQ(ReadTextFileLines(path, lines), c.read) << c.name;
+        QString error;
+        EXPECT_EQ(ModuleLib::ReadDataFileLines(path, lines, error), c.read) << c.name;
         EXPECT_EQ(lines, c.read ? expected : QStringList{"kept"}) << c.name;
     }
     QStringList lines;
-    EXPECT_FALSE(ReadTextFileLines(dir.filePath("missing.dat"), lines));
+    QString error;
+    EXPECT_FALSE(ModuleLib::ReadDataFileLines(dir.filePath("missing.dat"), lines, error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 class TaxOfficerWindow : public EngineTest {

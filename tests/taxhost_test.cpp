@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <cstring>
+
 #include "HostApp.h"
 #include "HostServices.h"
 #include "HostSetup.h"
@@ -213,21 +215,25 @@ TEST_F(TaxHostFrame, SessionLogsCompanyNoticesWhileTheWindowLives) {
 // The company manager edits a company through this host function; until the
 // module has the company information page it answers false, so the manager
 // reloads its list. Once the window is gone the function is no longer there.
-TEST_F(TaxHostFrame, CompanyInfoFunctionAnswersFalseWithoutThePage) {
+TEST_F(TaxHostFrame, CompanyInfoFunctionDocksTheInformationPage) {
     ModuleApi module;
     QString error;
     ASSERT_TRUE(module.Load(COMPANYMGR_MODULE_PATH, error)) << error.toStdString();
-    ASSERT_EQ(module.Symbol("ShowComapnayInfoInnerProc"), nullptr);
-    char buffer[500] = "QYID=1;CLOSEPREV=false;TOVIEW=false";
+    const QString id = AddCompany("911100000000000001", "甲公司");
+    char buffer[500] = {};
+    const QByteArray params = ("QYID=" + id + ";CLOSEPREV=false;TOVIEW=false").toUtf8();
+    std::memcpy(buffer, params.constData(), static_cast<std::size_t>(params.size()));
     {
         MainFrame frame(module);
         frame.show();
-        EXPECT_FALSE(ModuleLib::ExecuteFunc(frame.ModuleArea(), MainFrame::kCompanyInfoFunc, buffer,
-                                            sizeof buffer));
-        EXPECT_EQ(frame.ModuleArea()->CurrentPage(), nullptr);
-        EXPECT_TRUE(frame.LogText().contains("单位信息页")) << frame.LogText().toStdString();
+        EXPECT_TRUE(ModuleLib::ExecuteFunc(frame.ModuleArea(), MainFrame::kCompanyInfoFunc, buffer,
+                                           sizeof buffer));
+        QWidget* page = frame.ModuleArea()->CurrentPage();
+        ASSERT_NE(page, nullptr);
+        EXPECT_STREQ(page->metaObject()->className(), "Tfrm_CompanyInfoInner");
         EXPECT_EQ(LogCount("Warn"), 0);
     }
+    // Gone with its window: the function is no longer registered.
     EXPECT_FALSE(
         ModuleLib::ExecuteFunc(nullptr, MainFrame::kCompanyInfoFunc, buffer, sizeof buffer));
     EXPECT_EQ(LogCount("Warn"), 1);  // "not registered"

@@ -3,7 +3,6 @@
 #include "HostServices.h"
 #include "IdentityNumber.h"
 #include "SqlQuery.h"
-#include "TextFileLines.h"
 #include "f_CommonUnit.h"
 
 namespace {
@@ -16,7 +15,9 @@ constexpr QChar kHeadingMark(0xFF0D);  // "－"
 namespace TaxOfficer {
 
 bool ReadRegions(const QString& appPath, QStringList& items) {
-    return ReadTextFileLines(appPath + QStringLiteral("AppComs/Dmzd/CantonCode.dat"), items);
+    QString ignored;
+    return ModuleLib::ReadDataFileLines(appPath + QStringLiteral("AppComs/Dmzd/CantonCode.dat"),
+                                        items, ignored);
 }
 
 QString RegionCode(const QString& item) {
