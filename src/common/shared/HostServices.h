@@ -142,6 +142,14 @@ SHARED_API QString GetSysConfigParam(const QString& section, const QString& key,
 SHARED_API QString GetUserConfigParam(const QString& section, const QString& key,
                                       const QString& defaultValue);
 
+// Data files of the application folder (dictionaries, configuration), which
+// may be UTF-8 or the legacy code page (GBK). False with a reason when the
+// file is missing, cannot be read or is neither encoding.
+SHARED_API bool ReadDataFileText(const QString& path, QString& text, QString& errorText);
+// The same, split into lines with their CR/LF ends removed; a final line end
+// adds no empty line.
+SHARED_API bool ReadDataFileLines(const QString& path, QStringList& lines, QString& errorText);
+
 // Help.
 SHARED_API void SetgsHelpHtml(const QString& pageName);
 // Takes the text before the first separator (trimmed) into result; with cut set

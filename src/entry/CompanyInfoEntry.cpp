@@ -1,0 +1,55 @@
+// The company information page, docked into a host container or shown on its own.
+#include <cstdint>
+#include <string>
+
+#include "EntryExport.h"
+#include "ModuleForm.h"
+#include "ParamString.h"
+#include "f_CompanyInfoInner.h"
+#include "f_DataVO.h"
+
+namespace {
+
+// "true" or "false" in any letter case; anything else keeps the default.
+bool ReadFlag(const std::string& params, const char* key, bool defaultValue) {
+    const QString value = QString::fromStdString(ParamString::GetParamValue(params, key)).trimmed();
+    if (value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    return defaultValue;
+}
+
+}  // namespace
+
+ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintptr_t parentHandle,
+                                           char** paramString) {
+    // Host and module share one application object already.
+    static_cast<void>(appHandle);
+    try {
+        if (!ModuleGuiAvailable()) {
+            return;
+        }
+        const std::string params =
+            paramString != nullptr && *paramString != nullptr ? *paramString : std::string();
+        Tfrm_CompanyInfoInner::ClosePrevious() = ReadFlag(params, "CLOSEPREV", true);
+        auto* form = new Tfrm_CompanyInfoInner();
+        QString companyId = QString::fromStdString(ParamString::GetParamValue(params, "QYID"));
+        if (companyId.isEmpty()) {
+            const TDataVO* current = ModuleLib::GetCompanyInfoVO();
+            companyId =
+                current != nullptr ? current->GetStrValue(QStringLiteral("QYID")) : QString();
+        }
+        form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
+                          !Tfrm_CompanyInfoInner::ClosePrevious());
+        const QString modalFormMsg =
+            QString::fromStdString(ParamString::GetParamValue(params, "ModalFormMsg"));
+        if (!ShowModuleForm(parentHandle, form, modalFormMsg, false, QString(), QString(), true)) {
+            delete form;
+        }
+    } catch (...) {
+        // Nothing reaches the host.
+    }
+}

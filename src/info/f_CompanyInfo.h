@@ -1,0 +1,54 @@
+// The company information dialog: one company's basic data and, where the
+// company has them, its local-tax and state-tax rows, with a fixed small set
+// of fields the operator may correct. Modal; ends with mrOk after a save (or
+// a save that found nothing to change), with mrCancel otherwise.
+#pragma once
+
+#include <memory>
+
+#include "CompanyInfoDialogSave.h"
+#include "f_CustomDlg.h"
+
+class QToolButton;
+
+namespace Ui {
+class frm_CompanyInfo;
+}
+
+class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
+    Q_OBJECT
+
+  public:
+    explicit Tfrm_CompanyInfo(QWidget* parent = nullptr);
+    ~Tfrm_CompanyInfo() override;
+
+    // Fills the dialog from a loaded company (its tax rows are read here).
+    void Load(const CompanyInfoDialog::TLoaded& company, bool viewOnly);
+
+    void ApplySkin() override;
+
+    QToolButton* tbtnSave() const { return tbtnSave_; }
+    QToolButton* tbtnClose() const { return tbtnClose_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FillIndustries();
+    QString SelectedIndustryCode() const;
+    CompanyInfoDialog::TEntered Entered() const;
+    void Save();
+    void Shrink(QWidget* group);
+
+    std::unique_ptr<Ui::frm_CompanyInfo> ui_;
+    QToolButton* tbtnSave_;
+    QToolButton* tbtnClose_;
+    CompanyInfoDialog::TLoaded loaded_;
+    bool viewOnly_ = false;
+    bool placed_ = false;
+};
+
+// Loads the company and shows the dialog modally. False without showing it
+// when the id is empty or the company query fails; otherwise true exactly
+// when the dialog ended with mrOk.
+bool ShowCompanyInfoDialog(const QString& companyId, bool viewOnly);

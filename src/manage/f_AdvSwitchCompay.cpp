@@ -1,0 +1,154 @@
+#include "f_AdvSwitchCompay.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "ColorNumber.h"
+#include "CompanyListModel.h"
+#include "FlatHeaderView.h"
+#include "FormBase.h"
+#include "HostServices.h"
+#include "ModuleForm.h"
+#include "f_CommonUnit.h"
+#include "ui_f_AdvSwitchCompay.h"
+
+namespace {
+
+constexpr const char* kAgencyChild = "DLJGXX";
+constexpr int kColumnWidths[] = {39, 150, 258};
+
+// Looked up at each use: the host owns the entry and may replace it.
+TAgencyMgr* CurrentAgencyMgr() {
+    TDataVO* company = ModuleLib::GetCompanyInfoVO();
+    return company ? dynamic_cast<TAgencyMgr*>(company->GetObjValue(kAgencyChild)) : nullptr;
+}
+
+}  // namespace
+
+TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
+    : Tfrm_CustomDlgEx(parent),
+      ui_(std::make_unique<Ui::frmAdvSwitchCompay>()),
+      model_(new TCompanyListModel(
+          {QStringLiteral("序号"), ReadCompanyCodeCaption(), QStringLiteral("单位名称")},
+          [this] { return static_cast<int>(entries_.size()); },
+          [this](int row, int column) {
+              const TAgcyCompanyInfo& entry = entries_[static_cast<std::size_t>(row)];
+              switch (column) {
+                  case 0:
+                      return QString::number(row + 1);
+                  case 1:
+                      return entry.QYSBH();
+                  default:
+                      return entry.QYMC();
+              }
+          },
+          this)) {
+    ui_->setupUi(ClientArea());
+    AddButton(ui_->btnSwitch);
+    SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
+    resize(500, 440);
+
+    // The company manager's header: one painting for every list of the module.
+    auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);
+    ui_->vstCompList->setHeader(header);
+    ui_->vstCompList->setModel(model_);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
+        header->resizeSection(column, kColumnWidths[column]);
+    }
+    ui_->vstCompList->viewport()->installEventFilter(this);
+
+    setTabOrder(ui_->edtSbh, ui_->edtName);
+    setTabOrder(ui_->edtName, ui_->btnQuery);
+    setTabOrder(ui_->btnQuery, ui_->vstCompList);
+    setTabOrder(ui_->vstCompList, ui_->btnSwitch);
+    setTabOrder(ui_->btnSwitch, sBtnClose());
+
+    connect(ui_->btnQuery, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Search);
+    connect(ui_->edtSbh, &QLineEdit::returnPressed, this, &TfrmAdvSwitchCompay::Search);
+    connect(ui_->edtName, &QLineEdit::returnPressed, this, &TfrmAdvSwitchCompay::Search);
+    connect(ui_->btnSwitch, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Switch);
+
+    FormCreate();
+}
+
+TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() {
+    // The base's destructor hides a visible dialog, and the list would then
+    // read rows from entries that are already gone.
+    delete model_;
+}
+
+void TfrmAdvSwitchCompay::ApplySkin() {
+    Tfrm_CustomDlgEx::ApplySkin();
+    // The search panel (tag -1) sits on the dialog's frame in the module colour.
+    const QColor background = ColorFromTColor(ModuleLib::gclModuleBackColor());
+    for (QFrame* panel : findChildren<QFrame*>()) {
+        if (panel->property("tag").toInt() == -1) {
+            FormBase::SetBackgroundColor(panel, background);
+        }
+    }
+}
+
+void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
+    Tfrm_CustomDlgEx::showEvent(event);
+    if (!loaded_) {
+        loaded_ = true;
+        Load(QString(), QString());
+    }
+}
+
+bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->vstCompList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Switch();
+        return true;
+    }
+    return Tfrm_CustomDlgEx::eventFilter(watched, event);
+}
+
+void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText) {
+    TAgencyMgr* agency = CurrentAgencyMgr();
+    if (agency == nullptr) {
+        // Not an agency installation (or no company loaded): nothing to list.
+        model_->Reset([this] { entries_.clear(); });
+        return;
+    }
+    TAgcyCompanyInfoList found;
+    if (!agency->ListServedCompanies(taxIdText.trimmed(), nameText.trimmed(), found)) {
+        return;  // the host's query service has reported it; the list stays
+    }
+    model_->Reset([&] { entries_ = std::move(found); });
+}
+
+void TfrmAdvSwitchCompay::Search() {
+    Load(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
+}
+
+void TfrmAdvSwitchCompay::Switch() {
+    if (entries_.empty()) {
+        return;
+    }
+    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
+    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    if (row < 0 || row >= static_cast<int>(entries_.size())) {
+        ModuleLib::InfoMsgBox(QStringLiteral("选择后再进行切换。"));
+        return;
+    }
+    choice_ = entries_[static_cast<std::size_t>(row)];
+    done(mrOk);
+}
+
+bool ChooseServedCompany(TAgcyCompanyInfo& chosen) {
+    if (!ModuleGuiAvailable()) {
+        return false;
+    }
+    TfrmAdvSwitchCompay dialog;
+    if (dialog.exec() != TfrmAdvSwitchCompay::mrOk || !dialog.Choice()) {
+        return false;
+    }
+    chosen = *dialog.Choice();
+    return true;
+}

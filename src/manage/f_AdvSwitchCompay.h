@@ -1,0 +1,47 @@
+// The agency's company switch: finds a served company by the tail of its
+// identification number or by name and returns the one chosen. It changes
+// nothing itself; the host switches to the choice.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "f_AgencyMgr.h"
+#include "f_CustomDlgEx.h"
+
+class TCompanyListModel;
+
+namespace Ui {
+class frmAdvSwitchCompay;
+}
+
+class TfrmAdvSwitchCompay : public Tfrm_CustomDlgEx {
+    Q_OBJECT
+
+  public:
+    explicit TfrmAdvSwitchCompay(QWidget* parent = nullptr);
+    ~TfrmAdvSwitchCompay() override;
+
+    // The company chosen with "选择切换"; empty until then.
+    const std::optional<TAgcyCompanyInfo>& Choice() const { return choice_; }
+
+    void ApplySkin() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Load(const QString& taxIdText, const QString& nameText);
+    void Search();
+    void Switch();
+
+    std::unique_ptr<Ui::frmAdvSwitchCompay> ui_;
+    TAgcyCompanyInfoList entries_;
+    TCompanyListModel* model_;
+    std::optional<TAgcyCompanyInfo> choice_;
+    bool loaded_ = false;
+};
+
+// Shows the switch modally. True with chosen filled when a company was chosen.
+bool ChooseServedCompany(TAgcyCompanyInfo& chosen);

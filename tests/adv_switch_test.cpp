@@ -1,0 +1,128 @@
+// The agency's company switch, driven through its controls.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "AgencyMgrImpl.h"
+#include "FlatHeaderView.h"
+#include "HostServices.h"
+#include "TestHost.h"
+#include "f_AdvSwitchCompay.h"
+
+namespace {
+
+class AdvSwitch : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        HostSetup::SetAgencyExist(true);
+        Exec("INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('AGENCY01', '某税务师事务所', 19)");
+        agencyId_ = Scalar("select QYID from XT_QYXX where LBDM=19");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+    }
+
+    void AttachAgency() {
+        ModuleLib::GetCompanyInfoVO()->SetObjValue("DLJGXX", new TAgencyMgrImpl(agencyId_));
+    }
+
+    // Column 1 (the identification number) of every listed row, in order.
+    static QStringList Listed(const TfrmAdvSwitchCompay& dialog) {
+        const auto* list = dialog.findChild<QTreeView*>("vstCompList");
+        QStringList numbers;
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            numbers << list->model()->index(row, 1).data().toString();
+        }
+        return numbers;
+    }
+
+    static void Query(TfrmAdvSwitchCompay& dialog, const QString& taxId, const QString& name) {
+        dialog.findChild<QLineEdit*>("edtSbh")->setText(taxId);
+        dialog.findChild<QLineEdit*>("edtName")->setText(name);
+        dialog.findChild<QAbstractButton*>("btnQuery")->click();
+    }
+
+    QString agencyId_;
+};
+INSTANTIATE_ON_ENGINES(AdvSwitch);
+
+TEST_P(AdvSwitch, ShortFiltersMatchTheStartOfTheTailLongOnesAnywhere) {
+    const QString tail = "911100000012345678";    // last six: 345678
+    const QString ending = "911100000000003456";  // ends with 3456, last six: 003456
+    const QString wide = "9111号码甲乙丙丁";      // last six: 号码甲乙丙丁
+    AddCompany(tail, "甲公司", 10, agencyId_);
+    AddCompany(ending, "乙公司", 10, agencyId_);
+    AddCompany(wide, "丙公司", 10, agencyId_);
+    AddCompany("911100000099345678", "普通公司", 0);
+    AttachAgency();
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    EXPECT_EQ(Listed(dialog), QStringList({tail, ending, wide}));
+
+    const struct {
+        const char* taxId;
+        const char* name;
+        QStringList found;
+    } cases[] = {
+        {"3456", "", {tail}},    {" 3456 ", "", {tail}},
+        {"0034", "", {ending}},  {"345678", "", {tail}},
+        {"5678", "", {}},        {"0003456", "", {ending}},  // seven characters: anywhere
+        {"1234567", "", {tail}}, {"号码甲乙", "", {wide}},   // four characters, not twelve bytes
+        {"码甲乙丙", "", {}},    {"", "乙", {ending}},
+        {"3456", "乙", {}},      {"", "", {tail, ending, wide}},
+    };
+    for (const auto& c : cases) {
+        Query(dialog, QString::fromUtf8(c.taxId), QString::fromUtf8(c.name));
+        EXPECT_EQ(Listed(dialog), c.found) << c.taxId << " / " << c.name;
+    }
+}
+
+TEST_P(AdvSwitch, ListShowsNumberedRowsUnderTheFlatHeader) {
+    HostSetup::OverrideSysConfig("SysCofig", "DisplayCompanyCodeName", "纳税人识别号");
+    AddCompany("911100000000000001", "甲公司", 10, agencyId_);
+    AddCompany("911100000000000002", "乙公司", 10, agencyId_);
+    AttachAgency();
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "单位选择");
+    const auto* list = dialog.findChild<QTreeView*>("vstCompList");
+    const auto* header = qobject_cast<const TFlatHeaderView*>(list->header());
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->Color(), 16773860);
+    const QAbstractItemModel* model = list->model();
+    const char* titles[] = {"序号", "纳税人识别号", "单位名称"};
+    const int widths[] = {39, 150, 258};
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), titles[column]);
+        EXPECT_EQ(header->sectionSize(column), widths[column]);
+    }
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "1");
+    EXPECT_EQ(model->index(1, 0).data().toString(), "2");
+    EXPECT_EQ(model->index(1, 2).data().toString(), "乙公司");
+}
+
+// An ordinary installation carries no agency manager: nothing to switch to.
+TEST_P(AdvSwitch, WithoutAnAgencyManagerTheListStaysEmpty) {
+    AddCompany("911100000000000001", "甲公司", 10, agencyId_);
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    EXPECT_TRUE(Listed(dialog).isEmpty());
+    Query(dialog, "", "");
+    EXPECT_TRUE(Listed(dialog).isEmpty());
+}
+
+TEST_P(AdvSwitch, AFailedQueryKeepsTheList) {
+    AddCompany("911100000000000001", "甲公司", 10, agencyId_);
+    AttachAgency();
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    ASSERT_EQ(Listed(dialog).size(), 1);
+    Exec("DROP TABLE XT_QYXX");
+    Query(dialog, "", "");
+    EXPECT_EQ(Listed(dialog), QStringList({"911100000000000001"}));
+}
+
+}  // namespace

@@ -1,0 +1,373 @@
+// The company information dialog: its rules called directly, and the dialog
+// itself driven headless as an operator would.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <vector>
+
+#include "CompanyInfoDialogSave.h"
+#include "DialogDriver.h"
+#include "HostServices.h"
+#include "TestHost.h"
+#include "f_CompanyInfo.h"
+#include "f_DataVO.h"
+
+namespace {
+
+using namespace CompanyInfoDialog;
+using Kind = HostSetup::THostMessage::Kind;
+
+TEST(CompanyInfoDialogRules, ShareCapitalIsReadInTheCLocaleWithinNumeric19_2) {
+    struct Case {
+        QString text;
+        bool accepted;
+        QString formatted;
+    };
+    const std::vector<Case> cases = {
+        {"", true, "0.00"},
+        {" 1234.5 ", true, "1234.50"},
+        {"007", true, "7.00"},
+        {"-0.001", true, "0.00"},
+        {"1e3", true, "1000.00"},
+        {"12345678901234567.89", true, "12345678901234567.89"},
+        {"123456789012345678", false, ""},
+        {"1e17", false, ""},
+        {"1,5", false, ""},
+        {"1,000", false, ""},
+        {"inf", false, ""},
+        {"-inf", false, ""},
+        {"nan", false, ""},
+        {"abc", false, ""},
+    };
+    for (const Case& c : cases) {
+        QString formatted;
+        EXPECT_EQ(ParseShareCapital(c.text, formatted), c.accepted) << c.text.toStdString();
+        if (c.accepted) {
+            EXPECT_EQ(formatted, c.formatted) << c.text.toStdString();
+        }
+    }
+}
+
+TEST(CompanyInfoDialogRules, StatementsAreSpelledAsTheTablesExpect) {
+    TLoaded loaded;
+    loaded.QYID = " 7 ";
+    loaded.hasLocalTax = true;
+    loaded.hasStateTax = true;
+    TEntered entered;
+    entered.QYSBH = " 91'X ";
+    entered.QYDHHM = " 010-1 ";
+    entered.QYCZHM = " 020 ";
+    entered.YZBM = "100000";
+    entered.EMAIL = "a'@b.c";
+    entered.YYDZ = "O'Hare";
+    entered.taxRegistrationNumber = "D'1";
+    entered.shareCapital = "12.5";
+    entered.SSDLJG = "J'G";
+    entered.SSHY = "01";
+    EXPECT_EQ(SaveStatements(loaded, entered, "2024-05-06"),
+              (QStringList{
+                  "UPDATE XT_QYXX SET QYSBH='91''X', QYDHHM ='010-1', QYCZHM='020', "
+                  "YZBM='100000', EMAIL='a''@b.c', YYDZ='O''Hare' where QYID=7",
+                  "UPDATE XT_QYDSXX SET Nsrsbh='D''1',DZXX='a''@b.c', GSGBZE =12.50,"
+                  "GXSJ='2024-05-06', Gxbz=1 where QYID=7",
+                  "UPDATE XT_QYGSXX SET YYDZ='O''Hare', DHHM ='010-1', YZBM ='100000', "
+                  "SSHY='01', SSDLJG='J''G' where QYID=7",
+              }));
+    loaded.QYID = "7 or 1=1";
+    EXPECT_TRUE(SaveStatements(loaded, entered, "2024-05-06").isEmpty());
+}
+
+class CompanyInfoDialogTest : public EngineTest {
+  protected:
+    // A company with a 200-character address, and the tax rows asked for.
+    QString AddFull(bool localTax, bool stateTax) {
+        const QString id = AddCompany("91A", "甲公司");
+        EXPECT_TRUE(Exec("UPDATE XT_QYXX SET YYDZ='" + longAddress_ +
+                         "', QYDHHM='010-1', EMAIL='a@b.c', YZBM='100000' where QYID=" + id));
+        if (localTax) {
+            EXPECT_TRUE(Exec("INSERT INTO XT_QYDSXX(QYID, NSRSBH, KJYWRBM, GSGBZE, GXBZ) VALUES(" +
+                             id + ", 'DS1', 'KJ1', 1234.5, 0)"));
+        }
+        if (stateTax) {
+            EXPECT_TRUE(
+                Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH, SSHY, SSHYMC, SSDLJG, JKBZ, ZDH) "
+                     "VALUES(" +
+                     id + ", 'GS1', '01', '农业', 'JG', '0', '2')"));
+        }
+        return id;
+    }
+    void MakeCurrent(const QString& id, bool withLocalTaxChild) {
+        TDataVO* company = ModuleLib::GetCompanyInfoVO();
+        company->SetStrValue("QYID", id);
+        if (withLocalTaxChild) {
+            auto* child = new TDataVO();
+            child->SetStrValue("GSGBZE", "old");
+            child->SetStrValue("DZXX", "old");
+            company->SetObjValue("QYDSXX", child);
+        }
+    }
+    static TDataVO* LocalTaxChild() {
+        return dynamic_cast<TDataVO*>(ModuleLib::GetCompanyInfoVO()->GetObjValue("QYDSXX"));
+    }
+    static QLineEdit* Edit(QWidget* dialog, const char* name) {
+        return DialogDriver::Child<QLineEdit>(dialog, name);
+    }
+    static void Press(QWidget* dialog, const char* name) {
+        DialogDriver::Child<QAbstractButton>(dialog, name)->click();
+    }
+    // Opens the dialog for id, hands it to act, and returns the entry point's answer.
+    bool Open(const QString& id, bool viewOnly, const DialogDriver::Action& act) {
+        // A dialog the action left open is closed, so a failing case cannot hang.
+        DialogDriver driver([&](QWidget* dialog) {
+            act(dialog);
+            if (dialog->isVisible()) {
+                static_cast<QDialog*>(dialog)->reject();
+            }
+        });
+        return ShowCompanyInfoDialog(id, viewOnly);
+    }
+
+    const QString longAddress_ = QString(200, QChar(0x8DEF));
+};
+INSTANTIATE_ON_ENGINES(CompanyInfoDialogTest);
+
+TEST_P(CompanyInfoDialogTest, GroupsWithoutARowShrinkTheDialog) {
+    struct Case {
+        const char* name;
+        bool localTax, stateTax;
+    };
+    int fullHeight = 0, localHeight = 0, stateHeight = 0;
+    const std::vector<Case> cases = {{"both rows", true, true},
+                                     {"local tax only", true, false},
+                                     {"state tax only", false, true},
+                                     {"neither", false, false}};
+    for (const Case& c : cases) {
+        const QString id = AddFull(c.localTax, c.stateTax);
+        const bool ok = Open(id, false, [&](QWidget* dialog) {
+            auto* local = DialogDriver::Child<QGroupBox>(dialog, "gbLocalTax");
+            auto* state = DialogDriver::Child<QGroupBox>(dialog, "gbStateTax");
+            EXPECT_EQ(local->isVisible(), c.localTax) << c.name;
+            EXPECT_EQ(state->isVisible(), c.stateTax) << c.name;
+            if (c.localTax && c.stateTax) {
+                fullHeight = dialog->height();
+                localHeight = local->height();
+                stateHeight = state->height();
+                EXPECT_GT(localHeight, 0);
+                EXPECT_GT(stateHeight, 0);
+            } else {
+                EXPECT_EQ(dialog->height(), fullHeight - (c.localTax ? 0 : localHeight) -
+                                                (c.stateTax ? 0 : stateHeight))
+                    << c.name;
+            }
+            QStringList shown;
+            for (auto* button : dialog->findChildren<QAbstractButton*>()) {
+                if (button->isVisible()) {
+                    shown << button->objectName() + "=" + button->text();
+                }
+            }
+            shown.sort();
+            EXPECT_EQ(shown, (QStringList{"tbtnClose=关闭(&X)", "tbtnSave=保存"})) << c.name;
+            EXPECT_EQ(dialog->focusWidget(), Edit(dialog, "edtYydz"));
+            Press(dialog, "tbtnClose");
+        });
+        EXPECT_FALSE(ok) << c.name;
+        Exec("DELETE FROM XT_QYDSXX");
+        Exec("DELETE FROM XT_QYGSXX");
+    }
+}
+
+TEST_P(CompanyInfoDialogTest, EveryEditableFieldAloneIsSavedAndTheLocalTaxChildFollows) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, QString>> edits;
+        bool written;
+        bool childRefreshed;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", {}, false, false},
+        {"tax registration number", {{"edtDsSwdjzHm", "DS2"}}, true, false},
+        {"share capital", {{"edtGsgbze", "99.9"}}, true, true},
+        {"same share capital written otherwise", {{"edtGsgbze", "1234.500"}}, false, false},
+        {"phone before e-mail", {{"edtDhhm", "020"}, {"edtMail", "x@y.z"}}, true, true},
+        {"agency", {{"edtSsdljg", "JG2"}}, true, false},
+    };
+    for (const Case& c : cases) {
+        const QString id = AddFull(true, true);
+        MakeCurrent(id, true);
+        HostSetup::ClearRecorded();
+        const bool ok = Open(id, false, [&](QWidget* dialog) {
+            EXPECT_EQ(Edit(dialog, "edtGsgbze")->text(), "1234.50");
+            EXPECT_EQ(Edit(dialog, "edtJkbz")->text(), "否");
+            EXPECT_EQ(Edit(dialog, "edtYfzdh")->text(), "2");
+            for (const auto& [name, text] : c.edits) {
+                Edit(dialog, name)->setText(text);
+            }
+            Press(dialog, "tbtnSave");
+            EXPECT_FALSE(dialog->isVisible()) << c.name;
+        });
+        EXPECT_TRUE(ok) << c.name;
+        const auto messages = HostSetup::RecordedMessages();
+        EXPECT_EQ(messages.size(), c.written ? 1u : 0u) << c.name;
+        if (c.written && !messages.empty()) {
+            EXPECT_EQ(messages[0].code, 106019) << c.name;
+        }
+        EXPECT_EQ(Scalar("select GXBZ from XT_QYDSXX where QYID=" + id), c.written ? "1" : "0")
+            << c.name;
+        // The address longer than its field went back whole.
+        EXPECT_EQ(Scalar("select YYDZ from XT_QYXX where QYID=" + id), longAddress_) << c.name;
+        EXPECT_EQ(LocalTaxChild()->GetStrValue("DZXX") != "old", c.childRefreshed) << c.name;
+        for (const auto& [name, text] : c.edits) {
+            if (QLatin1String(name) == QLatin1String("edtDsSwdjzHm")) {
+                EXPECT_EQ(Scalar("select NSRSBH from XT_QYDSXX where QYID=" + id), text);
+            } else if (QLatin1String(name) == QLatin1String("edtSsdljg")) {
+                EXPECT_EQ(Scalar("select SSDLJG from XT_QYGSXX where QYID=" + id), text);
+                EXPECT_EQ(Scalar("select SSHY from XT_QYGSXX where QYID=" + id), "01");
+            }
+        }
+        if (c.childRefreshed) {
+            EXPECT_EQ(LocalTaxChild()->GetStrValue("GXBZ"), "1") << c.name;
+            EXPECT_EQ(LocalTaxChild()->GetStrValue("GSGBZE"),
+                      Scalar("select GSGBZE from XT_QYDSXX where QYID=" + id).toDouble() == 99.9
+                          ? "99.90"
+                          : "1234.50")
+                << c.name;
+        }
+    }
+}
+
+TEST_P(CompanyInfoDialogTest, AFailedCheckKeepsTheDialogOpenAndWritesNothing) {
+    struct Case {
+        const char* name;
+        const char* field;
+        QString text;
+        Kind kind;
+        int code;
+        QString plainText;
+        QString after;
+    };
+    const std::vector<Case> cases = {
+        {"company code", "edtQysbh", "  ", Kind::Numbered, 106021, "", "  "},
+        {"phone", "edtDhhm", "010 1", Kind::Numbered, 106022, "", ""},
+        {"fax", "edtCzhm", "a1", Kind::Numbered, 106023, "", ""},
+        {"e-mail", "edtMail", "a@b.", Kind::Numbered, 106024, "", ""},
+        {"post code", "edtYzbm", "12345", Kind::Plain, 0, "请输入的正确的邮政编码。", ""},
+        {"share capital", "edtGsgbze", "inf", Kind::Plain, 0, "请输入正确的公司股本总额。", "inf"},
+        {"share capital too large", "edtGsgbze", "1e20", Kind::Plain, 0,
+         "请输入正确的公司股本总额。", "1e20"},
+    };
+    const QString id = AddFull(true, false);
+    const bool ok = Open(id, false, [&](QWidget* dialog) {
+        for (const Case& c : cases) {
+            HostSetup::ClearRecorded();
+            const QString before = Edit(dialog, c.field)->text();
+            Edit(dialog, c.field)->setText(c.text);
+            Press(dialog, "tbtnSave");
+            EXPECT_TRUE(dialog->isVisible()) << c.name;
+            const auto messages = HostSetup::RecordedMessages();
+            ASSERT_EQ(messages.size(), 1u) << c.name;
+            EXPECT_EQ(messages[0].kind, c.kind) << c.name;
+            EXPECT_EQ(messages[0].code, c.code) << c.name;
+            if (c.kind == Kind::Plain) {
+                EXPECT_EQ(messages[0].text, c.plainText) << c.name;
+            }
+            EXPECT_EQ(Edit(dialog, c.field)->text(), c.after) << c.name;
+            EXPECT_EQ(dialog->focusWidget(), Edit(dialog, c.field)) << c.name;
+            EXPECT_TRUE(DialogDriver::Child<QAbstractButton>(dialog, "tbtnSave")->isEnabled());
+            Edit(dialog, c.field)->setText(before);
+        }
+        Press(dialog, "tbtnClose");
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Scalar("select GXBZ from XT_QYDSXX where QYID=" + id), "0");
+    EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + id), "91A");
+}
+
+TEST_P(CompanyInfoDialogTest, ACompanyWithoutALocalTaxRowLeavesTheShareCapitalEmpty) {
+    const QString id = AddFull(false, true);
+    MakeCurrent(id, true);
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("QYSBH", "old");
+    EXPECT_TRUE(Open(id, false, [&](QWidget* dialog) {
+        Edit(dialog, "edtMail")->setText("n@e.w");
+        Press(dialog, "tbtnSave");
+    }));
+    EXPECT_EQ(LocalTaxChild()->GetStrValue("GSGBZE", "unset"), "");
+    EXPECT_EQ(LocalTaxChild()->GetStrValue("DZXX"), "n@e.w");
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("EMAIL"), "n@e.w");
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYSBH"), "91A");
+    EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id), "n@e.w");
+}
+
+TEST_P(CompanyInfoDialogTest, AnotherCompanyIsSavedWithoutTouchingTheCurrentOne) {
+    const QString id = AddFull(true, false);
+    MakeCurrent(AddCompany("91B", "乙"), true);
+    HostSetup::ClearRecorded();
+    EXPECT_TRUE(Open(id, false, [&](QWidget* dialog) {
+        Edit(dialog, "edtMail")->setText("n@e.w");
+        Press(dialog, "tbtnSave");
+    }));
+    const auto messages = HostSetup::RecordedMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].code, 106019);
+    EXPECT_EQ(LocalTaxChild()->GetStrValue("DZXX"), "old");
+    EXPECT_EQ(Scalar("select DZXX from XT_QYDSXX where QYID=" + id), "n@e.w");
+}
+
+TEST_P(CompanyInfoDialogTest, ViewOnlyOffersNothingToEdit) {
+    const QString id = AddFull(true, true);
+    EXPECT_FALSE(Open(id, true, [&](QWidget* dialog) {
+        auto* save = DialogDriver::Child<QAbstractButton>(dialog, "tbtnSave");
+        EXPECT_FALSE(save->isVisible());
+        EXPECT_FALSE(save->isEnabled());
+        for (const char* name : {"edtQysbh", "edtDhhm", "edtCzhm", "edtYzbm", "edtYydz",
+                                 "edtDsSwdjzHm", "edtSsdljg"}) {
+            EXPECT_FALSE(Edit(dialog, name)->isEnabled()) << name;
+            EXPECT_TRUE(Edit(dialog, name)->isReadOnly()) << name;
+        }
+        EXPECT_FALSE(DialogDriver::Child<QComboBox>(dialog, "cbxGsSSHY")->isEnabled());
+        Press(dialog, "tbtnClose");
+    }));
+}
+
+TEST_P(CompanyInfoDialogTest, IndustryCodesMatchExactlyAndAnUnknownOneIsKept) {
+    WriteFile("AppComs/Dmzd/hy.txt", QStringLiteral("1101|甲\r\n01|乙\r\n").toUtf8());
+    struct Case {
+        QString stored;
+        QString shown;
+    };
+    for (const Case& c : std::vector<Case>{{"01", "01|乙"}, {"77", "77|农业"}}) {
+        const QString id = AddFull(false, true);
+        Exec("UPDATE XT_QYGSXX SET SSHY='" + c.stored + "' where QYID=" + id);
+        EXPECT_TRUE(Open(id, false, [&](QWidget* dialog) {
+            EXPECT_EQ(DialogDriver::Child<QComboBox>(dialog, "cbxGsSSHY")->currentText(), c.shown);
+            Edit(dialog, "edtDhhm")->setText("020");
+            Press(dialog, "tbtnSave");
+        }));
+        EXPECT_EQ(Scalar("select SSHY from XT_QYGSXX where QYID=" + id), c.stored);
+        EXPECT_EQ(Scalar("select DHHM from XT_QYGSXX where QYID=" + id), "020");
+        Exec("DELETE FROM XT_QYGSXX");
+    }
+}
+
+TEST_P(CompanyInfoDialogTest, AnIdWithoutARowOpensEmptyAndAnEmptyIdOpensNothing) {
+    for (const char* id : {"999", "1 or 1=1"}) {
+        HostSetup::ClearRecorded();
+        EXPECT_FALSE(Open(id, false, [&](QWidget* dialog) {
+            EXPECT_EQ(Edit(dialog, "edtQysbh")->text(), "");
+            Press(dialog, "tbtnSave");
+            const auto messages = HostSetup::RecordedMessages();
+            ASSERT_EQ(messages.size(), 1u) << id;
+            EXPECT_EQ(messages[0].code, 106021) << id;
+            Press(dialog, "tbtnClose");
+        })) << id;
+    }
+    DialogDriver none([](QWidget*) {}, DialogDriver::Expect::NoDialog);
+    EXPECT_FALSE(ShowCompanyInfoDialog(" ", false));
+    EXPECT_FALSE(ShowCompanyInfoDialog(QString(), false));
+}
+
+}  // namespace

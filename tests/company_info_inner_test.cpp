@@ -1,0 +1,196 @@
+// The company information page driven through its named controls.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "HostServices.h"
+#include "TestHost.h"
+#include "TextCodec.h"
+#include "f_CompanyInfoInner.h"
+#include "f_DataVO.h"
+
+namespace {
+
+class CompanyInfoInnerTest : public HostTest {
+  protected:
+    void SetUp() override {
+        StartHost("SQLITE", "[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
+        WriteFile(
+            "AppComs/Dmzd/hy.txt",
+            TextCodec::EncodeGbk(QStringLiteral("1101|烟煤和无烟煤开采洗选\r\n01|农业种植业\r\n")));
+        id_ = AddCompany("110101000000001", QStringLiteral("甲公司"));
+    }
+    void AddStateTax(const QString& values =
+                         "'1101', 'x', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1'") {
+        Exec(QStringLiteral("INSERT INTO XT_QYGSXX(QYID, NSRSBH, SSHY, SSHYMC, ZDH, JKBZ, ICCARD) "
+                            "VALUES(%1, 'GS1', %2)")
+                 .arg(id_, values));
+    }
+    void AddLocalTax() {
+        Exec(QStringLiteral(
+                 "INSERT INTO XT_QYDSXX(QYID, NSRSBH, GSGBZE, SFSS) VALUES(%1, 'DS1', 12.5, '0')")
+                 .arg(id_));
+    }
+    Tfrm_CompanyInfoInner* Open(bool viewOnly = false) {
+        page_ = new Tfrm_CompanyInfoInner();
+        page_->LoadCompany(id_, viewOnly, true);
+        page_->show();
+        return page_;
+    }
+    template <typename T>
+    T* Get(const char* name) {
+        T* widget = page_->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void Type(const char* name, const QString& text) { Get<QLineEdit>(name)->setText(text); }
+    void PressSave() { Get<QToolButton>("tbtnSave")->click(); }
+    bool TabShown(const char* name) {
+        auto* tabs = Get<QTabWidget>("pgcInfo");
+        return tabs->isTabVisible(tabs->indexOf(Get<QWidget>(name)));
+    }
+    int Codes(int code) {
+        int n = 0;
+        for (const auto& m : Messages()) {
+            n += m.code == code ? 1 : 0;
+        }
+        return n;
+    }
+    void TearDown() override {
+        delete page_.data();
+        HostTest::TearDown();
+    }
+
+    QString id_;
+    QPointer<Tfrm_CompanyInfoInner> page_;
+};
+
+TEST_F(CompanyInfoInnerTest, StateTaxTabShowsExactIndustryFlagsAndCards) {
+    AddStateTax("'01', '农业种植业', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1'");
+    Open();
+    EXPECT_TRUE(TabShown("tsGs"));
+    EXPECT_FALSE(TabShown("tsDs"));
+    EXPECT_FALSE(page_->LocalTaxOnly());
+    EXPECT_EQ(Get<QComboBox>("cbxGsSSHY")->currentText(), QStringLiteral("01|农业种植业"));
+    EXPECT_EQ(Get<QLineEdit>("edtGsYfzdh")->text(), QStringLiteral("是"));
+    EXPECT_EQ(Get<QLineEdit>("edtGsJkbz")->text(), QStringLiteral("否"));
+    auto* cards = Get<QTreeWidget>("vstGsICCardList");
+    ASSERT_EQ(cards->topLevelItemCount(), 2);
+    EXPECT_EQ(cards->topLevelItem(1)->text(0), "2");
+    EXPECT_EQ(cards->topLevelItem(1)->text(1), "B2");
+    // Without a configuration nothing is editable.
+    EXPECT_TRUE(Get<QLineEdit>("edtQymc")->isReadOnly());
+}
+
+TEST_F(CompanyInfoInnerTest, UnknownIndustryIsWrittenBackAsStored) {
+    AddStateTax("'77', '旧行业', '1', '1', ''");
+    Open();
+    EXPECT_EQ(Get<QComboBox>("cbxGsSSHY")->currentText(), QStringLiteral("77|旧行业"));
+    Type("edtDhhm", "123");
+    PressSave();
+    EXPECT_EQ(Scalar("select SSHY || '/' || SSHYMC from XT_QYGSXX where QYID=" + id_),
+              QStringLiteral("77/旧行业"));
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id_), "123");
+    EXPECT_EQ(Codes(106019), 1);
+}
+
+TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
+    AddLocalTax();
+    Open();
+    EXPECT_TRUE(page_->LocalTaxOnly());
+    EXPECT_FALSE(Get<QWidget>("pnlMainOnlyDS")->isHidden());
+    EXPECT_FALSE(TabShown("tsDs"));
+    EXPECT_FALSE(TabShown("tsGs"));
+    EXPECT_EQ(Get<QLineEdit>("edtGsgbze2")->text(), "12.50");
+    EXPECT_EQ(Get<QComboBox>("cbxSFSS2")->currentText(), QStringLiteral("是"));
+    Type("edtMail2", "x@y.cn");
+    Type("edtGsgbze2", "99.5");
+    PressSave();
+    EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id_), "x@y.cn");
+    EXPECT_EQ(Scalar("select DZXX || '/' || GSGBZE from XT_QYDSXX where QYID=" + id_),
+              "x@y.cn/99.5");
+}
+
+TEST_F(CompanyInfoInnerTest, ChecksStopTheSaveAndClearTheField) {
+    Open();
+    Type("edtDhhm", "12 34");
+    PressSave();
+    EXPECT_EQ(Codes(106022), 1);
+    EXPECT_TRUE(Get<QLineEdit>("edtDhhm")->text().isEmpty());
+    Type("edtYzbm", "12345");
+    PressSave();
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back().text, QStringLiteral("请输入的正确的邮政编码。"));
+    EXPECT_TRUE(Get<QLineEdit>("edtYzbm")->text().isEmpty());
+}
+
+TEST_F(CompanyInfoInnerTest, NothingWrittenWithoutAChangeAndMovedTextIsAChange) {
+    Exec("UPDATE XT_QYXX SET ZCDZ='ab', YYDZ='c' where QYID=" + id_);
+    Exec("UPDATE XT_QYXX SET FDDBRMC='old' where QYID=" + id_);
+    Open();
+    PressSave();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(page_->isVisible());
+    // "ab"+"c" and "a"+"bc" join to the same text.
+    Type("edtZcdz", "a");
+    Type("edtYydz", "bc");
+    PressSave();
+    EXPECT_EQ(Scalar("select ZCDZ || '/' || YYDZ from XT_QYXX where QYID=" + id_), "a/bc");
+}
+
+TEST_F(CompanyInfoInnerTest, LongStoredNameIsKeptWhole) {
+    // 200 characters within the record's 255 bytes, beyond the field's 79.
+    const QString name = QString(200, QChar(u'N'));
+    Exec(QStringLiteral("UPDATE XT_QYXX SET QYMC='%1' where QYID=%2").arg(name, id_));
+    Open();
+    EXPECT_EQ(Get<QLineEdit>("edtQymc")->text(), name);
+    Type("edtCzhm", "1");
+    PressSave();
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id_), name);
+}
+
+TEST_F(CompanyInfoInnerTest, NonNumericRegisterTypeIsRefused) {
+    AddStateTax();
+    Open();
+    Get<QLineEdit>("edtGsDjzclx")->setReadOnly(false);
+    Type("edtGsDjzclx", "1,NSRZT='x'");
+    Type("edtDhhm", "555");
+    PressSave();
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id_), "");
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_TRUE(Messages().back().text.contains("DJZCLX_DM"));
+}
+
+TEST_F(CompanyInfoInnerTest, ConfigurationShowsTabAndSaveInsertsStateTax) {
+    WriteFile("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml",
+              "<c><jcxx><f key=\"QYMC\" edit=\"true\"/></jcxx><gsxx visible=\"true\"/></c>");
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", id_);
+    Open();
+    EXPECT_TRUE(TabShown("tsGs"));
+    EXPECT_FALSE(Get<QLineEdit>("edtQymc")->isReadOnly());
+    Type("edtQymc", QStringLiteral("乙公司"));
+    PressSave();
+    EXPECT_EQ(Count("select count(*) from XT_QYGSXX where QYID=" + id_), 1);
+    EXPECT_EQ(
+        Scalar("select NSRMC || '/' || DJZCLX_DM || '/' || SSHY from XT_QYGSXX where QYID=" + id_),
+        QStringLiteral("乙公司/0/1101"));
+    EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), QStringLiteral("乙公司"));
+    EXPECT_NE(ModuleLib::GetCompanyInfoVO()->GetObjValue("QYGSXX"), nullptr);
+}
+
+TEST_F(CompanyInfoInnerTest, ViewOnlyHidesSave) {
+    AddStateTax();
+    Open(true);
+    EXPECT_FALSE(Get<QToolButton>("tbtnSave")->isVisible());
+    EXPECT_FALSE(Get<QLineEdit>("edtDhhm")->isEnabled());
+    EXPECT_FALSE(Get<QComboBox>("cbxGsSSHY")->isEnabled());
+}
+
+}  // namespace
