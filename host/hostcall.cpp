@@ -294,11 +294,21 @@ void PrintLog() {
     }
 }
 
+// The agency name the module last handed the host: on loading the agency and
+// after its settings are saved.
+void PrintAgency() {
+    const QString agency = HostSetup::AgencyInfo();
+    if (!agency.isEmpty()) {
+        Print(QStringLiteral("agency: ") + OneLine(agency));
+    }
+}
+
 void PrintRecorded() {
     for (const HostSetup::THostMessage& message : HostSetup::RecordedMessages()) {
         Print(MessageLine(message));
     }
     PrintLog();
+    PrintAgency();
 }
 
 int AnswerFor(const Options& options, const HostSetup::THostMessage& message) {
@@ -476,6 +486,7 @@ int CallPage(const Options& options, const ModuleApi& module) {
         Print(line);
     }
     PrintLog();
+    PrintAgency();
     PrintCompany();
     PrintRows();
     std::fflush(stdout);

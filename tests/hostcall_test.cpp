@@ -334,6 +334,108 @@ TEST_F(HostCall, DrivesTheCompanyManager) {
     }
 }
 
+// An agency's installation: the agency row and two served companies; company
+// 2 is loaded first, which gives the company object its agency manager.
+class HostCallAgency : public HostCall {
+  protected:
+    void SetUp() override {
+        HostCall::SetUp();
+        QString error;
+        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+        TADOQuery query;
+        for (const char* sql :
+             {"INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('AGENCY01', '某税务师事务所', 19)",
+              "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM, SSDLJGID) VALUES('911100000000000003', "
+              "'上海乙公司', 10, 2)",
+              "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM, SSDLJGID) VALUES('911100000000000004', "
+              "'天津丙公司', 10, 2)"}) {
+            ASSERT_TRUE(query.Execute(kMainConnection, sql, error)) << error.toStdString();
+        }
+        HostSetup::Stop();
+    }
+
+    static inline const QStringList kAgency = {"--agency", "--operator", "CZY_DM=0001;CZY_LB=0",
+                                               "--company", "3"};
+};
+
+TEST_F(HostCallAgency, SwitchWritesTheChosenCompanyBack) {
+    const struct {
+        const char* pick;
+        int exitCode;
+        QStringList lines;
+    } cases[] = {
+        {"2",
+         0,
+         {"result: true", "param: CZY_DM=0001;CZY_LB=0;QYID=4;QYSBH=911100000000000004",
+          "dialog: TfrmAdvSwitchCompay shown with 2 rows; row 2 chosen"}},
+        {"0",
+         1,
+         {"result: false", "param: CZY_DM=0001;CZY_LB=0",
+          "dialog: TfrmAdvSwitchCompay shown with 2 rows; cancelled"}},
+    };
+    for (const auto& c : cases) {
+        const CallResult run =
+            Call(kAgency +
+                 QStringList{"--pick", c.pick, "LoadAdvSwitchCompanyForm", "CZY_DM=0001;CZY_LB=0"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.pick << "\n" << run.errors.toStdString();
+        qsizetype at = 0;
+        for (const QString& line : c.lines) {
+            at = run.lines.indexOf(line, at);
+            EXPECT_GE(at, 0) << "--pick " << c.pick << ": no line " << line.toStdString()
+                             << " in order in\n"
+                             << run.lines.join('\n').toStdString();
+            if (at < 0) {
+                break;
+            }
+        }
+        // The switch only names the company; loading it is the host's part.
+        EXPECT_TRUE(run.lines.contains("company: QYID=3")) << c.pick;
+    }
+}
+
+// The agency settings page: a blank name is refused and changes nothing; a
+// saved one reaches the agency row and the host. The cases run in turn on
+// the same folder.
+TEST_F(HostCallAgency, AgencySettingsSaveTheName) {
+    const QString agencyRow = "row: 2|AGENCY01|%1|19";
+    const struct {
+        const char* name;
+        QString typed;
+        QStringList lines;  // in this order
+        QString row;
+    } cases[] = {
+        {"blank",
+         " ",
+         {"result: page TfrmGljgsz", "step: press tbtnSave", "messagebox: 代理机构名称不能为空！"},
+         agencyRow.arg("某税务师事务所")},
+        {"saved",
+         "新名'称事务所",
+         {"result: page TfrmGljgsz", "step: type edtAgentName=新名'称事务所",
+          "step: press tbtnSave", "agency: 新名'称事务所"},
+         agencyRow.arg("新名'称事务所")},
+    };
+    for (const auto& c : cases) {
+        const CallResult run = Call(kAgency + QStringList{"--type", "edtAgentName=" + c.typed,
+                                                          "--press", "tbtnSave", "ShowGljgszProc"});
+        EXPECT_EQ(run.exitCode, 0) << c.name << "\n" << run.errors.toStdString();
+        qsizetype at = 0;
+        for (const QString& line : c.lines) {
+            const auto found =
+                std::find_if(run.lines.begin() + at, run.lines.end(),
+                             [&line](const QString& printed) { return printed.startsWith(line); });
+            EXPECT_NE(found, run.lines.end())
+                << c.name << ": no line " << line.toStdString() << " in order in\n"
+                << run.lines.join('\n').toStdString();
+            if (found == run.lines.end()) {
+                break;
+            }
+            at = found - run.lines.begin() + 1;
+        }
+        EXPECT_TRUE(run.lines.contains(c.row)) << c.name << "\n"
+                                               << run.lines.join('\n').toStdString();
+    }
+}
+
 TEST(PageSteps, ParseTheCommandLineForms) {
     const struct {
         TPageStep::Kind kind;

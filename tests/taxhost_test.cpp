@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QEventLoop>
@@ -14,13 +15,17 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
 
 #include <cstring>
+#include <functional>
+#include <vector>
 
+#include "DialogPicker.h"
 #include "HostApp.h"
 #include "HostServices.h"
 #include "HostSetup.h"
@@ -195,6 +200,82 @@ TEST_F(TaxHostManager, SessionLogsTheAddedCompany) {
         << frame.LogText().toStdString();
 }
 
+// The menus offer the agency's items on an agency's installation only; the
+// tax officer settings everywhere.
+TEST_F(TaxHostFrame, AgencyItemsOnlyOnAnAgencyInstallation) {
+    for (const bool agency : {false, true}) {
+        HostSetup::SetAgencyExist(agency);
+        ModuleApi module;
+        MainFrame frame(module);
+        for (const char* name : {"actSwitchCompany", "actAgencySettings"}) {
+            EXPECT_EQ(frame.findChild<QAction*>(name) != nullptr, agency)
+                << name << " agency=" << agency;
+        }
+        EXPECT_NE(frame.findChild<QAction*>("actTaxOfficerSettings"), nullptr);
+    }
+}
+
+// An agency's installation with two served companies: after log-in the switch
+// chooses another one, which becomes the current company in the status bar;
+// a cancelled switch keeps the company.
+class TaxHostAgency : public TaxHostManager {
+  protected:
+    void SetUp() override {
+        TaxHostManager::SetUp();
+        HostSetup::SetAgencyExist(true);
+        ASSERT_TRUE(Exec(
+            "INSERT INTO XT_QYXX(QYSBH, QYMC, LBDM) VALUES('AGENCY01', '某税务师事务所', 19)"));
+        const QString agencyId = Scalar("select QYID from XT_QYXX where LBDM=19");
+        first_ = AddCompany("911100000000000001", "北京甲公司", 10, agencyId);
+        second_ = AddCompany("911100000000000002", "上海乙公司", 10, agencyId);
+    }
+
+    // Calls action with the dialog's row (0 cancels) chosen in every modal
+    // dialog that comes up, and returns what was done with them.
+    static std::vector<TDialogPick> WithRow(int row, const std::function<void()>& action) {
+        std::vector<TDialogPick> picks;
+        ModalDialogWatcher watcher(
+            [&](QWidget* dialog) { picks.push_back(PickDialogRow(dialog, row)); });
+        action();
+        return picks;
+    }
+
+    QString first_;
+    QString second_;
+};
+
+TEST_F(TaxHostAgency, SwitchShowsTheChosenCompany) {
+    const struct {
+        int row;
+        bool switched;
+        const char* shown;
+        const QString& companyId;
+    } cases[] = {
+        {0, false, "北京甲公司", first_},
+        {2, true, "上海乙公司", second_},
+    };
+    for (const auto& c : cases) {
+        MainFrame frame(module_);
+        frame.show();
+        bool loggedIn = false;
+        ASSERT_EQ(WithRow(1, [&] { loggedIn = frame.LogIn(); }).size(), 1u);
+        ASSERT_TRUE(loggedIn);
+        ASSERT_TRUE(frame.CompanyText().contains("北京甲公司"))
+            << frame.CompanyText().toStdString();
+
+        bool switched = !c.switched;
+        const std::vector<TDialogPick> picks =
+            WithRow(c.row, [&] { switched = frame.SwitchCompany(); });
+        ASSERT_EQ(picks.size(), 1u) << "row " << c.row;
+        EXPECT_EQ(picks[0].dialog.toStdString(), "TfrmAdvSwitchCompay");
+        EXPECT_EQ(picks[0].rows, 2);
+        EXPECT_EQ(switched, c.switched) << "row " << c.row;
+        EXPECT_TRUE(frame.CompanyText().contains(c.shown))
+            << "row " << c.row << ": " << frame.CompanyText().toStdString();
+        EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYID"), c.companyId);
+    }
+}
+
 // The main window is the host's session object while it lives; the module
 // finds it under "TPSession" and must not find it after the window is gone.
 TEST_F(TaxHostFrame, SessionLogsCompanyNoticesWhileTheWindowLives) {
@@ -324,9 +405,55 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;
     }
+    // The tax officer page is there; the agency's pages are not.
+    EXPECT_FALSE(QImage(shots + "/08-tax-officer-settings.png").isNull());
+    for (const char* name :
+         {"07-agency-settings.png", "09-company-switch.png", "10-main-window-after-switch.png"}) {
+        EXPECT_FALSE(QFileInfo::exists(shots + "/" + name)) << name;
+    }
+    EXPECT_EQ(tour.lines.filter(QRegularExpression("^switch: |TfrmGljgsz|TfrmAdvSwitch")),
+              QStringList());
     // The search panel shows in the second picture of the manager.
     EXPECT_NE(QImage(shots + "/04-company-manager.png"),
               QImage(shots + "/05-company-manager-search.png"));
+}
+
+// On an agency's folder the tour also shows the agency settings and the
+// switch, which changes the company in the status bar.
+TEST_F(TaxHostProgram, WalksThroughAnAgencyDemoHeadless) {
+    const QString app = folder_->filePath("agency");
+    const ProgramRun made = Start({"--ensure-demo", app, "--agency", "--companies", "4"});
+    ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
+    const QString shots = folder_->filePath("agency-shots");
+    const ProgramRun tour = Start({"--app-dir", app, "--tour", shots});
+    ASSERT_EQ(tour.exitCode, 0) << tour.errors.toStdString();
+    EXPECT_EQ(tour.errors.toStdString(), "");
+    const QString all = tour.lines.join('\n');
+    qsizetype at = 0;
+    for (const char* line : {"dialog: Tfrm_CompanySelect shown with 4 rows; row 1 chosen",
+                             "dialog: TfrmAdvSwitchCompay shown with 4 rows; row 2 chosen",
+                             "page: TfrmGljgsz", "page: Tfrm_Bsyxxsz"}) {
+        at = tour.lines.indexOf(QString::fromUtf8(line), at);
+        ASSERT_GE(at, 0) << "no line " << line << " in order in\n" << all.toStdString();
+    }
+    const QStringList switches = tour.lines.filter(QRegularExpression("^switch: "));
+    ASSERT_EQ(switches.size(), 1) << all.toStdString();
+    const QStringList companies = switches[0].mid(8).split(" -> ");
+    ASSERT_EQ(companies.size(), 2) << switches[0].toStdString();
+    EXPECT_NE(companies[0], companies[1]);
+    EXPECT_FALSE(companies[1].contains("未选择")) << companies[1].toStdString();
+    for (const char* name : {"07-agency-settings.png", "08-tax-officer-settings.png",
+                             "09-company-switch.png", "10-main-window-after-switch.png"}) {
+        const QImage image(shots + "/" + name);
+        EXPECT_FALSE(image.isNull()) << name;
+        EXPECT_GT(image.width(), 300) << name;
+    }
+    // The status bar differs before and after the switch.
+    const QImage before(shots + "/03-main-window.png");
+    const QImage after(shots + "/10-main-window-after-switch.png");
+    const int bar = 20;
+    EXPECT_NE(before.copy(0, before.height() - bar, before.width(), bar),
+              after.copy(0, after.height() - bar, after.width(), bar));
 }
 
 // An operator code holding ";CZY_LB=0" stays the code: the role operator

@@ -18,9 +18,15 @@ namespace {
 // - "This plugin does not support propagateSizeHints()": the offscreen
 //   platform has no window manager to pass size limits to; windows are still
 //   laid out and drawn at their sizes.
+// - "This plugin does not support raise()" (and "lower()"): pages tell the
+//   host their window handle, which makes them native child windows, and the
+//   offscreen platform cannot stack those; the page stack shows only the top
+//   page anyway and hides the others.
 constexpr const char* kHarmlessWarnings[] = {
     "QStandardPaths: XDG_RUNTIME_DIR not set",
     "This plugin does not support propagateSizeHints()",
+    "This plugin does not support raise()",
+    "This plugin does not support lower()",
 };
 
 QtMessageHandler previousHandler = nullptr;

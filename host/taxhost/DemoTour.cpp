@@ -1,10 +1,12 @@
 #include "DemoTour.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
 
+#include "HostServices.h"
 #include "MainFrame.h"
 #include "PageScript.h"
 #include "PageStack.h"
@@ -65,7 +67,55 @@ bool DemoTour::Run() {
 
     Save(&frame_, QStringLiteral("03-main-window.png"));
     ok_ = VisitCompanyManager() && ok_;
+    const bool agency = ModuleLib::CheckAgencyExist();
+    if (agency) {
+        ok_ = VisitPage(&MainFrame::OpenAgencySettings, QStringLiteral("07-agency-settings.png")) &&
+              ok_;
+    }
+    ok_ = VisitPage(&MainFrame::OpenTaxOfficerSettings,
+                    QStringLiteral("08-tax-officer-settings.png")) &&
+          ok_;
+    if (agency) {
+        ok_ = SwitchCompany() && ok_;
+    }
     return ok_;
+}
+
+bool DemoTour::VisitPage(bool (MainFrame::*open)(), const QString& name) {
+    if (!(frame_.*open)()) {
+        return false;
+    }
+    QWidget* page = frame_.ModuleArea()->CurrentPage();
+    pageLines_ << QStringLiteral("page: ") + QLatin1String(page->metaObject()->className());
+    const bool saved = Save(&frame_, name);
+    frame_.CloseCurrentPage();
+    Settle();
+    return saved;
+}
+
+bool DemoTour::SwitchCompany() {
+    const QString before = frame_.CompanyText();
+    bool dialogSeen = false;
+    bool switched = false;
+    {
+        ModalDialogWatcher watcher([&](QWidget* dialog) {
+            if (!dialogSeen) {
+                dialogSeen = true;
+                Save(dialog, QStringLiteral("09-company-switch.png"));
+            }
+            // The second row, so the company differs from the one logged in
+            // with; a list of one has only the first.
+            const auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("vstCompList"));
+            const int rows =
+                list != nullptr && list->model() != nullptr ? list->model()->rowCount() : 0;
+            dialogs_.push_back(PickDialogRow(dialog, rows >= 2 ? 2 : 1));
+        });
+        switched = frame_.SwitchCompany();
+    }
+    const QString after = frame_.CompanyText();
+    pageLines_ << QStringLiteral("switch: %1 -> %2").arg(before, after);
+    const bool saved = Save(&frame_, QStringLiteral("10-main-window-after-switch.png"));
+    return dialogSeen && switched && saved;
 }
 
 bool DemoTour::VisitCompanyManager() {

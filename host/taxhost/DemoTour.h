@@ -1,5 +1,7 @@
 // A walk through the host without an operator: log in through the selection
 // dialog, then open what the menus offer, with a screenshot of every window.
+// On an agency's installation that includes the agency settings and the
+// company switch, which then changes the current company.
 #pragma once
 
 #include <QString>
@@ -28,6 +30,11 @@ class DemoTour {
     bool Save(QWidget* window, const QString& name);
     // The company manager: the page, its search panel, its add dialog.
     bool VisitCompanyManager();
+    // A settings page: opened, photographed, closed.
+    bool VisitPage(bool (MainFrame::*open)(), const QString& name);
+    // The agency's switch: the dialog, a row other than the first chosen, and
+    // the main window showing the new company.
+    bool SwitchCompany();
 
     MainFrame& frame_;
     QString folder_;

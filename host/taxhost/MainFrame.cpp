@@ -81,6 +81,24 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     QAction* manager =
         company->addAction(QStringLiteral("单位管理(&M)"), this, [this] { OpenCompanyManager(); });
     manager->setObjectName(QStringLiteral("actCompanyManager"));
+    // Only an agency has an agency row and served companies to switch among;
+    // elsewhere these items would always come up empty.
+    const bool agency = ModuleLib::CheckAgencyExist();
+    if (agency) {
+        QAction* switchCompany = company->addAction(QStringLiteral("切换单位(&T)..."), this,
+                                                    [this] { SwitchCompany(); });
+        switchCompany->setObjectName(QStringLiteral("actSwitchCompany"));
+    }
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("设置(&O)"));
+    settings->setObjectName(QStringLiteral("mnuSettings"));
+    if (agency) {
+        QAction* agencySettings = settings->addAction(QStringLiteral("代理机构设置(&A)"), this,
+                                                      [this] { OpenAgencySettings(); });
+        agencySettings->setObjectName(QStringLiteral("actAgencySettings"));
+    }
+    QAction* taxOfficer = settings->addAction(QStringLiteral("办税员设置(&B)"), this,
+                                              [this] { OpenTaxOfficerSettings(); });
+    taxOfficer->setObjectName(QStringLiteral("actTaxOfficerSettings"));
     connect(moduleArea_, &PageStack::CurrentChanged, this,
             [this, closePage] { closePage->setEnabled(moduleArea_->CurrentPage() != nullptr); });
 
@@ -118,6 +136,26 @@ bool MainFrame::LogIn() {
     const QString companyId = HostParams::Value(params, "QYID");
     AppendLog(
         QStringLiteral("选择了单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
+    return LoadCompany(companyId);
+}
+
+bool MainFrame::SwitchCompany() {
+    std::string params = OperatorParams();
+    if (!module_.CallWithParams("LoadAdvSwitchCompanyForm", params)) {
+        AppendLog(QStringLiteral("未切换单位"));
+        return false;
+    }
+    const QString companyId = HostParams::Value(params, "QYID");
+    if (companyId.isEmpty()) {
+        AppendLog(QStringLiteral("切换单位没有给出单位"));
+        return false;
+    }
+    AppendLog(
+        QStringLiteral("切换到单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
+    return LoadCompany(companyId);
+}
+
+bool MainFrame::LoadCompany(const QString& companyId) {
     std::string init = HostParams::With(OperatorParams(), "QYID", companyId);
     const bool loaded = module_.CallWithParams("InitGlobalCompanyInfo", init);
     if (!loaded) {
@@ -156,13 +194,29 @@ QWidget* MainFrame::OpenPage(const char* entry, const QString& funcCode, const s
     return page;
 }
 
-bool MainFrame::OpenCompanyManager() {
-    if (companyManager_) {
-        moduleArea_->Raise(companyManager_);
+bool MainFrame::OpenOnce(QPointer<QWidget>& page, const char* entry, const char* funcCode) {
+    if (page) {
+        moduleArea_->Raise(page);
         return true;
     }
-    companyManager_ = OpenPage("ShowCompanyMgrProc", QLatin1String(kCompanyMgrFunc), {});
-    return companyManager_ != nullptr;
+    page = OpenPage(entry, QLatin1String(funcCode), {});
+    return page != nullptr;
+}
+
+bool MainFrame::OpenCompanyManager() {
+    return OpenOnce(companyManager_, "ShowCompanyMgrProc", kCompanyMgrFunc);
+}
+
+bool MainFrame::OpenAgencySettings() {
+    if (!ModuleLib::CheckAgencyExist()) {
+        AppendLog(QStringLiteral("本机不是代理机构版，没有代理机构设置"));
+        return false;
+    }
+    return OpenOnce(agencySettings_, "ShowGljgszProc", kAgencySettingsFunc);
+}
+
+bool MainFrame::OpenTaxOfficerSettings() {
+    return OpenOnce(taxOfficer_, "ShowBsyxxszProc", kTaxOfficerFunc);
 }
 
 bool MainFrame::OpenCompanyInfo(const char* buffer, std::size_t size) {
@@ -200,6 +254,10 @@ void MainFrame::AppendLog(const QString& line) {
 
 QString MainFrame::LogText() const {
     return log_->toPlainText();
+}
+
+QString MainFrame::CompanyText() const {
+    return companyLabel_->text();
 }
 
 void MainFrame::SetPageMaximised(bool maximised) {

@@ -31,6 +31,8 @@ class MainFrame : public QMainWindow {
     // company manager asks for to edit a company.
     static constexpr const char* kCompanyMgrFunc = "01004-01-15-00-00";
     static constexpr const char* kCompanyInfoFunc = "01004-01-16-00-00";
+    static constexpr const char* kAgencySettingsFunc = "01004-01-17-00-00";
+    static constexpr const char* kTaxOfficerFunc = "01004-01-18-00-00";
 
     explicit MainFrame(const ModuleApi& module, QWidget* parent = nullptr);
     ~MainFrame() override;
@@ -38,6 +40,10 @@ class MainFrame : public QMainWindow {
     // Chooses the current company through the module and loads it; false when
     // no company was chosen or it could not be loaded.
     bool LogIn();
+    // An agency's installation: chooses one of the served companies through
+    // the module's switch and loads it as the current one. False when none
+    // was chosen (or it could not be loaded); the current company stays.
+    bool SwitchCompany();
     bool RefreshCompany();
     void ShowCompany();
     void AppendLog(const QString& line);
@@ -45,6 +51,10 @@ class MainFrame : public QMainWindow {
     // Shows the company manager, or brings the one already open to the top.
     // False when the module showed no page.
     bool OpenCompanyManager();
+    // The agency settings (an agency's installation only) and the tax
+    // officer settings, each opened once like the company manager.
+    bool OpenAgencySettings();
+    bool OpenTaxOfficerSettings();
     // Asks the page on top to close (1280), as the host's menu does.
     void CloseCurrentPage();
 
@@ -53,6 +63,8 @@ class MainFrame : public QMainWindow {
     // The text shown when no page is.
     QWidget* Welcome() const { return welcome_; }
     QString LogText() const;
+    // The status bar's text of the current company.
+    QString CompanyText() const;
 
   protected:
     bool event(QEvent* event) override;
@@ -64,6 +76,10 @@ class MainFrame : public QMainWindow {
     // operator, the extra pairs and ModalFormMsg = funcCode; the page that
     // came up on top, or null.
     QWidget* OpenPage(const char* entry, const QString& funcCode, const std::string& extra);
+    // Raises the page if it is still open, else opens it.
+    bool OpenOnce(QPointer<QWidget>& page, const char* entry, const char* funcCode);
+    // Loads the company as the current one and shows it in the status bar.
+    bool LoadCompany(const QString& companyId);
     // The host function kCompanyInfoFunc: buffer holds the company manager's
     // parameter string.
     bool OpenCompanyInfo(const char* buffer, std::size_t size);
@@ -72,6 +88,8 @@ class MainFrame : public QMainWindow {
     PageStack* moduleArea_;
     QWidget* welcome_;
     QPointer<QWidget> companyManager_;
+    QPointer<QWidget> agencySettings_;
+    QPointer<QWidget> taxOfficer_;
     QPlainTextEdit* log_;
     QDockWidget* logDock_;
     QLabel* operatorLabel_;
