@@ -32,6 +32,7 @@
 #include "ModuleApi.h"
 #include "PageScript.h"
 #include "PageStack.h"
+#include "TableColumns.h"
 #include "WindowMessage.h"
 #include "f_DataVO.h"
 
@@ -42,7 +43,7 @@ constexpr int kExitFalse = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitCannotRun = 3;
 
-enum class EntryKind { Buffer, NoArgs, WriteBack, Page };
+enum class EntryKind { Buffer, NoArgs, WriteBack, Page, IdFlag };
 
 const std::map<std::string, EntryKind> kEntries = {
     {"LoadSelectCompanyForm", EntryKind::Buffer},
@@ -56,6 +57,7 @@ const std::map<std::string, EntryKind> kEntries = {
     {"ShowComapnayInfoInnerProc", EntryKind::Page},
     {"ShowGljgszProc", EntryKind::Page},
     {"ShowBsyxxszProc", EntryKind::Page},
+    {"ShowComapnayInfoProc", EntryKind::IdFlag},
 };
 
 // The step options, in the order given; each becomes one step of PageScript.
@@ -125,8 +127,9 @@ void Describe(QCommandLineParser& parser) {
     parser.addPositionalArgument(
         QStringLiteral("ARG"),
         QStringLiteral("Its arguments: a parameter string (for a page by default the operator "
-                       "and ModalFormMsg=ENTRY), or a company id and a parameter string for the "
-                       "write-back entry points."),
+                       "and ModalFormMsg=ENTRY), a company id and a parameter string for the "
+                       "write-back entry points, or a company id and optionally \"view\" for "
+                       "the company dialog (ShowComapnayInfoProc), whose steps work the dialog."),
         QStringLiteral("[ARG]..."));
     // Whatever follows the entry point is its argument, even if it starts with "-".
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -216,10 +219,11 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         options.args.push_back(positional[i].toStdString());
     }
     const QString entry = positional.first();
-    if (!options.steps.empty() && found->second != EntryKind::Page) {
+    if (!options.steps.empty() && found->second != EntryKind::Page &&
+        found->second != EntryKind::IdFlag) {
         throw UsageError{
             QStringLiteral("--press, --type and --select go with an entry point "
-                           "that shows a page")};
+                           "that shows a page or a dialog")};
     }
     switch (found->second) {
         case EntryKind::WriteBack:
@@ -236,6 +240,12 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
                 throw UsageError{
                     QStringLiteral("the parameter string must be shorter than %1 bytes")
                         .arg(ModuleApi::kBufferSize)};
+            }
+            break;
+        case EntryKind::IdFlag:
+            if (options.args.empty() || options.args.size() > 2 ||
+                (options.args.size() == 2 && options.args[1] != "view")) {
+                throw UsageError{entry + " takes a company id and optionally \"view\""};
             }
             break;
         case EntryKind::NoArgs:
@@ -420,6 +430,47 @@ void PrintRows() {
     }
 }
 
+// The company's rows in its own table and its two tax tables, for the entry
+// points that edit them: the non-empty columns as "NAME=VALUE" joined by "|".
+void PrintCompanyTables(const QString& companyId) {
+    bool number = false;
+    const qlonglong id = companyId.trimmed().toLongLong(&number);
+    if (!number) {
+        return;
+    }
+    const std::pair<const char*, TableColumns::ColumnList> kTables[] = {
+        {"XT_QYXX", TableColumns::kCompany},
+        {"XT_QYGSXX", TableColumns::kStateTax},
+        {"XT_QYDSXX", TableColumns::kLocalTax},
+    };
+    for (const auto& [table, columns] : kTables) {
+        QStringList names;
+        for (const TableColumns::Column& column : columns) {
+            names << QString::fromLatin1(column.name.data(), column.name.size());
+        }
+        TADOQuery query;
+        QString error;
+        if (!query.Open(kMainConnection,
+                        QStringLiteral("select %1 from %2 where QYID=%3")
+                            .arg(names.join(QStringLiteral(", ")), QLatin1String(table))
+                            .arg(id),
+                        error)) {
+            PrintError(QStringLiteral("%1 cannot be read: %2").arg(QLatin1String(table), error));
+            continue;
+        }
+        for (; !query.Eof(); query.Next()) {
+            QStringList cells;
+            for (int column = 0; column < names.size(); ++column) {
+                const QString value = query.FieldAsString(column);
+                if (!value.isEmpty()) {
+                    cells << names[column] + QLatin1Char('=') + OneLine(value);
+                }
+            }
+            Print(QStringLiteral("%1: ").arg(QLatin1String(table)) + cells.join(QLatin1Char('|')));
+        }
+    }
+}
+
 // Shows the page in a container of our own, works it with the steps, closes
 // it as a host does (1280) and prints what happened.
 int CallPage(const Options& options, const ModuleApi& module) {
@@ -489,6 +540,14 @@ int CallPage(const Options& options, const ModuleApi& module) {
     PrintAgency();
     PrintCompany();
     PrintRows();
+    if (options.entry == "ShowComapnayInfoInnerProc") {
+        // The page edits the company named in its parameters, else the current one.
+        QString companyId = HostParams::Value(params, "QYID");
+        if (companyId.isEmpty()) {
+            companyId = ModuleLib::GetCompanyInfoVO()->GetStrValue("QYID");
+        }
+        PrintCompanyTables(companyId);
+    }
     std::fflush(stdout);
 
     if (script.Failed()) {
@@ -505,6 +564,45 @@ int CallPage(const Options& options, const ModuleApi& module) {
         }
     }
     return kExitTrue;
+}
+
+// Calls the modal company dialog; the steps work the dialog while it is up,
+// and it is closed unsaved if still open when they have run out.
+int CallDialog(const Options& options, const ModuleApi& module) {
+    Trace trace;
+    HostSetup::SetMessageResponder([&](const HostSetup::THostMessage& message) {
+        trace << MessageLine(message);
+        return AnswerFor(options, message);
+    });
+    PageScript script(
+        options.steps, [] { return static_cast<QWidget*>(nullptr); },
+        [&trace](const QString& line) { trace << line; }, options.pick);
+    QEventLoop loop;
+    script.onFinished = [&loop] { loop.quit(); };
+    script.Start();
+    script.Hold();
+    const bool result =
+        module.CallIdFlag(options.entry.c_str(), options.args[0], options.args.size() == 2);
+    script.Release();
+    if (!script.Finished()) {
+        loop.exec();
+    }
+    HostSetup::SetMessageResponder(
+        [&options](const HostSetup::THostMessage& message) { return AnswerFor(options, message); });
+
+    Print(result ? QStringLiteral("result: true") : QStringLiteral("result: false"));
+    for (const QString& line : trace) {
+        Print(line);
+    }
+    PrintLog();
+    PrintCompany();
+    PrintCompanyTables(QString::fromStdString(options.args[0]));
+    std::fflush(stdout);
+    if (script.Failed()) {
+        PrintError(script.Error());
+        return kExitUsage;
+    }
+    return result ? kExitTrue : kExitFalse;
 }
 
 int Call(const Options& options) {
@@ -525,6 +623,9 @@ int Call(const Options& options) {
     if (kEntries.at(options.entry) == EntryKind::Page) {
         return CallPage(options, module);
     }
+    if (kEntries.at(options.entry) == EntryKind::IdFlag) {
+        return CallDialog(options, module);
+    }
 
     std::vector<TDialogPick> dialogs;
     bool result = false;
@@ -543,6 +644,7 @@ int Call(const Options& options) {
                 result = module.CallNoArgs(options.entry.c_str());
                 break;
             case EntryKind::Page:
+            case EntryKind::IdFlag:
                 break;
             case EntryKind::WriteBack: {
                 TDataVO data;

@@ -22,6 +22,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "DemoData.h"
 #include "HostServices.h"
 #include "HostSetup.h"
 #include "PageScript.h"
@@ -433,6 +434,107 @@ TEST_F(HostCallAgency, AgencySettingsSaveTheName) {
         }
         EXPECT_TRUE(run.lines.contains(c.row)) << c.name << "\n"
                                                << run.lines.join('\n').toStdString();
+    }
+}
+
+// The company information page and dialog, driven by steps; each case on a
+// fresh demo folder, whose command configuration lets the phone be edited.
+// The rows written are printed one line per table with its non-empty columns.
+TEST_F(HostCall, DrivesTheCompanyInformationWindows) {
+    const QString saved = "message: 106019 " + HostSetup::MessageText(106019);
+    const QString phone = "010-62345678";
+    const struct {
+        const char* name;
+        QStringList arguments;
+        int exitCode;
+        QStringList lines;  // line starts expected in this order
+        QStringList cells;  // "TABLE: NAME=VALUE" expected in the rows printed
+        QStringList absent;
+        QString error;
+    } cases[] = {
+        {"dialog saved",
+         {"--type", "edtDhhm=" + phone, "--press", "tbtnSave", "ShowComapnayInfoProc", "1"},
+         0,
+         {"result: true", "dialog: Tfrm_CompanyInfo shown",
+          "step: press tbtnSave in Tfrm_CompanyInfo", saved,
+          "dialog: Tfrm_CompanyInfo closed: confirmed"},
+         {"XT_QYXX: QYDHHM=" + phone},
+         {},
+         ""},
+        {"dialog closed unsaved",
+         {"--type", "edtDhhm=" + phone, "ShowComapnayInfoProc", "1"},
+         1,
+         {"result: false", "step: type edtDhhm=" + phone,
+          "dialog: Tfrm_CompanyInfo closed: cancelled"},
+         {"XT_QYXX: QYID=1"},
+         {"XT_QYXX: QYDHHM=" + phone, saved},
+         ""},
+        {"dialog view only",
+         {"--type", "edtDhhm=" + phone, "ShowComapnayInfoProc", "1", "view"},
+         2,
+         {"result: false", "step failed: edtDhhm in Tfrm_CompanyInfo is disabled"},
+         {},
+         {"XT_QYXX: QYDHHM=" + phone},
+         "disabled"},
+        {"page saved",
+         {"--type", "edtDhhm=" + phone, "--press", "tbtnSave", "ShowComapnayInfoInnerProc",
+          "QYID=1;CLOSEPREV=false;ModalFormMsg=01004-01-16-00-00"},
+         0,
+         {"result: page Tfrm_CompanyInfoInner", "step: type edtDhhm=" + phone,
+          "step: press tbtnSave", saved},
+         {"XT_QYXX: QYDHHM=" + phone, "XT_QYGSXX: DHHM=" + phone},
+         {},
+         ""},
+        {"page view only",
+         {"--type", "edtDhhm=" + phone, "ShowComapnayInfoInnerProc", "QYID=1;TOVIEW=TRUE"},
+         2,
+         {"result: page Tfrm_CompanyInfoInner", "step failed: edtDhhm"},
+         {},
+         {"XT_QYXX: QYDHHM=" + phone},
+         "edtDhhm"},
+        {"no company id", {"ShowComapnayInfoProc"}, 2, {}, {}, {}, "company id"},
+        {"a flag other than view", {"ShowComapnayInfoProc", "1", "edit"}, 2, {}, {}, {}, "view"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir folder;
+        QString error;
+        ASSERT_TRUE(MakeDemoFolder(folder.path(), DemoOptions{2, false}, error))
+            << error.toStdString();
+        const CallResult run = Run(QStringList{"--app-dir", folder.path()} + c.arguments);
+        const std::string all = run.lines.join('\n').toStdString();
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.errors.toStdString() << all;
+        qsizetype at = 0;
+        for (const QString& line : c.lines) {
+            const auto found =
+                std::find_if(run.lines.begin() + at, run.lines.end(),
+                             [&line](const QString& printed) { return printed.startsWith(line); });
+            EXPECT_NE(found, run.lines.end())
+                << c.name << ": no line " << line.toStdString() << " in order in\n"
+                << all;
+            if (found == run.lines.end()) {
+                break;
+            }
+            at = found - run.lines.begin() + 1;
+        }
+        // A cell is found between the "|" of its table's line.
+        auto printed = [&run](const QString& cell) {
+            const qsizetype colon = cell.indexOf(": ");
+            const QString table = cell.left(colon + 2);
+            const QString value = cell.mid(colon + 2);
+            return std::any_of(run.lines.begin(), run.lines.end(), [&](const QString& line) {
+                return line.startsWith(table) && line.mid(table.size()).split('|').contains(value);
+            });
+        };
+        for (const QString& cell : c.cells) {
+            EXPECT_TRUE(printed(cell)) << c.name << ": no " << cell.toStdString() << " in\n" << all;
+        }
+        for (const QString& cell : c.absent) {
+            EXPECT_FALSE(printed(cell) || run.lines.contains(cell))
+                << c.name << ": " << cell.toStdString() << " in\n"
+                << all;
+        }
+        EXPECT_TRUE(c.error.isEmpty() ? run.errors.isEmpty() : run.errors.contains(c.error))
+            << c.name << ": " << run.errors.toStdString();
     }
 }
 

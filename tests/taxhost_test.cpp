@@ -389,18 +389,21 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
               "dialog: Tfrm_CompanySelect shown with 25 rows; row 1 chosen");
     // The company manager: the add dialog opened from it is closed unsaved.
     qsizetype at = 0;
-    for (const char* line : {"step: press tbtQuery", "step: press actCompanyAdd",
-                             "dialog: Tfrm_CompanyAdd shown: 企业新增",
-                             "step: type edtQysbh=91110108MA00TOUR01 in Tfrm_CompanyAdd",
-                             "step: press sBtnClose in Tfrm_CompanyAdd",
-                             "dialog: Tfrm_CompanyAdd closed: cancelled"}) {
+    for (const char* line :
+         {"step: press tbtQuery", "step: press actCompanyAdd",
+          "dialog: Tfrm_CompanyAdd shown: 企业新增",
+          "step: type edtQysbh=91110108MA00TOUR01 in Tfrm_CompanyAdd",
+          "step: press sBtnClose in Tfrm_CompanyAdd", "dialog: Tfrm_CompanyAdd closed: cancelled",
+          "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs"}) {
         at = tour.lines.indexOf(QString::fromUtf8(line), at);
         ASSERT_GE(at, 0) << "no line " << line << " in order in\n"
                          << tour.lines.join('\n').toStdString();
     }
     for (const char* name :
          {"01-main-window-before-log-in.png", "02-company-selection.png", "03-main-window.png",
-          "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png"}) {
+          "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png",
+          "11-company-info-basic.png", "12-company-info-state-tax.png",
+          "13-company-info-local-tax.png", "14-company-info-dialog.png"}) {
         const QImage image(shots + "/" + name);
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;
@@ -416,6 +419,15 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
     // The search panel shows in the second picture of the manager.
     EXPECT_NE(QImage(shots + "/04-company-manager.png"),
               QImage(shots + "/05-company-manager-search.png"));
+    // The information dialog came up and was closed unsaved.
+    EXPECT_TRUE(tour.lines.contains("dialog: Tfrm_CompanyInfo shown without a list; closed"));
+    // Each picture of the information page shows another tab.
+    const QImage basic(shots + "/11-company-info-basic.png");
+    const QImage stateTax(shots + "/12-company-info-state-tax.png");
+    const QImage localTax(shots + "/13-company-info-local-tax.png");
+    EXPECT_NE(basic, stateTax);
+    EXPECT_NE(stateTax, localTax);
+    EXPECT_NE(basic, localTax);
 }
 
 // On an agency's folder the tour also shows the agency settings and the

@@ -12,6 +12,7 @@ namespace {
 using BufferEntry = bool (*)(int, char**);
 using NoArgsEntry = bool (*)();
 using WriteBackEntry = bool (*)(const char*, TDataVO*);
+using IdFlagEntry = bool (*)(const char*, bool);
 using PageEntry = void (*)(std::uintptr_t, std::uintptr_t, char**);
 }  // namespace
 
@@ -51,6 +52,11 @@ bool ModuleApi::CallWriteBack(const char* entry, const std::string& companyId,
                               TDataVO* data) const {
     auto function = reinterpret_cast<WriteBackEntry>(Symbol(entry));
     return function != nullptr && function(companyId.c_str(), data);
+}
+
+bool ModuleApi::CallIdFlag(const char* entry, const std::string& id, bool flag) const {
+    auto function = reinterpret_cast<IdFlagEntry>(Symbol(entry));
+    return function != nullptr && function(id.c_str(), flag);
 }
 
 bool ModuleApi::ShowPage(const char* entry, std::uintptr_t appHandle, std::uintptr_t parentHandle,

@@ -24,6 +24,8 @@ class ModuleApi {
     bool CallWithParams(const char* entry, std::string& params) const;
     bool CallNoArgs(const char* entry) const;
     bool CallWriteBack(const char* entry, const std::string& companyId, TDataVO* data) const;
+    // Entry points that take (id, flag), such as the modal company dialog.
+    bool CallIdFlag(const char* entry, const std::string& id, bool flag) const;
     // Entry points that show a page, (appHandle, parentHandle, &paramString),
     // with no result: false only when the module has no such entry point.
     // params holds at most kBufferSize - 1 bytes; the page reads it.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QTabWidget>
 
 #include "HostServices.h"
 #include "MainFrame.h"
@@ -78,6 +79,8 @@ bool DemoTour::Run() {
     if (agency) {
         ok_ = SwitchCompany() && ok_;
     }
+    ok_ = VisitCompanyInfo() && ok_;
+    ok_ = VisitCompanyInfoDialog() && ok_;
     return ok_;
 }
 
@@ -91,6 +94,55 @@ bool DemoTour::VisitPage(bool (MainFrame::*open)(), const QString& name) {
     frame_.CloseCurrentPage();
     Settle();
     return saved;
+}
+
+bool DemoTour::VisitCompanyInfo() {
+    if (!frame_.OpenCurrentCompanyInfo(false)) {
+        return false;
+    }
+    QWidget* page = frame_.ModuleArea()->CurrentPage();
+    pageLines_ << QStringLiteral("page: ") + QLatin1String(page->metaObject()->className());
+    auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("pgcInfo"));
+    bool saved = tabs != nullptr;
+    if (tabs != nullptr) {
+        const std::pair<const char*, const char*> kTabs[] = {
+            {"tsBasic", "11-company-info-basic.png"},
+            {"tsGs", "12-company-info-state-tax.png"},
+            {"tsDs", "13-company-info-local-tax.png"},
+        };
+        for (const auto& [tabName, file] : kTabs) {
+            auto* tab = tabs->findChild<QWidget*>(QLatin1String(tabName));
+            const int index = tab != nullptr ? tabs->indexOf(tab) : -1;
+            // A company without that tax row has the tab hidden.
+            if (index < 0 || !tabs->isTabVisible(index)) {
+                pageLines_ << QStringLiteral("tab hidden: ") + QLatin1String(tabName);
+                continue;
+            }
+            tabs->setCurrentIndex(index);
+            pageLines_ << QStringLiteral("tab: ") + QLatin1String(tabName);
+            saved = Save(&frame_, QLatin1String(file)) && saved;
+        }
+    }
+    frame_.CloseCurrentPage();
+    Settle();
+    return saved;
+}
+
+bool DemoTour::VisitCompanyInfoDialog() {
+    bool dialogSeen = false;
+    bool saved = false;
+    {
+        ModalDialogWatcher watcher([&](QWidget* dialog) {
+            if (!dialogSeen) {
+                dialogSeen = true;
+                saved = Save(dialog, QStringLiteral("14-company-info-dialog.png"));
+            }
+            dialogs_.push_back(PickDialogRow(dialog, 0));
+        });
+        // Closed unsaved: the dialog answers false.
+        frame_.ShowCompanyInfoDialog();
+    }
+    return dialogSeen && saved;
 }
 
 bool DemoTour::SwitchCompany() {

@@ -30,6 +30,10 @@ class DemoTour {
     bool Save(QWidget* window, const QString& name);
     // The company manager: the page, its search panel, its add dialog.
     bool VisitCompanyManager();
+    // The current company's information page, one screenshot per tab it
+    // shows, then its dialog, photographed and closed unsaved.
+    bool VisitCompanyInfo();
+    bool VisitCompanyInfoDialog();
     // A settings page: opened, photographed, closed.
     bool VisitPage(bool (MainFrame::*open)(), const QString& name);
     // The agency's switch: the dialog, a row other than the first chosen, and

@@ -81,6 +81,15 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     QAction* manager =
         company->addAction(QStringLiteral("单位管理(&M)"), this, [this] { OpenCompanyManager(); });
     manager->setObjectName(QStringLiteral("actCompanyManager"));
+    QAction* info = company->addAction(QStringLiteral("单位信息(&I)"), this,
+                                       [this] { OpenCurrentCompanyInfo(false); });
+    info->setObjectName(QStringLiteral("actCompanyInfo"));
+    QAction* infoView = company->addAction(QStringLiteral("查看单位信息(&V)"), this,
+                                           [this] { OpenCurrentCompanyInfo(true); });
+    infoView->setObjectName(QStringLiteral("actCompanyInfoView"));
+    QAction* infoDialog = company->addAction(QStringLiteral("单位信息对话框(&D)..."), this,
+                                             [this] { ShowCompanyInfoDialog(); });
+    infoDialog->setObjectName(QStringLiteral("actCompanyInfoDialog"));
     // Only an agency has an agency row and served companies to switch among;
     // elsewhere these items would always come up empty.
     const bool agency = ModuleLib::CheckAgencyExist();
@@ -227,6 +236,46 @@ bool MainFrame::OpenCompanyInfo(const char* buffer, std::size_t size) {
     }
     const std::string params(buffer, strnlen(buffer, size));
     return OpenPage(kEntry, QLatin1String(kCompanyInfoFunc), params) != nullptr;
+}
+
+QString MainFrame::CurrentCompanyId() {
+    const QString companyId = ModuleLib::GetCompanyInfoVO()->GetStrValue("QYID");
+    if (companyId.isEmpty()) {
+        AppendLog(QStringLiteral("尚未选择单位"));
+    }
+    return companyId;
+}
+
+bool MainFrame::OpenCurrentCompanyInfo(bool viewOnly) {
+    const QString companyId = CurrentCompanyId();
+    if (companyId.isEmpty()) {
+        return false;
+    }
+    // Opened from the menu there is no page to go back to.
+    const std::string params =
+        HostParams::With(HostParams::With(HostParams::With(std::string(), "QYID", companyId),
+                                          "CLOSEPREV", QStringLiteral("true")),
+                         "TOVIEW", viewOnly ? QStringLiteral("true") : QStringLiteral("false"));
+    return OpenPage("ShowComapnayInfoInnerProc", QLatin1String(kCompanyInfoFunc), params) !=
+           nullptr;
+}
+
+bool MainFrame::ShowCompanyInfoDialog() {
+    const QString companyId = CurrentCompanyId();
+    if (companyId.isEmpty()) {
+        return false;
+    }
+    constexpr const char* kEntry = "ShowComapnayInfoProc";
+    if (module_.Symbol(kEntry) == nullptr) {
+        AppendLog(QStringLiteral("模块没有入口 %1").arg(QLatin1String(kEntry)));
+        return false;
+    }
+    const bool saved = module_.CallIdFlag(kEntry, companyId.toStdString(), false);
+    AppendLog(saved ? QStringLiteral("单位信息对话框已确定")
+                    : QStringLiteral("单位信息对话框已关闭"));
+    // A save refreshes the current company's object.
+    ShowCompany();
+    return saved;
 }
 
 void MainFrame::CloseCurrentPage() {

@@ -55,6 +55,12 @@ class MainFrame : public QMainWindow {
     // officer settings, each opened once like the company manager.
     bool OpenAgencySettings();
     bool OpenTaxOfficerSettings();
+    // The current company's information page, docked (editable or view
+    // only); false when no company is loaded or the module showed no page.
+    bool OpenCurrentCompanyInfo(bool viewOnly);
+    // The current company's information dialog, modal; true when it ended
+    // with OK.
+    bool ShowCompanyInfoDialog();
     // Asks the page on top to close (1280), as the host's menu does.
     void CloseCurrentPage();
 
@@ -83,6 +89,8 @@ class MainFrame : public QMainWindow {
     // The host function kCompanyInfoFunc: buffer holds the company manager's
     // parameter string.
     bool OpenCompanyInfo(const char* buffer, std::size_t size);
+    // The current company's id; empty (and logged) when none is loaded.
+    QString CurrentCompanyId();
 
     const ModuleApi& module_;
     PageStack* moduleArea_;
