@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -318,6 +319,69 @@ TEST_F(TaxHostFrame, CompanyInfoFunctionDocksTheInformationPage) {
     EXPECT_FALSE(
         ModuleLib::ExecuteFunc(nullptr, MainFrame::kCompanyInfoFunc, buffer, sizeof buffer));
     EXPECT_EQ(LogCount("Warn"), 1);  // "not registered"
+}
+
+// The information items of the company menu work on the current company:
+// without one they open nothing; with one the page docks (view only without
+// its save button) and the dialog answers as it was closed.
+TEST_F(TaxHostManager, InformationItemsOpenTheCurrentCompany) {
+    const QString id = AddCompany("911100000000000001", "甲公司");
+    MainFrame frame(module_);
+    frame.show();
+    PageStack* area = frame.ModuleArea();
+    auto trigger = [&frame](const char* name) {
+        auto* action = frame.findChild<QAction*>(QLatin1String(name));
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    };
+    for (const char* name : {"actCompanyInfo", "actCompanyInfoView", "actCompanyInfoDialog"}) {
+        trigger(name);
+        EXPECT_EQ(area->PageCount(), 0) << name;
+    }
+    EXPECT_EQ(frame.LogText().count(QStringLiteral("尚未选择单位")), 3);
+
+    std::string params = "CZY_DM=0001;CZY_LB=0;QYID=" + id.toStdString();
+    ASSERT_TRUE(module_.CallWithParams("InitGlobalCompanyInfo", params));
+    const struct {
+        const char* action;
+        bool saveShown;
+    } pages[] = {{"actCompanyInfo", true}, {"actCompanyInfoView", false}};
+    for (const auto& c : pages) {
+        trigger(c.action);
+        QPointer<QWidget> page = area->CurrentPage();
+        ASSERT_NE(page, nullptr) << c.action;
+        EXPECT_STREQ(page->metaObject()->className(), "Tfrm_CompanyInfoInner");
+        const auto* name = page->findChild<QLineEdit*>("edtQymc");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "甲公司") << c.action;
+        const auto* save = page->findChild<QAbstractButton*>("tbtnSave");
+        ASSERT_NE(save, nullptr);
+        EXPECT_EQ(!save->isHidden(), c.saveShown) << c.action;
+        frame.CloseCurrentPage();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(page, nullptr) << c.action;
+    }
+
+    // The dialog: closed, then saved without a change (which ends it with OK).
+    for (const char* button : {"tbtnClose", "tbtnSave"}) {
+        QString seen;
+        {
+            ModalDialogWatcher watcher([&](QWidget* dialog) {
+                seen = QLatin1String(dialog->metaObject()->className());
+                if (auto* press = dialog->findChild<QAbstractButton*>(QLatin1String(button))) {
+                    press->click();
+                }
+                if (dialog->isVisible()) {
+                    PickDialogRow(dialog, 0);
+                }
+            });
+            trigger("actCompanyInfoDialog");
+        }
+        EXPECT_EQ(seen, "Tfrm_CompanyInfo") << button;
+    }
+    const QString log = frame.LogText();
+    EXPECT_EQ(log.count(QStringLiteral("单位信息对话框已关闭")), 1) << log.toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("单位信息对话框已确定")), 1) << log.toStdString();
 }
 
 TEST(HostPrograms, QtStandardButtonsReadChinese) {
