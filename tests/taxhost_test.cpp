@@ -384,6 +384,79 @@ TEST_F(TaxHostManager, InformationItemsOpenTheCurrentCompany) {
     EXPECT_EQ(log.count(QStringLiteral("单位信息对话框已确定")), 1) << log.toStdString();
 }
 
+// The information page over the manager ("修改"): an edit survives the page
+// being covered and shown again, "后退" with it asks first and only a yes
+// goes back to the manager, and a close the host orders is not held up.
+TEST_F(TaxHostManager, InformationPageBackAsksBeforeDroppingEdits) {
+    StartHost("SQLITE", "[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
+    WriteFile("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml",
+              "<c><jcxx><f key=\"QYDHHM\" edit=\"true\"/></jcxx></c>");
+    const QString id = AddCompany("911100000000000001", "甲公司");
+    MainFrame frame(module_);
+    frame.show();
+    PageStack* area = frame.ModuleArea();
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    QWidget* manager = area->CurrentPage();
+    auto openInfo = [&]() -> QWidget* {
+        char buffer[500] = {};
+        const QByteArray params = ("QYID=" + id + ";CLOSEPREV=false;TOVIEW=false").toUtf8();
+        std::memcpy(buffer, params.constData(), static_cast<std::size_t>(params.size()));
+        EXPECT_TRUE(
+            ModuleLib::ExecuteFunc(area, MainFrame::kCompanyInfoFunc, buffer, sizeof buffer));
+        QWidget* page = area->CurrentPage();
+        auto* phone = page != nullptr ? page->findChild<QLineEdit*>("edtDhhm") : nullptr;
+        if (phone == nullptr || phone->isReadOnly()) {
+            ADD_FAILURE() << "no editable phone on the information page";
+            return nullptr;
+        }
+        phone->setText("010-1");
+        return page;
+    };
+    QPointer<QWidget> info = openInfo();
+    ASSERT_NE(info, nullptr);
+    ASSERT_NE(info, manager);
+
+    // Covered by the manager and shown again: the edit is still there and
+    // still counts as one.
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    EXPECT_EQ(area->CurrentPage(), manager);
+    EXPECT_TRUE(info->isHidden());
+    area->Raise(info);
+    EXPECT_EQ(area->CurrentPage(), info);
+    EXPECT_EQ(info->findChild<QLineEdit*>("edtDhhm")->text(), "010-1");
+
+    const auto* back = info->findChild<QAbstractButton*>("btnBack");
+    ASSERT_NE(back, nullptr);
+    ASSERT_FALSE(back->isHidden());
+    const struct {
+        int answer;
+        bool stays;
+    } answers[] = {{2, true}, {1, false}};
+    for (const auto& c : answers) {
+        Answer(0, c.answer);
+        const std::size_t before = Messages().size();
+        info->findChild<QAbstractButton*>("btnBack")->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto messages = Messages();
+        ASSERT_EQ(messages.size(), before + 1) << c.answer;
+        EXPECT_TRUE(messages.back().text.contains("尚未保存"))
+            << messages.back().text.toStdString();
+        EXPECT_EQ(info != nullptr, c.stays) << c.answer;
+        EXPECT_EQ(area->CurrentPage(), c.stays ? info.data() : manager) << c.answer;
+    }
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "");
+
+    // The host's own close asks nothing.
+    info = openInfo();
+    ASSERT_NE(info, nullptr);
+    const std::size_t before = Messages().size();
+    frame.CloseCurrentPage();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(info, nullptr);
+    EXPECT_EQ(Messages().size(), before);
+    EXPECT_EQ(area->CurrentPage(), manager);
+}
+
 TEST(HostPrograms, QtStandardButtonsReadChinese) {
     QTranslator* translator = HostApp::LoadQtTranslations(nullptr);
     ASSERT_NE(translator, nullptr) << "Qt's translations (qt6-translations-l10n) are missing";
