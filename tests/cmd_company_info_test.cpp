@@ -120,7 +120,8 @@ TEST_F(CmdCompanyInfoTest, DataFileLinesDecodeGbkAndDropLineEnds) {
     EXPECT_EQ(lines, QStringList({QStringLiteral("01|农、林、牧、渔业"),
                                   QStringLiteral("1101|煤炭开采和洗选业")}));
     EXPECT_FALSE(ModuleLib::ReadDataFileLines(AppPath() + "missing.txt", lines, error));
-    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(lines.size(), 2);  // a failed read keeps what was there
+    EXPECT_TRUE(error.contains("missing.txt"));
     WriteFile("nul.txt", QByteArray("a\0b", 3));
     EXPECT_FALSE(ModuleLib::ReadDataFileLines(AppPath() + "nul.txt", lines, error));
 }

@@ -30,16 +30,17 @@ bool ReadDataFileText(const QString& path, QString& text, QString& errorText) {
 }
 
 bool ReadDataFileLines(const QString& path, QStringList& lines, QString& errorText) {
-    lines.clear();
     QString text;
+    // A file that cannot be read leaves what the caller had.
     if (!ReadDataFileText(path, text, errorText)) {
         return false;
     }
     static const QRegularExpression lineEnd(QStringLiteral("\\r\\n|\\n|\\r"));
-    lines = text.split(lineEnd);
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
+    QStringList read = text.split(lineEnd);
+    if (!read.isEmpty() && read.last().isEmpty()) {
+        read.removeLast();
     }
+    lines = std::move(read);
     return true;
 }
 

@@ -147,7 +147,7 @@ SHARED_API QString GetUserConfigParam(const QString& section, const QString& key
 // file is missing, cannot be read or is neither encoding.
 SHARED_API bool ReadDataFileText(const QString& path, QString& text, QString& errorText);
 // The same, split into lines with their CR/LF ends removed; a final line end
-// adds no empty line.
+// adds no empty line. On failure lines are left as they were.
 SHARED_API bool ReadDataFileLines(const QString& path, QStringList& lines, QString& errorText);
 
 // Help.
