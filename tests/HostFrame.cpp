@@ -1,7 +1,7 @@
 #include "HostFrame.h"
 
-#include "WindowMessage.h"
 #include "HostSetup.h"
+#include "WindowMessage.h"
 
 THostFrame::THostFrame(bool registered) {
     setObjectName(QStringLiteral("Tfrm_MainFrame"));

@@ -29,13 +29,16 @@ class CompanyDelete : public EngineTest {
     // Makes every delete of a company row fail inside the database.
     void RefuseCompanyDeletes() {
         if (GetParam() == "POSTGRESQL") {
-            ASSERT_TRUE(Exec("CREATE FUNCTION refuse_delete() RETURNS trigger AS "
-                             "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
-            ASSERT_TRUE(Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                             "FOR EACH ROW EXECUTE FUNCTION refuse_delete()"));
+            ASSERT_TRUE(
+                Exec("CREATE FUNCTION refuse_delete() RETURNS trigger AS "
+                     "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
+            ASSERT_TRUE(
+                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
+                     "FOR EACH ROW EXECUTE FUNCTION refuse_delete()"));
         } else {
-            ASSERT_TRUE(Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                             "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+            ASSERT_TRUE(
+                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
+                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         }
     }
 };

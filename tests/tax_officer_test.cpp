@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "HostServices.h"
 #include "IdentityNumber.h"
 #include "TaxOfficer.h"
-#include "HostServices.h"
 #include "TestHost.h"
 #include "TextCodec.h"
 #include "f_Bsyxxsz.h"
