@@ -4,6 +4,7 @@
 
 #include "EntryExport.h"
 #include "ModuleForm.h"
+#include "PageEntry.h"
 #include "ParamString.h"
 #include "f_CompanyInfoInner.h"
 #include "f_DataVO.h"
@@ -32,8 +33,7 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         if (!ModuleGuiAvailable()) {
             return;
         }
-        const std::string params =
-            paramString != nullptr && *paramString != nullptr ? *paramString : std::string();
+        const std::string params = PageParams(paramString);
         Tfrm_CompanyInfoInner::ClosePrevious() = ReadFlag(params, "CLOSEPREV", true);
         auto* form = new Tfrm_CompanyInfoInner();
         QString companyId = QString::fromStdString(ParamString::GetParamValue(params, "QYID"));
@@ -44,11 +44,7 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         }
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());
-        const QString modalFormMsg =
-            QString::fromStdString(ParamString::GetParamValue(params, "ModalFormMsg"));
-        if (!ShowModuleForm(parentHandle, form, modalFormMsg, false, QString(), QString(), true)) {
-            delete form;
-        }
+        DockPage(parentHandle, form, params);
     } catch (...) {
         // Nothing reaches the host.
     }

@@ -1,35 +1,11 @@
 // The agency and the tax officer settings, docked into a host container or
 // shown on their own.
-#include <QWidget>
-
 #include <cstdint>
-#include <string>
 
 #include "EntryExport.h"
-#include "ModuleForm.h"
-#include "ParamString.h"
+#include "PageEntry.h"
 #include "f_Bsyxxsz.h"
 #include "f_Dljgsz.h"
-
-namespace {
-
-template <typename Form>
-void ShowPage(std::uintptr_t parentHandle, char** paramString) {
-    if (!ModuleGuiAvailable()) {
-        return;
-    }
-    const std::string params =
-        paramString != nullptr && *paramString != nullptr ? *paramString : std::string();
-    const QString modalFormMsg =
-        QString::fromStdString(ParamString::GetParamValue(params, "ModalFormMsg"));
-    auto* form = new Form();
-    if (!ShowModuleForm(parentHandle, form, modalFormMsg, false, QString(), QString(), true)) {
-        // Not taken by the host: still ours.
-        delete form;
-    }
-}
-
-}  // namespace
 
 ENTRY_POINT void ShowGljgszProc(std::uintptr_t appHandle, std::uintptr_t parentHandle,
                                 char** paramString) {
