@@ -102,6 +102,23 @@ void EngineTest::SetUp() {
     StartHost(GetParam());
 }
 
+void EngineTest::RefuseRowChanges(const QString& event, const QString& table) const {
+    const QString name = QStringLiteral("refuse_") + event.toLower();
+    if (GetParam() == "POSTGRESQL") {
+        ASSERT_TRUE(Exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger AS "
+                                        "'BEGIN RAISE EXCEPTION ''refused''; END;' "
+                                        "LANGUAGE plpgsql")
+                             .arg(name)));
+        ASSERT_TRUE(Exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 "
+                                        "FOR EACH ROW EXECUTE FUNCTION %1()")
+                             .arg(name, event, table)));
+    } else {
+        ASSERT_TRUE(Exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 "
+                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                             .arg(name, event, table)));
+    }
+}
+
 void HostTest::TearDown() {
     HostSetup::Stop();
     if (engine_ == "POSTGRESQL") {

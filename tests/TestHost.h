@@ -51,6 +51,9 @@ class HostTest : public ::testing::Test {
 class EngineTest : public HostTest, public ::testing::WithParamInterface<std::string> {
   protected:
     void SetUp() override;
+    // Makes every event ("DELETE" or "UPDATE") on table fail inside the
+    // database, through a trigger named "refuse_" and the event in lower case.
+    void RefuseRowChanges(const QString& event, const QString& table) const;
 };
 
 // "SQLite" and "PostgreSQL", the last part of each case's name.

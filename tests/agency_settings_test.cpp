@@ -65,20 +65,6 @@ class AgencySettingsWindow : public EngineTest {
         return Scalar(QStringLiteral("select %1 from XT_QYXX where QYID=%2")
                           .arg(QLatin1String(column), agencyId_));
     }
-    void RefuseAgencyUpdates() {
-        if (GetParam() == "POSTGRESQL") {
-            ASSERT_TRUE(
-                Exec("CREATE FUNCTION refuse_update() RETURNS trigger AS "
-                     "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_update BEFORE UPDATE ON XT_QYXX "
-                     "FOR EACH ROW EXECUTE FUNCTION refuse_update()"));
-        } else {
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_update BEFORE UPDATE ON XT_QYXX "
-                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        }
-    }
 
     QString agencyId_;
     std::unique_ptr<TfrmGljgsz> page_;
@@ -173,7 +159,7 @@ TEST_P(AgencySettingsWindow, SavesTheFieldsAsEnteredAndTellsTheHostTheName) {
 
 TEST_P(AgencySettingsWindow, AFailedSaveReloadsTheSharedAgency) {
     Open();
-    RefuseAgencyUpdates();
+    RefuseRowChanges("UPDATE", "XT_QYXX");
     ModuleLib::SetgsAgencyInfo("");
     Edit("edtAgentName")->setText("未保存的名称");
     Edit("edtPhone")->setText("021-1");

@@ -26,28 +26,13 @@ class CompanyDelete : public EngineTest {
         }
         return rows;
     }
-    // Makes every delete of a company row fail inside the database.
-    void RefuseCompanyDeletes() {
-        if (GetParam() == "POSTGRESQL") {
-            ASSERT_TRUE(
-                Exec("CREATE FUNCTION refuse_delete() RETURNS trigger AS "
-                     "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                     "FOR EACH ROW EXECUTE FUNCTION refuse_delete()"));
-        } else {
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        }
-    }
 };
 INSTANTIATE_ON_ENGINES(CompanyDelete);
 
 TEST_P(CompanyDelete, AFailedCompanyRowDeleteKeepsEveryDependentRow) {
     const QString company = AddCompany("911100000000123456", "甲公司", 10);
     AddDependentRows(company);
-    RefuseCompanyDeletes();
+    RefuseRowChanges("DELETE", "XT_QYXX");
 
     TAgencyMgrImpl agency("");
     EXPECT_FALSE(agency.DeleteCompany(company));

@@ -89,20 +89,6 @@ class CompanyManager : public EngineTest {
         });
         return files;
     }
-    void RefuseCompanyDeletes() {
-        if (GetParam() == "POSTGRESQL") {
-            ASSERT_TRUE(
-                Exec("CREATE FUNCTION refuse_delete() RETURNS trigger AS "
-                     "'BEGIN RAISE EXCEPTION ''refused''; END;' LANGUAGE plpgsql"));
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                     "FOR EACH ROW EXECUTE FUNCTION refuse_delete()"));
-        } else {
-            ASSERT_TRUE(
-                Exec("CREATE TRIGGER refuse_delete BEFORE DELETE ON XT_QYXX "
-                     "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        }
-    }
 };
 INSTANTIATE_ON_ENGINES(CompanyManager);
 
@@ -318,7 +304,7 @@ TEST_P(CompanyManager, AFailedDeleteChangesNothing) {
     AddDependentRows(a);
     WriteCertificates("9111A");
     const auto files = Snapshot(CaFolder());
-    RefuseCompanyDeletes();
+    RefuseRowChanges("DELETE", "XT_QYXX");
     ManagerPage manager;
     manager.Focus(0);
     manager.Press("tbtCompanyDel");
