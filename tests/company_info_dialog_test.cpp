@@ -13,6 +13,7 @@
 #include "CompanyInfoDialogSave.h"
 #include "DialogDriver.h"
 #include "HostServices.h"
+#include "ShareCapital.h"
 #include "TestHost.h"
 #include "f_CompanyInfo.h"
 #include "f_DataVO.h"
@@ -22,7 +23,8 @@ namespace {
 using namespace CompanyInfoDialog;
 using Kind = HostSetup::THostMessage::Kind;
 
-TEST(CompanyInfoDialogRules, ShareCapitalIsReadInTheCLocaleWithinNumeric19_2) {
+// The page and the dialog read the share capital through this one rule.
+TEST(ShareCapitalRule, ReadInTheCLocaleWithinNumeric19_2) {
     struct Case {
         QString text;
         bool accepted;
@@ -90,8 +92,9 @@ class CompanyInfoDialogTest : public EngineTest {
         EXPECT_TRUE(Exec("UPDATE XT_QYXX SET YYDZ='" + longAddress_ +
                          "', QYDHHM='010-1', EMAIL='a@b.c', YZBM='100000' where QYID=" + id));
         if (localTax) {
-            EXPECT_TRUE(Exec("INSERT INTO XT_QYDSXX(QYID, NSRSBH, KJYWRBM, GSGBZE, GXBZ) VALUES(" +
-                             id + ", 'DS1', 'KJ1', 1234.5, 0)"));
+            EXPECT_TRUE(
+                Exec("INSERT INTO XT_QYDSXX(QYID, NSRSBH, KJYWRBM, GSGBZE, GXBZ, HYMC) VALUES(" +
+                     id + ", 'DS1', 'KJ1', 1234.5, 0, '农业')"));
         }
         if (stateTax) {
             EXPECT_TRUE(
@@ -154,6 +157,8 @@ TEST_P(CompanyInfoDialogTest, GroupsWithoutARowShrinkTheDialog) {
             EXPECT_EQ(local->isVisible(), c.localTax) << c.name;
             EXPECT_EQ(state->isVisible(), c.stateTax) << c.name;
             if (c.localTax && c.stateTax) {
+                // The local-tax industry as the page shows it.
+                EXPECT_EQ(Edit(dialog, "edtDsSSHY")->text(), "农业");
                 fullHeight = dialog->height();
                 localHeight = local->height();
                 stateHeight = state->height();

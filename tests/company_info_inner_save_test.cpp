@@ -89,18 +89,6 @@ TEST(CompanyInfoInnerSaveTest, ChecksInOrderWithTheirMessages) {
     EXPECT_FALSE(CheckInput(noStateTax).has_value());
 }
 
-TEST(CompanyInfoInnerSaveTest, ShareCapitalInTheCLocale) {
-    EXPECT_EQ(ParseShareCapital(""), 0.0);
-    EXPECT_EQ(ParseShareCapital("abc"), 0.0);
-    EXPECT_EQ(ParseShareCapital(" 1234.5 "), 1234.5);
-    EXPECT_FALSE(ParseShareCapital("inf").has_value());
-    EXPECT_FALSE(ParseShareCapital("NaN").has_value());
-    EXPECT_FALSE(ParseShareCapital("1e17").has_value());
-    EXPECT_EQ(ParseShareCapital("99999999999999999"), std::nullopt);
-    EXPECT_EQ(FormatShareCapital(1234.5), "1234.50");
-    EXPECT_EQ(FormatShareCapital(0), "0.00");
-}
-
 TCompanyRecord Company() {
     TCompanyRecord c;
     c.SetField(CompanyField::QYID, u"7");
@@ -135,7 +123,7 @@ TEST(CompanyInfoInnerSaveTest, StatementsAsSpelled) {
                              "CWFZR='李四', ZCDZ='注册', YYDZ='营业', YZBM='100000', "
                              "EMAIL='a@b.c', QYDHHM='123', QYCZHM='456', HYMC='行业', "
                              "HYDM='01', ZSID='9' where QYID=7"));
-    EXPECT_EQ(LocalTaxUpdateSql(" 7 ", "A'1", "a@b.c", 12.5, "2024-05-06"),
+    EXPECT_EQ(LocalTaxUpdateSql(" 7 ", "A'1", "a@b.c", "12.50", "2024-05-06"),
               "UPDATE XT_QYDSXX SET Nsrsbh='A''1',DZXX='a@b.c', GSGBZE =12.50,"
               "GXSJ='2024-05-06', Gxbz=1 where QYID=7");
     EXPECT_EQ(StateTaxExistsSql("7"), "select 1 from XT_QYGSXX where QYID=7");
@@ -164,7 +152,7 @@ TEST(CompanyInfoInnerSaveTest, NoStatementForAnUnsafeIdOrRegisterType) {
     TCompanyRecord company = Company();
     company.SetField(CompanyField::QYID, u"7 or 1=1");
     EXPECT_TRUE(CompanyUpdateSql(company).isEmpty());
-    EXPECT_TRUE(LocalTaxUpdateSql("7;", "", "", 0, "").isEmpty());
+    EXPECT_TRUE(LocalTaxUpdateSql("7;", "", "", "0.00", "").isEmpty());
     EXPECT_TRUE(StateTaxExistsSql("").isEmpty());
     TStateTaxRecord bad = StateTax();
     bad["DJZCLX_DM"] = "1,NSRZT='x'";
@@ -178,7 +166,7 @@ TEST(CompanyInfoInnerSaveTest, CurrentCompanyReceivesTextsAndChildren) {
     current.SetObjValue("QYDSXX", localTax);
     const TCompanyRecord company = Company();
     const TStateTaxRecord stateTax = StateTax();
-    UpdateCurrentCompany(current, {&company, true, 1234.5, true, &stateTax, "2024-05-06"});
+    UpdateCurrentCompany(current, {&company, true, "1234.50", true, &stateTax, "2024-05-06"});
     EXPECT_EQ(current.GetStrValue("QYMC"), QStringLiteral("O'Brien 公司"));
     EXPECT_EQ(current.GetStrValue("HYDM"), "01");
     EXPECT_EQ(localTax->GetStrValue("GSGBZE"), "1234.50");
@@ -195,7 +183,7 @@ TEST(CompanyInfoInnerSaveTest, CurrentCompanyReceivesTextsAndChildren) {
     TDataVO plain;
     auto* plainLocal = new TDataVO();
     plain.SetObjValue("QYDSXX", plainLocal);
-    UpdateCurrentCompany(plain, {&company, false, 99, false, &stateTax, "2024-05-06"});
+    UpdateCurrentCompany(plain, {&company, false, "99.00", false, &stateTax, "2024-05-06"});
     EXPECT_EQ(plainLocal->GetStrValue("GSGBZE", "unset"), "");
     EXPECT_EQ(plain.GetObjValue("QYGSXX"), nullptr);
 }

@@ -111,6 +111,12 @@ TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
     EXPECT_EQ(Get<QLineEdit>("edtGsgbze2")->text(), "12.50");
     EXPECT_EQ(Get<QComboBox>("cbxSFSS2")->currentText(), QStringLiteral("是"));
     Type("edtMail2", "x@y.cn");
+    // A typo is refused, not stored as 0.
+    Type("edtGsgbze2", "9,5");
+    PressSave();
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back().text, QStringLiteral("请输入正确的公司股本总额。"));
+    EXPECT_EQ(Scalar("select GSGBZE from XT_QYDSXX where QYID=" + id_), "12.5");
     Type("edtGsgbze2", "99.5");
     PressSave();
     EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id_), "x@y.cn");
@@ -129,6 +135,25 @@ TEST_F(CompanyInfoInnerTest, ChecksStopTheSaveAndClearTheField) {
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(Messages().back().text, QStringLiteral("请输入的正确的邮政编码。"));
     EXPECT_TRUE(Get<QLineEdit>("edtYzbm")->text().isEmpty());
+}
+
+// Without a transaction, the company row written before the local-tax row
+// failed stays written; the operator is told and the log names the table.
+TEST_F(CompanyInfoInnerTest, ALaterTableFailingKeepsTheEarlierOneAndSaysWhich) {
+    AddLocalTax();
+    Exec("CREATE TRIGGER refuse BEFORE UPDATE ON XT_QYDSXX BEGIN SELECT RAISE(ABORT, 'no'); END");
+    Open();
+    Type("edtMail2", "x@y.cn");
+    PressSave();
+    EXPECT_EQ(Codes(106018), 1);
+    EXPECT_TRUE(page_->isVisible());
+    EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id_), "x@y.cn");
+    EXPECT_EQ(Scalar("select coalesce(DZXX, '') from XT_QYDSXX where QYID=" + id_), "");
+    bool named = false;
+    for (const auto& line : LogLines()) {
+        named = named || (line.level == "Error" && line.text.contains("XT_QYDSXX"));
+    }
+    EXPECT_TRUE(named);
 }
 
 TEST_F(CompanyInfoInnerTest, NothingWrittenWithoutAChangeAndMovedTextIsAChange) {

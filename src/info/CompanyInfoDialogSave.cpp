@@ -1,13 +1,9 @@
 #include "CompanyInfoDialogSave.h"
 
-#include <QLocale>
-#include <QRegularExpression>
-
 #include <functional>
 
-#include <cmath>
-
 #include "HostServices.h"
+#include "ShareCapital.h"
 #include "SqlQuery.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -15,9 +11,6 @@
 namespace CompanyInfoDialog {
 
 namespace {
-
-// NUMERIC(19,2): 17 digits before the point.
-constexpr int kShareCapitalIntegerDigits = 17;
 
 QString Quoted(const QString& text) {
     return QLatin1Char('\'') + QuoteSqlValue(text) + QLatin1Char('\'');
@@ -104,52 +97,10 @@ void LoadTaxRows(TLoaded& loaded, bool& stateTaxFailed, bool& localTaxFailed) {
             loaded.DsNSRSBH = row.FieldByName("NSRSBH");
             loaded.ZGSWJGMC = row.FieldByName("ZGSWJGMC");
             loaded.DJZCLXMC = row.FieldByName("DJZCLXMC");
+            loaded.DsHYMC = row.FieldByName("HYMC");
             loaded.shareCapital = FormatStoredShareCapital(row.FieldByName("GSGBZE"));
         },
         loaded.hasLocalTax);
-}
-
-bool ParseShareCapital(const QString& text, QString& formatted) {
-    const QString trimmed = text.trimmed();
-    // Plain decimals with at most two places are taken digit for digit: a
-    // double holds only about 16 of NUMERIC(19,2)'s 19 digits.
-    static const QRegularExpression plain(QStringLiteral("^(-?)0*(\\d*?)(\\d)(?:\\.(\\d{0,2}))?$"));
-    if (const QRegularExpressionMatch m = plain.match(trimmed); m.hasMatch()) {
-        const QString whole = m.captured(2) + m.captured(3);
-        if (whole.size() > kShareCapitalIntegerDigits) {
-            return false;
-        }
-        const QString cents = (m.captured(4) + QStringLiteral("00")).left(2);
-        const bool zero = whole == QLatin1String("0") && cents == QLatin1String("00");
-        formatted = (zero ? QString() : m.captured(1)) + whole + QLatin1Char('.') + cents;
-        return true;
-    }
-    double value = 0;
-    if (!trimmed.isEmpty()) {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        bool ok = false;
-        value = c.toDouble(trimmed, &ok);
-        if (!ok || !std::isfinite(value)) {
-            return false;
-        }
-    }
-    QString result = QString::number(value, 'f', 2);
-    if (result == QLatin1String("-0.00")) {
-        result = QStringLiteral("0.00");
-    }
-    const int point = result.indexOf(QLatin1Char('.'));
-    const int digits = point - (result.startsWith(QLatin1Char('-')) ? 1 : 0);
-    if (digits > kShareCapitalIntegerDigits) {
-        return false;
-    }
-    formatted = result;
-    return true;
-}
-
-QString FormatStoredShareCapital(const QString& text) {
-    QString formatted;
-    return ParseShareCapital(text, formatted) ? formatted : QStringLiteral("0.00");
 }
 
 Check CheckInput(const TEntered& entered, bool hasLocalTax) {

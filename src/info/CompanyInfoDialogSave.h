@@ -23,7 +23,7 @@ struct TLoaded {
         SSDLJG, KKYH, YHZH;
     // XT_QYDSXX
     bool hasLocalTax = false;
-    QString KJYWRBM, DsNSRSBH, ZGSWJGMC, DJZCLXMC;
+    QString KJYWRBM, DsNSRSBH, ZGSWJGMC, DJZCLXMC, DsHYMC;
     QString shareCapital = QStringLiteral("0.00");  // "0.00" form
 };
 
@@ -43,13 +43,6 @@ struct TEntered {
     QString SSDLJG;
     QString SSHY;  // code of the selected industry
 };
-
-// Share capital as NUMERIC(19,2) takes it, read in the C locale: an empty
-// text is 0; "inf", "nan", anything else that is no number, and values with
-// more than 17 digits before the point are refused (false).
-bool ParseShareCapital(const QString& text, QString& formatted);
-// "0.00" form of a stored value; empty or unreadable gives "0.00".
-QString FormatStoredShareCapital(const QString& text);
 
 enum class Check {
     Ok,

@@ -1,9 +1,5 @@
 #include "CompanyInfoInnerSave.h"
 
-#include <QLocale>
-
-#include <cmath>
-
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
@@ -15,8 +11,6 @@ constexpr int kCompanyCodeEmpty = 106021;
 constexpr int kPhoneInvalid = 106022;
 constexpr int kFaxInvalid = 106023;
 constexpr int kEmailInvalid = 106024;
-// NUMERIC(19,2): 17 digits before the point.
-constexpr double kShareCapitalLimit = 1e17;
 
 QString Q(const QString& text) {
     return QuoteSqlValue(text);
@@ -65,31 +59,6 @@ std::optional<TCheckFailure> CheckInput(const TCheckInput& input) {
     return std::nullopt;
 }
 
-QString FormatShareCapital(double value) {
-    return QLocale::c().toString(value, 'f', 2);
-}
-
-std::optional<double> ParseShareCapital(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        return 0.0;
-    }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(trimmed, &ok);
-    if (!ok) {
-        // Infinity and NaN spelled out read as numbers to nobody but the parser.
-        const QString lower = trimmed.toLower();
-        if (lower.contains(QLatin1String("inf")) || lower.contains(QLatin1String("nan"))) {
-            return std::nullopt;
-        }
-        return 0.0;
-    }
-    if (!std::isfinite(value) || std::fabs(value) >= kShareCapitalLimit) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 QString StateTaxValue(const TStateTaxRecord& record, const char* column) {
     const auto found = record.find(QLatin1String(column));
     return found != record.end() ? found->second : QString();
@@ -123,15 +92,14 @@ QString CompanyUpdateSql(const TCompanyRecord& c) {
 }
 
 QString LocalTaxUpdateSql(const QString& companyId, const QString& taxRegistrationNumber,
-                          const QString& email, double shareCapital, const QString& today) {
+                          const QString& email, const QString& shareCapital, const QString& today) {
     const auto id = CompanyId(companyId);
     if (!id) {
         return QString();
     }
     return QStringLiteral("UPDATE XT_QYDSXX SET Nsrsbh='") + Q(taxRegistrationNumber) +
-           QStringLiteral("',DZXX='") + Q(email) + QStringLiteral("', GSGBZE =") +
-           FormatShareCapital(shareCapital) + QStringLiteral(",GXSJ='") + Q(today) +
-           QStringLiteral("', Gxbz=1 where QYID=") + *id;
+           QStringLiteral("',DZXX='") + Q(email) + QStringLiteral("', GSGBZE =") + shareCapital +
+           QStringLiteral(",GXSJ='") + Q(today) + QStringLiteral("', Gxbz=1 where QYID=") + *id;
 }
 
 QString StateTaxExistsSql(const QString& companyId) {
@@ -218,9 +186,8 @@ void UpdateCurrentCompany(TDataVO& current, const TCurrentCompanyUpdate& update)
         current.SetStrValue(QLatin1String(CompanyFieldName(field)), c.Field(field));
     }
     if (auto* localTax = dynamic_cast<TDataVO*>(current.GetObjValue(QStringLiteral("QYDSXX")))) {
-        localTax->SetStrValue(
-            QStringLiteral("GSGBZE"),
-            update.hasLocalTax ? FormatShareCapital(update.shareCapital) : QString());
+        localTax->SetStrValue(QStringLiteral("GSGBZE"),
+                              update.hasLocalTax ? update.shareCapital : QString());
         localTax->SetStrValue(QStringLiteral("DZXX"), c.Field(F::EMAIL));
         localTax->SetStrValue(QStringLiteral("GXSJ"), update.today);
         localTax->SetStrValue(QStringLiteral("GXBZ"), QStringLiteral("1"));

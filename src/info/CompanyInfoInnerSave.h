@@ -41,12 +41,6 @@ struct TCheckFailure {
 
 std::optional<TCheckFailure> CheckInput(const TCheckInput& input);
 
-// "0.00" text of a share capital; the C locale, whatever the desktop's.
-QString FormatShareCapital(double value);
-// A share capital read from an operator's text: empty or unreadable gives 0
-// as before, infinite, NaN or beyond NUMERIC(19,2) gives nothing.
-std::optional<double> ParseShareCapital(const QString& text);
-
 // XT_QYGSXX by column name, every value plain text as loaded or collected.
 using TStateTaxRecord = std::map<QString, QString>;
 QString StateTaxValue(const TStateTaxRecord& record, const char* column);
@@ -57,8 +51,9 @@ const QStringList& StateTaxRecordColumns();
 // Statements, or an empty text when the company id is not a number. The
 // register type must have passed CheckInput ("0" when it was empty).
 QString CompanyUpdateSql(const TCompanyRecord& company);
+// shareCapital: as ParseShareCapital formatted it.
 QString LocalTaxUpdateSql(const QString& companyId, const QString& taxRegistrationNumber,
-                          const QString& email, double shareCapital, const QString& today);
+                          const QString& email, const QString& shareCapital, const QString& today);
 QString StateTaxExistsSql(const QString& companyId);
 QString StateTaxUpdateSql(const TCompanyRecord& company, const TStateTaxRecord& stateTax,
                           const QString& today);
@@ -71,7 +66,7 @@ QString StateTaxInsertSql(const TCompanyRecord& company, const TStateTaxRecord& 
 struct TCurrentCompanyUpdate {
     const TCompanyRecord* company = nullptr;
     bool hasLocalTax = false;
-    double shareCapital = 0;
+    QString shareCapital;  // "0.00" form
     bool stateTaxVisible = false;
     const TStateTaxRecord* stateTax = nullptr;
     QString today;

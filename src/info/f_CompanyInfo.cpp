@@ -11,12 +11,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>
 
 #include "ColorNumber.h"
 #include "HostServices.h"
+#include "ShareCapital.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 #include "ui_f_CompanyInfo.h"
@@ -33,7 +35,6 @@ constexpr int kPhoneInvalid = 106022;
 constexpr int kFaxInvalid = 106023;
 constexpr int kEmailInvalid = 106024;
 const QString kPostCodeInvalid = QStringLiteral("请输入的正确的邮政编码。");
-const QString kShareCapitalInvalid = QStringLiteral("请输入正确的公司股本总额。");
 const QString kIndustryFile = QStringLiteral("AppComs/Dmzd/hy.txt");
 
 // The post code takes digits, backspace, Enter and Esc from the keyboard;
@@ -137,8 +138,11 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     tbtnClose_ = new QToolButton(pnlTop());
     tbtnClose_->setObjectName(QStringLiteral("tbtnClose"));
     tbtnClose_->setText(QStringLiteral("关闭(&X)"));
+    tbtnSave_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    tbtnClose_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     for (QToolButton* button : {tbtnSave_, tbtnClose_}) {
         button->setAutoRaise(true);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setMinimumWidth(75);
         band->addWidget(button);
     }
@@ -211,6 +215,8 @@ void Tfrm_CompanyInfo::Load(const CompanyInfoDialog::TLoaded& company, bool view
         SetWhole(ui_->edtDsSwdjzHm, loaded_.DsNSRSBH);
         SetWhole(ui_->edtDsZgswjg, loaded_.ZGSWJGMC);
         SetWhole(ui_->edtJjlx, loaded_.DJZCLXMC);
+        // Shown as on the page, so the two windows agree.
+        SetWhole(ui_->edtDsSSHY, loaded_.DsHYMC);
         SetWhole(ui_->edtGsgbze, loaded_.shareCapital);
     } else if (!localTaxFailed) {
         Shrink(ui_->gbLocalTax);
@@ -322,7 +328,7 @@ void Tfrm_CompanyInfo::Save() {
             return;
         case Check::BadShareCapital:
             // Kept for correcting: an emptied field would save as 0.
-            ModuleLib::InfoMsgBox(kShareCapitalInvalid);
+            ModuleLib::InfoMsgBox(ShareCapitalInvalidMessage());
             ui_->edtGsgbze->setFocus();
             ui_->edtGsgbze->selectAll();
             return;

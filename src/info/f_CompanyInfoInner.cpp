@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QShowEvent>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "FlatHeaderView.h"
 #include "HostServices.h"
 #include "ParamString.h"
+#include "ShareCapital.h"
 #include "SqlQuery.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -71,6 +73,8 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     setObjectName(QStringLiteral("frm_CompanyInfoInner"));
     ui_->setupUi(ClientArea());
     setWindowTitle(QStringLiteral("单位信息"));
+    ui_->actSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui_->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     if (QToolButton* save = AddToolAction(ui_->actSave)) {
         save->setObjectName(QStringLiteral("tbtnSave"));
     }
@@ -247,9 +251,9 @@ void Tfrm_CompanyInfoInner::FillLocalTax() {
     ShowText(ui_->edtDsSSHY2, row["HYMC"]);
     ShowText(ui_->edtJjlx, row["DJZCLXMC"]);
     ShowText(ui_->edtJjlx2, row["DJZCLXMC"]);
-    shareCapital_ = Save::ParseShareCapital(row["GSGBZE"]).value_or(0);
-    ui_->edtGsgbze->setText(Save::FormatShareCapital(shareCapital_));
-    ui_->edtGsgbze2->setText(Save::FormatShareCapital(shareCapital_));
+    shareCapital_ = FormatStoredShareCapital(row["GSGBZE"]);
+    ui_->edtGsgbze->setText(shareCapital_);
+    ui_->edtGsgbze2->setText(shareCapital_);
     const int listed = row["SFSS"] == QLatin1String("0") ? 0 : 1;
     ui_->cbxSFSS->setCurrentIndex(listed);
     ui_->cbxSFSS2->setCurrentIndex(listed);
@@ -485,15 +489,15 @@ void Tfrm_CompanyInfoInner::Save() {
         return;
     }
     QLineEdit* capitalField = localTaxOnly_ ? ui_->edtGsgbze2 : ui_->edtGsgbze;
-    const auto capital = Save::ParseShareCapital(capitalField->text());
-    if (hasLocalTax_ && !capital) {
-        ModuleLib::InfoMsgBox(QStringLiteral("公司股本总额不是有效的金额。"));
+    QString capital;
+    if (hasLocalTax_ && !ParseShareCapital(capitalField->text(), capital)) {
+        ModuleLib::InfoMsgBox(ShareCapitalInvalidMessage());
         capitalField->setFocus();
         return;
     }
     if (hasLocalTax_) {
         taxRegistrationNumber_ = ui_->edtDsSwdjzHm->text();
-        shareCapital_ = *capital;
+        shareCapital_ = capital;
     }
     CollectCompany();
     if (hasStateTax_) {

@@ -80,7 +80,7 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     std::vector<TICCardEntry> icCards_;
     QString companyId_;
     QString taxRegistrationNumber_;
-    double shareCapital_ = 0;
+    QString shareCapital_ = QStringLiteral("0.00");
     bool hasLocalTax_ = false;
     bool hasStateTax_ = false;
     bool localTaxOnly_ = false;
