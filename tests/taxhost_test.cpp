@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDockWidget>
@@ -387,6 +388,37 @@ TEST_F(TaxHostManager, InformationItemsOpenTheCurrentCompany) {
 // The information page over the manager ("修改"): an edit survives the page
 // being covered and shown again, "后退" with it asks first and only a yes
 // goes back to the manager, and a close the host orders is not held up.
+// "修改" in the manager docks the page of the chosen row; once the page has
+// saved and gone, the manager lists the saved name.
+TEST_F(TaxHostManager, ManagerListsWhatItsInformationPageSaved) {
+    StartHost("SQLITE", "[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
+    WriteFile("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml",
+              "<c><jcxx><f key=\"QYMC\" edit=\"true\"/></jcxx></c>");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+    AddCompany("911100000000000001", "甲公司");
+    MainFrame frame(module_);
+    frame.show();
+    PageStack* area = frame.ModuleArea();
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    QWidget* manager = area->CurrentPage();
+    auto* list = manager->findChild<QAbstractItemView*>("vstCompList");
+    ASSERT_NE(list, nullptr);
+    manager->findChild<QAbstractButton*>("tbtQuery")->click();
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    manager->findChild<QAbstractButton*>("tbtCompanyInfoEdit")->click();
+    QPointer<QWidget> info = area->CurrentPage();
+    ASSERT_NE(info, manager);
+    ASSERT_NE(info, nullptr);
+    info->findChild<QLineEdit*>("edtQymc")->setText("乙公司");
+    info->findChild<QAbstractButton*>("tbtnSave")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(info, nullptr);
+    EXPECT_EQ(area->CurrentPage(), manager);
+    EXPECT_EQ(list->model()->index(0, 1).data().toString(), "乙公司");
+}
+
 TEST_F(TaxHostManager, InformationPageBackAsksBeforeDroppingEdits) {
     StartHost("SQLITE", "[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
     WriteFile("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml",
@@ -531,7 +563,8 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
           "dialog: Tfrm_CompanyAdd shown: 企业新增",
           "step: type edtQysbh=91110108MA00TOUR01 in Tfrm_CompanyAdd",
           "step: press sBtnClose in Tfrm_CompanyAdd", "dialog: Tfrm_CompanyAdd closed: cancelled",
-          "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs"}) {
+          "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs",
+          "page: local-tax-only company 2"}) {
         at = tour.lines.indexOf(QString::fromUtf8(line), at);
         ASSERT_GE(at, 0) << "no line " << line << " in order in\n"
                          << tour.lines.join('\n').toStdString();
@@ -540,7 +573,8 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
          {"01-main-window-before-log-in.png", "02-company-selection.png", "03-main-window.png",
           "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png",
           "11-company-info-basic.png", "12-company-info-state-tax.png",
-          "13-company-info-local-tax.png", "14-company-info-dialog.png"}) {
+          "13-company-info-local-tax.png", "14-company-info-dialog.png",
+          "15-company-info-local-tax-only.png"}) {
         const QImage image(shots + "/" + name);
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;

@@ -34,10 +34,15 @@ class HostRun {
 const char* const kWrittenEntries[] = {"AppComs", "CA",      "Config",         "Data",
                                        "Log",     "SubApps", kDemoCompleteMark};
 
+// Raised whenever the same options write other data, so that an older
+// folder is written anew.
+constexpr int kDataGeneration = 2;
+
 QByteArray MarkText(const DemoOptions& options) {
-    return QStringLiteral("companies=%1\nagency=%2\n")
+    return QStringLiteral("companies=%1\nagency=%2\ndata=%3\n")
         .arg(options.companies)
         .arg(options.agency ? QStringLiteral("true") : QStringLiteral("false"))
+        .arg(kDataGeneration)
         .toUtf8();
 }
 
@@ -58,6 +63,7 @@ bool ReadMark(const QString& dir, DemoOptions& options) {
     }
     bool companiesRead = false;
     bool agencyRead = false;
+    bool sameGeneration = false;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         const QString key = line.section(u'=', 0, 0).trimmed();
         const QString value = line.section(u'=', 1).trimmed();
@@ -66,9 +72,11 @@ bool ReadMark(const QString& dir, DemoOptions& options) {
         } else if (key == QLatin1String("agency")) {
             agencyRead = value == QLatin1String("true") || value == QLatin1String("false");
             options.agency = value == QLatin1String("true");
+        } else if (key == QLatin1String("data")) {
+            sameGeneration = value == QString::number(kDataGeneration);
         }
     }
-    return companiesRead && agencyRead;
+    return companiesRead && agencyRead && sameGeneration;
 }
 
 constexpr QDir::Filters kEveryEntry =

@@ -208,8 +208,9 @@ Row LocalTaxRow(Context& context, const Company& company, qint64 id) {
         .Text(Text(company.industry->name))
         .Text(QStringLiteral("2024-%1").arg(random.Between(1, 12), 2, 10, QLatin1Char('0')))
         .Money(capital)
-        .Text(company.jointStock && random.Percent(30) ? QStringLiteral("是")
-                                                       : QStringLiteral("否"))
+        // SFSS: "0" is a listed company.
+        .Text(company.jointStock && random.Percent(30) ? QStringLiteral("0")
+                                                       : QStringLiteral("1"))
         .Expression(context.dates.Updated(random))
         .Number(random.Percent(80) ? 1 : 0);
     return row;
@@ -257,7 +258,8 @@ Row StateTaxRow(Context& context, const Company& company, qint64 id) {
         .Text(company.taxOfficeCode)
         .Text(context.agencyId > 0 ? context.agency.name : QString())
         .Text(random.Percent(30) ? QStringLiteral("1") : QStringLiteral("0"))
-        .Text(random.Percent(15) ? QStringLiteral("是") : QStringLiteral("否"))
+        // ZDH, stored as JKBZ is: "0" is no.
+        .Text(random.Percent(15) ? QStringLiteral("1") : QStringLiteral("0"))
         .Text(QString())
         .Text(QString())
         .Text(opened.toString(Qt::ISODate))

@@ -80,6 +80,7 @@ bool DemoTour::Run() {
         ok_ = SwitchCompany() && ok_;
     }
     ok_ = VisitCompanyInfo() && ok_;
+    ok_ = VisitLocalTaxOnlyCompany() && ok_;
     ok_ = VisitCompanyInfoDialog() && ok_;
     return ok_;
 }
@@ -123,6 +124,30 @@ bool DemoTour::VisitCompanyInfo() {
             saved = Save(&frame_, QLatin1String(file)) && saved;
         }
     }
+    frame_.CloseCurrentPage();
+    Settle();
+    return saved;
+}
+
+bool DemoTour::VisitLocalTaxOnlyCompany() {
+    TADOQuery query;
+    QString errorText;
+    if (!ModuleLib::ExecADOQueryMsg(
+            QStringLiteral("MainAppCon"),
+            QStringLiteral("select min(QYID) from XT_QYDSXX where QYID not in "
+                           "(select QYID from XT_QYGSXX)"),
+            query, errorText, 1)) {
+        return false;
+    }
+    const QString companyId = query.Eof() ? QString() : query.FieldAsString(0);
+    if (companyId.isEmpty()) {
+        return true;
+    }
+    if (!frame_.OpenCompanyInfoFor(companyId, false)) {
+        return false;
+    }
+    pageLines_ << QStringLiteral("page: local-tax-only company ") + companyId;
+    const bool saved = Save(&frame_, QStringLiteral("15-company-info-local-tax-only.png"));
     frame_.CloseCurrentPage();
     Settle();
     return saved;

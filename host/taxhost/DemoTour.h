@@ -34,6 +34,9 @@ class DemoTour {
     // shows, then its dialog, photographed and closed unsaved.
     bool VisitCompanyInfo();
     bool VisitCompanyInfoDialog();
+    // A company with a local-tax row only, whose page shows the
+    // local-tax-only layout; true when the data has none.
+    bool VisitLocalTaxOnlyCompany();
     // A settings page: opened, photographed, closed.
     bool VisitPage(bool (MainFrame::*open)(), const QString& name);
     // The agency's switch: the dialog, a row other than the first chosen, and

@@ -248,9 +248,10 @@ QString MainFrame::CurrentCompanyId() {
 
 bool MainFrame::OpenCurrentCompanyInfo(bool viewOnly) {
     const QString companyId = CurrentCompanyId();
-    if (companyId.isEmpty()) {
-        return false;
-    }
+    return !companyId.isEmpty() && OpenCompanyInfoFor(companyId, viewOnly);
+}
+
+bool MainFrame::OpenCompanyInfoFor(const QString& companyId, bool viewOnly) {
     // Opened from the menu there is no page to go back to.
     const std::string params =
         HostParams::With(HostParams::With(HostParams::With(std::string(), "QYID", companyId),

@@ -58,6 +58,8 @@ class MainFrame : public QMainWindow {
     // The current company's information page, docked (editable or view
     // only); false when no company is loaded or the module showed no page.
     bool OpenCurrentCompanyInfo(bool viewOnly);
+    // Another company's information page, as the menu opens the current one's.
+    bool OpenCompanyInfoFor(const QString& companyId, bool viewOnly);
     // The current company's information dialog, modal; true when it ended
     // with OK.
     bool ShowCompanyInfoDialog();
