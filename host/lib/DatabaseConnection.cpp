@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include "DatabaseSchema.h"
 #include "SqliteFunctions.h"
@@ -153,6 +154,56 @@ void Close() {
         db.close();
     }
     QSqlDatabase::removeDatabase(kMainConnection);
+}
+
+void CloseIfLost() {
+    const ServiceState::State& state = ServiceState::Get();
+    if (state.driver.isEmpty() || state.driver == QLatin1String(kSqliteDriver) ||
+        !QSqlDatabase::contains(kMainConnection) ||
+        ModuleLib::TransactionDepth(kMainConnection) > 0) {
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::database(kMainConnection, false);
+    if (!db.isOpen()) {
+        return;
+    }
+    // Qt keeps calling a dropped server connection open; only asking tells.
+    bool answers = false;
+    {
+        QSqlQuery probe(db);
+        answers = probe.exec(QStringLiteral("SELECT 1"));
+    }
+    if (!answers) {
+        db.close();
+        logQuery::Warn("1", QStringLiteral("数据库服务器连接已断开，下一条语句将重新连接"));
+    }
+}
+
+bool ReopenIfLost(QString& errorText) {
+    const ServiceState::State& state = ServiceState::Get();
+    if (state.driver.isEmpty() || state.driver == QLatin1String(kSqliteDriver) ||
+        !QSqlDatabase::contains(kMainConnection)) {
+        return true;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(kMainConnection, false);
+        if (db.isOpen()) {
+            return true;
+        }
+        if (!db.open()) {
+            errorText = QStringLiteral("数据库服务器连接已断开，重新连接失败：%1")
+                            .arg(db.lastError().text());
+            return false;
+        }
+    }
+    QString reason;
+    if (!MakeStringsStandard(reason)) {
+        QSqlDatabase::database(kMainConnection, false).close();
+        errorText = reason;
+        return false;
+    }
+    logQuery::Warn("1", QStringLiteral("已重新连接数据库服务器"));
+    return true;
 }
 
 QString EngineName(const QString& driver) {

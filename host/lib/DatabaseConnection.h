@@ -14,6 +14,14 @@ bool Open(ServiceState::State& state, QString& errorText);
 // Rolls back an open transaction and closes; every query must have been freed.
 void Close();
 
+// A server may drop the connection (a restart, a network fault). After a
+// failed statement outside a transaction, a connection that no longer answers
+// is closed; the next statement opens it again with the same settings.
+void CloseIfLost();
+// False, with the reason, when the connection was closed as lost and cannot
+// be opened again yet.
+bool ReopenIfLost(QString& errorText);
+
 // "SQLITE", "POSTGRESQL" or the upper-cased name of another Qt driver.
 QString EngineName(const QString& driver);
 

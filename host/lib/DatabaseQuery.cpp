@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include "DatabaseConnection.h"
 #include "HostServices.h"
 #include "ServiceState.h"
 #include "SqlText.h"
@@ -58,6 +59,10 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
         errorText = QStringLiteral("数据库连接[%1]不存在").arg(connection);
         return false;
     }
+    if (connection == QLatin1String(kMainConnection) &&
+        !DatabaseConnection::ReopenIfLost(errorText)) {
+        return false;
+    }
     bool ok = false;
     {
         QSqlDatabase database = QSqlDatabase::database(connection, false);
@@ -77,6 +82,9 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
     }
     if (!ok) {
         Transactions::NoteFailedStatement(connection);
+        if (connection == QLatin1String(kMainConnection)) {
+            DatabaseConnection::CloseIfLost();
+        }
     }
     return ok;
 }
