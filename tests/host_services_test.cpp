@@ -483,8 +483,17 @@ TEST_F(HostContext, MessagesAreAnsweredAndRecorded) {
     EXPECT_EQ(ModuleLib::InforMsg(106008, "91110000X", 1), 2);
     EXPECT_EQ(ModuleLib::InforMsg(106018, "70019507", 1), 1);
     EXPECT_EQ(ModuleLib::InfoMsgBox("该单位[1]已经存在。", 0), 1);
+    EXPECT_EQ(ModuleLib::InfoMsgBox("?", 1), 1);
+    EXPECT_EQ(ModuleLib::InfoMsgBox("?", 2), 1);
+    EXPECT_EQ(ModuleLib::InfoMsgBox("?", 7), 1);
     const auto messages = Messages();
-    ASSERT_EQ(messages.size(), 3u);
+    ASSERT_EQ(messages.size(), 6u);
+    // The buttons the operator gets: a question for 106008, as asked for the rest.
+    using B = HostSetup::THostMessage;
+    const B::Buttons buttons[] = {B::YesNo, B::Ok, B::Ok, B::YesNo, B::YesNoCancel, B::Ok};
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        EXPECT_EQ(messages[i].buttons, buttons[i]) << i;
+    }
     EXPECT_EQ(messages[0].code, 106008);
     EXPECT_EQ(messages[0].answer, 2);
     EXPECT_TRUE(messages[0].text.contains("91110000X"));

@@ -19,6 +19,10 @@ struct THostMessage {
     int code = 0;   // host message number; 0 for a plain message box
     QString extra;  // detail text of a numbered message
     QString text;   // the text the operator reads
+    // What the operator may answer: OK (1); Yes (1) or No (2); or Yes (1),
+    // No (2) or Cancel (3).
+    enum Buttons { Ok = 0, YesNo = 1, YesNoCancel = 2 };
+    Buttons buttons = Ok;
     int answer = 1;
 };
 

@@ -72,24 +72,31 @@ bool CanAskOperator() {
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
-int AskOperator(const HostSetup::THostMessage& message, bool question) {
+int AskOperator(const HostSetup::THostMessage& message) {
     QWidget* parent = ServiceState::Get().mainFrame.data();
-    if (question) {
-        return QMessageBox::question(parent, QStringLiteral("提示"), message.text) ==
-                       QMessageBox::Yes
-                   ? 1
-                   : 2;
+    const QString title = QStringLiteral("提示");
+    switch (message.buttons) {
+        case HostSetup::THostMessage::YesNo:
+            return QMessageBox::question(parent, title, message.text) == QMessageBox::Yes ? 1 : 2;
+        case HostSetup::THostMessage::YesNoCancel: {
+            const auto answer = QMessageBox::question(
+                parent, title, message.text,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+            return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 2 : 3;
+        }
+        case HostSetup::THostMessage::Ok:
+            break;
     }
-    QMessageBox::information(parent, QStringLiteral("提示"), message.text);
+    QMessageBox::information(parent, title, message.text);
     return 1;
 }
 
-int Deliver(HostSetup::THostMessage message, bool question) {
+int Deliver(HostSetup::THostMessage message) {
     ServiceState::State& state = ServiceState::Get();
     if (state.responder) {
         message.answer = state.responder(message);
     } else if (CanAskOperator()) {
-        message.answer = AskOperator(message, question);
+        message.answer = AskOperator(message);
     } else {
         message.answer = 1;
     }
@@ -110,14 +117,19 @@ int InforMsg(int code, const QString& extra, int /*buttons*/) {
     message.code = code;
     message.extra = extra.left(255);
     message.text = ComposeText(entry, code, message.extra);
-    return Deliver(message, entry != nullptr && entry->question);
+    message.buttons = entry != nullptr && entry->question ? HostSetup::THostMessage::YesNo
+                                                          : HostSetup::THostMessage::Ok;
+    return Deliver(message);
 }
 
-int InfoMsgBox(const QString& text, int /*flags*/) {
+int InfoMsgBox(const QString& text, int flags) {
     HostSetup::THostMessage message;
     message.kind = HostSetup::THostMessage::Plain;
     message.text = text;
-    return Deliver(message, false);
+    if (flags == HostSetup::THostMessage::YesNo || flags == HostSetup::THostMessage::YesNoCancel) {
+        message.buttons = static_cast<HostSetup::THostMessage::Buttons>(flags);
+    }
+    return Deliver(message);
 }
 
 }  // namespace ModuleLib

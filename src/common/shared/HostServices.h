@@ -168,7 +168,9 @@ SHARED_API int giSysFontCharSet();
 SHARED_API void SetSkinSchemeCtrls(QWidget* form);
 
 // Messages. InforMsg shows a numbered host message with an extra text and
-// returns 1 when the operator confirms; InfoMsgBox shows a text unchanged.
+// returns 1 when the operator confirms; InfoMsgBox shows a text unchanged:
+// flags 0 with OK (answers 1), 1 asking Yes (1) or No (2), 2 asking Yes (1),
+// No (2) or Cancel (3).
 SHARED_API int InforMsg(int code, const QString& extra, int buttons = 1);
 SHARED_API int InfoMsgBox(const QString& text, int flags = 0);
 
