@@ -13,6 +13,7 @@
 #include "CompanyAddSaver.h"
 #include "CompanyRemoval.h"
 #include "HostServices.h"
+#include "TaxIdKey.h"
 #include "TestHost.h"
 #include "Transactions.h"
 
@@ -69,6 +70,58 @@ TEST_P(CompanyAddSaving, ChecksComeInTheDialogsOrder) {
         EXPECT_EQ(Column("QYDHHM", result.companyId), c.phone) << c.name;
     }
     EXPECT_EQ(RowsWith("9111TAKEN"), 1);
+}
+
+TEST(TaxIdKeyRule, FoldsCaseBlanksHyphensAndFullWidthForms) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"91110108MA00ABCD", "91110108MA00ABCD"},
+        {"91110108ma00abcd", "91110108MA00ABCD"},
+        {" 9111 0108-MA00 ", "91110108MA00"},
+        {QStringLiteral("９１１１０１０８ｍａ００"), "91110108MA00"},
+        {QStringLiteral("9111\u3000010８\uFF0D8\u2014A"), "911101088A"},
+        {QStringLiteral("甲-公司"), QStringLiteral("甲公司")},
+        {"'; --", "';"},
+        {"", ""},
+    };
+    for (const auto& [text, key] : cases) {
+        EXPECT_EQ(TaxIdKey(text), key) << text.toStdString();
+    }
+}
+
+// The operator is asked about similar numbers only once the exact check has
+// passed, and a refusal adds nothing.
+TEST_P(CompanyAddSaving, SimilarNumbersAreAskedAboutAfterTheExactCheck) {
+    AddCompany("9111ABC", "已有公司");
+    struct Case {
+        const char* name;
+        QString taxId;
+        bool answer;
+        QStringList asked;
+        Outcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {"other case, declined", "9111abc", false, {"9111ABC"}, Outcome::Declined},
+        {"the same number is a duplicate, unasked", "9111ABC", true, {}, Outcome::Duplicate},
+        {"nothing similar, unasked", "9111XYZ", false, {}, Outcome::Saved},
+        {"full width and blanks, accepted",
+         QStringLiteral("９１１１ ＡＢＣ"),
+         true,
+         {"9111ABC"},
+         Outcome::Saved},
+    };
+    for (const Case& c : cases) {
+        QStringList asked;
+        const auto result =
+            CompanyAddSaver::Save(c.taxId, "甲", "", [&](const QStringList& similar) {
+                asked = similar;
+                return c.answer;
+            });
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
+        EXPECT_EQ(asked, c.asked) << c.name;
+        EXPECT_EQ(RowsWith(c.taxId.trimmed()),
+                  c.outcome == Outcome::Duplicate || c.outcome == Outcome::Saved ? 1 : 0)
+            << c.name;
+    }
 }
 
 struct InstallationCase {

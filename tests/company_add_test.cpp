@@ -78,7 +78,10 @@ TEST_P(CompanyAddDialog, AFailedCheckKeepsTheDialogOpen) {
          "edtQysbh", ""},
         {"an agency without its own row", "9111N", "", true, Kind::Numbered, 106016, "70019506",
          nullptr, ""},
+        {"a similar number, not added", "9111-taken", "", false, Kind::Plain, 0,
+         "已存在相似的纳税人识别号：9111TAKEN，仍要新增吗？", "edtQysbh", ""},
     };
+    Answer(0, 2);
     DialogDriver driver([&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "企业新增");
         EXPECT_EQ(DialogDriver::Child<QLabel>(dialog, "lblQysbh")->text(), "企业识别号：");

@@ -2,6 +2,7 @@
 
 #include "HostServices.h"
 #include "SqlQuery.h"
+#include "TaxIdKey.h"
 #include "Transaction.h"
 #include "f_CommonUnit.h"
 
@@ -58,7 +59,8 @@ QString LatestIdOf(const QString& taxId) {
 
 namespace CompanyAddSaver {
 
-Result Save(const QString& taxIdText, const QString& name, const QString& phone) {
+Result Save(const QString& taxIdText, const QString& name, const QString& phone,
+            const ConfirmSimilar& confirmSimilar) {
     Result result;
     result.taxId = taxIdText.trimmed();
     if (result.taxId.isEmpty()) {
@@ -70,6 +72,24 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone)
         return result;
     }
     try {
+        if (confirmSimilar) {
+            bool exists = false;
+            if (!TaxIdExists(result.taxId, exists)) {
+                return result;
+            }
+            if (exists) {
+                result.outcome = Outcome::Duplicate;
+                return result;
+            }
+            QStringList similar;
+            if (!FindSimilarTaxIds(result.taxId, similar)) {
+                return result;
+            }
+            if (!similar.isEmpty() && !confirmSimilar(similar)) {
+                result.outcome = Outcome::Declined;
+                return result;
+            }
+        }
         // Check and insert as one step for every desk: two desks adding the
         // same number cannot both find it free.
         TTransaction transaction(ModuleLib::TransactionMode::Serialized);

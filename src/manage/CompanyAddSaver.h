@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace CompanyAddSaver {
 
@@ -11,6 +14,7 @@ enum class Outcome {
     MissingTaxId,  // the taxpayer id is empty after trimming
     InvalidPhone,  // the telephone holds more than digits, "(", ")" and "-"
     Duplicate,     // a company with that taxpayer id exists already
+    Declined,      // similar ids exist and the operator chose not to add
     Failed,        // nothing could be checked or written; nothing was
 };
 
@@ -25,6 +29,13 @@ struct Result {
 // Failed, and no statement runs), class 0 otherwise. The taxpayer id is
 // stored trimmed, name and telephone as entered. The new row's id is the one
 // the database gave it.
-Result Save(const QString& taxIdText, const QString& name, const QString& phone);
+//
+// After the exact duplicate check, confirmSimilar (when given) is asked about
+// stored ids that differ only in case, blanks, hyphens or full-width forms;
+// false declines the add. It is asked before any lock is taken, so another
+// desk never waits for the operator.
+using ConfirmSimilar = std::function<bool(const QStringList& similar)>;
+Result Save(const QString& taxIdText, const QString& name, const QString& phone,
+            const ConfirmSimilar& confirmSimilar = {});
 
 }  // namespace CompanyAddSaver

@@ -41,8 +41,14 @@ void Tfrm_CompanyAdd::showEvent(QShowEvent* event) {
 
 void Tfrm_CompanyAdd::Save() {
     using CompanyAddSaver::Outcome;
-    const CompanyAddSaver::Result result =
-        CompanyAddSaver::Save(ui_->edtQysbh->text(), ui_->edtQymc->text(), ui_->edtlxdh->text());
+    const auto confirmSimilar = [](const QStringList& similar) {
+        return ModuleLib::InfoMsgBox(QStringLiteral("已存在相似的纳税人识别号：") +
+                                         similar.join(QStringLiteral("、")) +
+                                         QStringLiteral("，仍要新增吗？"),
+                                     1) == 1;
+    };
+    const CompanyAddSaver::Result result = CompanyAddSaver::Save(
+        ui_->edtQysbh->text(), ui_->edtQymc->text(), ui_->edtlxdh->text(), confirmSimilar);
     switch (result.outcome) {
         case Outcome::MissingTaxId:
             ModuleLib::InforMsg(kTaxIdMissing, QString(), 1);
@@ -56,6 +62,9 @@ void Tfrm_CompanyAdd::Save() {
         case Outcome::Duplicate:
             ModuleLib::InfoMsgBox(QStringLiteral("该单位[") + result.taxId +
                                   QStringLiteral("]已经存在。"));
+            ui_->edtQysbh->setFocus();
+            return;
+        case Outcome::Declined:
             ui_->edtQysbh->setFocus();
             return;
         case Outcome::Failed:

@@ -40,6 +40,7 @@ QString OutcomeName(CompanyAddSaver::Outcome outcome) {
             return QStringLiteral("duplicate");
         case CompanyAddSaver::Outcome::MissingTaxId:
         case CompanyAddSaver::Outcome::InvalidPhone:
+        case CompanyAddSaver::Outcome::Declined:
             return QStringLiteral("refused");
         case CompanyAddSaver::Outcome::Failed:
             break;
