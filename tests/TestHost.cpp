@@ -155,6 +155,35 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     });
 }
 
+bool HostTest::ExecElsewhere(const QString& sql) const {
+    bool ok = false;
+    {
+        QSqlDatabase db;
+        if (engine_ == "POSTGRESQL") {
+            db = QSqlDatabase::addDatabase("QPSQL", "other_desk");
+            db.setConnectOptions(
+                QStringLiteral("options='-csearch_path=%1'").arg(PostgresSchema()));
+            db.setHostName(PostgresSetting("HostName"));
+            db.setPort(PostgresSetting("Port").toInt());
+            db.setUserName(PostgresSetting("UserName"));
+            db.setPassword(PostgresSetting("Password"));
+            db.setDatabaseName(PostgresSetting("Database"));
+        } else {
+            db = QSqlDatabase::addDatabase("QSQLITE", "other_desk");
+            db.setDatabaseName(dir_.filePath(QStringLiteral("Data/main.db")));
+        }
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(sql);
+            EXPECT_TRUE(ok) << query.lastError().text().toStdString();
+        } else {
+            ADD_FAILURE() << db.lastError().text().toStdString();
+        }
+    }
+    QSqlDatabase::removeDatabase("other_desk");
+    return ok;
+}
+
 QString HostTest::AppPath() const {
     return ModuleLib::GetAppPath();
 }

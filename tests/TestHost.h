@@ -33,6 +33,9 @@ class HostTest : public ::testing::Test {
     QString AddCompany(const QString& taxId, const QString& name, int classCode = 0,
                        const QString& agencyId = QString()) const;
     void GrantToRole(const QString& roleCode, const QString& companyId) const;
+    // Runs one statement on a connection of its own to the host's database,
+    // as another desk would.
+    bool ExecElsewhere(const QString& sql) const;
 
     void Answer(int code, int answer) { answers_[code] = answer; }
     std::vector<HostSetup::THostMessage> Messages() const;

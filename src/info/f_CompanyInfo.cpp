@@ -188,6 +188,7 @@ void Tfrm_CompanyInfo::Load(const CompanyInfoDialog::TLoaded& company, bool view
     bool stateTaxFailed = false;
     bool localTaxFailed = false;
     CompanyInfoDialog::LoadTaxRows(loaded_, stateTaxFailed, localTaxFailed);
+    rowsTaken_ = loadedRows_.Take(loaded_.QYID);
 
     if (loaded_.hasStateTax) {
         ui_->gbStateTax->show();
@@ -339,10 +340,15 @@ void Tfrm_CompanyInfo::Save() {
         done(mrOk);
         return;
     }
+    if (!ConfirmRowsAsLoaded()) {
+        return;
+    }
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     QString failed;
     const CompanyInfoDialog::SaveResult result = CompanyInfoDialog::RunStatements(
         CompanyInfoDialog::SaveStatements(loaded_, entered, today), failed);
+    // What this dialog wrote is no other desk's change at the next save.
+    rowsTaken_ = loadedRows_.Take(loaded_.QYID);
     if (result != CompanyInfoDialog::SaveResult::Saved) {
         logQuery::Error(QStringLiteral("1"),
                         QStringLiteral("单位信息保存失败：") +
@@ -366,16 +372,47 @@ void Tfrm_CompanyInfo::Save() {
     done(mrOk);
 }
 
+bool Tfrm_CompanyInfo::ConfirmRowsAsLoaded() {
+    if (!rowsTaken_) {
+        return true;
+    }
+    TStoredRows now;
+    if (!now.Take(loaded_.QYID)) {
+        ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+        return false;
+    }
+    const QStringList differences = TStoredRows::Differences(loadedRows_, now);
+    if (differences.isEmpty()) {
+        return true;
+    }
+    switch (AskAboutChangedRows(differences)) {
+        case ChangedRowsAnswer::Overwrite:
+            return true;
+        case ChangedRowsAnswer::Reload:
+            done(mrReload);
+            return false;
+        case ChangedRowsAnswer::Cancel:
+            break;
+    }
+    return false;
+}
+
 bool ShowCompanyInfoDialog(const QString& companyId, bool viewOnly) {
     if (companyId.trimmed().isEmpty()) {
         return false;
     }
-    CompanyInfoDialog::TLoaded company;
-    if (CompanyInfoDialog::LoadCompany(companyId, company) ==
-        CompanyInfoDialog::LoadResult::Failed) {
-        return false;
+    for (;;) {
+        CompanyInfoDialog::TLoaded company;
+        if (CompanyInfoDialog::LoadCompany(companyId, company) ==
+            CompanyInfoDialog::LoadResult::Failed) {
+            return false;
+        }
+        // A reload opens the dialog anew, laid out for the rows as they are now.
+        Tfrm_CompanyInfo dialog;
+        dialog.Load(company, viewOnly);
+        const int result = dialog.exec();
+        if (result != Tfrm_CompanyInfo::mrReload) {
+            return result == Tfrm_CompanyInfo::mrOk;
+        }
     }
-    Tfrm_CompanyInfo dialog;
-    dialog.Load(company, viewOnly);
-    return dialog.exec() == Tfrm_CompanyInfo::mrOk;
 }

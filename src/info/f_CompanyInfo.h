@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "CompanyInfoDialogSave.h"
+#include "StoredRows.h"
 #include "f_CustomDlg.h"
 
 class QToolButton;
@@ -19,6 +20,10 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     Q_OBJECT
 
   public:
+    // The dialog ends with this when the operator chose to read the company
+    // anew after another desk changed it.
+    static constexpr int mrReload = 100;
+
     explicit Tfrm_CompanyInfo(QWidget* parent = nullptr);
     ~Tfrm_CompanyInfo() override;
 
@@ -34,6 +39,9 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // True when the stored rows are as loaded, or the operator chose to
+    // overwrite another desk's changes.
+    bool ConfirmRowsAsLoaded();
     void FillIndustries();
     QString SelectedIndustryCode() const;
     CompanyInfoDialog::TEntered Entered() const;
@@ -45,6 +53,8 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     QToolButton* tbtnClose_;
     CompanyInfoDialog::TLoaded loaded_;
     bool viewOnly_ = false;
+    TStoredRows loadedRows_;
+    bool rowsTaken_ = false;
     bool placed_ = false;
 };
 

@@ -149,9 +149,11 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
             }
         }
     }
+    ui_->pnlMainOnlyDS->setVisible(false);
     if (found) {
         companyId_ = companyId.trimmed();
         viewOnly_ = viewOnly;
+        showBack_ = showBack;
         ui_->actBack->setVisible(showBack);
         if (auto* back = findChild<QToolButton*>(QStringLiteral("btnBack"))) {
             back->setVisible(showBack);
@@ -185,6 +187,7 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
     }
     // Once, after loading: a docked page hidden and shown again keeps its edits.
     fingerprint_ = Fingerprint();
+    rowsTaken_ = found && loadedRows_.Take(companyId_);
     return found;
 }
 
@@ -347,9 +350,9 @@ void Tfrm_CompanyInfoInner::FillStateTax() {
     ui_->cbxGsSSHY->setEnabled(config_.StateTaxFieldEditable(QStringLiteral("SSHY")));
 
     const QString cards = value("ICCARD");
+    icCards_.clear();
+    ui_->vstGsICCardList->clear();
     if (!cards.isEmpty()) {
-        icCards_.clear();
-        ui_->vstGsICCardList->clear();
         const QStringList lines = cards.split(QRegularExpression(QStringLiteral("\\r\\n|\\n|\\r")));
         for (qsizetype line = 0; line < lines.size(); ++line) {
             const std::string params = lines[line].toStdString();
@@ -503,7 +506,13 @@ void Tfrm_CompanyInfoInner::Save() {
     if (hasStateTax_) {
         CollectStateTax();
     }
-    if (!WriteRows()) {
+    if (!ConfirmRowsAsLoaded()) {
+        return;
+    }
+    const bool written = WriteRows();
+    // What this page wrote is no other desk's change at the next save.
+    rowsTaken_ = loadedRows_.Take(companyId_);
+    if (!written) {
         ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
         return;
     }
@@ -528,6 +537,31 @@ void Tfrm_CompanyInfoInner::Save() {
     }
     ModuleLib::InforMsg(kSaved, QString(), 1);
     close();
+}
+
+bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
+    if (!rowsTaken_) {
+        return true;
+    }
+    TStoredRows now;
+    if (!now.Take(companyId_)) {
+        ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+        return false;
+    }
+    const QStringList differences = TStoredRows::Differences(loadedRows_, now);
+    if (differences.isEmpty()) {
+        return true;
+    }
+    switch (AskAboutChangedRows(differences)) {
+        case ChangedRowsAnswer::Overwrite:
+            return true;
+        case ChangedRowsAnswer::Reload:
+            LoadCompany(companyId_, viewOnly_, showBack_);
+            return false;
+        case ChangedRowsAnswer::Cancel:
+            break;
+    }
+    return false;
 }
 
 bool Tfrm_CompanyInfoInner::WriteRows() {

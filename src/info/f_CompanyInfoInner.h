@@ -13,6 +13,7 @@
 #include "CmdCompanyInfo.h"
 #include "CompanyInfoInnerSave.h"
 #include "CompanyRecord.h"
+#include "StoredRows.h"
 #include "f_CustomFormEx.h"
 
 class QLineEdit;
@@ -68,6 +69,9 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     void Save();
     // False when a statement failed (reported already).
     bool WriteRows();
+    // True when the stored rows are as loaded, or the operator chose to
+    // overwrite another desk's changes; on "reload" the page reads them anew.
+    bool ConfirmRowsAsLoaded();
     void Back();
     // The text whole, even beyond the field's length.
     static void ShowText(QLineEdit* edit, const QString& text);
@@ -86,4 +90,7 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     bool localTaxOnly_ = false;
     bool viewOnly_ = false;
     QStringList fingerprint_;
+    TStoredRows loadedRows_;
+    bool rowsTaken_ = false;
+    bool showBack_ = false;
 };

@@ -1,0 +1,115 @@
+// Another desk changes a company while the information page or dialog has it
+// open: saving asks whether to overwrite, read anew or wait, and never
+// overwrites unasked.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include "DialogDriver.h"
+#include "TestHost.h"
+#include "f_CompanyInfo.h"
+#include "f_CompanyInfoInner.h"
+
+namespace {
+
+using Kind = HostSetup::THostMessage::Kind;
+
+struct AnswerCase {
+    const char* name;
+    int answer;             // 0: no question expected
+    bool otherDeskChanges;  // the e-mail, meanwhile
+    QString phoneStored;    // afterwards
+    QString emailStored;
+    QString phoneShown;  // in the window afterwards, when it is still open
+};
+
+const std::vector<AnswerCase> kCases = {
+    {"nobody else changed it", 0, false, "010-2", "a@b.cn", ""},
+    {"overwrite", 1, true, "010-2", "a@b.cn", ""},
+    {"read anew", 2, true, "010-1", "other@desk.cn", "010-1"},
+    {"not now", 3, true, "010-1", "other@desk.cn", "010-2"},
+};
+
+class ConcurrentEdit : public EngineTest {
+  protected:
+    QString Add() {
+        const QString id = AddCompany("911", "甲公司");
+        EXPECT_TRUE(Exec("UPDATE XT_QYXX SET QYDHHM='010-1', EMAIL='a@b.cn' where QYID=" + id));
+        return id;
+    }
+    void Check(const AnswerCase& c, const QString& id) {
+        const auto messages = Messages();
+        int questions = 0;
+        for (const auto& m : messages) {
+            if (m.buttons == HostSetup::THostMessage::YesNoCancel) {
+                ++questions;
+                EXPECT_TRUE(m.text.contains("XT_QYXX.EMAIL")) << m.text.toStdString();
+            }
+        }
+        EXPECT_EQ(questions, c.answer == 0 ? 0 : 1) << c.name;
+        EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), c.phoneStored) << c.name;
+        EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id), c.emailStored) << c.name;
+    }
+};
+INSTANTIATE_ON_ENGINES(ConcurrentEdit);
+
+TEST_P(ConcurrentEdit, ThePageAsksBeforeOverwritingAnotherDesk) {
+    for (const AnswerCase& c : kCases) {
+        const QString id = Add();
+        QPointer<Tfrm_CompanyInfoInner> page = new Tfrm_CompanyInfoInner();
+        page->LoadCompany(id, false, true);
+        page->show();
+        if (c.otherDeskChanges) {
+            ASSERT_TRUE(ExecElsewhere("UPDATE XT_QYXX SET EMAIL='other@desk.cn' where QYID=" + id));
+        }
+        Answer(0, c.answer);
+        HostSetup::ClearRecorded();
+        page->findChild<QLineEdit*>("edtDhhm")->setText("010-2");
+        page->findChild<QToolButton*>("tbtnSave")->click();
+        Check(c, id);
+        // Saved pages close; the others stay with what they show.
+        EXPECT_EQ(page->isVisible(), !c.phoneShown.isEmpty()) << c.name;
+        if (!c.phoneShown.isEmpty()) {
+            EXPECT_EQ(page->findChild<QLineEdit*>("edtDhhm")->text(), c.phoneShown) << c.name;
+        }
+        delete page.data();
+    }
+}
+
+TEST_P(ConcurrentEdit, TheDialogAsksBeforeOverwritingAnotherDesk) {
+    for (const AnswerCase& c : kCases) {
+        const QString id = Add();
+        Answer(0, c.answer);
+        HostSetup::ClearRecorded();
+        int opened = 0;
+        QString phoneAfter;
+        DialogDriver driver(
+            [&](QWidget* dialog) {
+                auto* phone = DialogDriver::Child<QLineEdit>(dialog, "edtDhhm");
+                if (++opened == 1) {
+                    if (c.otherDeskChanges) {
+                        ExecElsewhere("UPDATE XT_QYXX SET EMAIL='other@desk.cn' where QYID=" + id);
+                    }
+                    phone->setText("010-2");
+                    DialogDriver::Child<QAbstractButton>(dialog, "tbtnSave")->click();
+                }
+                // Still open, or opened anew: what it shows now.
+                if (dialog->isVisible()) {
+                    phoneAfter = phone->text();
+                    DialogDriver::Child<QAbstractButton>(dialog, "tbtnClose")->click();
+                }
+            },
+            DialogDriver::Expect::EveryDialog);
+        ShowCompanyInfoDialog(id, false);
+        Check(c, id);
+        // Read anew, the dialog opens a second time with the stored values.
+        EXPECT_EQ(opened, c.answer == 2 ? 2 : 1) << c.name;
+        EXPECT_EQ(phoneAfter, c.phoneShown) << c.name;
+    }
+}
+
+}  // namespace
