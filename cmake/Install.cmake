@@ -26,6 +26,9 @@ endforeach()
 # Programs find the libraries beside them in the build tree and in lib/ once
 # installed; libraries find each other in their own folder.
 file(RELATIVE_PATH COMPANYMGR_BIN_TO_LIB ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+# The shared interface calls libc only through Qt and the C++ runtime, so an
+# --as-needed link would drop it; a library names the C library it runs on.
+target_link_options(DataVO PRIVATE "LINKER:--no-as-needed")
 foreach(target DataVO ModuleLib CompanyMgr)
   set_target_properties(${target} PROPERTIES
     VERSION ${PROJECT_VERSION}
@@ -76,8 +79,12 @@ set(CPACK_PACKAGE_NAME companymgr)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "CompanyMgr developers <companymgr@tax-client.example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "company-management module of a tax-filing client")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A shared library that a tax-filing client loads to list, add, delete and choose the companies it files for and to edit their data, with the reference host library it needs, the headers and CMake and pkg-config files to write a host, and two host programs (taxhost, a demo host, and hostcall, which makes one call).")
+set(CPACK_PACKAGE_DESCRIPTION [[
+A shared library that a tax-filing client loads to list, add, delete and
+choose the companies it files for and to edit their data. With it come the
+reference host library it needs, the headers and the CMake and pkg-config
+files to write a host, and two host programs: taxhost, a demo host, and
+hostcall, which makes one call of one entry point.]])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -85,5 +92,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # Loaded by Qt, not linked: the database driver of the embedded database.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+# Libraries in the linker's folders have ldconfig run once they are unpacked.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/cmake/debian/triggers)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
