@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     }
 
     // Never closed: the host's objects may hold objects the module made.
+    std::printf("module: %s\n", SAMPLE_MODULE_PATH);
     void* module = dlopen(SAMPLE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     auto select =
         module != nullptr
