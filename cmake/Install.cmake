@@ -35,6 +35,11 @@ foreach(target DataVO ModuleLib CompanyMgr)
     SOVERSION ${PROJECT_VERSION_MAJOR}
     INSTALL_RPATH "$ORIGIN")
 endforeach()
+# Checked against the public header by src/entry/PublicHeader.cpp.
+target_compile_definitions(CompanyMgr PRIVATE
+  COMPANYMGR_BUILT_SONAME="$<TARGET_SONAME_FILE_NAME:CompanyMgr>"
+  COMPANYMGR_BUILT_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+  COMPANYMGR_BUILT_VERSION_MINOR=${PROJECT_VERSION_MINOR})
 set_target_properties(hostcall taxhost PROPERTIES INSTALL_RPATH "$ORIGIN/${COMPANYMGR_BIN_TO_LIB}")
 # The host programs open the module by path: the installed one is in lib/.
 target_compile_definitions(HostPrograms PRIVATE

@@ -1,11 +1,7 @@
 #include "EntryParams.h"
 
-#include "EntryExport.h"
 #include "HostServices.h"
 #include "ParamString.h"
-
-// The public header promises hosts what the module assumes.
-static_assert(COMPANYMGR_PARAM_BUFFER_MIN == ParamString::kHostBufferSize);
 
 EntryParams::EntryParams(int count, char** buffers) {
     if (count < 1 || buffers == nullptr || buffers[0] == nullptr) {
