@@ -16,6 +16,9 @@
 #include "TestHost.h"
 #include "f_DataVO.h"
 
+// Entry names the public header declares, null-terminated (entry_header.c).
+extern "C" const char* const companymgr_header_entries[];
+
 namespace {
 
 using BufferEntry = bool (*)(int, char**);
@@ -192,11 +195,9 @@ TEST_F(EntryPoints, MalformedCompanyIdsChangeNoRow) {
     EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 0);
 }
 
-// The version script names the entry points; the library exports exactly them:
-// none missing, nothing else leaking.
-TEST(ModuleLibrary, ExportsExactlyTheEntryPointsOfItsVersionScript) {
+QStringList NamedInVersionScript() {
     QFile map(COMPANYMGR_SOURCE_DIR "/src/entry/exports.map");
-    ASSERT_TRUE(map.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(map.open(QIODevice::ReadOnly));
     const QString script = QString::fromUtf8(map.readAll());
     const QString global =
         script.section(QStringLiteral("global:"), 1).section(QStringLiteral("local:"), 0, 0);
@@ -206,6 +207,14 @@ TEST(ModuleLibrary, ExportsExactlyTheEntryPointsOfItsVersionScript) {
             named << entry.trimmed();
         }
     }
+    named.sort();
+    return named;
+}
+
+// The version script names the entry points; the library exports exactly them:
+// none missing, nothing else leaking.
+TEST(ModuleLibrary, ExportsExactlyTheEntryPointsOfItsVersionScript) {
+    const QStringList named = NamedInVersionScript();
     ASSERT_GE(named.size(), 6);
 
     QProcess nm;
@@ -218,9 +227,21 @@ TEST(ModuleLibrary, ExportsExactlyTheEntryPointsOfItsVersionScript) {
             exported << fields[2];
         }
     }
-    named.sort();
     exported.sort();
     EXPECT_EQ(exported, named);
+}
+
+// The public header, compiled as C in entry_header.c, declares exactly the
+// exported entry points, and the module resolves each name it declares.
+TEST(ModuleLibrary, PublicHeaderDeclaresEveryExportedEntryPoint) {
+    ASSERT_NE(ModuleLoader::Handle(), nullptr) << dlerror();
+    QStringList declared;
+    for (const char* const* name = companymgr_header_entries; *name != nullptr; ++name) {
+        declared << QString::fromLatin1(*name);
+        EXPECT_NE(dlsym(ModuleLoader::Handle(), *name), nullptr) << *name;
+    }
+    declared.sort();
+    EXPECT_EQ(declared, NamedInVersionScript());
 }
 
 }  // namespace

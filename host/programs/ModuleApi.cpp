@@ -1,6 +1,7 @@
 #include "ModuleApi.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <dlfcn.h>
 
@@ -80,5 +81,9 @@ QString ModuleApi::DefaultPath(const QString& explicitPath) {
     if (!fromEnvironment.isEmpty()) {
         return fromEnvironment;
     }
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libCompanyMgr.so");
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString beside = programDir + QStringLiteral("/libCompanyMgr.so");
+    // An installed program finds the module in the library folder instead.
+    const QString installed = programDir + QStringLiteral("/" COMPANYMGR_INSTALLED_MODULE);
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
 }

@@ -32,8 +32,8 @@ class ModuleApi {
     bool ShowPage(const char* entry, std::uintptr_t appHandle, std::uintptr_t parentHandle,
                   const std::string& params) const;
 
-    // Where the module library is: an explicit path, COMPANYMGR_MODULE, or next
-    // to the program.
+    // Where the module library is: an explicit path, COMPANYMGR_MODULE, next
+    // to the program, or in the library folder of an installed program.
     static QString DefaultPath(const QString& explicitPath);
 
   private:
