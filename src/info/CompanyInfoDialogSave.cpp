@@ -189,7 +189,7 @@ SaveResult RunStatements(const QStringList& statements, QString& failedStatement
     }
     for (const QString& sql : statements) {
         if (!SqlQuery::Storable(sql)) {
-            failedStatement = QString(sql).replace(QChar(0), QStringLiteral("\\0"));
+            failedStatement = QString(sql).replace(QChar(0), QStringLiteral("(U+0000)"));
             return SaveResult::StatementFailed;
         }
     }
