@@ -49,10 +49,11 @@ std::vector<CorpusText> Corpus() {
                                                  "e")},
         {"unicode quotes, full-width semicolon", QStringLiteral("‘甲’ “乙” ＇丙＇ ＂丁＂；戊；`")},
         {"dollar quotes, escape string, right()", "$$ $q$ E'\\x41' right(QYMC, 2) $$"},
-        // Six characters: the tail match compares these, longer texts use like.
         {"like wildcards", "_%"},
+        // Six characters: the tail match compares these, longer texts use like.
         {"six characters", R"('\;--/)"},
         {"six full-width characters", QStringLiteral("＇；‘’“”")},
+        // Far beyond every field's maximum length.
         {"long", QStringLiteral("甲'\\;--/*").repeated(600)},
         {"NUL", QStringLiteral("a") + QChar(0) + QStringLiteral("b'")},
     };
