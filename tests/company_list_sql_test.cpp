@@ -37,12 +37,16 @@ TEST_F(CompanyListSql, AgencyInstallationListsServedCompanies) {
 
 TEST_F(CompanyListSql, FiltersAreQuotedContainsConditions) {
     EXPECT_EQ(BuildCompanyListSql("123", "O'Hara", false, false),
-              "select * from XT_QYXX where 1=1 and LBDM=0 and QYSBH like '%123%' and QYMC like "
-              "'%O''Hara%'");
+              "select * from XT_QYXX where 1=1 and LBDM=0 and QYSBH like '%123%' escape '!' and "
+              "QYMC like '%O''Hara%' escape '!'");
     EXPECT_EQ(BuildRoleCompanyListSql("R1", "9'9", "甲", true, false),
               "SELECT count(t2.QYID) as cnt FROM QX_ROLEPRMS t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE "
               "t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM AND t1.JS_DM='R1' AND "
-              "t3.PRMS_TYPE='10' and t2.QYSBH like '%9''9%' and t2.QYMC like '%甲%'");
+              "t3.PRMS_TYPE='10' and t2.QYSBH like '%9''9%' escape '!' and t2.QYMC like '%甲%' "
+              "escape '!'");
+    // Typed text is found literally: the pattern characters are escaped.
+    EXPECT_EQ(BuildCompanyListSql("", "5%_!\\", false, false),
+              "select * from XT_QYXX where 1=1 and LBDM=0 and QYMC like '%5!%!_!!\\%' escape '!'");
 }
 
 TEST_F(CompanyListSql, RoleCodeCannotEndTheStatement) {
@@ -60,11 +64,12 @@ TEST_F(CompanyListSql, TailMatchFollowsTheEngineDialect) {
     EXPECT_EQ(BuildTaxIdFilter("t2.QYSBH", "12", true, "SQLITE", 6),
               " and mid(right(t2.QYSBH,6),1,2)='12'");
     EXPECT_EQ(BuildTaxIdFilter("QYSBH", "1234567", true, "MSSQLSERVER", 6),
-              " and QYSBH like '%1234567%'");
+              " and QYSBH like '%1234567%' escape '!'");
     EXPECT_EQ(BuildTaxIdFilter("QYSBH", "1'", true, "MSSQLSERVER", 6),
               " and SUBSTRING(right(QYSBH,6),1,2)='1'''");
     EXPECT_EQ(BuildTaxIdFilter("QYSBH", "", true, "MSSQLSERVER", 6), "");
-    EXPECT_EQ(BuildTaxIdFilter("QYSBH", "1", true, "MSSQLSERVER", 0), " and QYSBH like '%1%'");
+    EXPECT_EQ(BuildTaxIdFilter("QYSBH", "1", true, "MSSQLSERVER", 0),
+              " and QYSBH like '%1%' escape '!'");
 }
 
 TEST_F(CompanyListSql, QueryLengthComesFromTheSettings) {
@@ -78,7 +83,7 @@ TEST_F(CompanyListSql, QueryLengthComesFromTheSettings) {
     EXPECT_EQ(ReadQueryLength(), 6);
     HostSetup::OverrideSysConfig("SysCofig", "QueryLengthToSwithCompany", "0");
     EXPECT_EQ(BuildCompanyListSql("1", "", false, true),
-              "select * from XT_QYXX where 1=1 and LBDM=0 and QYSBH like '%1%'");
+              "select * from XT_QYXX where 1=1 and LBDM=0 and QYSBH like '%1%' escape '!'");
     EXPECT_EQ(BuildCompanyListSql("", "", false, true),
               "select * from XT_QYXX where 1=1 and LBDM=0");
 }

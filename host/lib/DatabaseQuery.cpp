@@ -74,11 +74,18 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
             errorText = QStringLiteral("SQL语句为空");
             return false;
         }
-        const QString text =
-            database.driverName() == QLatin1String("QSQLITE") ? SqlText::AdaptToSqlite(sql) : sql;
-        db = ServiceState::Get().genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
-        ok = db != nullptr ? RunSqlite(text, keepRows, errorText)
-                           : RunQt(database, text, keepRows, errorText);
+        // Neither engine keeps a NUL in text, and PostgreSQL's client would cut
+        // the statement at it: refused alike on both, before anything runs.
+        if (sql.contains(QChar(0))) {
+            errorText = QStringLiteral("SQL语句含有空字符(U+0000)，数据库不能保存");
+        } else {
+            const QString text = database.driverName() == QLatin1String("QSQLITE")
+                                     ? SqlText::AdaptToSqlite(sql)
+                                     : sql;
+            db = ServiceState::Get().genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
+            ok = db != nullptr ? RunSqlite(text, keepRows, errorText)
+                               : RunQt(database, text, keepRows, errorText);
+        }
     }
     if (!ok) {
         Transactions::NoteFailedStatement(connection);

@@ -47,6 +47,10 @@ bool Execute(const char* operation, const QString& sql, QString& errorText, qint
     });
 }
 
+bool Storable(const QString& sql) {
+    return !sql.contains(QChar(0));
+}
+
 bool Execute(const char* operation, const QString& sql) {
     QString ignored;
     return Execute(operation, sql, ignored);

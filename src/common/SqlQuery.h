@@ -18,6 +18,11 @@ bool Execute(const char* operation, const QString& sql, QString& errorText,
              qint64* rowsAffected = nullptr);
 bool Execute(const char* operation, const QString& sql);
 
+// False for a statement with a NUL character: no engine keeps one, and the
+// host refuses it. A save of several statements without a transaction asks
+// this of each before it runs the first, so it writes all of them or none.
+bool Storable(const QString& sql);
+
 // Reads a column of the first row. True when the statement ran; found tells
 // whether there was a row (value is empty then).
 bool ReadValue(const char* operation, const QString& sql, const char* column, QString& value,

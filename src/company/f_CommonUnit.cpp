@@ -21,6 +21,21 @@ int TextLength(const QString& text) {
     return length;
 }
 
+// A contains condition that finds the typed text literally: "%" and "_" are
+// no wildcards to the operator, and PostgreSQL would otherwise take a
+// backslash in the pattern for its escape character, which SQLite does not.
+QString ContainsFilter(const QString& column, const QString& text) {
+    QString pattern;
+    pattern.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_')) {
+            pattern += QLatin1Char('!');
+        }
+        pattern += c;
+    }
+    return QStringLiteral(" and %1 like '%%2%' escape '!'").arg(column, QuoteSqlValue(pattern));
+}
+
 QString TaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch) {
     if (taxIdText.isEmpty()) {
         return QString();
@@ -36,7 +51,7 @@ QString NameFilter(const QString& column, const QString& nameText) {
     if (nameText.isEmpty()) {
         return QString();
     }
-    return QStringLiteral(" and %1 like '%%2%'").arg(column, QuoteSqlValue(nameText));
+    return ContainsFilter(column, nameText);
 }
 
 bool IsAsciiDigit(QChar c) {
@@ -53,7 +68,7 @@ QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool t
     const QString quoted = QuoteSqlValue(taxIdText);
     const int length = TextLength(taxIdText);
     if (!tailMatch || length > queryLength) {
-        return QStringLiteral(" and %1 like '%%2%'").arg(column, quoted);
+        return ContainsFilter(column, taxIdText);
     }
     const QString dialect = engine.toUpper();
     if (dialect == QLatin1String("MSSQLSERVER")) {

@@ -17,7 +17,8 @@ QString BuildRoleCompanyListSql(const QString& roleCode, const QString& taxIdTex
 QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString& taxIdText,
                                     const QString& nameText, bool countOnly, bool tailMatch);
 
-// The identification-number filter for a column: a contains filter, or with
+// The identification-number filter for a column: a contains filter (the text
+// is found literally, "%" and "_" included, as in the name filter), or with
 // tail match a comparison with the start of the last queryLength characters
 // in the dialect of the engine.
 QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch,

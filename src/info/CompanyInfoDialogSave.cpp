@@ -188,6 +188,12 @@ SaveResult RunStatements(const QStringList& statements, QString& failedStatement
         return SaveResult::BadId;
     }
     for (const QString& sql : statements) {
+        if (!SqlQuery::Storable(sql)) {
+            failedStatement = QString(sql).replace(QChar(0), QStringLiteral("(U+0000)"));
+            return SaveResult::StatementFailed;
+        }
+    }
+    for (const QString& sql : statements) {
         if (!SqlQuery::Execute("save the company information", sql)) {
             failedStatement = sql;
             return SaveResult::StatementFailed;

@@ -76,7 +76,9 @@ QStringList SaveStatements(const TLoaded& loaded, const TEntered& entered, const
 enum class SaveResult { Saved, StatementFailed, BadId };
 
 // Runs the statements one after the other; one that fails stops the rest,
-// the earlier ones stay applied. failedStatement tells which one failed.
+// the earlier ones stay applied. A statement no engine can store (it holds a
+// NUL character) stops the save before the first one runs. failedStatement
+// tells which one failed, a NUL shown as "(U+0000)".
 SaveResult RunStatements(const QStringList& statements, QString& failedStatement);
 
 // Copies the saved values into the current-company object. False when it

@@ -566,6 +566,28 @@ bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
 
 bool Tfrm_CompanyInfoInner::WriteRows() {
     const QString today = Today();
+    const QString companySql = Save::CompanyUpdateSql(company_);
+    const QString localTaxSql =
+        hasLocalTax_
+            ? Save::LocalTaxUpdateSql(companyId_, taxRegistrationNumber_,
+                                      company_.Field(CompanyField::EMAIL), shareCapital_, today)
+            : QString();
+    const QString stateTaxUpdateSql =
+        hasStateTax_ ? Save::StateTaxUpdateSql(company_, stateTax_, today) : QString();
+    const QString stateTaxInsertSql =
+        hasStateTax_ ? Save::StateTaxInsertSql(
+                           company_, stateTax_,
+                           ModuleLib::GetSQLDataTime(QString::fromLatin1(kMainConnection), today))
+                     : QString();
+    // The statements run without a transaction: one that no engine can store
+    // stops the save before the first, or the earlier tables would be written.
+    for (const QString* sql : {&companySql, &localTaxSql, &stateTaxUpdateSql, &stateTaxInsertSql}) {
+        if (!SqlQuery::Storable(*sql)) {
+            logQuery::Error(QStringLiteral("1"),
+                            QStringLiteral("保存单位信息：内容含有空字符(U+0000)，未保存"));
+            return false;
+        }
+    }
     const auto run = [](const char* operation, const QString& sql) {
         // An empty statement is an id or code that may not go into SQL.
         if (sql.isEmpty()) {
@@ -575,26 +597,19 @@ bool Tfrm_CompanyInfoInner::WriteRows() {
         }
         return SqlQuery::Execute(operation, sql);
     };
-    if (!run("保存单位信息 XT_QYXX", Save::CompanyUpdateSql(company_))) {
+    if (!run("保存单位信息 XT_QYXX", companySql)) {
         return false;
     }
-    if (hasLocalTax_ &&
-        !run("保存单位地税信息 XT_QYDSXX",
-             Save::LocalTaxUpdateSql(companyId_, taxRegistrationNumber_,
-                                     company_.Field(CompanyField::EMAIL), shareCapital_, today))) {
+    if (hasLocalTax_ && !run("保存单位地税信息 XT_QYDSXX", localTaxSql)) {
         return false;
     }
     if (!hasStateTax_) {
         return true;
     }
     if (HasRow("单位国税信息读取", Save::StateTaxExistsSql(companyId_))) {
-        return run("保存单位国税信息 XT_QYGSXX",
-                   Save::StateTaxUpdateSql(company_, stateTax_, today));
+        return run("保存单位国税信息 XT_QYGSXX", stateTaxUpdateSql);
     }
-    return run("新增单位国税信息 XT_QYGSXX",
-               Save::StateTaxInsertSql(
-                   company_, stateTax_,
-                   ModuleLib::GetSQLDataTime(QString::fromLatin1(kMainConnection), today)));
+    return run("新增单位国税信息 XT_QYGSXX", stateTaxInsertSql);
 }
 
 void Tfrm_CompanyInfoInner::Back() {
