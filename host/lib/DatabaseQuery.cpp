@@ -69,6 +69,11 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
             errorText = QStringLiteral("SQL语句为空");
             return false;
         }
+        if (Transactions::EngineEnded(connection)) {
+            errorText = QStringLiteral("数据库已因错误回滚当前事务，事务结束前不再执行语句");
+            Transactions::NoteFailedStatement(connection);
+            return false;
+        }
         const QString text =
             database.driverName() == QLatin1String("QSQLITE") ? SqlText::AdaptToSqlite(sql) : sql;
         db = ServiceState::Get().genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
