@@ -375,8 +375,8 @@ TEST_F(SqliteFaults, EveryWritingOperationSurvivesEveryDiskFault) {
     for (const Operation& operation : Operations()) {
         SCOPED_TRACE(operation.name);
         // The run without a fault: what "done" looks like.
-        Reset();
-        operation.prepare();
+        ASSERT_NO_FATAL_FAILURE(Reset());
+        ASSERT_NO_FATAL_FAILURE(operation.prepare());
         FaultVfs::Arm(FaultVfs::Mode::IoError, FaultVfs::Kind::Write, 0);
         ASSERT_TRUE(operation.run());
         FaultVfs::Disarm();
@@ -393,8 +393,8 @@ TEST_F(SqliteFaults, EveryWritingOperationSurvivesEveryDiskFault) {
             int n = 1;
             for (;; ++n) {
                 SCOPED_TRACE(std::string(fault.name) + " at call " + std::to_string(n));
-                Reset();
-                operation.prepare();
+                ASSERT_NO_FATAL_FAILURE(Reset());
+                ASSERT_NO_FATAL_FAILURE(operation.prepare());
                 FaultVfs::Arm(fault.mode, fault.kind, n, fault.persistent);
                 const bool ok = operation.run();
                 const bool fired = FaultVfs::Disarm();
