@@ -43,6 +43,34 @@ bool ResolveSqliteFile(const ServiceState::State& state, QString& path, QString&
     return true;
 }
 
+// SQLite opens a file lazily and falls back to reading one it may not write:
+// either would only show at the first statement that needs it, so the host
+// refuses such a file at the start, before anything was written into it.
+bool CheckSqliteFile(sqlite3* handle, const QString& path, QString& errorText) {
+    sqlite3_stmt* statement = nullptr;
+    int rc =
+        sqlite3_prepare_v2(handle, "SELECT count(*) FROM sqlite_master", -1, &statement, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(statement) == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(handle);
+    }
+    sqlite3_finalize(statement);
+    if (rc == SQLITE_NOTADB) {
+        errorText = QStringLiteral("文件[%1]不是数据库文件：%2")
+                        .arg(path, QString::fromUtf8(sqlite3_errmsg(handle)));
+        return false;
+    }
+    if (rc != SQLITE_OK) {
+        errorText = QStringLiteral("无法读取数据库文件[%1]：%2")
+                        .arg(path, QString::fromUtf8(sqlite3_errmsg(handle)));
+        return false;
+    }
+    if (sqlite3_db_readonly(handle, "main") == 1) {
+        errorText = QStringLiteral("数据库文件[%1]是只读的，无法保存数据").arg(path);
+        return false;
+    }
+    return true;
+}
+
 // Adds and opens the connection; its handle is gone when this returns, so a
 // failed open can be removed without Qt's "still in use" warning.
 bool Connect(const ServiceState::State& state, const QString& driver, const QString& sqliteFile,
@@ -69,7 +97,10 @@ bool Connect(const ServiceState::State& state, const QString& driver, const QStr
         db.setDatabaseName(config.Value("Database", "Database"));
     }
     if (!db.open()) {
-        errorText = db.lastError().text();
+        errorText = driver == QLatin1String(kSqliteDriver)
+                        ? QStringLiteral("无法打开或创建数据库文件[%1]：%2")
+                              .arg(sqliteFile, db.lastError().text())
+                        : db.lastError().text();
         return false;
     }
     if (sqlite3* handle = SqliteFunctions::Handle(db)) {
@@ -77,6 +108,7 @@ bool Connect(const ServiceState::State& state, const QString& driver, const QStr
             errorText = QString::fromUtf8(sqlite3_errmsg(handle));
             return false;
         }
+        return CheckSqliteFile(handle, sqliteFile, errorText);
     }
     return true;
 }

@@ -74,6 +74,11 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
             errorText = QStringLiteral("SQL语句为空");
             return false;
         }
+        if (Transactions::EngineEnded(connection)) {
+            errorText = QStringLiteral("数据库已因错误回滚当前事务，事务结束前不再执行语句");
+            Transactions::NoteFailedStatement(connection);
+            return false;
+        }
         // Neither engine keeps a NUL in text, and PostgreSQL's client would cut
         // the statement at it: refused alike on both, before anything runs.
         if (sql.contains(QChar(0))) {

@@ -4,8 +4,13 @@
 // on any error unless a savepoint is rolled back).
 #include "Transactions.h"
 
+#include <QSqlDatabase>
+
+#include <sqlite3.h>
+
 #include "HostServices.h"
 #include "ServiceState.h"
+#include "SqliteFunctions.h"
 
 namespace {
 
@@ -36,7 +41,13 @@ bool UndoInnermost(const QString& connection, QString& errorText) {
     Levels& levels = LevelsOf(connection);
     const qsizetype level = levels.size();
     bool ok = true;
-    if (level == 1) {
+    if (Transactions::EngineEnded(connection)) {
+        // Nothing is left to undo; a savepoint's outer level lost its work too.
+        ok = level == 1;
+        if (!ok) {
+            errorText = QStringLiteral("数据库已回滚整个事务");
+        }
+    } else if (level == 1) {
         ok = Run(connection, QStringLiteral("ROLLBACK"), errorText);
     } else {
         const QString name = SavepointName(level);
@@ -62,12 +73,20 @@ void NoteFailedStatement(const QString& connection) {
 }
 
 void RollbackAll(const QString& connection) {
-    if (ModuleLib::TransactionDepth(connection) > 0) {
+    if (ModuleLib::TransactionDepth(connection) > 0 && !EngineEnded(connection)) {
         QString ignored;
         // Ends every savepoint with the transaction.
         Run(connection, QStringLiteral("ROLLBACK"), ignored);
     }
     ServiceState::Get().transactions.remove(connection);
+}
+
+bool EngineEnded(const QString& connection) {
+    if (ModuleLib::TransactionDepth(connection) == 0 || !QSqlDatabase::contains(connection)) {
+        return false;
+    }
+    sqlite3* handle = SqliteFunctions::Handle(QSqlDatabase::database(connection, false));
+    return handle != nullptr && sqlite3_get_autocommit(handle) != 0;
 }
 
 }  // namespace Transactions

@@ -15,5 +15,10 @@ inline constexpr qint64 kSerializedLockKey = 0x436F4D67;
 void NoteFailedStatement(const QString& connection);
 // Rolls back every open level of the connection, before it closes.
 void RollbackAll(const QString& connection);
+// SQLite ends a transaction on its own after some I/O errors and a full disk;
+// true when the connection has open levels the engine no longer holds. Every
+// statement is refused until they are rolled back, or each would be stored
+// at once, outside the transaction its caller means it to be part of.
+bool EngineEnded(const QString& connection);
 
 }  // namespace Transactions

@@ -51,7 +51,9 @@ QString CheckText(Check check) {
     return QString();
 }
 
-bool Save(TAgencyMgr& agency, const TFields& fields) {
+namespace {
+
+void Apply(TAgencyMgr& agency, const TFields& fields) {
     agency.SetCode(fields.Code);
     agency.SetName(fields.Name);
     agency.SetTaxOffice(fields.TaxOffice);
@@ -59,9 +61,19 @@ bool Save(TAgencyMgr& agency, const TFields& fields) {
     agency.SetPhone(fields.Phone);
     agency.SetPostCode(fields.PostCode);
     agency.SetAddress(fields.Address);
+}
+
+}  // namespace
+
+bool Save(TAgencyMgr& agency, const TFields& fields) {
+    const TFields previous = Read(agency);
+    Apply(agency, fields);
     if (agency.SaveAgency()) {
         return true;
     }
+    // The disk that refused the write may refuse the reload too; the values
+    // held before stand then, never the ones that were not stored.
+    Apply(agency, previous);
     agency.LoadAgency(agency.GetAgencyId());
     return false;
 }

@@ -38,7 +38,8 @@ QString CheckText(Check check);
 
 // Hands every field to its setter as entered and saves. When the save fails
 // the setters have already changed the shared object, so it is loaded again
-// from the database and no other window takes the unsaved values for saved.
+// from the database (or, when that read fails as well, given back the values
+// it held) and no other window takes the unsaved values for saved.
 bool Save(TAgencyMgr& agency, const TFields& fields);
 
 }  // namespace AgencySettings
