@@ -14,8 +14,9 @@ QString AdaptToSqlite(const QString& sql);
 bool OnlyBlanksOrSeparators(const char* tail);
 
 // True when text follows the first statement's closing ";" outside quotes and
-// comments. Dollar-quoted and escape strings are not used by the module, so a
-// text with them counts as more than one statement too.
+// comments. Dollar-quoted and escape strings, and the identifiers in backticks
+// or brackets that SQLite also reads, are not used by the module, so a text
+// with them counts as more than one statement too.
 bool HasSecondStatement(const QString& sql);
 
 }  // namespace SqlText
