@@ -71,6 +71,10 @@ bool HasSecondStatement(const QString& sql) {
     bool ended = false;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
+        // The engines take the text as a C string: they never see past a NUL.
+        if (c.isNull()) {
+            break;
+        }
         const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
         switch (state) {
             case State::Quote:
