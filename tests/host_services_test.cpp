@@ -176,6 +176,8 @@ TEST_P(HostDatabase, TextFunctionsCountCharacters) {
     EXPECT_EQ(Scalar("select right(NULL, 2) is null"), "1");
     // Literals and joins keep their words.
     EXPECT_EQ(Scalar("select 'right(x)'"), "right(x)");
+    EXPECT_EQ(Scalar("select /* it's */ 'right(x)'"), "right(x)");
+    EXPECT_EQ(Scalar("select -- it's\n right('ab', 1)"), "b");
     AddCompany("1", "甲");
     EXPECT_EQ(Count("select count(*) from XT_QYXX a RIGHT JOIN XT_QYXX b ON a.QYID=b.QYID"), 1);
 }

@@ -38,6 +38,18 @@ QString AdaptToSqlite(const QString& sql) {
             out += c;
             continue;
         }
+        // Comments are copied as they are: a quote mark in one opens nothing.
+        const QChar following = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        if ((c == QLatin1Char('-') && following == QLatin1Char('-')) ||
+            (c == QLatin1Char('/') && following == QLatin1Char('*'))) {
+            const bool line = c == QLatin1Char('-');
+            qsizetype end = line ? sql.indexOf(QLatin1Char('\n'), i + 2)
+                                 : sql.indexOf(QLatin1String("*/"), i + 2);
+            end = end < 0 ? sql.size() : end + (line ? 1 : 2);
+            out += QStringView(sql).mid(i, end - i);
+            i = end - 1;
+            continue;
+        }
         const bool wordStart = i == 0 || !IsIdentifierChar(sql[i - 1]);
         if (wordStart &&
             QStringView(sql).mid(i, kRight.size()).compare(kRight, Qt::CaseInsensitive) == 0) {

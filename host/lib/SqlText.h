@@ -7,7 +7,8 @@
 namespace SqlText {
 
 // SQLite reads RIGHT as the keyword of RIGHT JOIN; calls of right() become
-// "right"(...), which SQLite takes as the function. Literals stay as they are.
+// "right"(...), which SQLite takes as the function. Literals and comments stay
+// as they are.
 QString AdaptToSqlite(const QString& sql);
 
 // True when nothing but blanks and ";" follows the statement SQLite prepared.
