@@ -33,6 +33,8 @@ TEST(CompanyInfoDialogRules, ShareCapitalIsReadInTheCLocaleWithinNumeric19_2) {
         {" 1234.5 ", true, "1234.50"},
         {"007", true, "7.00"},
         {"-0.001", true, "0.00"},
+        {"-000", true, "0.00"},
+        {" -007.1 ", true, "-7.10"},
         {"1e3", true, "1000.00"},
         {"12345678901234567.89", true, "12345678901234567.89"},
         {"123456789012345678", false, ""},
