@@ -58,6 +58,10 @@ TEST(IniSectionEraser, ErasesTheSectionAndKeepsEveryOtherByte) {
         {"a Chinese name in UTF-8", QStringLiteral("[测试]\nk=1\n[a]\n").toUtf8(),
          QStringLiteral("测试"), "[a]\n"},
         {"no such section", "[a]\r\nk=1\r\n", "9111X", "[a]\r\nk=1\r\n"},
+        {"a Chinese letter is compared exactly", "[测验]\nk=1\n", QStringLiteral("测试"),
+         "[测验]\nk=1\n"},
+        {"an unclosed header does not end the section", "[9111X]\n [x\nk=1\n[a]\n", "9111X",
+         "[a]\n"},
     };
     for (const EraseCase& c : cases) {
         bool erased = false;
@@ -163,6 +167,20 @@ TEST_F(CertificateFiles, LinksInsideCaLeadNowhere) {
     EXPECT_TRUE(QFileInfo(ca_ + "kind").isSymLink());
     EXPECT_TRUE(QFileInfo(ca_ + "GS/UserCa_GS.ini").isSymLink());
     EXPECT_TRUE(QFileInfo(ca_ + "DS/9111X-alias").isSymLink());
+}
+
+// Only a plain file is rewritten: a link could lead the write anywhere.
+TEST_F(CertificateFiles, AnIndexThatIsNoPlainFileIsRefusedAndLeftAlone) {
+    Write(outside_ + "target.ini", "[9111X]\nc=1\n");
+    Link(outside_ + "target.ini", ca_ + "link.ini");
+    ASSERT_TRUE(QDir().mkpath(ca_ + "folder.ini"));
+    for (const char* name : {"link.ini", "folder.ini", "missing.ini"}) {
+        EXPECT_FALSE(IniSectionEraser::EraseFromFile(ca_ + name, "9111X")) << name;
+    }
+    auto files = Snapshot(root_.path());
+    EXPECT_EQ(files["outside/target.ini"], "[9111X]\nc=1\n");
+    EXPECT_FALSE(QFileInfo::exists(ca_ + "missing.ini"));
+    EXPECT_TRUE(QFileInfo(ca_ + "link.ini").isSymLink());
 }
 
 TEST_F(CertificateFiles, AnIndexIsReplacedWholeOrLeftAlone) {

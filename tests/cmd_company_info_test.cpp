@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "CmdCompanyInfo.h"
 #include "HostServices.h"
 #include "TestHost.h"
@@ -108,6 +111,22 @@ TEST_F(CmdCompanyInfoTest, BrokenFileKeepsNothingAndSaysWhere) {
     EXPECT_TRUE(error.startsWith(QStringLiteral("解析文件") + path + QStringLiteral("出错：")))
         << error.toStdString();
     EXPECT_FALSE(config.BasicFieldEditable("QYMC"));
+}
+
+TEST(DataFileText, IsUtf8OrGbkAndNothingElse) {
+    const QByteArray mark("\xEF\xBB\xBF");
+    const std::pair<QByteArray, std::optional<QString>> cases[] = {
+        {"[a]", QStringLiteral("[a]")},
+        {mark + "[a]", QStringLiteral("[a]")},
+        {mark + mark + "[a]", QStringLiteral("[a]")},
+        {QStringLiteral("中文").toUtf8(), QStringLiteral("中文")},
+        {TextCodec::EncodeGbk(QStringLiteral("中文")), QStringLiteral("中文")},
+        {QByteArray("a\0b", 3), std::nullopt},
+        {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x81", std::nullopt},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(TextCodec::DecodeUtf8OrGbk(bytes), text) << bytes.toHex().toStdString();
+    }
 }
 
 TEST_F(CmdCompanyInfoTest, DataFileLinesDecodeGbkAndDropLineEnds) {

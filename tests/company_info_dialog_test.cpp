@@ -35,6 +35,8 @@ TEST(ShareCapitalRule, ReadInTheCLocaleWithinNumeric19_2) {
         {" 1234.5 ", true, "1234.50"},
         {"007", true, "7.00"},
         {"-0.001", true, "0.00"},
+        {"-000", true, "0.00"},
+        {" -007.1 ", true, "-7.10"},
         {"1e3", true, "1000.00"},
         {"12345678901234567.89", true, "12345678901234567.89"},
         {"123456789012345678", false, ""},
@@ -52,6 +54,77 @@ TEST(ShareCapitalRule, ReadInTheCLocaleWithinNumeric19_2) {
         if (c.accepted) {
             EXPECT_EQ(formatted, c.formatted) << c.text.toStdString();
         }
+    }
+}
+
+// Which edits make the dialog save, and which of them refresh the current
+// company's local-tax child; fields of a side without its row never count.
+TEST(CompanyInfoDialogRules, EachEditCountsInItsGroup) {
+    TLoaded loaded;
+    loaded.QYSBH = "9111";
+    loaded.QYDHHM = "010-1";
+    loaded.QYCZHM = "010-2";
+    loaded.YZBM = "100000";
+    loaded.YYDZ = "北京";
+    loaded.EMAIL = "a@b.cn";
+    loaded.hasLocalTax = true;
+    loaded.DsNSRSBH = "D1";
+    loaded.shareCapital = "12.50";
+    loaded.hasStateTax = true;
+    loaded.SSDLJG = "A1";
+    loaded.SSHY = "01";
+    const TEntered same{"9111", "010-1", "010-2", "100000", "a@b.cn",
+                        "北京", "D1",    "12.5",  "A1",     "01"};
+    using Edit = void (*)(TLoaded&, TEntered&);
+    const struct {
+        const char* name;
+        Edit edit;
+        bool any;
+        bool localTax;
+    } cases[] = {
+        {"nothing, numbers padded and the capital spelled otherwise",
+         [](TLoaded&, TEntered& e) {
+             e.QYSBH = " 9111 ";
+             e.QYDHHM = " 010-1";
+             e.QYCZHM = "010-2 ";
+             e.shareCapital = "012.50";
+         },
+         false, false},
+        {"company code", [](TLoaded&, TEntered& e) { e.QYSBH = "9112"; }, true, false},
+        {"phone", [](TLoaded&, TEntered& e) { e.QYDHHM = "010-9"; }, true, false},
+        {"fax", [](TLoaded&, TEntered& e) { e.QYCZHM = "010-9"; }, true, false},
+        {"postcode", [](TLoaded&, TEntered& e) { e.YZBM = "100001"; }, true, false},
+        {"address", [](TLoaded&, TEntered& e) { e.YYDZ = "上海"; }, true, false},
+        {"e-mail", [](TLoaded&, TEntered& e) { e.EMAIL = "c@d.cn"; }, true, true},
+        {"share capital", [](TLoaded&, TEntered& e) { e.shareCapital = "13"; }, true, true},
+        {"unreadable share capital", [](TLoaded&, TEntered& e) { e.shareCapital = "x"; }, true,
+         true},
+        {"tax registration number", [](TLoaded&, TEntered& e) { e.taxRegistrationNumber = "D2"; },
+         true, false},
+        {"agency", [](TLoaded&, TEntered& e) { e.SSDLJG = "A2"; }, true, false},
+        {"industry", [](TLoaded&, TEntered& e) { e.SSHY = "02"; }, true, false},
+        {"state-tax fields without their row",
+         [](TLoaded& l, TEntered& e) {
+             l.hasStateTax = false;
+             e.SSDLJG = "A2";
+             e.SSHY = "02";
+         },
+         false, false},
+        {"local-tax fields without their row",
+         [](TLoaded& l, TEntered& e) {
+             l.hasLocalTax = false;
+             e.shareCapital = "99";
+             e.taxRegistrationNumber = "D2";
+         },
+         false, false},
+    };
+    for (const auto& c : cases) {
+        TLoaded l = loaded;
+        TEntered e = same;
+        c.edit(l, e);
+        const TChanges changes = Compare(l, e);
+        EXPECT_EQ(changes.any, c.any) << c.name;
+        EXPECT_EQ(changes.localTax, c.localTax) << c.name;
     }
 }
 

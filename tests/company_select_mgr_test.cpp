@@ -192,12 +192,25 @@ TEST(TaxRecordDates, ReadableDatesAreNormalisedOthersKeptAsStored) {
         {"2025-06-30 08:09:10.123", "2025-06-30"},
         {"30.06.2025", "30.06.2025"},
         {"2025-02-30", "2025-02-30"},
+        {"2025-06-30 晚", "2025-06-30"},
         {"未知", "未知"},
         {"", today},
         {"  ", today},
     };
     for (const auto& [stored, read] : cases) {
         EXPECT_EQ(TaxRecords::FormatUpdateDate(stored), read) << stored.toStdString();
+    }
+}
+
+// Loaded share capital is shown with two places; what is no finite number
+// shows as nothing paid in.
+TEST(TaxRecordShareCapital, FiniteNumbersGetTwoPlacesOthersZero) {
+    const std::pair<QString, QString> cases[] = {
+        {"12.5", "12.50"}, {" 3 ", "3.00"}, {"-0.5", "-0.50"}, {"", "0.00"},
+        {"abc", "0.00"},   {"inf", "0.00"}, {"nan", "0.00"},   {"1e400", "0.00"},
+    };
+    for (const auto& [stored, shown] : cases) {
+        EXPECT_EQ(TaxRecords::FormatShareCapital(stored), shown) << stored.toStdString();
     }
 }
 

@@ -119,16 +119,25 @@ TEST_F(EntryPoints, AnAnswerThatDoesNotFitTheBufferIsAFailure) {
     }
 }
 
+// The start-up entry point also leaves its line in the log.
 TEST_F(EntryPoints, NoBufferIsAFailureNotACrash) {
-    auto init = ModuleLoader::Entry<BufferEntry>("InitGlobalCompanyInfo");
     char* none[] = {nullptr};
-    for (char** buffers : {static_cast<char**>(nullptr), none}) {
-        HostSetup::ClearRecorded();
-        EXPECT_FALSE(init(buffers == nullptr ? 0 : 1, buffers));
-        const auto lines = LogLines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].level, "Error");
-        EXPECT_EQ(lines[0].text, "[70019504]系统初始化企业信息失败。");
+    const struct {
+        int count;
+        char** buffers;
+    } missing[] = {{0, none}, {1, nullptr}, {1, none}};
+    for (const bool init : {true, false}) {
+        const char* entry = init ? "InitGlobalCompanyInfo" : "LoadSelectCompanyForm";
+        for (const auto& m : missing) {
+            HostSetup::ClearRecorded();
+            EXPECT_FALSE(ModuleLoader::Entry<BufferEntry>(entry)(m.count, m.buffers)) << entry;
+            const auto lines = LogLines();
+            ASSERT_EQ(lines.size(), init ? 1u : 0u) << entry;
+            if (init) {
+                EXPECT_EQ(lines[0].level, "Error");
+                EXPECT_EQ(lines[0].text, "[70019504]系统初始化企业信息失败。");
+            }
+        }
     }
 }
 

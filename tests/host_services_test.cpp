@@ -99,14 +99,23 @@ TEST_P(HostDatabase, FailedStatementReturnsTheDatabaseMessageAndLogsOnce) {
 
 TEST_P(HostDatabase, RefusesASecondStatementSplicedIntoOne) {
     const QString id = AddCompany("1", "甲");
-    TADOQuery query;
-    QString error;
-    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(
-        kMainConnection, "select * from XT_QYXX where QYID=1;delete from XT_QYXX", query, error,
-        1));
-    EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(
-        kMainConnection, "UPDATE XT_QYXX SET QYMC='x' where QYID=1; DELETE FROM XT_QYXX", query,
-        error, 0));
+    // The second statement in plain sight, and hidden where one engine reads a
+    // comment or a quote differently from the other.
+    const struct {
+        const char* sql;
+        int open;
+    } spliced[] = {
+        {"select * from XT_QYXX where QYID=1;delete from XT_QYXX", 1},
+        {"UPDATE XT_QYXX SET QYMC='x' where QYID=1; DELETE FROM XT_QYXX", 0},
+        {"UPDATE XT_QYXX SET QYMC='x' /*/ ' */ ; DELETE FROM XT_QYXX; -- '", 0},
+        {"UPDATE XT_QYXX SET QYMC='x' /* /* */ ' */ ; DELETE FROM XT_QYXX; -- '", 0},
+    };
+    for (const auto& text : spliced) {
+        TADOQuery query;
+        QString error;
+        EXPECT_FALSE(ModuleLib::ExecADOQueryMsg(kMainConnection, text.sql, query, error, text.open))
+            << text.sql;
+    }
     EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1);
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
     // A trailing separator alone is harmless.
@@ -167,6 +176,8 @@ TEST_P(HostDatabase, TextFunctionsCountCharacters) {
     EXPECT_EQ(Scalar("select right(NULL, 2) is null"), "1");
     // Literals and joins keep their words.
     EXPECT_EQ(Scalar("select 'right(x)'"), "right(x)");
+    EXPECT_EQ(Scalar("select /* it's */ 'right(x)'"), "right(x)");
+    EXPECT_EQ(Scalar("select -- it's\n right('ab', 1)"), "b");
     AddCompany("1", "甲");
     EXPECT_EQ(Count("select count(*) from XT_QYXX a RIGHT JOIN XT_QYXX b ON a.QYID=b.QYID"), 1);
 }

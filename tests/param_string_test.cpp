@@ -113,6 +113,10 @@ TEST(ParamStringSplit, KeepsEmptyPiecesAndTheRest) {
     list.clear();
     SplitParamString("", ";", list);
     EXPECT_EQ(list, (std::vector<std::string>{""}));
+    // Without a separator the text stays one piece.
+    list.clear();
+    SplitParamString("a;b", "", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"a;b"}));
 }
 
 struct ReplaceCase {
@@ -134,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Replacing, ReplaceAllCases,
                          ::testing::Values(ReplaceCase{"aaa", "aa", "b", true, "ba"},
                                            ReplaceCase{"", "a", "b", true, ""},
                                            ReplaceCase{"abc", "abcd", "x", true, "abc"},
+                                           ReplaceCase{"abc", "", "x", true, "abc"},
                                            ReplaceCase{"xabcabcx", "abc", "", true, "xx"},
                                            ReplaceCase{"a=b", "=", "&eq%", true, "a&eq%b"},
                                            ReplaceCase{"&eq%&eq%", "&eq%", "=", true, "=="},

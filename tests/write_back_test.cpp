@@ -199,6 +199,35 @@ TEST_P(WriteBack, TaxRowsAreNeverWrittenForAnUnknownCompany) {
 
 // "0001" and " 1 " name company 1: the row is written under its plain id and
 // the current-company object follows.
+// The caller learns whether the id is no number, names no company, or could
+// not be looked up at all.
+TEST_P(WriteBack, TaxWritesSayWhyTheCompanyIsNotConfirmed) {
+    const struct {
+        QString id;
+        const char* before;
+        const char* says;
+    } cases[] = {
+        {"1x", nullptr, "传入的企业ID[1x]不是有效的数字"},
+        {"424242", nullptr, "企业信息中没有ID为[424242]的企业"},
+        {current_, "ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY", "无法确认ID为"},
+    };
+    const auto data = Data({{"KJYWRBM", "K1"}, {"NSRSBH", "N1"}});
+    using Write = bool (TCompanySelectMgr::*)(const QString&, const TDataVO*, QString&);
+    for (const auto& c : cases) {
+        if (c.before != nullptr) {
+            ASSERT_TRUE(Exec(c.before));
+        }
+        for (const Write write :
+             {&TCompanySelectMgr::WriteLocalTaxInfo, &TCompanySelectMgr::WriteStateTaxInfo}) {
+            QString error;
+            EXPECT_FALSE((manager_.*write)(c.id, data.get(), error));
+            EXPECT_TRUE(error.startsWith(QString::fromUtf8(c.says))) << error.toStdString();
+        }
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 0);
+    EXPECT_EQ(Count("select count(*) from XT_QYGSXX"), 0);
+}
+
 TEST_P(WriteBack, IdsAreNumbersHoweverTheyAreSpelled) {
     const std::pair<QString, QString> cases[] = {{"000" + current_, "A"},
                                                  {" " + current_ + " ", "B"}};

@@ -2,9 +2,13 @@
 // per call, and the spelling of right() that SQLite accepts.
 #include "SqlText.h"
 
-#include <cctype>
-
 namespace {
+
+// The blanks both engines skip between tokens; any other character after a
+// statement's end is taken for the start of another one.
+bool IsSqlBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 bool IsIdentifierChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.') ||
@@ -34,6 +38,18 @@ QString AdaptToSqlite(const QString& sql) {
             out += c;
             continue;
         }
+        // Comments are copied as they are: a quote mark in one opens nothing.
+        const QChar following = i + 1 < sql.size() ? sql[i + 1] : QChar();
+        if ((c == QLatin1Char('-') && following == QLatin1Char('-')) ||
+            (c == QLatin1Char('/') && following == QLatin1Char('*'))) {
+            const bool line = c == QLatin1Char('-');
+            qsizetype end = line ? sql.indexOf(QLatin1Char('\n'), i + 2)
+                                 : sql.indexOf(QLatin1String("*/"), i + 2);
+            end = end < 0 ? sql.size() : end + (line ? 1 : 2);
+            out += QStringView(sql).mid(i, end - i);
+            i = end - 1;
+            continue;
+        }
         const bool wordStart = i == 0 || !IsIdentifierChar(sql[i - 1]);
         if (wordStart &&
             QStringView(sql).mid(i, kRight.size()).compare(kRight, Qt::CaseInsensitive) == 0) {
@@ -54,7 +70,7 @@ QString AdaptToSqlite(const QString& sql) {
 
 bool OnlyBlanksOrSeparators(const char* tail) {
     for (; tail != nullptr && *tail != '\0'; ++tail) {
-        if (*tail != ';' && !std::isspace(static_cast<unsigned char>(*tail))) {
+        if (*tail != ';' && !IsSqlBlank(static_cast<unsigned char>(*tail))) {
             return false;
         }
     }
@@ -67,6 +83,10 @@ bool HasSecondStatement(const QString& sql) {
     bool ended = false;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
+        // The engines take the text as a C string: they never see past a NUL.
+        if (c.isNull()) {
+            break;
+        }
         const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
         switch (state) {
             case State::Quote:
@@ -88,20 +108,27 @@ bool HasSecondStatement(const QString& sql) {
                 if (c == QLatin1Char('*') && next == QLatin1Char('/')) {
                     state = State::Plain;
                     ++i;
+                } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+                    // PostgreSQL nests block comments and SQLite does not: the
+                    // engines would disagree on where this one ends.
+                    return true;
                 }
                 continue;
             case State::Plain:
                 break;
         }
+        // The opening pair is passed whole: in "/*/" the comment is still open.
         if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
             state = State::LineComment;
+            ++i;
         } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
             state = State::BlockComment;
-        } else if (ended && c != QLatin1Char(';') && !c.isSpace()) {
+            ++i;
+        } else if (ended && c != QLatin1Char(';') && !IsSqlBlank(c.unicode())) {
             return true;
         } else if (c == QLatin1Char(';')) {
             ended = true;
-        } else if (c == QLatin1Char('$') ||
+        } else if (c == QLatin1Char('$') || c == QLatin1Char('`') || c == QLatin1Char('[') ||
                    ((c == QLatin1Char('E') || c == QLatin1Char('e')) && next == QLatin1Char('\'') &&
                     (i == 0 || !sql[i - 1].isLetterOrNumber()))) {
             return true;
@@ -111,7 +138,8 @@ bool HasSecondStatement(const QString& sql) {
             state = State::Identifier;
         }
     }
-    return false;
+    // A comment left open after the end is no blank either.
+    return ended && state == State::BlockComment;
 }
 
 }  // namespace SqlText

@@ -7,15 +7,17 @@
 namespace SqlText {
 
 // SQLite reads RIGHT as the keyword of RIGHT JOIN; calls of right() become
-// "right"(...), which SQLite takes as the function. Literals stay as they are.
+// "right"(...), which SQLite takes as the function. Literals and comments stay
+// as they are.
 QString AdaptToSqlite(const QString& sql);
 
 // True when nothing but blanks and ";" follows the statement SQLite prepared.
 bool OnlyBlanksOrSeparators(const char* tail);
 
 // True when text follows the first statement's closing ";" outside quotes and
-// comments. Dollar-quoted and escape strings are not used by the module, so a
-// text with them counts as more than one statement too.
+// comments. Dollar-quoted and escape strings, and the identifiers in backticks
+// or brackets that SQLite also reads, are not used by the module, so a text
+// with them counts as more than one statement too.
 bool HasSecondStatement(const QString& sql);
 
 }  // namespace SqlText

@@ -15,9 +15,12 @@ std::optional<QString> DecodeUtf8OrGbk(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF))) {
-            text.remove(0, 1);
+        // Tools that add a mark without looking may have written it twice.
+        qsizetype marks = 0;
+        while (marks < text.size() && text[marks] == QChar(0xFEFF)) {
+            ++marks;
         }
+        text.remove(0, marks);
         return text;
     }
     // Stateless, so a character cut off at the end counts as an error too.

@@ -10,7 +10,7 @@
 
 // Exported for the programs that write the host's data files.
 namespace TextCodec {
-// Valid UTF-8 (a byte-order mark dropped) reads as UTF-8, else valid GBK
+// Valid UTF-8 (leading byte-order marks dropped) reads as UTF-8, else valid GBK
 // (GB18030) as GBK; anything else, NUL bytes included, is no text: nullopt.
 SHARED_API std::optional<QString> DecodeUtf8OrGbk(const QByteArray& bytes);
 SHARED_API QByteArray EncodeGbk(const QString& text);

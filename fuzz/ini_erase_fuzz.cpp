@@ -1,0 +1,95 @@
+// The byte-preserving section eraser over any content and section name. The
+// whole-file result must be what its own line-by-line verdicts give: a line
+// that alone is erased opens the section, a header that is kept after it
+// closes the section, and every other byte stays exactly as it was. A content
+// with nothing erased comes back unchanged, and erasing twice erases nothing
+// more. A header written in UTF-8 or in GBK for the name is always found.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "IniSectionEraser.h"
+#include "TextCodec.h"
+
+namespace {
+
+std::vector<QByteArray> Lines(const QByteArray& content) {
+    std::vector<QByteArray> lines;
+    for (qsizetype start = 0; start < content.size();) {
+        const qsizetype newline = content.indexOf('\n', start);
+        const qsizetype end = newline < 0 ? content.size() : newline + 1;
+        lines.push_back(content.mid(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+bool ErasedAlone(const QByteArray& line, const QString& section) {
+    bool erased = false;
+    const QByteArray rest = IniSectionEraser::Erase(line, section, &erased);
+    Require(erased ? rest.isEmpty() : rest == line);
+    return erased;
+}
+
+// A line the section's own header is followed by survives only when it
+// starts another section.
+bool StartsAnotherSection(const QByteArray& line, const QString& section) {
+    const QByteArray header = "[" + section.toUtf8() + "]\n";
+    return IniSectionEraser::Erase(header + line, section) == line;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::string name = input.ConsumeRandomLengthString(24);
+    const QString section = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    const std::string raw = input.ConsumeRemainingBytesAsString();
+    const QByteArray content(raw.data(), static_cast<qsizetype>(raw.size()));
+
+    bool erased = false;
+    const QByteArray result = IniSectionEraser::Erase(content, section, &erased);
+    if (!erased) {
+        Require(result == content);
+    }
+    bool again = true;
+    Require(IniSectionEraser::Erase(result, section, &again) == result);
+    Require(!again);
+
+    // Names that a header line can carry whole: trimmed, on one line.
+    if (section.isEmpty() || section != section.trimmed() || section.contains(QLatin1Char('\n')) ||
+        section.contains(QLatin1Char('\r')) || section.contains(QChar::ReplacementCharacter)) {
+        return 0;
+    }
+    QByteArray expected;
+    bool inSection = false;
+    bool anyMatch = false;
+    for (const QByteArray& line : Lines(content)) {
+        if (ErasedAlone(line, section)) {
+            inSection = true;
+            anyMatch = true;
+        } else if (inSection && StartsAnotherSection(line, section)) {
+            inSection = false;
+        }
+        if (!inSection) {
+            expected += line;
+        }
+    }
+    Require(anyMatch == erased);
+    Require(result == expected);
+
+    // The section written in either encoding, after anything, is erased whole.
+    const QByteArray separated =
+        content.endsWith('\n') || content.isEmpty() ? content : content + "\n";
+    for (const QByteArray& header :
+         {"[" + section.toUtf8() + "]\r\n", " [ " + TextCodec::EncodeGbk(section) + " ] ;\n"}) {
+        const QByteArray withSection = separated + header + "key=value\n";
+        bool found = false;
+        const QByteArray rest = IniSectionEraser::Erase(withSection, section, &found);
+        Require(found);
+        Require(rest == IniSectionEraser::Erase(separated, section));
+    }
+    return 0;
+}
