@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 #include "HostServices.h"
 #include "ServiceState.h"
 #include "SqlText.h"
@@ -21,6 +23,8 @@ struct TADOQuery::Impl {
     sqlite3_stmt* stmt = nullptr;
     std::unique_ptr<QSqlQuery> query;
     QStringList columns;
+    // The current row's texts in UTF-8 on the Qt path, one per column read.
+    mutable std::vector<QByteArray> utf8;
     bool active = false;
     bool eof = true;
     bool hadRows = false;
@@ -37,6 +41,7 @@ struct TADOQuery::Impl {
         query.reset();
         db = nullptr;
         columns.clear();
+        utf8.clear();
         active = false;
         eof = true;
         hadRows = false;
@@ -256,6 +261,22 @@ QString TADOQuery::FieldAsString(int index) const {
         return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     return value.toString();
+}
+
+QByteArrayView TADOQuery::FieldAsUtf8(int index) const {
+    if (FieldIsNull(index)) {
+        return QByteArrayView();
+    }
+    if (d_->stmt != nullptr) {
+        return QByteArrayView(sqlite3_column_text(d_->stmt, index),
+                              sqlite3_column_bytes(d_->stmt, index));
+    }
+    if (d_->utf8.size() != static_cast<std::size_t>(FieldCount())) {
+        d_->utf8.resize(static_cast<std::size_t>(FieldCount()));
+    }
+    QByteArray& text = d_->utf8[static_cast<std::size_t>(index)];
+    text = FieldAsString(index).toUtf8();
+    return text;
 }
 
 QString TADOQuery::FieldByName(const QString& name) const {
