@@ -350,9 +350,11 @@ TEST(CompanyRecord, BuiltFromRowsAsFromSingleFields) {
     TCompanyRecordBuilder fromText;
     for (const auto& row : rows) {
         TCompanyRecord expected;
+        // The builder reads UTF-8 texts where they are, when the record is taken.
+        std::vector<QByteArray> utf8;
         for (const auto& [field, text] : row) {
             expected.SetField(field, text);
-            fromUtf8.SetUtf8(field, text.toUtf8());
+            fromUtf8.SetUtf8(field, utf8.emplace_back(text.toUtf8()));
             fromText.Set(field, text);
         }
         const TCompanyRecord built = fromUtf8.Take();

@@ -264,12 +264,17 @@ QString TADOQuery::FieldAsString(int index) const {
 }
 
 QByteArrayView TADOQuery::FieldAsUtf8(int index) const {
-    if (FieldIsNull(index)) {
+    if (!d_->active || d_->eof || index < 0 || index >= FieldCount()) {
         return QByteArrayView();
     }
     if (d_->stmt != nullptr) {
-        return QByteArrayView(sqlite3_column_text(d_->stmt, index),
-                              sqlite3_column_bytes(d_->stmt, index));
+        // A null column has no text.
+        const unsigned char* text = sqlite3_column_text(d_->stmt, index);
+        return text != nullptr ? QByteArrayView(text, sqlite3_column_bytes(d_->stmt, index))
+                               : QByteArrayView();
+    }
+    if (d_->query->isNull(index)) {
+        return QByteArrayView();
     }
     if (d_->utf8.size() != static_cast<std::size_t>(FieldCount())) {
         d_->utf8.resize(static_cast<std::size_t>(FieldCount()));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -277,29 +278,65 @@ bool TCompanyRecord::operator==(const TCompanyRecord& other) const {
            (size == 0 || std::memcmp(block_.get(), other.block_.get(), size) == 0);
 }
 
+void TCompanyRecordBuilder::ToText() {
+    if (!viewing_) {
+        return;
+    }
+    viewing_ = false;
+    text_.clear();
+    for (int i = 0; i < kCompanyFieldCount; ++i) {
+        if ((given_ & (1u << i)) && sizes_[i] > 0) {
+            text_.append(data_[i], sizes_[i]);
+        }
+        ends_[i] = static_cast<std::uint16_t>(text_.size());
+    }
+}
+
 void TCompanyRecordBuilder::Set(CompanyField field, QStringView value) {
+    ToText();
     Splice(ends_, text_, Index(field), value);
 }
 
 void TCompanyRecordBuilder::SetUtf8(CompanyField field, QByteArrayView value) {
-    const int i = Index(field);
     // A character never takes more legacy bytes than twice its UTF-8 bytes.
-    if (value.size() > kMaxFieldBytes / 2 || ends_.back() != ends_[i]) {
+    if (value.size() > kMaxFieldBytes / 2 || !viewing_) {
         Set(field, QString::fromUtf8(value));
         return;
     }
-    const int start = Start(ends_, i);
-    text_.resize(static_cast<std::size_t>(start));
-    text_.append(value.data(), static_cast<std::size_t>(value.size()));
-    const int delta = static_cast<int>(text_.size()) - ends_[i];
-    for (int j = i; j < kCompanyFieldCount; ++j) {
-        ends_[j] = static_cast<std::uint16_t>(ends_[j] + delta);
-    }
+    const int i = Index(field);
+    data_[i] = value.data();
+    sizes_[i] = static_cast<std::size_t>(value.size());
+    given_ |= 1u << i;
+    static_assert(kCompanyFieldCount <= 32);
 }
 
 TCompanyRecord TCompanyRecordBuilder::Take() {
-    TCompanyRecord record(ends_, text_);
-    ends_.fill(0);
+    TCompanyRecord record;
+    if (viewing_) {
+        // Straight from the caller's texts into the record's block. Only the
+        // fields given are read, one at a time.
+        std::size_t size = 0;
+        for (std::uint32_t left = given_; left != 0; left &= left - 1) {
+            size += sizes_[std::countr_zero(left)];
+        }
+        if (size > 0) {
+            record.block_ = std::make_unique_for_overwrite<char[]>(kEndsBytes + size);
+            char* text = record.block_.get() + kEndsBytes;
+            std::size_t end = 0;
+            for (int i = 0; i < kCompanyFieldCount; ++i) {
+                if ((given_ & (1u << i)) && sizes_[i] > 0) {
+                    std::memcpy(text + end, data_[i], sizes_[i]);
+                    end += sizes_[i];
+                }
+                ends_[i] = static_cast<std::uint16_t>(end);
+            }
+            std::memcpy(record.block_.get(), ends_.data(), kEndsBytes);
+        }
+    } else {
+        record = TCompanyRecord(ends_, text_);
+    }
+    given_ = 0;
+    viewing_ = true;
     text_.clear();
     return record;
 }

@@ -87,21 +87,29 @@ class TCompanyRecord {
     std::unique_ptr<char[]> block_;
 };
 
-// Makes records from rows: the texts go into a buffer kept from record to
-// record, and each record is allocated once, at its final size.
+// Makes records from rows: each record is allocated once, at its final size,
+// and texts given in UTF-8 are copied once, from the caller's memory into it.
 class TCompanyRecordBuilder {
   public:
     // Sets a field of the record being built, cut to 255 legacy bytes.
-    // Fields set in field order are only appended.
     void Set(CompanyField field, QStringView value);
     // The same for a text in UTF-8. One short enough that it cannot exceed
-    // the cut is copied as it is, without decoding.
+    // the cut is neither decoded nor copied here: its bytes must stay as
+    // they are until Take().
     void SetUtf8(CompanyField field, QByteArrayView value);
     // The record built so far; the builder starts an empty one.
     TCompanyRecord Take();
 
   private:
-    friend class TCompanyRecord;
+    // Copies the texts given so far into text_, to be spliced there.
+    void ToText();
+
+    // While only short UTF-8 texts were given: where they are.
+    bool viewing_ = true;
+    std::uint32_t given_ = 0;  // bit i: field i was given
+    std::array<const char*, kCompanyFieldCount> data_{};
+    std::array<std::size_t, kCompanyFieldCount> sizes_{};
+    // Otherwise the texts, as a record's block holds them.
     TCompanyRecord::Ends ends_{};
     std::string text_;
 };
