@@ -28,9 +28,15 @@ def main():
     if not lines:
         sys.exit(f"no table rows in {sys.argv[1]}")
     figure, axes = plt.subplots(figsize=(9, 5.5))
+    # One colour per case, solid on SQLite and dashed on PostgreSQL.
+    cases = sorted({key.rsplit(" (", 1)[0] for key in lines})
+    colours = plt.get_cmap("tab10")
     for key, points in sorted(lines.items()):
+        case, engine = key.rsplit(" (", 1)
         points.sort()
-        axes.plot([p[0] for p in points], [p[1] for p in points], marker="o", label=key)
+        axes.plot([p[0] for p in points], [p[1] for p in points], marker="o", label=key,
+                  color=colours(cases.index(case) % 10),
+                  linestyle="--" if engine.startswith("PostgreSQL") else "-")
     axes.axhline(1.5, color="grey", linestyle="--", linewidth=1, label="list target (1.5×)")
     axes.set_xscale("log")
     axes.set_yscale("log")
