@@ -344,6 +344,49 @@ TEST(CompanyRecord, FieldsKeepTheirOwnTextsInAnyOrder) {
     EXPECT_NE(copy, record);
 }
 
+// Rows are built from UTF-8 or from text, in field order or not: the record
+// is the same, and its fields are cut alike.
+TEST(CompanyRecord, BuiltFromRowsAsFromSingleFields) {
+    const QString longAscii(300, QLatin1Char('a'));
+    const QString cjk60 = QString(60, QChar(0x7532));    // 180 UTF-8, 120 legacy bytes
+    const QString cjk130 = QString(130, QChar(0x7532));  // cut to 127 characters
+    const QString emoji = QString::fromUtf8("x\xF0\x9F\x98\x80y");
+    const std::vector<std::vector<std::pair<CompanyField, QString>>> rows = {
+        {{CompanyField::QYID, "7"}, {CompanyField::QYSBH, "9111"}, {CompanyField::QYMC, "名称"}},
+        {{CompanyField::QYID, "8"}, {CompanyField::QYMC, longAscii}, {CompanyField::CZY_DM, "01"}},
+        {{CompanyField::QYSBH, cjk60}, {CompanyField::QYMC, cjk130}, {CompanyField::HYMC, emoji}},
+        {{CompanyField::QYMC, "b"}, {CompanyField::QYID, "9"}, {CompanyField::QYMC, "c"}},
+        {{CompanyField::QYID, ""}, {CompanyField::ZSID, ""}},
+        {},
+    };
+    TCompanyRecordBuilder fromUtf8;
+    TCompanyRecordBuilder fromText;
+    for (const auto& row : rows) {
+        TCompanyRecord expected;
+        // The builder reads UTF-8 texts where they are, when the record is taken.
+        std::vector<QByteArray> utf8;
+        for (const auto& [field, text] : row) {
+            expected.SetField(field, text);
+            fromUtf8.SetUtf8(field, utf8.emplace_back(text.toUtf8()));
+            fromText.Set(field, text);
+        }
+        const TCompanyRecord built = fromUtf8.Take();
+        EXPECT_EQ(built, expected);
+        EXPECT_EQ(fromText.Take(), expected);
+        for (int i = 0; i < kCompanyFieldCount; ++i) {
+            const auto field = static_cast<CompanyField>(i);
+            QString text;
+            for (const auto& [set, value] : row) {
+                if (set == field) {
+                    text = CutToLegacyBytes(value).toString();
+                }
+            }
+            EXPECT_EQ(built.Field(field), text) << CompanyFieldName(field);
+        }
+    }
+    EXPECT_EQ(TCompanyRecordBuilder().Take(), TCompanyRecord());
+}
+
 TEST(CompanyRecord, CutsNeverSplitACharacter) {
     EXPECT_EQ(LegacyByteLength(QStringLiteral("a甲")), 3);
     EXPECT_EQ(CutToLegacyBytes(QStringLiteral("甲乙丙"), 5).toString(), "甲乙");

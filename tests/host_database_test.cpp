@@ -245,7 +245,15 @@ TEST_P(QueryReading, ReadsRowsColumnsAndNullsAlike) {
         for (; !query.Eof(); query.Next(), ++read) {
             ASSERT_LT(read, c.rows.size());
             const Row& row = c.rows[read];
+            // Every column's UTF-8 view still holds once the others are read.
+            std::vector<QByteArrayView> utf8;
             for (int i = 0; i < static_cast<int>(row.size()); ++i) {
+                utf8.push_back(query.FieldAsUtf8(i));
+            }
+            for (int i = 0; i < static_cast<int>(row.size()); ++i) {
+                EXPECT_EQ(QString::fromUtf8(utf8[static_cast<std::size_t>(i)]),
+                          row[i].value_or(QString()))
+                    << "column " << i;
                 EXPECT_EQ(query.FieldIsNull(i), !row[i].has_value()) << "column " << i;
                 EXPECT_EQ(query.FieldAsString(i), row[i].value_or(QString())) << "column " << i;
             }

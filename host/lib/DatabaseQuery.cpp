@@ -10,6 +10,8 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 #include "DatabaseConnection.h"
 #include "HostServices.h"
 #include "ServiceState.h"
@@ -22,6 +24,8 @@ struct TADOQuery::Impl {
     sqlite3_stmt* stmt = nullptr;
     std::unique_ptr<QSqlQuery> query;
     QStringList columns;
+    // The current row's texts in UTF-8 on the Qt path, one per column read.
+    mutable std::vector<QByteArray> utf8;
     bool active = false;
     bool eof = true;
     bool hadRows = false;
@@ -38,6 +42,7 @@ struct TADOQuery::Impl {
         query.reset();
         db = nullptr;
         columns.clear();
+        utf8.clear();
         active = false;
         eof = true;
         hadRows = false;
@@ -276,6 +281,27 @@ QString TADOQuery::FieldAsString(int index) const {
         return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     return value.toString();
+}
+
+QByteArrayView TADOQuery::FieldAsUtf8(int index) const {
+    if (!d_->active || d_->eof || index < 0 || index >= FieldCount()) {
+        return QByteArrayView();
+    }
+    if (d_->stmt != nullptr) {
+        // A null column has no text.
+        const unsigned char* text = sqlite3_column_text(d_->stmt, index);
+        return text != nullptr ? QByteArrayView(text, sqlite3_column_bytes(d_->stmt, index))
+                               : QByteArrayView();
+    }
+    if (d_->query->isNull(index)) {
+        return QByteArrayView();
+    }
+    if (d_->utf8.size() != static_cast<std::size_t>(FieldCount())) {
+        d_->utf8.resize(static_cast<std::size_t>(FieldCount()));
+    }
+    QByteArray& text = d_->utf8[static_cast<std::size_t>(index)];
+    text = FieldAsString(index).toUtf8();
+    return text;
 }
 
 QString TADOQuery::FieldByName(const QString& name) const {

@@ -111,11 +111,12 @@ bool TAgencyMgrImpl::ListServedCompanies(const QString& codeText, const QString&
         if (query.SizeHint() > 0) {
             rows.reserve(static_cast<std::size_t>(query.SizeHint()));
         }
+        TCompanyRecordBuilder builder;
         for (; !query.Eof(); query.Next()) {
-            TAgcyCompanyInfo& row = rows.emplace_back();
             for (std::size_t i = 0; i < std::size(kServedCompanyFields); ++i) {
-                row.SetField(kServedCompanyFields[i], query.FieldAsString(columns[i]));
+                builder.SetUtf8(kServedCompanyFields[i], query.FieldAsUtf8(columns[i]));
             }
+            rows.push_back(builder.Take());
         }
     });
     if (ok) {

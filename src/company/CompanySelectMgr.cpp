@@ -60,12 +60,12 @@ bool TCompanySelectMgr::ReadList(const QString& taxIdText, const QString& nameTe
             const int id = query.FieldIndex("QYID");
             const int taxId = query.FieldIndex("QYSBH");
             const int name = query.FieldIndex("QYMC");
+            TCompanyRecordBuilder builder;
             for (; !query.Eof(); query.Next()) {
-                TCompanyRecord record;
-                record.SetField(CompanyField::QYID, query.FieldAsString(id));
-                record.SetField(CompanyField::QYSBH, query.FieldAsString(taxId));
-                record.SetField(CompanyField::QYMC, query.FieldAsString(name));
-                visit(std::move(record), query.SizeHint());
+                builder.SetUtf8(CompanyField::QYID, query.FieldAsUtf8(id));
+                builder.SetUtf8(CompanyField::QYSBH, query.FieldAsUtf8(taxId));
+                builder.SetUtf8(CompanyField::QYMC, query.FieldAsUtf8(name));
+                visit(builder.Take(), query.SizeHint());
             }
         });
 }

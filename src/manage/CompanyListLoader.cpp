@@ -34,11 +34,12 @@ bool Load(const QString& operatorClass, const QString& taxIdText, const QString&
             if (query.SizeHint() > 0) {
                 rows.reserve(static_cast<std::size_t>(query.SizeHint()));
             }
+            TCompanyRecordBuilder builder;
             for (; !query.Eof(); query.Next()) {
-                TCompanyRecord& record = rows.emplace_back();
                 for (std::size_t i = 0; i < std::size(kListedFields); ++i) {
-                    record.SetField(kListedFields[i], query.FieldAsString(columns[i]));
+                    builder.SetUtf8(kListedFields[i], query.FieldAsUtf8(columns[i]));
                 }
+                rows.push_back(builder.Take());
             }
         });
         if (ok) {

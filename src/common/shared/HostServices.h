@@ -3,6 +3,7 @@
 // module never reaches the database, settings or log any other way.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -50,6 +51,10 @@ class SHARED_API TADOQuery {
     // Look it up once per statement and read rows by index.
     int FieldIndex(const QString& name) const;
     QString FieldAsString(int index) const;
+    // The same text in UTF-8, without a copy where the engine holds it so:
+    // valid until the query moves to another row or closes. Lists of many
+    // rows read through it.
+    QByteArrayView FieldAsUtf8(int index) const;
     bool FieldIsNull(int index) const;
     // One-off read by name; a null or missing column reads as empty.
     QString FieldByName(const QString& name) const;

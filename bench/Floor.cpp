@@ -1,0 +1,88 @@
+#include "Floor.h"
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <strings.h>
+
+namespace Floor {
+
+namespace {
+
+unsigned long long checksum = 0;
+
+void Touch(const char* text, int bytes) {
+    checksum += static_cast<unsigned long long>(bytes) + (bytes > 0 ? text[0] : 0);
+}
+
+}  // namespace
+
+long long Sqlite(sqlite3* db, const QString& sql, const std::vector<std::string>& columns,
+                 QString& errorText) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
+        errorText = QString::fromUtf8(sqlite3_errmsg(db));
+        return -1;
+    }
+    std::vector<int> index;
+    const int count = sqlite3_column_count(stmt);
+    for (const std::string& name : columns) {
+        for (int i = 0; i < count; ++i) {
+            if (strcasecmp(sqlite3_column_name(stmt, i), name.c_str()) == 0) {
+                index.push_back(i);
+                break;
+            }
+        }
+    }
+    long long rows = 0;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ++rows;
+        for (const int i : index) {
+            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            Touch(value, sqlite3_column_bytes(stmt, i));
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        errorText = QString::fromUtf8(sqlite3_errmsg(db));
+        rows = -1;
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+long long Postgres(pg_conn* db, const QString& sql, const std::vector<std::string>& columns,
+                   QString& errorText) {
+    PGresult* result = PQexec(db, sql.toUtf8().constData());
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        errorText = QString::fromUtf8(PQerrorMessage(db));
+        PQclear(result);
+        return -1;
+    }
+    std::vector<int> index;
+    const int count = PQnfields(result);
+    for (const std::string& name : columns) {
+        for (int i = 0; i < count; ++i) {
+            if (strcasecmp(PQfname(result, i), name.c_str()) == 0) {
+                index.push_back(i);
+                break;
+            }
+        }
+    }
+    const int rows = PQntuples(result);
+    for (int row = 0; row < rows; ++row) {
+        for (const int i : index) {
+            Touch(PQgetvalue(result, row, i), PQgetlength(result, row, i));
+        }
+    }
+    PQclear(result);
+    return rows;
+}
+
+unsigned long long Checksum() {
+    return checksum;
+}
+
+}  // namespace Floor
