@@ -73,10 +73,11 @@ Tfrm_CompanyImport::Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWi
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstPreview);
     ui_->vstPreview->setHeader(header);
     ui_->vstPreview->setModel(model_);
+    header->setStretchLastSection(true);
     header->resizeSection(0, 50);
-    header->resizeSection(1, 180);
-    header->resizeSection(2, 200);
-    header->resizeSection(3, 110);
+    header->resizeSection(1, 170);
+    header->resizeSection(2, 190);
+    header->resizeSection(3, 100);
 
     ui_->lblSummary->setText(Summary(rows_));
     ui_->pbImport->setRange(0, 1);
