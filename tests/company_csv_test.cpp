@@ -182,6 +182,11 @@ TEST_P(CompanyImporting, TenThousandRowsAreAddedAllOrNone) {
         EXPECT_EQ(lastDone, stopped) << c.name;
         const int added = c.status == Status::Done ? toAdd : 0;
         EXPECT_EQ(result.added, added) << c.name;
+        EXPECT_EQ(result.companyIds.size(), added) << c.name;
+        if (!result.companyIds.isEmpty()) {
+            EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + result.companyIds.last()),
+                      "93339999");
+        }
         EXPECT_EQ(Companies(), before + added) << c.name;
     }
     EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH='93339999'"), 1);

@@ -292,15 +292,17 @@ TEST_F(HostCall, ExportsAndImportsCsvFiles) {
     const struct {
         QStringList flags;
         QStringList rows;
+        bool announced;  // the session heard of the new company
     } cases[] = {
-        {{"--dry-run"}, {first}},
-        {{}, {first, "row: 2|9111NEW|乙,丙|0"}},
+        {{"--dry-run"}, {first}, false},
+        {{}, {first, "row: 2|9111NEW|乙,丙|0"}, true},
     };
     for (const auto& c : cases) {
         const CallResult run = Call(manager + QStringList{"--import", input} + c.flags);
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
         EXPECT_EQ(run.lines.filter(QRegularExpression("^preview: ")), preview);
         EXPECT_EQ(run.lines.filter(QRegularExpression("^row: ")), c.rows);
+        EXPECT_EQ(run.lines.contains("session: company added 2"), c.announced);
     }
 }
 

@@ -135,7 +135,7 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
             result.errorText = transaction.ErrorText();
             return result;
         }
-        int added = 0;
+        QStringList companyIds;
         for (const Row& row : rows) {
             if (row.action != Action::Add) {
                 continue;
@@ -148,7 +148,8 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
                 logQuery::Warn("1", QStringLiteral("导入企业：") + result.errorText);
                 return result;
             }
-            ++added;
+            companyIds << saved.companyId;
+            const int added = static_cast<int>(companyIds.size());
             if (progress && !progress(added, total)) {
                 result.status = Status::Cancelled;
                 return result;
@@ -159,7 +160,8 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
             return result;
         }
         result.status = Status::Done;
-        result.added = added;
+        result.added = static_cast<int>(companyIds.size());
+        result.companyIds = std::move(companyIds);
         return result;
     } catch (...) {
         result.errorText = QStringLiteral("导入企业时出现异常，全部未导入");

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -47,7 +48,8 @@ enum class Status { Done, Cancelled, Failed };
 
 struct Result {
     Status status = Status::Failed;
-    int added = 0;  // rows added; 0 unless Done
+    int added = 0;           // rows added; 0 unless Done
+    QStringList companyIds;  // the QYID of each added row, when Done
     QString errorText;
 };
 

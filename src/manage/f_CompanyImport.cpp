@@ -128,22 +128,22 @@ void Tfrm_CompanyImport::Import() {
     }
 }
 
-int ImportCompanies(QWidget* parent, const QString& path) {
+QStringList ImportCompanies(QWidget* parent, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ModuleLib::InfoMsgBox(QStringLiteral("无法打开文件：") + file.errorString());
-        return 0;
+        return {};
     }
     std::vector<CompanyImport::Row> rows;
     QString errorText;
     if (!CompanyImport::Read(file.readAll(), rows, errorText) ||
         !CompanyImport::Classify(rows, errorText)) {
         ModuleLib::InfoMsgBox(errorText);
-        return 0;
+        return {};
     }
     Tfrm_CompanyImport dialog(std::move(rows), parent);
     if (dialog.exec() != Tfrm_CompanyImport::mrOk) {
-        return 0;
+        return {};
     }
-    return dialog.ImportResult().added;
+    return dialog.ImportResult().companyIds;
 }

@@ -42,6 +42,6 @@ class Tfrm_CompanyImport : public Tfrm_CustomDlgEx {
 };
 
 // Reads and classifies the file at path and shows the preview over parent.
-// The number of companies added; 0 when none were (unreadable file, nothing
-// to add, cancelled, failed), the operator told why.
-int ImportCompanies(QWidget* parent, const QString& path);
+// The ids of the companies added; none when nothing was (unreadable file,
+// nothing to add, cancelled, failed), the operator told why.
+QStringList ImportCompanies(QWidget* parent, const QString& path);

@@ -257,10 +257,18 @@ void Tfrm_CompanyManage::Import() {
     if (path.isEmpty()) {
         return;
     }
-    if (const int added = ImportCompanies(this, path); added > 0) {
-        ModuleLib::InfoMsgBox(QStringLiteral("已导入%1家企业。").arg(added));
-        Search();
+    const QStringList added = ImportCompanies(this, path);
+    if (added.isEmpty()) {
+        return;
     }
+    ModuleLib::InfoMsgBox(QStringLiteral("已导入%1家企业。").arg(added.size()));
+    // The host hears of each company as if added through the dialog.
+    if (TPSession* session = Session(HostContext().UserInfoVO)) {
+        for (const QString& companyId : added) {
+            session->CompanyAdded(companyId);
+        }
+    }
+    Search();
 }
 
 void Tfrm_CompanyManage::RefreshAfter(const QList<QWidget*>& pages) {
