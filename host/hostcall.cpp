@@ -1,24 +1,33 @@
 // hostcall --app-dir DIR [--operator PARAMS] [--company QYID] [--agency] [--edition CODE]
 //          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--pick N] [--module PATH]
 //          [--press NAME | --type NAME=TEXT | --select NAME=TEXT]... ENTRY [ARG]...
+// hostcall --app-dir DIR [--operator PARAMS] --export FILE [--gbk]
+// hostcall --app-dir DIR [--operator PARAMS] --import FILE [--dry-run]
 //
 // Does what a host does for one call of the module. Sets up the
 // reference host services on an application folder, loads libCompanyMgr.so,
 // looks the entry point up by name, calls it and prints what happened.
 // Entry points that show a page get a container of their own, offscreen; the
 // steps (PageScript.h) then work the page, and the page is closed at the end.
+// --export and --import work the company manager page (ShowCompanyMgrProc):
+// its export or import button, the file dialog, and for an import the
+// preview, whose rows are printed before it is confirmed (or, dry, cancelled).
 // Exit codes: 0 the entry point returned true (or showed its page), 1 it
 // returned false, 2 usage error (a --pick row the dialog does not have or a
 // step that could not be done included), 3 the host or the module could not
 // be started.
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -79,6 +88,9 @@ struct Options {
     QString module;
     int pick = 0;  // row of a module dialog to choose, from 1; 0 cancels
     std::vector<TPageStep> steps;
+    // --import: the step that works the preview, set once its output has a place.
+    std::optional<std::size_t> previewStep;
+    bool dryRun = false;
     std::string entry;
     std::vector<std::string> args;
 };
@@ -86,6 +98,70 @@ struct Options {
 struct UsageError {
     QString message;
 };
+
+constexpr const char* kManagerEntry = "ShowCompanyMgrProc";
+
+QString ClassName(const QWidget* widget) {
+    return QLatin1String(widget->metaObject()->className());
+}
+
+// A step that chooses path in the file dialog that is up.
+TPageStep ChooseFile(const QString& path, const QString& nameFilter) {
+    TPageStep step;
+    step.kind = TPageStep::Custom;
+    step.name = QStringLiteral("file ") + path;
+    step.action = [path, nameFilter](QWidget* target, QString& error) {
+        auto* dialog = qobject_cast<QFileDialog*>(target);
+        if (dialog == nullptr) {
+            error = QStringLiteral("a file dialog was expected, not ") + ClassName(target);
+            return false;
+        }
+        // A script asked for this file: it is written over without asking.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        if (!nameFilter.isEmpty()) {
+            dialog->selectNameFilter(nameFilter);
+        }
+        dialog->selectFile(QFileInfo(path).absoluteFilePath());
+        // accept() is the dialog's own slot, as its open button calls it.
+        if (!QMetaObject::invokeMethod(dialog, "accept")) {
+            error = QStringLiteral("the file dialog did not take ") + path;
+            return false;
+        }
+        return true;
+    };
+    return step;
+}
+
+// A step that prints the import preview's rows, then imports or cancels.
+TPageStep WorkPreview(bool dryRun, std::function<void(const QString&)> print) {
+    TPageStep step;
+    step.kind = TPageStep::Custom;
+    step.name = dryRun ? QStringLiteral("preview, cancel") : QStringLiteral("preview, import");
+    step.action = [dryRun, print](QWidget* target, QString& error) {
+        auto* list = target->findChild<QAbstractItemView*>(QStringLiteral("vstPreview"));
+        auto* import = target->findChild<QAbstractButton*>(QStringLiteral("sBtnImport"));
+        auto* cancel = target->findChild<QAbstractButton*>(QStringLiteral("sBtnClose"));
+        if (list == nullptr || import == nullptr || cancel == nullptr) {
+            error = QStringLiteral("the import preview was expected, not ") + ClassName(target);
+            return false;
+        }
+        const QAbstractItemModel* model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column) {
+                cells << model->index(row, column).data().toString();
+            }
+            print(QStringLiteral("preview: ") + cells.join(QLatin1Char('|')));
+        }
+        if (dryRun || !import->isEnabled()) {
+            cancel->click();
+        } else {
+            import->click();
+        }
+        return true;
+    };
+    return step;
+}
 
 void Describe(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -120,6 +196,14 @@ void Describe(QCommandLineParser& parser) {
         {"type", "Step: replace the text of the edit field NAME by TEXT.", "NAME=TEXT"},
         {"select", "Step: focus and select the first row of list NAME with a cell TEXT.",
          "NAME=TEXT"},
+        {"export", "Export the companies listed by the company manager to FILE (UTF-8 CSV).",
+         "FILE"},
+        {"gbk", "With --export: write the file in GBK."},
+        {"import",
+         "Import companies from the CSV file FILE through the company manager, "
+         "printing the preview's rows.",
+         "FILE"},
+        {"dry-run", "With --import: print the preview and cancel it; nothing is added."},
         {"module", "The module library (default: COMPANYMGR_MODULE, else next to the program).",
          "PATH"},
     });
@@ -206,7 +290,44 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         }
     }
 
-    const QStringList positional = parser.positionalArguments();
+    QStringList positional = parser.positionalArguments();
+    const bool exporting = parser.isSet(QStringLiteral("export"));
+    const bool importing = parser.isSet(QStringLiteral("import"));
+    if (parser.isSet(QStringLiteral("gbk")) && !exporting) {
+        throw UsageError{QStringLiteral("--gbk goes with --export")};
+    }
+    if (parser.isSet(QStringLiteral("dry-run")) && !importing) {
+        throw UsageError{QStringLiteral("--dry-run goes with --import")};
+    }
+    if (exporting || importing) {
+        if (exporting && importing) {
+            throw UsageError{QStringLiteral("--export and --import go one at a time")};
+        }
+        if (!options.steps.empty()) {
+            throw UsageError{QStringLiteral("--export and --import take no other steps")};
+        }
+        if (positional.isEmpty()) {
+            positional << QLatin1String(kManagerEntry);
+        } else if (positional.first() != QLatin1String(kManagerEntry)) {
+            throw UsageError{QStringLiteral("--export and --import work the company manager (%1)")
+                                 .arg(QLatin1String(kManagerEntry))};
+        }
+        TPageStep press;
+        press.kind = TPageStep::Press;
+        press.name = exporting ? QStringLiteral("tbtExport") : QStringLiteral("tbtImport");
+        options.steps.push_back(press);
+        if (exporting) {
+            options.steps.push_back(ChooseFile(parser.value(QStringLiteral("export")),
+                                               parser.isSet(QStringLiteral("gbk"))
+                                                   ? QStringLiteral("CSV GBK (*.csv)")
+                                                   : QStringLiteral("CSV UTF-8 (*.csv)")));
+        } else {
+            options.steps.push_back(ChooseFile(parser.value(QStringLiteral("import")), QString()));
+            options.dryRun = parser.isSet(QStringLiteral("dry-run"));
+            options.previewStep = options.steps.size();
+            options.steps.push_back(TPageStep());
+        }
+    }
     if (positional.isEmpty()) {
         throw UsageError{QStringLiteral("no entry point named")};
     }
@@ -500,8 +621,13 @@ int CallPage(const Options& options, const ModuleApi& module) {
     window->show();
 
     PageStack* stack = window->Stack();
+    std::vector<TPageStep> steps = options.steps;
+    if (options.previewStep) {
+        steps[*options.previewStep] =
+            WorkPreview(options.dryRun, [&trace](const QString& line) { trace << line; });
+    }
     PageScript script(
-        options.steps, [stack] { return stack->CurrentPage(); },
+        steps, [stack] { return stack->CurrentPage(); },
         [&trace](const QString& line) { trace << line; }, options.pick);
     QEventLoop loop;
     script.onFinished = [&loop] { loop.quit(); };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -241,11 +243,66 @@ TEST_F(HostCall, UsageErrorsExitWithTwo) {
           QStringList{"--type", "edtQysbh", "ShowCompanyMgrProc"},
           QStringList{"--select", "=9111", "ShowCompanyMgrProc"},
           QStringList{"--press", "a=b", "ShowCompanyMgrProc"},
-          QStringList{"ShowCompanyMgrProc", "CZY_DM=0001", "extra"}}) {
+          QStringList{"ShowCompanyMgrProc", "CZY_DM=0001", "extra"},
+          QStringList{"--gbk", "--import", "a.csv"},
+          QStringList{"--export", "a.csv", "--import", "b.csv"},
+          QStringList{"--export", "a.csv", "InitGlobalCompanyInfo"},
+          QStringList{"--import", "a.csv", "--press", "tbtQuery"}}) {
         const CallResult run = Call(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.lines.isEmpty());
         EXPECT_EQ(run.errors.trimmed().count('\n'), 0) << run.errors.toStdString();
+    }
+}
+
+// Scripts export the listed companies and import a file: the preview's rows
+// are printed, a dry run adds nothing.
+TEST_F(HostCall, ExportsAndImportsCsvFiles) {
+    const QStringList manager = {"--operator", "CZY_DM=0001;CZY_LB=0"};
+    const QString exported = dir_.filePath("out.csv");
+    for (const auto& [flag, head] : {std::pair<QString, QByteArray>{"", "\xEF\xBB\xBFQYID,QYSBH"},
+                                     std::pair<QString, QByteArray>{"--gbk", "QYID,QYSBH"}}) {
+        QStringList arguments = manager + QStringList{"--export", exported};
+        if (!flag.isEmpty()) {
+            arguments << flag;
+        }
+        const CallResult run = Call(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_TRUE(run.lines.contains("messagebox: 已导出1家企业。"))
+            << run.lines.join('\n').toStdString();
+        QFile file(exported);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.startsWith(head)) << flag.toStdString();
+        EXPECT_TRUE(bytes.contains(flag.isEmpty() ? QString("北京甲公司").toUtf8()
+                                                  : QByteArray("\xB1\xB1\xBE\xA9")))
+            << flag.toStdString();
+    }
+
+    const QString input = dir_.filePath("in.csv");
+    QFile file(input);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "QYSBH,QYMC,QYDHHM\r\n911100000000000001,甲,\r\n9111NEW,\"乙,丙\",\r\n9111X,丁,x\r\n");
+    file.close();
+    const QStringList preview = {"preview: 2|911100000000000001|甲||重复",
+                                 "preview: 3|9111NEW|乙,丙||新增",
+                                 "preview: 4|9111X|丁|x|电话号码无效"};
+    const QString first = "row: 1|911100000000000001|北京甲公司|0";
+    const struct {
+        QStringList flags;
+        QStringList rows;
+        bool announced;  // the session heard of the new company
+    } cases[] = {
+        {{"--dry-run"}, {first}, false},
+        {{}, {first, "row: 2|9111NEW|乙,丙|0"}, true},
+    };
+    for (const auto& c : cases) {
+        const CallResult run = Call(manager + QStringList{"--import", input} + c.flags);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(run.lines.filter(QRegularExpression("^preview: ")), preview);
+        EXPECT_EQ(run.lines.filter(QRegularExpression("^row: ")), c.rows);
+        EXPECT_EQ(run.lines.contains("session: company added 2"), c.announced);
     }
 }
 

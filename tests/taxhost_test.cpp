@@ -574,7 +574,7 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
           "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png",
           "11-company-info-basic.png", "12-company-info-state-tax.png",
           "13-company-info-local-tax.png", "14-company-info-dialog.png",
-          "15-company-info-local-tax-only.png"}) {
+          "15-company-info-local-tax-only.png", "16-company-import-preview.png"}) {
         const QImage image(shots + "/" + name);
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;

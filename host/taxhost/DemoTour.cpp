@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include "HostServices.h"
 #include "MainFrame.h"
@@ -213,6 +216,42 @@ bool DemoTour::VisitCompanyManager() {
         };
         return step;
     };
+    // Written when the file dialog is up, from the listed companies, so it
+    // holds a duplicate and a similar number of the demo data.
+    QTemporaryDir importDir;
+    TPageStep chooseImportFile;
+    chooseImportFile.kind = TPageStep::Custom;
+    chooseImportFile.name = QStringLiteral("choose the import file");
+    chooseImportFile.action = [this, &importDir](QWidget* target, QString& error) {
+        auto* dialog = qobject_cast<QFileDialog*>(target);
+        auto* list = frame_.ModuleArea()->CurrentPage()->findChild<QAbstractItemView*>(
+            QStringLiteral("vstCompList"));
+        if (dialog == nullptr || list == nullptr || list->model()->rowCount() < 2) {
+            error = QStringLiteral("no file dialog over a listed company manager");
+            return false;
+        }
+        const QString taken = list->model()->index(0, 0).data().toString();
+        QString similar = list->model()->index(1, 0).data().toString().toLower();
+        similar.insert(similar.size() / 2, QLatin1Char('-'));
+        const QString path = importDir.filePath(QStringLiteral("companies.csv"));
+        QFile file(path);
+        if (!importDir.isValid() || !file.open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("the import file cannot be written");
+            return false;
+        }
+        file.write(QStringLiteral("纳税人识别号,单位名称,联系电话\r\n"
+                                  "91110108MA00TOUR02,北京演示导入有限公司,010-62345679\r\n"
+                                  "%1,重复的企业,\r\n"
+                                  "%2,相似的企业,\r\n"
+                                  ",没有识别号的企业,\r\n"
+                                  "91110108MA00TOUR03,电话有误的企业,010 6234\r\n"
+                                  "91110108MA00TOUR04,\"上海演示导入有限公司,分公司\",021-5555\r\n")
+                       .arg(taken, similar)
+                       .toUtf8());
+        file.close();
+        dialog->selectFile(path);
+        return QMetaObject::invokeMethod(dialog, "accept");
+    };
     const std::vector<TPageStep> steps = {
         shot(&frame_, QStringLiteral("04-company-manager.png")),
         Step(TPageStep::Press, QStringLiteral("tbtQuery")),
@@ -223,6 +262,11 @@ bool DemoTour::VisitCompanyManager() {
         Step(TPageStep::Type, QStringLiteral("edtQymc"), QStringLiteral("北京演示新增有限公司")),
         Step(TPageStep::Type, QStringLiteral("edtlxdh"), QStringLiteral("010-62345678")),
         shot(nullptr, QStringLiteral("06-company-add.png")),
+        Step(TPageStep::Press, QStringLiteral("sBtnClose")),
+        // The import preview of a file with one row of each kind; cancelled.
+        Step(TPageStep::Press, QStringLiteral("tbtImport")),
+        chooseImportFile,
+        shot(nullptr, QStringLiteral("16-company-import-preview.png")),
         Step(TPageStep::Press, QStringLiteral("sBtnClose")),
     };
     PageScript script(

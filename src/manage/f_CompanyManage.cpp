@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QPointer>
 #include <QSet>
 #include <QStyle>
 #include <QToolButton>
 
+#include "CompanyCsv.h"
 #include "CompanyDelete.h"
 #include "CompanyListLoader.h"
 #include "CompanyListModel.h"
@@ -15,6 +17,7 @@
 #include "ParamString.h"
 #include "f_CommonUnit.h"
 #include "f_CompanyAdd.h"
+#include "f_CompanyImport.h"
 #include "f_DataVO.h"
 #include "ui_f_CompanyManage.h"
 
@@ -64,11 +67,12 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     ui_->actCompanyAdd->setIcon(look->standardIcon(QStyle::SP_FileIcon));
     ui_->actCompanyDel->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
     ui_->actCompanyInfoEdit->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui_->actExport->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    ui_->actImport->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
     const std::pair<QAction*, const char*> buttons[] = {
-        {ui_->actQuery, "tbtQuery"},
-        {ui_->actCompanyAdd, "tbtCompanyAdd"},
-        {ui_->actCompanyDel, "tbtCompanyDel"},
-        {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
+        {ui_->actQuery, "tbtQuery"},           {ui_->actCompanyAdd, "tbtCompanyAdd"},
+        {ui_->actCompanyDel, "tbtCompanyDel"}, {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
+        {ui_->actExport, "tbtExport"},         {ui_->actImport, "tbtImport"},
     };
     for (const auto& [action, name] : buttons) {
         if (QToolButton* button = AddToolAction(action)) {
@@ -93,6 +97,8 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
     connect(ui_->actCompanyDel, &QAction::triggered, this, &Tfrm_CompanyManage::Delete);
     connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
+    connect(ui_->actExport, &QAction::triggered, this, &Tfrm_CompanyManage::Export);
+    connect(ui_->actImport, &QAction::triggered, this, &Tfrm_CompanyManage::Import);
     connect(ui_->vstCompList, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex&) { Modify(); });
     QItemSelectionModel* selection = ui_->vstCompList->selectionModel();
@@ -221,6 +227,48 @@ void Tfrm_CompanyManage::Modify() {
         }
     }
     RefreshAfter(opened);
+}
+
+void Tfrm_CompanyManage::Export() {
+    const QString utf8Type = QStringLiteral("CSV UTF-8 (*.csv)");
+    const QString gbkType = QStringLiteral("CSV GBK (*.csv)");
+    QString type = utf8Type;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出企业"), QString(),
+                                                utf8Type + QStringLiteral(";;") + gbkType, &type);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".csv");
+    }
+    const CompanyCsv::Encoding encoding =
+        type == gbkType ? CompanyCsv::Encoding::Gbk : CompanyCsv::Encoding::Utf8Bom;
+    QString errorText;
+    if (!CompanyCsv::WriteFile(path, companies_, encoding, errorText)) {
+        ModuleLib::InfoMsgBox(QStringLiteral("导出失败：") + errorText);
+        return;
+    }
+    ModuleLib::InfoMsgBox(QStringLiteral("已导出%1家企业。").arg(companies_.size()));
+}
+
+void Tfrm_CompanyManage::Import() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入企业"), QString(),
+                                                      QStringLiteral("CSV (*.csv);;* (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    const QStringList added = ImportCompanies(this, path);
+    if (added.isEmpty()) {
+        return;
+    }
+    ModuleLib::InfoMsgBox(QStringLiteral("已导入%1家企业。").arg(added.size()));
+    // The host hears of each company as if added through the dialog.
+    if (TPSession* session = Session(HostContext().UserInfoVO)) {
+        for (const QString& companyId : added) {
+            session->CompanyAdded(companyId);
+        }
+    }
+    Search();
 }
 
 void Tfrm_CompanyManage::RefreshAfter(const QList<QWidget*>& pages) {

@@ -1,5 +1,6 @@
 // The company manager: the companies the operator may work for, a search by
-// taxpayer id and name, and adding, deleting and editing companies. The host
+// taxpayer id and name, adding, deleting and editing companies, and the
+// list out to and in from CSV files. The host
 // docks it into its main window (ShowCompanyMgrProc).
 #pragma once
 
@@ -40,6 +41,9 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     void Add();
     void Delete();
     void Modify();
+    // The listed companies to a CSV file, in the encoding the file type says.
+    void Export();
+    void Import();
     // Lists again now, or as each page opened meanwhile goes away.
     void RefreshAfter(const QList<QWidget*>& pages);
     int SelectedRow() const;

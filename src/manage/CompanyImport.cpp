@@ -1,0 +1,172 @@
+#include "CompanyImport.h"
+
+#include <QHash>
+#include <QSet>
+
+#include "CompanyAddSaver.h"
+#include "CompanyCsv.h"
+#include "HostServices.h"
+#include "SqlQuery.h"
+#include "TaxIdKey.h"
+#include "Transaction.h"
+#include "f_CommonUnit.h"
+
+namespace {
+
+int ColumnOf(const QStringList& header, std::initializer_list<const char*> names) {
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        const QString title = header[i].trimmed();
+        for (const char* name : names) {
+            if (title.compare(QString::fromUtf8(name), Qt::CaseInsensitive) == 0) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+QString At(const QStringList& fields, int column) {
+    return column >= 0 && column < fields.size() ? fields[column] : QString();
+}
+
+}  // namespace
+
+namespace CompanyImport {
+
+QString ActionText(Action action) {
+    switch (action) {
+        case Action::Add:
+            return QStringLiteral("新增");
+        case Action::Duplicate:
+            return QStringLiteral("重复");
+        case Action::Similar:
+            return QStringLiteral("相似");
+        case Action::MissingTaxId:
+            return QStringLiteral("缺少纳税人识别号");
+        case Action::InvalidPhone:
+            return QStringLiteral("电话号码无效");
+    }
+    return QString();
+}
+
+bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText) {
+    const std::optional<QString> text = CompanyCsv::Decode(bytes);
+    if (!text) {
+        errorText = QStringLiteral("文件既不是UTF-8也不是GBK文本");
+        return false;
+    }
+    const std::vector<QStringList> table = CompanyCsv::Parse(*text);
+    if (table.empty()) {
+        errorText = QStringLiteral("文件是空的");
+        return false;
+    }
+    const QStringList& header = table.front();
+    const int taxIdColumn = ColumnOf(header, {"QYSBH", "纳税人识别号"});
+    const int nameColumn = ColumnOf(header, {"QYMC", "单位名称", "企业名称"});
+    const int phoneColumn = ColumnOf(header, {"QYDHHM", "联系电话", "电话"});
+    if (taxIdColumn < 0) {
+        errorText = QStringLiteral("没有纳税人识别号（QYSBH）列");
+        return false;
+    }
+    std::vector<Row> read;
+    read.reserve(table.size() - 1);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        Row& row = read.emplace_back();
+        row.line = static_cast<int>(i) + 1;
+        row.taxId = At(table[i], taxIdColumn).trimmed();
+        row.name = At(table[i], nameColumn);
+        row.phone = At(table[i], phoneColumn);
+    }
+    rows = std::move(read);
+    return true;
+}
+
+bool Classify(std::vector<Row>& rows, QString& errorText) {
+    QSet<QString> taken;
+    QHash<QString, QString> takenKeys;  // key -> first number with it
+    const bool ok =
+        SqlQuery::ReadRows("read the taxpayer numbers", QStringLiteral("select QYSBH from XT_QYXX"),
+                           [&](TADOQuery& query) {
+                               const int column = query.FieldIndex(QStringLiteral("QYSBH"));
+                               for (; !query.Eof(); query.Next()) {
+                                   const QString taxId = query.FieldAsString(column).trimmed();
+                                   taken.insert(taxId);
+                                   takenKeys.insert(TaxIdKey(taxId), taxId);
+                               }
+                           });
+    if (!ok) {
+        errorText = QStringLiteral("读取已有的纳税人识别号失败");
+        return false;
+    }
+    for (Row& row : rows) {
+        row.match.clear();
+        if (row.taxId.isEmpty()) {
+            row.action = Action::MissingTaxId;
+        } else if (!IsValidPhone(row.phone)) {
+            row.action = Action::InvalidPhone;
+        } else if (taken.contains(row.taxId)) {
+            row.action = Action::Duplicate;
+            row.match = row.taxId;
+        } else if (const auto similar = takenKeys.constFind(TaxIdKey(row.taxId));
+                   similar != takenKeys.cend()) {
+            row.action = Action::Similar;
+            row.match = *similar;
+        } else {
+            row.action = Action::Add;
+            // Later rows are measured against this one as if stored.
+            taken.insert(row.taxId);
+            takenKeys.insert(TaxIdKey(row.taxId), row.taxId);
+        }
+    }
+    return true;
+}
+
+Result Run(const std::vector<Row>& rows, const Progress& progress) {
+    Result result;
+    int total = 0;
+    for (const Row& row : rows) {
+        total += row.action == Action::Add;
+    }
+    try {
+        // Serialised like a single add, so no other desk adds a number between
+        // the checks and the inserts; each insert is a savepoint inside it.
+        TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+        if (!transaction.IsActive()) {
+            result.errorText = transaction.ErrorText();
+            return result;
+        }
+        QStringList companyIds;
+        for (const Row& row : rows) {
+            if (row.action != Action::Add) {
+                continue;
+            }
+            const CompanyAddSaver::Result saved =
+                CompanyAddSaver::Save(row.taxId, row.name, row.phone);
+            if (saved.outcome != CompanyAddSaver::Outcome::Saved) {
+                result.errorText =
+                    QStringLiteral("第%1行（%2）未能新增，全部未导入").arg(row.line).arg(row.taxId);
+                logQuery::Warn("1", QStringLiteral("导入企业：") + result.errorText);
+                return result;
+            }
+            companyIds << saved.companyId;
+            const int added = static_cast<int>(companyIds.size());
+            if (progress && !progress(added, total)) {
+                result.status = Status::Cancelled;
+                return result;
+            }
+        }
+        if (!transaction.Commit()) {
+            result.errorText = transaction.ErrorText();
+            return result;
+        }
+        result.status = Status::Done;
+        result.added = static_cast<int>(companyIds.size());
+        result.companyIds = std::move(companyIds);
+        return result;
+    } catch (...) {
+        result.errorText = QStringLiteral("导入企业时出现异常，全部未导入");
+        return result;
+    }
+}
+
+}  // namespace CompanyImport

@@ -1,0 +1,65 @@
+// Importing companies from a CSV file: each row classified as the add dialog
+// would treat it, then the rows to add inserted all together or not at all.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace CompanyImport {
+
+enum class Action {
+    Add,
+    Duplicate,     // the taxpayer number is stored already, or on an earlier row
+    Similar,       // a stored or earlier number differs only in case, blanks,
+                   // hyphens or full-width forms
+    MissingTaxId,  // refused as the add dialog refuses it
+    InvalidPhone,  // refused as the add dialog refuses it
+};
+
+struct Row {
+    int line = 0;   // the row's number in the file, the header being row 1
+    QString taxId;  // trimmed
+    QString name;
+    QString phone;
+    Action action = Action::Add;
+    QString match;  // the number a duplicate or similar row matches
+};
+
+// A short text for the preview and scripts.
+QString ActionText(Action action);
+
+// The file's rows, mapped through the header: the taxpayer number column is
+// QYSBH (or 纳税人识别号), the name QYMC (单位名称, 企业名称), the telephone
+// QYDHHM (联系电话, 电话); other columns are ignored, as the add dialog knows
+// no more. False with the reason when the text is no CSV or has no taxpayer
+// number column.
+bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText);
+
+// Sets each row's action against the stored numbers and the rows above it,
+// in the add dialog's order: missing id, bad telephone, duplicate, similar.
+// False when the stored numbers could not be read.
+bool Classify(std::vector<Row>& rows, QString& errorText);
+
+enum class Status { Done, Cancelled, Failed };
+
+struct Result {
+    Status status = Status::Failed;
+    int added = 0;           // rows added; 0 unless Done
+    QStringList companyIds;  // the QYID of each added row, when Done
+    QString errorText;
+};
+
+// Asked after each added row with the count so far and the number to add;
+// false cancels.
+using Progress = std::function<bool(int done, int total)>;
+
+// Adds the rows classified Add, with the add dialog's insert, inside one
+// transaction: cancelled, or any row not added (another desk added the number
+// since the preview, or the database refused), and nothing is added.
+Result Run(const std::vector<Row>& rows, const Progress& progress = {});
+
+}  // namespace CompanyImport

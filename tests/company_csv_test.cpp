@@ -1,0 +1,239 @@
+// The company list as CSV: what a written file reads back as, how imported
+// rows are classified, and that an import adds all its rows or none.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "CompanyCsv.h"
+#include "CompanyImport.h"
+#include "DialogDriver.h"
+#include "TestHost.h"
+#include "f_CompanyImport.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using CompanyCsv::Encoding;
+using CompanyImport::Action;
+using CompanyImport::Status;
+
+struct FieldCase {
+    const char* name;
+    QString value;
+    QString written;  // the field as it stands in the row
+};
+
+TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
+    const std::vector<FieldCase> cases = {
+        {"plain", "甲公司", "甲公司"},
+        {"empty", "", ""},
+        {"comma", "a,b", "\"a,b\""},
+        {"quotes", "say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"line breaks", "a\r\nb\nc\rd", "\"a\r\nb\nc\rd\""},
+        {"formula", "=SUM(A1)", "'=SUM(A1)"},
+        {"plus, with comma", "+1,2", "\"'+1,2\""},
+        {"minus", "-12", "'-12"},
+        {"at", "@cmd", "'@cmd"},
+        {"already quoted formula", "'=1", "''=1"},
+        {"quote not before a formula", "'abc", "'abc"},
+        {"quote in the middle", "a'=b", "a'=b"},
+    };
+    for (const FieldCase& c : cases) {
+        EXPECT_EQ(CompanyCsv::EncodeField(c.value), c.written) << c.name;
+        TCompanyRecord record;
+        record.SetField(CompanyField::QYSBH, u"9111");
+        record.SetField(CompanyField::QYMC, c.value);
+        record.SetField(CompanyField::CZY_DM, u"last");
+        for (const Encoding encoding : {Encoding::Utf8Bom, Encoding::Gbk}) {
+            const QByteArray bytes = CompanyCsv::Encode(CompanyCsv::Write({record}), encoding);
+            const std::optional<QString> text = CompanyCsv::Decode(bytes);
+            ASSERT_TRUE(text) << c.name;
+            const std::vector<QStringList> rows = CompanyCsv::Parse(*text);
+            ASSERT_EQ(rows.size(), 2u) << c.name;
+            ASSERT_EQ(rows[0].size(), kCompanyFieldCount) << c.name;
+            ASSERT_EQ(rows[1].size(), kCompanyFieldCount) << c.name;
+            EXPECT_EQ(rows[0][static_cast<int>(CompanyField::QYMC)], "QYMC");
+            EXPECT_EQ(rows[1][static_cast<int>(CompanyField::QYSBH)], "9111") << c.name;
+            EXPECT_EQ(rows[1][static_cast<int>(CompanyField::QYMC)], c.value) << c.name;
+            EXPECT_EQ(rows[1].last(), "last") << c.name;
+        }
+    }
+}
+
+TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
+    const QByteArray utf8 = CompanyCsv::Encode("甲", Encoding::Utf8Bom);
+    const QByteArray gbk = CompanyCsv::Encode("甲", Encoding::Gbk);
+    EXPECT_EQ(utf8, QByteArray("\xEF\xBB\xBF\xE7\x94\xB2"));
+    EXPECT_EQ(gbk, QByteArray("\xBC\xD7"));
+    EXPECT_EQ(CompanyCsv::Decode(gbk), QString("甲"));
+    EXPECT_EQ(CompanyCsv::Decode("\xE7\x94\xB2"), QString("甲"));  // UTF-8 without a mark
+    EXPECT_FALSE(CompanyCsv::Decode("\xFF\xFF\xFF"));
+}
+
+class CompanyImporting : public EngineTest {
+  protected:
+    std::vector<CompanyImport::Row> Classified(const QByteArray& csv) {
+        std::vector<CompanyImport::Row> rows;
+        QString error;
+        EXPECT_TRUE(CompanyImport::Read(csv, rows, error)) << error.toStdString();
+        EXPECT_TRUE(CompanyImport::Classify(rows, error)) << error.toStdString();
+        return rows;
+    }
+    int Companies() const { return Count("select count(*) from XT_QYXX"); }
+};
+INSTANTIATE_ON_ENGINES(CompanyImporting);
+
+struct ClassCase {
+    QString taxId;
+    QString phone;
+    Action action;
+    QString match;
+};
+
+TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
+    AddCompany("9111TAKEN", "已有公司");
+    // Columns in another order, headed by captions, one extra column.
+    QByteArray csv = "备注,联系电话,纳税人识别号,单位名称\r\n";
+    const std::vector<ClassCase> cases = {
+        {"9111NEW", "010-1234", Action::Add, ""},
+        {"  ", "x", Action::MissingTaxId, ""},
+        {"9111BAD", "010 1234", Action::InvalidPhone, ""},
+        {"9111TAKEN", "bad", Action::InvalidPhone, ""},
+        {" 9111TAKEN ", "", Action::Duplicate, "9111TAKEN"},
+        {"9111-taken", "", Action::Similar, "9111TAKEN"},
+        {"9111NEW", "", Action::Duplicate, "9111NEW"},
+        {"９１１１ｎｅｗ", "", Action::Similar, "9111NEW"},
+        {"9111OTHER", "(010)1234", Action::Add, ""},
+    };
+    for (const ClassCase& c : cases) {
+        csv += "x," + c.phone.toUtf8() + "," + c.taxId.toUtf8() + ",名称\r\n";
+    }
+    const std::vector<CompanyImport::Row> rows = Classified(csv);
+    ASSERT_EQ(rows.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(rows[i].action, cases[i].action) << i;
+        EXPECT_EQ(rows[i].match, cases[i].match) << i;
+        EXPECT_EQ(rows[i].line, static_cast<int>(i) + 2);
+        EXPECT_EQ(rows[i].taxId, cases[i].taxId.trimmed()) << i;
+    }
+    std::vector<CompanyImport::Row> none;
+    QString error;
+    EXPECT_FALSE(CompanyImport::Read("QYMC,QYDHHM\r\na,1\r\n", none, error));
+}
+
+struct RunCase {
+    const char* name;
+    int cancelAt;  // the progress answers false at this count; 0 never
+    int refuseAt;  // inserts are refused from this count on; 0 never
+    Status status;
+};
+
+TEST_P(CompanyImporting, TenThousandRowsAreAddedAllOrNone) {
+    AddCompany("9111STORED", "已有公司");
+    // Of every ten rows: a duplicate, a similar, a missing id, a bad phone, six to add.
+    QByteArray csv = "QYSBH,QYMC,QYDHHM\r\n";
+    int toAdd = 0;
+    for (int i = 0; i < 10000; ++i) {
+        switch (i % 10) {
+            case 0:
+                csv += "9111STORED,dup,\r\n";
+                break;
+            case 1:
+                csv += "9111-stored,similar,\r\n";
+                break;
+            case 2:
+                csv += ",missing,\r\n";
+                break;
+            case 3:
+                csv += "9222" + QByteArray::number(i) + ",bad phone,12a\r\n";
+                break;
+            default:
+                csv += "9333" + QByteArray::number(i) + ",\"公司," + QByteArray::number(i) +
+                       "\",010-" + QByteArray::number(i) + "\r\n";
+                ++toAdd;
+        }
+    }
+    const std::vector<CompanyImport::Row> rows = Classified(csv);
+    ASSERT_EQ(rows.size(), 10000u);
+    const std::vector<RunCase> cases = {
+        {"cancelled half way", 3000, 0, Status::Cancelled},
+        {"an insert refused half way", 0, 3000, Status::Failed},
+        {"the whole file", 0, 0, Status::Done},
+    };
+    for (const RunCase& c : cases) {
+        const int before = Companies();
+        int lastDone = 0;
+        const CompanyImport::Result result = CompanyImport::Run(rows, [&](int done, int total) {
+            EXPECT_EQ(total, toAdd);
+            lastDone = done;
+            if (done == c.refuseAt) {
+                RefuseRowChanges("INSERT", "XT_QYXX");
+            }
+            return done != c.cancelAt;
+        });
+        EXPECT_EQ(result.status, c.status) << c.name;
+        const int stopped = c.cancelAt != 0 ? c.cancelAt : c.refuseAt != 0 ? c.refuseAt : toAdd;
+        EXPECT_EQ(lastDone, stopped) << c.name;
+        const int added = c.status == Status::Done ? toAdd : 0;
+        EXPECT_EQ(result.added, added) << c.name;
+        EXPECT_EQ(result.companyIds.size(), added) << c.name;
+        if (!result.companyIds.isEmpty()) {
+            EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + result.companyIds.last()),
+                      "93339999");
+        }
+        EXPECT_EQ(Companies(), before + added) << c.name;
+    }
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH='93339999'"), 1);
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYSBH='93339999'"), "公司,9999");
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYSBH='93339999'"), "010-9999");
+}
+
+TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {
+    AddCompany("9111TAKEN", "已有公司");
+    const std::vector<CompanyImport::Row> rows = Classified(
+        "QYSBH,QYMC,QYDHHM\r\n9111A,甲,\r\n9111taken,乙,\r\n,丙,\r\n9111B,\"丁,戊\",1\r\n");
+    struct {
+        const char* name;
+        bool cancel;
+        Status status;
+        int added;
+    } const cases[] = {
+        {"cancelled while running", true, Status::Cancelled, 0},
+        {"run to the end", false, Status::Done, 2},
+    };
+    for (const auto& c : cases) {
+        const int before = Companies();
+        Tfrm_CompanyImport dialog(rows);
+        dialog.show();
+        const QAbstractItemModel* list =
+            DialogDriver::Child<QAbstractItemView>(&dialog, "vstPreview")->model();
+        ASSERT_EQ(list->rowCount(), 4);
+        const QStringList similar = {list->index(1, 0).data().toString(),
+                                     list->index(1, 1).data().toString(),
+                                     list->index(1, 4).data().toString()};
+        EXPECT_EQ(similar, (QStringList{"3", "9111taken", "相似（9111TAKEN）"}));
+        EXPECT_EQ(list->index(2, 4).data().toString(), "缺少纳税人识别号");
+        EXPECT_EQ(list->index(3, 2).data().toString(), "丁,戊");
+        EXPECT_EQ(DialogDriver::Child<QLabel>(&dialog, "lblSummary")->text(),
+                  "共4行：新增2，重复0，相似1，不符合要求1。");
+        if (c.cancel) {
+            // Pressed while the import runs, as soon as it lets events through.
+            QTimer::singleShot(0, &dialog, [&dialog] { dialog.sBtnClose()->click(); });
+        }
+        DialogDriver::Child<QAbstractButton>(&dialog, "sBtnImport")->click();
+        EXPECT_EQ(dialog.ImportResult().status, c.status) << c.name;
+        EXPECT_EQ(Companies(), before + c.added) << c.name;
+        EXPECT_FALSE(dialog.isVisible()) << c.name;
+        if (!c.cancel) {
+            EXPECT_EQ(DialogDriver::Child<QProgressBar>(&dialog, "pbImport")->value(), 2);
+        }
+    }
+}
+
+}  // namespace
