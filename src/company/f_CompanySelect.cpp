@@ -180,6 +180,9 @@ void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText)
 }
 
 void Tfrm_CompanySelect::Narrow() {
+    if (!filled_) {
+        return;  // the first listing comes when the dialog shows
+    }
     // Typing searches every company again, also after the query button
     // listed fewer: one query, then each key filters in memory.
     if (!fullList_) {
