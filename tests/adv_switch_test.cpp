@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFont>
 #include <QLineEdit>
+#include <QTest>
 #include <QTreeView>
 
 #include "AgencyMgrImpl.h"
 #include "FlatHeaderView.h"
 #include "HostServices.h"
+#include "RecentCompanies.h"
 #include "TestHost.h"
 #include "f_AdvSwitchCompay.h"
 
@@ -123,6 +126,56 @@ TEST_P(AdvSwitch, AFailedQueryKeepsTheList) {
     Exec("DROP TABLE XT_QYXX");
     Query(dialog, "", "");
     EXPECT_EQ(Listed(dialog), QStringList({"911100000000000001"}));
+}
+
+TEST_P(AdvSwitch, RecentFirstTypingNarrowsArrowsMoveEnterSwitches) {
+    const QString a = AddCompany("911100000000111111", "甲商贸", 10, agencyId_);
+    const QString b = AddCompany("911100000000222222", "乙 Trade", 10, agencyId_);
+    const QString c = AddCompany("911100000000123456", "丙科技", 10, agencyId_);
+    const QString gone = "999999";
+    ASSERT_TRUE(ModuleLib::SetUserConfigParam("RecentCompanies", "Ids", c + "," + gone + "," + b));
+    AttachAgency();
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    const auto* list = dialog.findChild<QTreeView*>("vstCompList");
+    auto* taxId = dialog.findChild<QLineEdit*>("edtSbh");
+    auto* name = dialog.findChild<QLineEdit*>("edtName");
+    EXPECT_EQ(Listed(dialog),
+              QStringList({"911100000000123456", "911100000000222222", "911100000000111111"}));
+    const std::vector<bool> marked = {true, true, false};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(list->model()->index(row, 2).data(Qt::FontRole).value<QFont>().bold(),
+                  marked[static_cast<std::size_t>(row)])
+            << row;
+    }
+
+    const struct {
+        QLineEdit* field;
+        const char* typed;
+        QStringList listed;
+    } steps[] = {
+        {taxId, "1", {"911100000000123456", "911100000000111111"}},  // starts the last six
+        {taxId, "2", {"911100000000123456"}},
+        {name, "乙", {}},
+    };
+    for (const auto& step : steps) {
+        step.field->insert(QString::fromUtf8(step.typed));  // as an input method commits it
+        EXPECT_EQ(Listed(dialog), step.listed) << step.typed;
+    }
+    taxId->clear();
+    name->clear();
+    QTest::keyClicks(name, "t");  // "Trade", case folded
+    EXPECT_EQ(Listed(dialog), QStringList({"911100000000222222"}));
+    name->clear();
+    EXPECT_EQ(list->currentIndex().row(), 0);
+    QTest::keyClick(name, Qt::Key_Down);
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_EQ(list->currentIndex().row(), 2);
+    QTest::keyClick(name, Qt::Key_Return);
+    ASSERT_TRUE(dialog.Choice().has_value());
+    EXPECT_EQ(dialog.Choice()->QYID(), a);
+    // The choice goes first; the company that is gone is forgotten.
+    EXPECT_EQ(RecentCompanies::Read(), QStringList({a, c, b}));
 }
 
 }  // namespace

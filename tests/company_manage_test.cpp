@@ -443,4 +443,47 @@ TEST_P(CompanyManager, ThePageAsTheHostSeesIt) {
     EXPECT_NE(holder->findChild<QWidget*>("frm_CompanyManage"), nullptr);
 }
 
+TEST_P(CompanyManager, TypingNarrowsTheListAndTheArrowsMoveInIt) {
+    AddCompany("9111A", "甲商贸");
+    AddCompany("9111B", "乙 Trade");
+    AddCompany("9111C", "甲科技");
+    ManagerPage manager;
+    auto* taxId = manager.Child<QLineEdit>("edtQysbh");
+    auto* name = manager.Child<QLineEdit>("edtQymc");
+    const struct {
+        QLineEdit* field;
+        QString typed;  // "\b" is a backspace
+        QStringList listed;
+    } steps[] = {
+        {name, "甲", {"9111A", "9111C"}},  {taxId, "ｃ", {"9111C"}},  // full width, other case
+        {taxId, "\b", {"9111A", "9111C"}}, {name, "\b", {"9111A", "9111B", "9111C"}},
+        {name, "TRADE", {"9111B"}},
+    };
+    for (const auto& step : steps) {
+        for (const QChar c : step.typed) {
+            if (c == QLatin1Char('\b')) {
+                QTest::keyClick(step.field, Qt::Key_Backspace);
+            } else {
+                step.field->insert(QString(c));  // as an input method commits it
+            }
+        }
+        EXPECT_EQ(manager.TaxIds(), step.listed) << step.typed.toStdString();
+    }
+
+    // Nothing was asked of the database: a listing that now fails changes nothing.
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    name->clear();
+    name->insert("甲");
+    EXPECT_EQ(manager.TaxIds(), QStringList({"9111A", "9111C"}));
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_EQ(manager.List()->currentIndex().row(), 0);
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_EQ(manager.List()->currentIndex().row(), 1);
+    QTest::keyClick(name, Qt::Key_Up);
+    EXPECT_EQ(manager.List()->currentIndex().row(), 0);
+    EXPECT_EQ(name->text(), "甲");
+    EXPECT_TRUE(manager.Enabled("tbtCompanyInfoEdit"));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+}
+
 }  // namespace

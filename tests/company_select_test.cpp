@@ -4,11 +4,14 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTest>
 #include <QTreeView>
 
@@ -21,6 +24,7 @@
 #include "HostServices.h"
 #include "ModuleLoader.h"
 #include "TestHost.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -258,7 +262,12 @@ TEST_F(CompanySelection, SearchResetsTheListAroundTheNewRecordsAndSelectsTheFirs
                          [&] { rowsAtReset.push_back(list->model()->rowCount()); });
         QObject::connect(list->model(), &QAbstractItemModel::modelReset,
                          [&] { rowsAtReset.push_back(list->model()->rowCount()); });
-        DialogDriver::Child<QLineEdit>(dialog, "edtName")->setText("单位1");
+        {
+            // Set without the instant narrowing: the button does the search.
+            auto* name = DialogDriver::Child<QLineEdit>(dialog, "edtName");
+            const QSignalBlocker quiet(name);
+            name->setText("单位1");
+        }
         Click(dialog, "btnQuery");
         EXPECT_EQ(rowsAtReset, (std::vector<int>{12, 4}));
         EXPECT_EQ(list->currentIndex().row(), 0);
@@ -333,6 +342,64 @@ TEST_F(CompanySelection, StatusWindowOnlyAboveFiveHundredCompanies) {
     EXPECT_FALSE(Select("CZY_DM=0001;CZY_LB=0"));
     EXPECT_EQ(watcher.texts, QStringList{"正在读取单位信息，请稍候 ..."});
     EXPECT_TRUE(statusGoneWhenListed);
+}
+
+TEST_F(CompanySelection, RecentCompaniesFirstTypingNarrowsAndEnterChooses) {
+    AddCompanies(12);  // ids 1 to 12
+    WriteFile("Config/Users/0001.ini", "[RecentCompanies]\nIds=5,99,12\n");
+    // As the host does before log-in: its settings are the operator's.
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    {
+        DialogDriver driver([](QWidget* dialog) {
+            QAbstractItemView* list = List(dialog);
+            auto* name = DialogDriver::Child<QLineEdit>(dialog, "edtName");
+            const struct {
+                int row;
+                const char* name;
+                bool marked;
+            } rows[] = {{0, "单位5", true},
+                        {1, "单位12", true},
+                        {2, "单位1", false},
+                        {11, "单位11", false}};
+            EXPECT_EQ(list->model()->rowCount(), 12);
+            for (const auto& r : rows) {
+                const QModelIndex cell = list->model()->index(r.row, 1);
+                EXPECT_EQ(cell.data().toString(), QString::fromUtf8(r.name)) << r.row;
+                EXPECT_EQ(cell.data(Qt::FontRole).value<QFont>().bold(), r.marked) << r.row;
+            }
+            EXPECT_EQ(list->currentIndex().row(), 0);
+            // Each key narrows; the recent company stays first.
+            const struct {
+                const char* typed;
+                int rows;
+            } keys[] = {{"单", 12}, {"位", 12}, {"1", 4}, {"1", 1}};
+            for (const auto& k : keys) {
+                name->insert(QString::fromUtf8(k.typed));  // as an input method commits it
+                EXPECT_EQ(list->model()->rowCount(), k.rows) << name->text().toStdString();
+            }
+            EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位11");
+            QTest::keyClick(name, Qt::Key_Backspace);  // 单位1: 12 (recent), 1, 10, 11
+            EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位12");
+            QTest::keyClick(name, Qt::Key_Down);
+            QTest::keyClick(name, Qt::Key_Down);
+            EXPECT_EQ(list->currentIndex().row(), 2);
+            EXPECT_EQ(name->text(), "单位1");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+        EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=10;QYSBH=911100000000000010");
+    }
+    // The choice is first now, the unknown id gone; Enter alone takes it again.
+    QFile settings(AppPath() + "Config/Users/0001.ini");
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("Ids=10,5,12")) << AppPath().toStdString();
+    DialogDriver driver([](QWidget* dialog) {
+        QAbstractItemView* list = List(dialog);
+        EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位10");
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
+    EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=10;QYSBH=911100000000000010");
 }
 
 }  // namespace

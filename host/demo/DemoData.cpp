@@ -131,7 +131,8 @@ bool MakeDemoFolder(const QString& dir, const DemoOptions& options, QString& err
     {
         HostRun host;
         if (!host.Start(root, errorText) ||
-            !DemoBuild::FillDatabase(options, companyCodes, errorText)) {
+            !DemoBuild::FillDatabase(options, companyCodes, errorText) ||
+            !DemoBuild::WriteRecentCompanies(options, errorText)) {
             return false;
         }
     }

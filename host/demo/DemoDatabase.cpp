@@ -9,6 +9,7 @@
 #include "HostServices.h"
 #include "TableColumns.h"
 #include "Transaction.h"
+#include "f_DataVO.h"
 
 namespace DemoBuild {
 
@@ -209,8 +210,7 @@ Row LocalTaxRow(Context& context, const Company& company, qint64 id) {
         .Text(QStringLiteral("2024-%1").arg(random.Between(1, 12), 2, 10, QLatin1Char('0')))
         .Money(capital)
         // SFSS: "0" is a listed company.
-        .Text(company.jointStock && random.Percent(30) ? QStringLiteral("0")
-                                                       : QStringLiteral("1"))
+        .Text(company.jointStock && random.Percent(30) ? QStringLiteral("0") : QStringLiteral("1"))
         .Expression(context.dates.Updated(random))
         .Number(random.Percent(80) ? 1 : 0);
     return row;
@@ -393,6 +393,41 @@ bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString
     }
     if (!transaction.Commit()) {
         errorText = transaction.ErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool WriteRecentCompanies(const DemoOptions& options, QString& errorText) {
+    // In the order the selection dialog lists them: the same statement.
+    TADOQuery query;
+    if (!ModuleLib::ExecADOQueryMsg(kMainConnection,
+                                    QStringLiteral("select * from XT_QYXX where 1=1 and LBDM=%1")
+                                        .arg(options.agency ? kClassServed : kClassCompany),
+                                    query, errorText, 1)) {
+        return false;
+    }
+    const int idColumn = query.FieldIndex("QYID");
+    QStringList ids;
+    for (; !query.Eof(); query.Next()) {
+        ids << query.FieldAsString(idColumn);
+    }
+    // Listing them first shows when they come from the middle of the list. The
+    // first is one with both tax rows (every sixth from the first), as the
+    // tour goes on with the first row.
+    QStringList recent;
+    for (const int position : {6, 12, 2}) {
+        if (position < ids.size()) {
+            recent << ids[position];
+        }
+    }
+    if (recent.isEmpty()) {
+        return true;
+    }
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", QString::fromUtf8(kOperatorCode));
+    if (!ModuleLib::SetUserConfigParam(QStringLiteral("RecentCompanies"), QStringLiteral("Ids"),
+                                       recent.join(u','))) {
+        errorText = QStringLiteral("无法写入演示操作员的最近使用单位");
         return false;
     }
     return true;

@@ -24,5 +24,8 @@ bool WriteCertificates(const QString& root, const QStringList& companyCodes, QSt
 // Fills the database of the running host in one transaction. companyCodes
 // receives the codes of the first few companies, for the certificate folders.
 bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString& errorText);
+// The demo operator has chosen a few companies before: the selection dialog
+// lists them first. Written through the running host into his settings.
+bool WriteRecentCompanies(const DemoOptions& options, QString& errorText);
 
 }  // namespace DemoBuild

@@ -2,11 +2,14 @@
 // main window), its settings, skin colours, help page and host functions.
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QWidget>
 
 #include "ColorNumber.h"
 #include "ServiceState.h"
+#include "TextCodec.h"
 
 namespace {
 
@@ -169,6 +172,106 @@ QString GetUserConfigParam(const QString& section, const QString& key,
         logQuery::Error("1", errorText);
     }
     return userConfig.Value(section, key, defaultValue);
+}
+
+namespace {
+
+// The line's section name when it is a "[name]" header.
+std::optional<QString> SectionName(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('['))) {
+        return std::nullopt;
+    }
+    const qsizetype end = trimmed.lastIndexOf(QLatin1Char(']'));
+    return end > 0 ? trimmed.mid(1, end - 1).trimmed() : trimmed.mid(1).trimmed();
+}
+
+// lines with key in section set to value; other lines stay as they were.
+QStringList WithValue(QStringList lines, const QString& section, const QString& key,
+                      const QString& value) {
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype sectionEnd = -1;
+    bool inSection = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const auto name = SectionName(lines[i])) {
+            if (inSection) {
+                break;
+            }
+            inSection = name->compare(section, Qt::CaseInsensitive) == 0;
+            if (inSection) {
+                sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const qsizetype equals = lines[i].indexOf(QLatin1Char('='));
+        if (equals > 0 && lines[i].left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
+            lines[i] = entry;
+            return lines;
+        }
+        if (!lines[i].trimmed().isEmpty()) {
+            sectionEnd = i + 1;
+        }
+    }
+    if (sectionEnd < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) {
+            lines << QString();
+        }
+        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+    } else {
+        lines.insert(sectionEnd, entry);
+    }
+    return lines;
+}
+
+}  // namespace
+
+bool SetUserConfigParam(const QString& section, const QString& key, const QString& value) {
+    const QString operatorCode = Get().userInfo->GetStrValue("CZY_DM");
+    if (!IsSafeFileStem(operatorCode) || key.trimmed().isEmpty() || section.trimmed().isEmpty() ||
+        value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+        return false;
+    }
+    const QString folder = ServiceState::ConfigFolder() + QStringLiteral("Users/");
+    const QString path = folder + operatorCode + QStringLiteral(".ini");
+    QStringList lines;
+    QFile existing(path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly)) {
+            logQuery::Error("1", QStringLiteral("无法读取操作员设置[%1]").arg(path));
+            return false;
+        }
+        const std::optional<QString> text = TextCodec::DecodeUtf8OrGbk(existing.readAll());
+        if (!text) {
+            logQuery::Error("1", QStringLiteral("操作员设置[%1]的编码无法识别").arg(path));
+            return false;
+        }
+        lines = text->split(QLatin1Char('\n'));
+        for (QString& line : lines) {
+            if (line.endsWith(QLatin1Char('\r'))) {
+                line.chop(1);
+            }
+        }
+        if (!lines.isEmpty() && lines.last().isEmpty()) {
+            lines.removeLast();
+        }
+    }
+    // Written whole beside the old file and renamed over it, so a failed write
+    // leaves the old settings; the file is UTF-8 from then on.
+    QSaveFile file(path);
+    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly)) {
+        logQuery::Error("1", QStringLiteral("无法写入操作员设置[%1]").arg(path));
+        return false;
+    }
+    const QStringList updated = WithValue(lines, section.trimmed(), key.trimmed(), value);
+    file.write((updated.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    if (!file.commit()) {
+        logQuery::Error("1", QStringLiteral("无法写入操作员设置[%1]").arg(path));
+        return false;
+    }
+    return true;
 }
 
 void SetgsHelpHtml(const QString& pageName) {

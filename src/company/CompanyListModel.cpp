@@ -1,5 +1,9 @@
 #include "CompanyListModel.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
 TCompanyListModel::TCompanyListModel(QStringList headers, RowCount rowCount, CellText cellText,
                                      QObject* parent)
     : QAbstractTableModel(parent),
@@ -32,11 +36,26 @@ int TCompanyListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(headers_.size());
 }
 
+void TCompanyListModel::SetRowMarked(std::function<bool(int row)> marked) {
+    marked_ = std::move(marked);
+}
+
 QVariant TCompanyListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= rowCount_()) {
+    if (!index.isValid() || index.row() >= rowCount_()) {
         return QVariant();
     }
-    return cellText_(index.row(), index.column());
+    if (role == Qt::DisplayRole) {
+        return cellText_(index.row(), index.column());
+    }
+    if ((role == Qt::FontRole || role == Qt::ForegroundRole) && marked_ && marked_(index.row())) {
+        if (role == Qt::ForegroundRole) {
+            return QBrush(QColor(0, 70, 160));
+        }
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
+    return QVariant();
 }
 
 QVariant TCompanyListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -23,6 +23,9 @@ class TCompanyListModel : public QAbstractTableModel {
     // the new ones only after.
     void Reset(const std::function<void()>& change);
     void SetHeader(int column, const QString& title);
+    // Rows for which marked answers true show bold in the marking colour
+    // (the operator's recent companies).
+    void SetRowMarked(std::function<bool(int row)> marked);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,4 +37,5 @@ class TCompanyListModel : public QAbstractTableModel {
     QStringList headers_;
     RowCount rowCount_;
     CellText cellText_;
+    std::function<bool(int row)> marked_;
 };

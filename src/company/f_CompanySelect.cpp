@@ -1,7 +1,9 @@
 #include "f_CompanySelect.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -11,6 +13,7 @@
 #include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
+#include "RecentCompanies.h"
 #include "f_CommonUnit.h"
 #include "f_Status.h"
 #include "ui_f_CompanySelect.h"
@@ -28,6 +31,22 @@ bool IsEnterKey(const QEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// Keys a filter field passes to the list, so the focus stays where he types.
+bool IsListMoveKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    switch (static_cast<const QKeyEvent*>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool IsLeftDoubleClick(const QEvent* event) {
     return event->type() == QEvent::MouseButtonDblClick &&
            static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
@@ -41,12 +60,15 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
       manager_(manager),
       model_(new TCompanyListModel(
           {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(records_.size()); },
+          [this] { return static_cast<int>(rows_.size()); },
           [this](int row, int column) {
-              const TCompanyRecord& record = *records_[static_cast<std::size_t>(row)];
+              const TCompanyRecord& record =
+                  *records_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
               return column == 0 ? record.QYSBH() : record.QYMC();
           },
           this)) {
+    model_->SetRowMarked(
+        [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
     ui_->setupUi(ClientArea());
     AddButton(ui_->sBtnConfirm);
     sBtnClose()->setText(QStringLiteral("取消"));
@@ -70,6 +92,10 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
     setTabOrder(ui_->edtName, ui_->btnQuery);
     setTabOrder(ui_->btnQuery, ui_->vstCompList);
 
+    ui_->edtSbh->installEventFilter(this);
+    ui_->edtName->installEventFilter(this);
+    connect(ui_->edtSbh, &QLineEdit::textChanged, this, &Tfrm_CompanySelect::Narrow);
+    connect(ui_->edtName, &QLineEdit::textChanged, this, &Tfrm_CompanySelect::Narrow);
     connect(ui_->btnQuery, &QPushButton::clicked, this, &Tfrm_CompanySelect::Search);
     connect(ui_->sBtnConfirm, &QPushButton::clicked, this, &Tfrm_CompanySelect::Accept);
 
@@ -95,14 +121,27 @@ void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
         return;
     }
     filled_ = true;
+    recent_ = RecentCompanies::Read(manager_.OperatorCode());
     Fill(QString(), QString());
     HideStatus();
     ui_->vstCompList->setFocus();
 }
 
 bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->edtSbh || watched == ui_->edtName) {
+        if (IsListMoveKey(event)) {
+            QCoreApplication::sendEvent(ui_->vstCompList, event);
+            return true;
+        }
+        if (IsEnterKey(event)) {
+            if (SelectedRecord() != nullptr) {
+                Accept();
+            }
+            return true;
+        }
+    }
     if (watched == ui_->vstCompList && IsEnterKey(event)) {
-        if (SelectedRow() >= 0) {
+        if (SelectedRecord() != nullptr) {
             Accept();
         }
         return true;
@@ -116,10 +155,42 @@ bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
     return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
+TCompanySearch Tfrm_CompanySelect::CurrentSearch() const {
+    return {ui_->edtSbh->text(), ui_->edtName->text()};
+}
+
 void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText) {
-    model_->Reset([&] { manager_.FillCompanyList(&records_, taxIdText, nameText); });
-    // As on opening: the first row is current and selected.
-    if (!records_.empty()) {
+    model_->Reset([&] {
+        const bool listed = manager_.FillCompanyList(&records_, taxIdText, nameText);
+        fullList_ = listed && taxIdText.isEmpty() && nameText.isEmpty();
+        if (fullList_) {
+            visibleIds_.clear();
+            for (const auto& record : records_) {
+                visibleIds_.insert(record->FieldView(CompanyField::QYID).trimmed().toString());
+            }
+        }
+        index_.Assign(records_);
+        index_.SetRecent(recent_);
+        rows_ = index_.Filter(CurrentSearch());
+    });
+    // As on opening: the first row (the last company chosen) is current and selected.
+    if (!rows_.empty()) {
+        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
+    }
+}
+
+void Tfrm_CompanySelect::Narrow() {
+    if (!filled_) {
+        return;  // the first listing comes when the dialog shows
+    }
+    // Typing searches every company again, also after the query button
+    // listed fewer: one query, then each key filters in memory.
+    if (!fullList_) {
+        Fill(QString(), QString());
+        return;
+    }
+    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
+    if (!rows_.empty()) {
         ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
     }
 }
@@ -128,16 +199,20 @@ void Tfrm_CompanySelect::Search() {
     Fill(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
 }
 
-int Tfrm_CompanySelect::SelectedRow() const {
-    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+const TCompanyRecord* Tfrm_CompanySelect::SelectedRecord() const {
+    const QModelIndexList selected = ui_->vstCompList->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? -1 : selected.first().row();
+    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+        return nullptr;
+    }
+    return records_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])].get();
 }
 
 void Tfrm_CompanySelect::Accept() {
     ui_->sBtnConfirm->setEnabled(false);
-    const int row = SelectedRow();
-    if (row >= 0 && row < static_cast<int>(records_.size())) {
-        result_ = *records_[static_cast<std::size_t>(row)];
+    if (const TCompanyRecord* record = SelectedRecord()) {
+        result_ = *record;
+        RecentCompanies::Remember(result_.QYID(), visibleIds_, manager_.OperatorCode());
         ui_->sBtnConfirm->setEnabled(true);
         done(mrOk);
         return;

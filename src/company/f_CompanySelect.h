@@ -3,8 +3,13 @@
 // (one company is taken at once, none is reported, several are offered).
 #pragma once
 
-#include <memory>
+#include <QSet>
+#include <QStringList>
 
+#include <memory>
+#include <vector>
+
+#include "CompanyFilter.h"
 #include "CompanyRecord.h"
 #include "f_CustomDlgEx.h"
 
@@ -37,11 +42,20 @@ class Tfrm_CompanySelect : public Tfrm_CustomDlgEx {
     void Search();
     void Accept();
     void Fill(const QString& taxIdText, const QString& nameText);
-    int SelectedRow() const;
+    // Shows the loaded records that match the filter fields, recent ones first.
+    void Narrow();
+    TCompanySearch CurrentSearch() const;
+    // The record shown in the selected row, or null.
+    const TCompanyRecord* SelectedRecord() const;
 
     std::unique_ptr<Ui::frm_CompanySelect> ui_;
     TCompanySelectMgr& manager_;
     TCompanyRecordList records_;
+    TCompanySearchIndex index_;
+    std::vector<int> rows_;  // shown rows of records_
+    QStringList recent_;
+    QSet<QString> visibleIds_;  // every company the operator may choose
+    bool fullList_ = false;     // records_ is every such company, no query filter
     TCompanyListModel* model_;
     TCompanyRecord result_;
     bool filled_ = false;

@@ -1,8 +1,12 @@
 #include "f_AdvSwitchCompay.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ColorNumber.h"
 #include "CompanyListModel.h"
@@ -10,6 +14,7 @@
 #include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
+#include "RecentCompanies.h"
 #include "f_CommonUnit.h"
 #include "ui_f_AdvSwitchCompay.h"
 
@@ -24,6 +29,14 @@ TAgencyMgr* CurrentAgencyMgr() {
     return company ? dynamic_cast<TAgencyMgr*>(company->GetObjValue(kAgencyChild)) : nullptr;
 }
 
+bool IsKey(const QEvent* event, std::initializer_list<int> keys) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
 }  // namespace
 
 TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
@@ -31,9 +44,10 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
       ui_(std::make_unique<Ui::frmAdvSwitchCompay>()),
       model_(new TCompanyListModel(
           {QStringLiteral("序号"), ReadCompanyCodeCaption(), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(entries_.size()); },
+          [this] { return static_cast<int>(rows_.size()); },
           [this](int row, int column) {
-              const TAgcyCompanyInfo& entry = entries_[static_cast<std::size_t>(row)];
+              const TAgcyCompanyInfo& entry =
+                  entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
               switch (column) {
                   case 0:
                       return QString::number(row + 1);
@@ -44,6 +58,8 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
               }
           },
           this)) {
+    model_->SetRowMarked(
+        [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
     ui_->setupUi(ClientArea());
     AddButton(ui_->btnSwitch);
     SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
@@ -68,8 +84,10 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     setTabOrder(ui_->btnSwitch, sBtnClose());
 
     connect(ui_->btnQuery, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Search);
-    connect(ui_->edtSbh, &QLineEdit::returnPressed, this, &TfrmAdvSwitchCompay::Search);
-    connect(ui_->edtName, &QLineEdit::returnPressed, this, &TfrmAdvSwitchCompay::Search);
+    ui_->edtSbh->installEventFilter(this);
+    ui_->edtName->installEventFilter(this);
+    connect(ui_->edtSbh, &QLineEdit::textChanged, this, &TfrmAdvSwitchCompay::Narrow);
+    connect(ui_->edtName, &QLineEdit::textChanged, this, &TfrmAdvSwitchCompay::Narrow);
     connect(ui_->btnSwitch, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Switch);
 
     FormCreate();
@@ -96,11 +114,25 @@ void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
     Tfrm_CustomDlgEx::showEvent(event);
     if (!loaded_) {
         loaded_ = true;
+        recent_ = RecentCompanies::Read();
+        queryLength_ = ReadQueryLength();
         Load(QString(), QString());
     }
 }
 
 bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
+    // The filter fields keep the focus: the arrows move in the list, Enter
+    // switches to the company the list has selected.
+    if (watched == ui_->edtSbh || watched == ui_->edtName) {
+        if (IsKey(event, {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown})) {
+            QCoreApplication::sendEvent(ui_->vstCompList, event);
+            return true;
+        }
+        if (IsKey(event, {Qt::Key_Return, Qt::Key_Enter})) {
+            Switch();
+            return true;
+        }
+    }
     if (watched == ui_->vstCompList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Switch();
@@ -113,14 +145,53 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
     TAgencyMgr* agency = CurrentAgencyMgr();
     if (agency == nullptr) {
         // Not an agency installation (or no company loaded): nothing to list.
-        model_->Reset([this] { entries_.clear(); });
+        model_->Reset([this] {
+            entries_.clear();
+            rows_.clear();
+            index_.Assign(entries_);
+        });
         return;
     }
     TAgcyCompanyInfoList found;
     if (!agency->ListServedCompanies(taxIdText.trimmed(), nameText.trimmed(), found)) {
         return;  // the host's query service has reported it; the list stays
     }
-    model_->Reset([&] { entries_ = std::move(found); });
+    model_->Reset([&] {
+        entries_ = std::move(found);
+        fullList_ = taxIdText.trimmed().isEmpty() && nameText.trimmed().isEmpty();
+        if (fullList_) {
+            visibleIds_.clear();
+            for (const TAgcyCompanyInfo& entry : entries_) {
+                visibleIds_.insert(entry.FieldView(CompanyField::QYID).trimmed().toString());
+            }
+        }
+        index_.Assign(entries_);
+        index_.SetRecent(recent_);
+        rows_ = index_.Filter(CurrentSearch());
+    });
+    if (!rows_.empty()) {
+        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
+    }
+}
+
+TCompanySearch TfrmAdvSwitchCompay::CurrentSearch() const {
+    return {ui_->edtSbh->text(), ui_->edtName->text(), true, queryLength_};
+}
+
+void TfrmAdvSwitchCompay::Narrow() {
+    if (!loaded_) {
+        return;
+    }
+    // Typing searches every served company again, also after the query
+    // button listed fewer: one query, then each key filters in memory.
+    if (!fullList_) {
+        Load(QString(), QString());
+        return;
+    }
+    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
+    if (!rows_.empty()) {
+        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
+    }
 }
 
 void TfrmAdvSwitchCompay::Search() {
@@ -128,16 +199,17 @@ void TfrmAdvSwitchCompay::Search() {
 }
 
 void TfrmAdvSwitchCompay::Switch() {
-    if (entries_.empty()) {
+    if (rows_.empty()) {
         return;
     }
     const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
     const int row = rows.isEmpty() ? -1 : rows.first().row();
-    if (row < 0 || row >= static_cast<int>(entries_.size())) {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) {
         ModuleLib::InfoMsgBox(QStringLiteral("选择后再进行切换。"));
         return;
     }
-    choice_ = entries_[static_cast<std::size_t>(row)];
+    choice_ = entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
+    RecentCompanies::Remember(choice_->QYID(), visibleIds_);
     done(mrOk);
 }
 

@@ -3,9 +3,14 @@
 // nothing itself; the host switches to the choice.
 #pragma once
 
+#include <QSet>
+#include <QStringList>
+
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "CompanyFilter.h"
 #include "f_AgencyMgr.h"
 #include "f_CustomDlgEx.h"
 
@@ -34,10 +39,19 @@ class TfrmAdvSwitchCompay : public Tfrm_CustomDlgEx {
   private:
     void Load(const QString& taxIdText, const QString& nameText);
     void Search();
+    // Shows the loaded companies that match the filter fields, recent ones first.
+    void Narrow();
+    TCompanySearch CurrentSearch() const;
     void Switch();
 
     std::unique_ptr<Ui::frmAdvSwitchCompay> ui_;
     TAgcyCompanyInfoList entries_;
+    TCompanySearchIndex index_;
+    std::vector<int> rows_;  // shown rows of entries_
+    QStringList recent_;
+    QSet<QString> visibleIds_;  // every company the operator may switch to
+    bool fullList_ = false;     // entries_ is every such company, no query filter
+    int queryLength_ = 6;
     TCompanyListModel* model_;
     std::optional<TAgcyCompanyInfo> choice_;
     bool loaded_ = false;

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 
@@ -52,9 +54,10 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
       ui_(std::make_unique<Ui::frm_CompanyManage>()),
       model_(new TCompanyListModel(
           {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(companies_.size()); },
+          [this] { return static_cast<int>(rows_.size()); },
           [this](int row, int column) {
-              const TCompanyRecord& record = companies_[static_cast<std::size_t>(row)];
+              const TCompanyRecord& record =
+                  companies_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
               return record.Field(column == 0 ? CompanyField::QYSBH : CompanyField::QYMC);
           },
           this)) {
@@ -94,6 +97,10 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     connect(ui_->sBtnClear, &QPushButton::clicked, this, &Tfrm_CompanyManage::Reset);
     connect(ui_->edtQysbh, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
     connect(ui_->edtQymc, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
+    connect(ui_->edtQysbh, &QLineEdit::textChanged, this, &Tfrm_CompanyManage::Narrow);
+    connect(ui_->edtQymc, &QLineEdit::textChanged, this, &Tfrm_CompanyManage::Narrow);
+    ui_->edtQysbh->installEventFilter(this);
+    ui_->edtQymc->installEventFilter(this);
     connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
     connect(ui_->actCompanyDel, &QAction::triggered, this, &Tfrm_CompanyManage::Delete);
     connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
@@ -130,6 +137,20 @@ bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
         (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         ui_->actQuery->setChecked(event->type() == QEvent::ShowToParent);
     }
+    // The arrows move in the list while the focus stays in the search field.
+    if ((watched == ui_->edtQysbh || watched == ui_->edtQymc) &&
+        event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                QCoreApplication::sendEvent(ui_->vstCompList, event);
+                return true;
+            default:
+                break;
+        }
+    }
     return Tfrm_CustomEx::eventFilter(watched, event);
 }
 
@@ -138,8 +159,14 @@ bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameT
     const QString operatorClass = user != nullptr ? user->GetStrValue("CZY_LB") : QString();
     bool loaded = false;
     // The views let go of the old rows before the records change.
-    model_->Reset(
-        [&] { loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_); });
+    model_->Reset([&] {
+        loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_);
+        if (loaded) {
+            fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
+            index_.Assign(companies_);
+        }
+        rows_ = index_.Filter(CurrentSearch());
+    });
     ui_->actCompanyDel->setEnabled(false);
     ui_->actCompanyInfoEdit->setEnabled(false);
     return loaded;
@@ -149,7 +176,26 @@ void Tfrm_CompanyManage::Search() {
     LoadList(ui_->edtQysbh->text().trimmed(), ui_->edtQymc->text().trimmed());
 }
 
+TCompanySearch Tfrm_CompanyManage::CurrentSearch() const {
+    return {ui_->edtQysbh->text(), ui_->edtQymc->text()};
+}
+
+void Tfrm_CompanyManage::Narrow() {
+    // Typing searches every company again, also after a search listed fewer:
+    // one query, then each key filters in memory.
+    if (!fullList_) {
+        LoadList(QString(), QString());
+        return;
+    }
+    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
+    ui_->actCompanyDel->setEnabled(false);
+    ui_->actCompanyInfoEdit->setEnabled(false);
+}
+
 void Tfrm_CompanyManage::Reset() {
+    // Emptying the fields lists nothing anew; the search button does.
+    const QSignalBlocker taxIdBlocker(ui_->edtQysbh);
+    const QSignalBlocker nameBlocker(ui_->edtQymc);
     ui_->edtQysbh->clear();
     ui_->edtQymc->clear();
 }
@@ -163,7 +209,8 @@ void Tfrm_CompanyManage::UpdateActions() {
 int Tfrm_CompanyManage::SelectedRow() const {
     const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
     const int row = rows.isEmpty() ? -1 : rows.first().row();
-    return row < static_cast<int>(companies_.size()) ? row : -1;
+    return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)]
+                                                            : -1;
 }
 
 void Tfrm_CompanyManage::Add() {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "CompanyFilter.h"
 #include "CompanyRecord.h"
 #include "f_CustomFormEx.h"
 
@@ -36,6 +38,9 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     bool LoadList(const QString& taxIdText, const QString& nameText);
     // Lists again with the search fields, trimmed.
     void Search();
+    // Shows the loaded companies that match the search fields as they are typed.
+    void Narrow();
+    TCompanySearch CurrentSearch() const;
     void Reset();
     void UpdateActions();
     void Add();
@@ -50,5 +55,8 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
 
     std::unique_ptr<Ui::frm_CompanyManage> ui_;
     TCompanyRecordArray companies_;
+    TCompanySearchIndex index_;
+    std::vector<int> rows_;  // shown rows of companies_
+    bool fullList_ = false;  // companies_ is every company listed without a filter
     TCompanyListModel* model_;
 };

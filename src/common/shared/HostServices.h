@@ -146,6 +146,10 @@ SHARED_API QString GetSysConfigParam(const QString& section, const QString& key,
                                      const QString& defaultValue);
 SHARED_API QString GetUserConfigParam(const QString& section, const QString& key,
                                       const QString& defaultValue);
+// Stores a value in the operator's own settings; false when it could not be
+// written (no operator, or the store refused).
+SHARED_API bool SetUserConfigParam(const QString& section, const QString& key,
+                                   const QString& value);
 
 // Data files of the application folder (dictionaries, configuration), which
 // may be UTF-8 or the legacy code page (GBK). False with a reason when the

@@ -1,0 +1,64 @@
+// Narrowing a loaded company list as the operator types: texts are compared
+// with full-width forms and letter case folded, over the records already in
+// memory, so no keystroke goes to the database. The operator's recent
+// companies come first, in the order he last chose them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+#include "CompanyRecord.h"
+
+// Full-width ASCII forms and the ideographic space as their half-width
+// counterparts, letters in lower case: "ＡＢ１２　c" -> "ab12 c".
+QString FoldForSearch(QStringView text);
+
+// What the filter fields hold. With tailMatch a number of at most
+// queryLength characters must start the last queryLength characters of the
+// taxpayer number (the switch's rule); a longer one, or any number without
+// tailMatch, may stand anywhere in it. The name may stand anywhere.
+struct TCompanySearch {
+    QString taxIdText;
+    QString nameText;
+    bool tailMatch = false;
+    int queryLength = 6;
+};
+
+// Folded numbers and names of one record array, built once per load so each
+// keystroke only compares.
+class TCompanySearchIndex {
+  public:
+    void Assign(const TCompanyRecordArray& records);
+    void Assign(const TCompanyRecordList& records);
+    // Ids of the operator's recent companies, most recent first; ids not in
+    // the records are passed over.
+    void SetRecent(const QStringList& recentIds);
+
+    int Size() const { return static_cast<int>(entries_.size()); }
+    // Rank among the recent companies (0 = most recent), or -1.
+    int RecentRank(int row) const;
+
+    // Rows of the records that match, the recent ones first by rank, then the
+    // rest in the records' order.
+    std::vector<int> Filter(const TCompanySearch& search) const;
+
+  private:
+    struct Entry {
+        QString id;
+        QString taxId;
+        QString name;
+        int recentRank = -1;
+    };
+    void Add(const TCompanyRecord& record);
+
+    std::vector<Entry> entries_;
+    std::vector<int> recentRows_;  // rows by rank
+};
+
+// The rows of records that match search, recent ones first, in one call: the
+// index is built and used once. Windows keep their index between keystrokes.
+std::vector<int> FilterCompanies(const TCompanyRecordArray& records, const TCompanySearch& search,
+                                 const QStringList& recentIds = {});
