@@ -37,9 +37,9 @@ QString FoldForSearch(QStringView text) {
 }
 
 void TCompanySearchIndex::Add(const TCompanyRecord& record) {
-    entries_.push_back({record.FieldView(CompanyField::QYID).trimmed().toString(),
-                        FoldForSearch(record.FieldView(CompanyField::QYSBH)),
-                        FoldForSearch(record.FieldView(CompanyField::QYMC)), -1});
+    entries_.push_back({record.Field(CompanyField::QYID).trimmed(),
+                        FoldForSearch(record.Field(CompanyField::QYSBH)),
+                        FoldForSearch(record.Field(CompanyField::QYMC)), -1});
 }
 
 void TCompanySearchIndex::Assign(const TCompanyRecordArray& records) {

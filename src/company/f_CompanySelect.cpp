@@ -166,7 +166,7 @@ void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText)
         if (fullList_) {
             visibleIds_.clear();
             for (const auto& record : records_) {
-                visibleIds_.insert(record->FieldView(CompanyField::QYID).trimmed().toString());
+                visibleIds_.insert(record->Field(CompanyField::QYID).trimmed());
             }
         }
         index_.Assign(records_);

@@ -162,7 +162,7 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
         if (fullList_) {
             visibleIds_.clear();
             for (const TAgcyCompanyInfo& entry : entries_) {
-                visibleIds_.insert(entry.FieldView(CompanyField::QYID).trimmed().toString());
+                visibleIds_.insert(entry.Field(CompanyField::QYID).trimmed());
             }
         }
         index_.Assign(entries_);
