@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kSqliteDriver = "QSQLITE";
 constexpr const char* kPostgresDriver = "QPSQL";
 constexpr int kBusyTimeoutMs = 5000;
+// The PostgreSQL advisory lock held while the schema is made.
+constexpr qint64 kSchemaLockKey = 0x436F4D53;
 
 // The SQLite file the settings name, relative to the application folder. The
 // application's own data folder is made when missing; any other folder must
@@ -130,15 +132,35 @@ bool MakeStringsStandard(QString& errorText) {
 }
 
 bool CreateSchema(const QString& driver, QString& errorText) {
+    // Desks starting at once on one server would change the same catalog rows
+    // ("tuple concurrently updated"): one desk at a time makes the schema.
+    const bool server = driver == QLatin1String(kPostgresDriver);
+    if (server) {
+        TADOQuery lock;
+        if (!lock.Open(kMainConnection,
+                       QStringLiteral("SELECT pg_advisory_lock(%1)").arg(kSchemaLockKey),
+                       errorText)) {
+            errorText = QStringLiteral("创建数据库结构失败：%1").arg(errorText);
+            return false;
+        }
+    }
+    bool created = true;
     for (const QString& statement :
          DatabaseSchema::Statements(DatabaseConnection::EngineName(driver))) {
         TADOQuery query;
         if (!query.Execute(kMainConnection, statement, errorText)) {
             errorText = QStringLiteral("创建数据库结构失败：%1").arg(errorText);
-            return false;
+            created = false;
+            break;
         }
     }
-    return true;
+    if (server) {
+        TADOQuery unlock;
+        QString ignored;
+        unlock.Open(kMainConnection,
+                    QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kSchemaLockKey), ignored);
+    }
+    return created;
 }
 
 }  // namespace

@@ -91,6 +91,7 @@ void RunDesk(const QString& desk, int rounds) {
         added << id;
         TDataVO data;
         data.SetStrValue(QStringLiteral("NSRSBH"), taxId);
+        data.SetStrValue(QStringLiteral("KJYWRBM"), taxId);
         data.SetStrValue(QStringLiteral("DZXX"), taxId + QStringLiteral("@ds.cn"));
         QString errorText;
         Print(QStringLiteral("local %1 %2")
