@@ -24,6 +24,7 @@
 
 #include "AgencyMgrImpl.h"
 #include "BenchData.h"
+#include "CompanyFilter.h"
 #include "CompanyListLoader.h"
 #include "CompanyListModel.h"
 #include "CompanySelectMgr.h"
@@ -216,6 +217,7 @@ struct TState {
     std::unique_ptr<TAgencyMgrImpl> agency;
     TAgcyCompanyInfoList served;
     std::unique_ptr<Tfrm_CompanyInfoInner> page;
+    TCompanySearchIndex searchIndex;
 };
 
 std::vector<TCase> Cases(const TFloorEngine& floor, TState& s, long long rows) {
@@ -300,6 +302,26 @@ std::vector<TCase> Cases(const TFloorEngine& floor, TState& s, long long rows) {
                  kAgencyColumns)});
     cases.push_back({"manager name contains search", false, true, prepareModel,
                      managerList(all, noText, QString::fromUtf8(kNameText)), releaseAll,
+                     floorOf(BuildOperatorCompanyListSql(all, noText, QString::fromUtf8(kNameText),
+                                                         false, false),
+                             kManagerColumns)});
+    // Typing in a filter narrows the loaded list in memory; its floor is the
+    // database running the same contains search. Each keystroke must stay
+    // within a frame (16 ms).
+    cases.push_back({"instant search, one keystroke", false, true,
+                     [&s, all] {
+                         CompanyListLoader::Load(all, QString(), QString(), s.records);
+                         s.searchIndex.Assign(s.records);
+                     },
+                     [&s] {
+                         TCompanySearch search;
+                         search.nameText = QString::fromUtf8(kNameText);
+                         return static_cast<long long>(s.searchIndex.Filter(search).size());
+                     },
+                     [&s, releaseAll] {
+                         s.searchIndex = TCompanySearchIndex();
+                         releaseAll();
+                     },
                      floorOf(BuildOperatorCompanyListSql(all, noText, QString::fromUtf8(kNameText),
                                                          false, false),
                              kManagerColumns)});
