@@ -43,6 +43,8 @@ constexpr double kRatioTarget = 1.5;
 constexpr long long kTargetFromRows = 100000;
 constexpr const char* kTailText = "0012";
 constexpr const char* kNameText = "科技";
+constexpr const char* kKeystrokeCase = "instant search, one keystroke";
+constexpr double kFrameMs = 16;
 
 struct TOptions {
     std::vector<long long> sizes{10000, 100000, 1000000};
@@ -308,7 +310,7 @@ std::vector<TCase> Cases(const TFloorEngine& floor, TState& s, long long rows) {
     // Typing in a filter narrows the loaded list in memory; its floor is the
     // database running the same contains search. Each keystroke must stay
     // within a frame (16 ms).
-    cases.push_back({"instant search, one keystroke", false, true,
+    cases.push_back({kKeystrokeCase, false, true,
                      [&s, all] {
                          CompanyListLoader::Load(all, QString(), QString(), s.records);
                          s.searchIndex.Assign(s.records);
@@ -384,6 +386,10 @@ std::string Memory(const TResult& r) {
 }
 
 std::string Target(const TResult& r) {
+    // A keystroke's filter is held to one frame, at 100,000 companies.
+    if (r.name == kKeystrokeCase && r.rows == kTargetFromRows) {
+        return r.oursMs < kFrameMs ? "met (<16 ms)" : "**missed** (≥16 ms)";
+    }
     if (!r.listTarget || r.rows < kTargetFromRows) {
         return "";
     }
