@@ -36,72 +36,92 @@ QString FoldForSearch(QStringView text) {
     return folded.toCaseFolded();
 }
 
-void TCompanySearchIndex::Add(const TCompanyRecord& record) {
-    entries_.push_back({record.Field(CompanyField::QYID).trimmed(),
-                        FoldForSearch(record.Field(CompanyField::QYSBH)),
-                        FoldForSearch(record.Field(CompanyField::QYMC)), -1});
+void TCompanySearchIndex::Reset(int count, std::function<const TCompanyRecord&(int)> record) {
+    record_ = std::move(record);
+    count_ = count;
+    folded_.clear();
+    recentRank_.clear();
+    recentRows_.clear();
 }
 
 void TCompanySearchIndex::Assign(const TCompanyRecordArray& records) {
-    entries_.clear();
-    recentRows_.clear();
-    entries_.reserve(records.size());
-    for (const TCompanyRecord& record : records) {
-        Add(record);
-    }
+    Reset(static_cast<int>(records.size()), [&records](int row) -> const TCompanyRecord& {
+        return records[static_cast<std::size_t>(row)];
+    });
 }
 
 void TCompanySearchIndex::Assign(const TCompanyRecordList& records) {
-    entries_.clear();
-    recentRows_.clear();
-    entries_.reserve(records.size());
-    for (const auto& record : records) {
-        Add(*record);
+    Reset(static_cast<int>(records.size()), [&records](int row) -> const TCompanyRecord& {
+        return *records[static_cast<std::size_t>(row)];
+    });
+}
+
+void TCompanySearchIndex::Fold() const {
+    if (static_cast<int>(folded_.size()) == count_) {
+        return;
+    }
+    folded_.clear();
+    folded_.reserve(static_cast<std::size_t>(count_));
+    for (int row = 0; row < count_; ++row) {
+        const TCompanyRecord& record = record_(row);
+        folded_.push_back({FoldForSearch(record.Field(CompanyField::QYSBH)),
+                           FoldForSearch(record.Field(CompanyField::QYMC))});
     }
 }
 
 void TCompanySearchIndex::SetRecent(const QStringList& recentIds) {
-    for (const int row : recentRows_) {
-        entries_[static_cast<std::size_t>(row)].recentRank = -1;
-    }
+    recentRank_.clear();
     recentRows_.clear();
     if (recentIds.isEmpty()) {
         return;
     }
-    for (const QString& id : recentIds) {
-        for (std::size_t row = 0; row < entries_.size(); ++row) {
-            Entry& entry = entries_[row];
-            if (entry.recentRank < 0 && entry.id == id) {
-                entry.recentRank = static_cast<int>(recentRows_.size());
-                recentRows_.push_back(static_cast<int>(row));
-                break;
-            }
+    recentRank_.assign(static_cast<std::size_t>(count_), -1);
+    std::vector<int> rowOfRank(static_cast<std::size_t>(recentIds.size()), -1);
+    for (int row = 0; row < count_; ++row) {
+        const qsizetype rank = recentIds.indexOf(record_(row).Field(CompanyField::QYID).trimmed());
+        if (rank >= 0 && rowOfRank[static_cast<std::size_t>(rank)] < 0) {
+            rowOfRank[static_cast<std::size_t>(rank)] = row;
+        }
+    }
+    for (const int row : rowOfRank) {
+        if (row >= 0) {
+            recentRank_[static_cast<std::size_t>(row)] = static_cast<int>(recentRows_.size());
+            recentRows_.push_back(row);
         }
     }
 }
 
 int TCompanySearchIndex::RecentRank(int row) const {
-    return row >= 0 && row < Size() ? entries_[static_cast<std::size_t>(row)].recentRank : -1;
+    return row >= 0 && static_cast<std::size_t>(row) < recentRank_.size()
+               ? recentRank_[static_cast<std::size_t>(row)]
+               : -1;
 }
 
 std::vector<int> TCompanySearchIndex::Filter(const TCompanySearch& search) const {
     const QString taxId = FoldForSearch(QStringView(search.taxIdText).trimmed());
     const QString name = FoldForSearch(QStringView(search.nameText).trimmed());
-    auto matches = [&](const Entry& entry) {
-        return MatchesTaxId(entry.taxId, taxId, search) &&
-               (name.isEmpty() || entry.name.contains(name));
+    const bool everything = taxId.isEmpty() && name.isEmpty();
+    if (!everything) {
+        Fold();
+    }
+    auto matches = [&](int row) {
+        if (everything) {
+            return true;
+        }
+        const Folded& folded = folded_[static_cast<std::size_t>(row)];
+        return MatchesTaxId(folded.taxId, taxId, search) &&
+               (name.isEmpty() || folded.name.contains(name));
     };
     std::vector<int> rows;
-    rows.reserve(entries_.size());
+    rows.reserve(static_cast<std::size_t>(count_));
     for (const int row : recentRows_) {
-        if (matches(entries_[static_cast<std::size_t>(row)])) {
+        if (matches(row)) {
             rows.push_back(row);
         }
     }
-    for (std::size_t row = 0; row < entries_.size(); ++row) {
-        const Entry& entry = entries_[row];
-        if (entry.recentRank < 0 && matches(entry)) {
-            rows.push_back(static_cast<int>(row));
+    for (int row = 0; row < count_; ++row) {
+        if (RecentRank(row) < 0 && matches(row)) {
+            rows.push_back(row);
         }
     }
     return rows;

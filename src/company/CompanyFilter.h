@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 #include "CompanyRecord.h"
@@ -27,8 +28,10 @@ struct TCompanySearch {
     int queryLength = 6;
 };
 
-// Folded numbers and names of one record array, built once per load so each
-// keystroke only compares.
+// Folded numbers and names of one record array, so each keystroke only
+// compares. They are folded at the first search that needs them: opening a
+// window lists its companies without that cost. The records must outlive the
+// index, and Assign must be called again after they change.
 class TCompanySearchIndex {
   public:
     void Assign(const TCompanyRecordArray& records);
@@ -37,7 +40,7 @@ class TCompanySearchIndex {
     // the records are passed over.
     void SetRecent(const QStringList& recentIds);
 
-    int Size() const { return static_cast<int>(entries_.size()); }
+    int Size() const { return count_; }
     // Rank among the recent companies (0 = most recent), or -1.
     int RecentRank(int row) const;
 
@@ -46,16 +49,18 @@ class TCompanySearchIndex {
     std::vector<int> Filter(const TCompanySearch& search) const;
 
   private:
-    struct Entry {
-        QString id;
+    struct Folded {
         QString taxId;
         QString name;
-        int recentRank = -1;
     };
-    void Add(const TCompanyRecord& record);
+    void Reset(int count, std::function<const TCompanyRecord&(int)> record);
+    void Fold() const;
 
-    std::vector<Entry> entries_;
-    std::vector<int> recentRows_;  // rows by rank
+    std::function<const TCompanyRecord&(int)> record_;
+    int count_ = 0;
+    mutable std::vector<Folded> folded_;  // empty until a search needs it
+    std::vector<int> recentRank_;         // per row; empty without recent companies
+    std::vector<int> recentRows_;         // rows by rank
 };
 
 // The rows of records that match search, recent ones first, in one call: the

@@ -155,20 +155,29 @@ bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
     return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
+void Tfrm_CompanySelect::KeepVisibleIds() {
+    if (!fullList_ || !visibleIdsStale_) {
+        return;
+    }
+    visibleIds_.clear();
+    for (const auto& record : records_) {
+        visibleIds_.insert(record->Field(CompanyField::QYID).trimmed());
+    }
+    visibleIdsStale_ = false;
+}
+
 TCompanySearch Tfrm_CompanySelect::CurrentSearch() const {
     return {ui_->edtSbh->text(), ui_->edtName->text()};
 }
 
 void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText) {
+    // A narrower listing replaces the full one: what the operator may choose
+    // is kept from the full one first.
+    KeepVisibleIds();
     model_->Reset([&] {
         const bool listed = manager_.FillCompanyList(&records_, taxIdText, nameText);
         fullList_ = listed && taxIdText.isEmpty() && nameText.isEmpty();
-        if (fullList_) {
-            visibleIds_.clear();
-            for (const auto& record : records_) {
-                visibleIds_.insert(record->Field(CompanyField::QYID).trimmed());
-            }
-        }
+        visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(records_);
         index_.SetRecent(recent_);
         rows_ = index_.Filter(CurrentSearch());
@@ -212,6 +221,7 @@ void Tfrm_CompanySelect::Accept() {
     ui_->sBtnConfirm->setEnabled(false);
     if (const TCompanyRecord* record = SelectedRecord()) {
         result_ = *record;
+        KeepVisibleIds();
         RecentCompanies::Remember(result_.QYID(), visibleIds_, manager_.OperatorCode());
         ui_->sBtnConfirm->setEnabled(true);
         done(mrOk);

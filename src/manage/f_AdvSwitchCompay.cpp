@@ -156,15 +156,13 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
     if (!agency->ListServedCompanies(taxIdText.trimmed(), nameText.trimmed(), found)) {
         return;  // the host's query service has reported it; the list stays
     }
+    // A narrower listing replaces the full one: what the operator may choose
+    // is kept from the full one first.
+    KeepVisibleIds();
     model_->Reset([&] {
         entries_ = std::move(found);
         fullList_ = taxIdText.trimmed().isEmpty() && nameText.trimmed().isEmpty();
-        if (fullList_) {
-            visibleIds_.clear();
-            for (const TAgcyCompanyInfo& entry : entries_) {
-                visibleIds_.insert(entry.Field(CompanyField::QYID).trimmed());
-            }
-        }
+        visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(entries_);
         index_.SetRecent(recent_);
         rows_ = index_.Filter(CurrentSearch());
@@ -172,6 +170,17 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
     if (!rows_.empty()) {
         ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
     }
+}
+
+void TfrmAdvSwitchCompay::KeepVisibleIds() {
+    if (!fullList_ || !visibleIdsStale_) {
+        return;
+    }
+    visibleIds_.clear();
+    for (const TAgcyCompanyInfo& entry : entries_) {
+        visibleIds_.insert(entry.Field(CompanyField::QYID).trimmed());
+    }
+    visibleIdsStale_ = false;
 }
 
 TCompanySearch TfrmAdvSwitchCompay::CurrentSearch() const {
@@ -209,6 +218,7 @@ void TfrmAdvSwitchCompay::Switch() {
         return;
     }
     choice_ = entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
+    KeepVisibleIds();
     RecentCompanies::Remember(choice_->QYID(), visibleIds_);
     done(mrOk);
 }
