@@ -314,6 +314,8 @@ std::vector<TCase> Cases(const TFloorEngine& floor, TState& s, long long rows) {
                      [&s, all] {
                          CompanyListLoader::Load(all, QString(), QString(), s.records);
                          s.searchIndex.Assign(s.records);
+                         // As the windows do once their list is shown.
+                         s.searchIndex.Prepare();
                      },
                      [&s] {
                          TCompanySearch search;

@@ -1,5 +1,7 @@
 #include "CompanyFilter.h"
 
+#include <QTimer>
+
 namespace {
 
 constexpr char16_t kFullWidthFirst = 0xFF01;
@@ -54,6 +56,12 @@ void TCompanySearchIndex::Assign(const TCompanyRecordList& records) {
     Reset(static_cast<int>(records.size()), [&records](int row) -> const TCompanyRecord& {
         return *records[static_cast<std::size_t>(row)];
     });
+}
+
+void TCompanySearchIndex::PrepareSoon(QObject* owner) const {
+    // The index may be assigned anew before the timer fires: Fold() then
+    // folds what is assigned at that time.
+    QTimer::singleShot(0, owner, [this] { Fold(); });
 }
 
 void TCompanySearchIndex::Fold() const {

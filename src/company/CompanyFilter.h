@@ -4,6 +4,7 @@
 // companies come first, in the order he last chose them.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -47,6 +48,11 @@ class TCompanySearchIndex {
     // Rows of the records that match, the recent ones first by rank, then the
     // rest in the records' order.
     std::vector<int> Filter(const TCompanySearch& search) const;
+    // Folds the texts now, so the first key is as quick as the others; the
+    // windows call it once they have shown their list.
+    void Prepare() const { Fold(); }
+    // Prepare() on a zero timer of owner: after the list is on the screen.
+    void PrepareSoon(QObject* owner) const;
 
   private:
     struct Folded {

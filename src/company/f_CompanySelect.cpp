@@ -179,6 +179,7 @@ void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText)
         fullList_ = listed && taxIdText.isEmpty() && nameText.isEmpty();
         visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(records_);
+        index_.PrepareSoon(this);
         index_.SetRecent(recent_);
         rows_ = index_.Filter(CurrentSearch());
     });

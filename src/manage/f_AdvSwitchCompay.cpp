@@ -149,6 +149,7 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
             entries_.clear();
             rows_.clear();
             index_.Assign(entries_);
+            index_.PrepareSoon(this);
         });
         return;
     }
@@ -164,6 +165,7 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
         fullList_ = taxIdText.trimmed().isEmpty() && nameText.trimmed().isEmpty();
         visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(entries_);
+        index_.PrepareSoon(this);
         index_.SetRecent(recent_);
         rows_ = index_.Filter(CurrentSearch());
     });

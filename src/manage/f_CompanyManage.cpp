@@ -164,6 +164,7 @@ bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameT
         if (loaded) {
             fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
             index_.Assign(companies_);
+            index_.PrepareSoon(this);
         }
         rows_ = index_.Filter(CurrentSearch());
     });
