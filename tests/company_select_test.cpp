@@ -87,10 +87,15 @@ class CompanySelection : public HostTest {
 
 TEST_F(CompanySelection, OneCompanyIsTakenWithoutADialog) {
     const QString id = AddCompany("911100000000000001", "唯一公司");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
     DialogDriver driver([](QWidget* dialog) { dialog->close(); }, DialogDriver::Expect::NoDialog);
     EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
     EXPECT_EQ(Param(),
               "CZY_DM=0001;CZY_LB=0;QYID=" + id.toStdString() + ";QYSBH=911100000000000001");
+    // Taken without the dialog, it is still the last company chosen.
+    QFile settings(AppPath() + "Config/Users/0001.ini");
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("Ids=" + id.toUtf8()));
 }
 
 TEST_F(CompanySelection, SingleCompanyEditionTakesTheFirstOfSeveral) {

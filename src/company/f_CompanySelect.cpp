@@ -247,6 +247,12 @@ SelectOutcome ChooseCompany(TCompanySelectMgr& manager, TCompanyRecord& chosen) 
             return SelectOutcome::NoCompany;
         }
         chosen = records.front();
+        // Taken without the dialog, it is still the operator's last company.
+        QSet<QString> visible;
+        for (const TCompanyRecord& record : records) {
+            visible.insert(record.Field(CompanyField::QYID).trimmed());
+        }
+        RecentCompanies::Remember(chosen.QYID(), visible, manager.OperatorCode());
         return SelectOutcome::Chosen;
     }
     if (!ModuleGuiAvailable()) {
