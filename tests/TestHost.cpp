@@ -9,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 #include "HostServices.h"
 #include "Transaction.h"
 
@@ -45,17 +47,13 @@ QString PostgresSetting(const QString& key) {
     return QString();
 }
 
-// Runs one statement on a connection of the test's own, beside the host's.
-bool RunOnServer(const QString& sql) {
+// Runs one statement on a connection of the test's own, named name, that
+// configure sets up; the connection is gone afterwards.
+bool RunOnOwnConnection(const QString& name, const QString& sql,
+                        const std::function<QSqlDatabase(const QString&)>& configure) {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "test_admin");
-        db.setConnectOptions(QStringLiteral("options='-cclient_min_messages=warning'"));
-        db.setHostName(PostgresSetting("HostName"));
-        db.setPort(PostgresSetting("Port").toInt());
-        db.setUserName(PostgresSetting("UserName"));
-        db.setPassword(PostgresSetting("Password"));
-        db.setDatabaseName(PostgresSetting("Database"));
+        QSqlDatabase db = configure(name);
         if (db.open()) {
             QSqlQuery query(db);
             ok = query.exec(sql);
@@ -64,8 +62,27 @@ bool RunOnServer(const QString& sql) {
             ADD_FAILURE() << db.lastError().text().toStdString();
         }
     }
-    QSqlDatabase::removeDatabase("test_admin");
+    QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+// A connection to the server the tests may use, with the given options.
+QSqlDatabase ServerConnection(const QString& name, const QString& options) {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
+    db.setConnectOptions(options);
+    db.setHostName(PostgresSetting("HostName"));
+    db.setPort(PostgresSetting("Port").toInt());
+    db.setUserName(PostgresSetting("UserName"));
+    db.setPassword(PostgresSetting("Password"));
+    db.setDatabaseName(PostgresSetting("Database"));
+    return db;
+}
+
+// Runs one statement on a connection of the test's own, beside the host's.
+bool RunOnServer(const QString& sql) {
+    return RunOnOwnConnection("test_admin", sql, [](const QString& name) {
+        return ServerConnection(name, QStringLiteral("options='-cclient_min_messages=warning'"));
+    });
 }
 
 // The settings lines that point the host at that server. The connection
@@ -156,32 +173,15 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
 }
 
 bool HostTest::ExecElsewhere(const QString& sql) const {
-    bool ok = false;
-    {
-        QSqlDatabase db;
+    return RunOnOwnConnection("other_desk", sql, [this](const QString& name) {
         if (engine_ == "POSTGRESQL") {
-            db = QSqlDatabase::addDatabase("QPSQL", "other_desk");
-            db.setConnectOptions(
-                QStringLiteral("options='-csearch_path=%1'").arg(PostgresSchema()));
-            db.setHostName(PostgresSetting("HostName"));
-            db.setPort(PostgresSetting("Port").toInt());
-            db.setUserName(PostgresSetting("UserName"));
-            db.setPassword(PostgresSetting("Password"));
-            db.setDatabaseName(PostgresSetting("Database"));
-        } else {
-            db = QSqlDatabase::addDatabase("QSQLITE", "other_desk");
-            db.setDatabaseName(dir_.filePath(QStringLiteral("Data/main.db")));
+            return ServerConnection(
+                name, QStringLiteral("options='-csearch_path=%1'").arg(PostgresSchema()));
         }
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(sql);
-            EXPECT_TRUE(ok) << query.lastError().text().toStdString();
-        } else {
-            ADD_FAILURE() << db.lastError().text().toStdString();
-        }
-    }
-    QSqlDatabase::removeDatabase("other_desk");
-    return ok;
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(dir_.filePath(QStringLiteral("Data/main.db")));
+        return db;
+    });
 }
 
 QString HostTest::AppPath() const {

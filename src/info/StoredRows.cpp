@@ -77,17 +77,28 @@ QStringList TStoredRows::Differences(const TStoredRows& before, const TStoredRow
     return differences;
 }
 
-ChangedRowsAnswer AskAboutChangedRows(const QStringList& differences) {
+RowsCheck CheckRowsAsLoaded(const TStoredRows& loaded, const QString& companyId) {
+    if (!loaded.Taken()) {
+        return RowsCheck::Write;
+    }
+    TStoredRows now;
+    if (!now.Take(companyId)) {
+        return RowsCheck::Unreadable;
+    }
+    const QStringList differences = TStoredRows::Differences(loaded, now);
+    if (differences.isEmpty()) {
+        return RowsCheck::Write;
+    }
     const QString text = QStringLiteral(
                              "单位信息在打开后已被其他用户修改：%1。\n"
                              "选择“是”覆盖保存，“否”重新读取（放弃本次修改），“取消”暂不保存。")
                              .arg(differences.join(QStringLiteral("、")));
     switch (ModuleLib::InfoMsgBox(text, 2)) {
         case 1:
-            return ChangedRowsAnswer::Overwrite;
+            return RowsCheck::Write;
         case 2:
-            return ChangedRowsAnswer::Reload;
+            return RowsCheck::Reload;
         default:
-            return ChangedRowsAnswer::Cancel;
+            return RowsCheck::Wait;
     }
 }

@@ -10,8 +10,10 @@
 
 class TStoredRows {
   public:
-    // Reads the company row and its two tax rows. False when a read failed.
+    // Reads the company row and its two tax rows. False when a read failed;
+    // nothing is held then.
     bool Take(const QString& companyId);
+    bool Taken() const { return !rows_.empty(); }
     // What differs between two readings, in table order: "TABLE.COLUMN" for a
     // changed value, the table name alone for a row that came or went.
     static QStringList Differences(const TStoredRows& before, const TStoredRows& now);
@@ -22,6 +24,9 @@ class TStoredRows {
     std::map<QString, std::optional<Row>> rows_;
 };
 
-// Asks the operator about rows another desk changed since they were loaded.
-enum class ChangedRowsAnswer { Overwrite, Reload, Cancel };
-ChangedRowsAnswer AskAboutChangedRows(const QStringList& differences);
+// Before a window writes: Write when the stored rows are as it loaded them
+// (or nothing was loaded to compare with), or when the operator chose to
+// overwrite another desk's changes; Reload or Wait as he chose otherwise;
+// Unreadable when the rows could not be read now.
+enum class RowsCheck { Write, Reload, Wait, Unreadable };
+RowsCheck CheckRowsAsLoaded(const TStoredRows& loaded, const QString& companyId);

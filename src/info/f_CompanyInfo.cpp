@@ -188,7 +188,7 @@ void Tfrm_CompanyInfo::Load(const CompanyInfoDialog::TLoaded& company, bool view
     bool stateTaxFailed = false;
     bool localTaxFailed = false;
     CompanyInfoDialog::LoadTaxRows(loaded_, stateTaxFailed, localTaxFailed);
-    rowsTaken_ = loadedRows_.Take(loaded_.QYID);
+    loadedRows_.Take(loaded_.QYID);
 
     if (loaded_.hasStateTax) {
         ui_->gbStateTax->show();
@@ -348,7 +348,7 @@ void Tfrm_CompanyInfo::Save() {
     const CompanyInfoDialog::SaveResult result = CompanyInfoDialog::RunStatements(
         CompanyInfoDialog::SaveStatements(loaded_, entered, today), failed);
     // What this dialog wrote is no other desk's change at the next save.
-    rowsTaken_ = loadedRows_.Take(loaded_.QYID);
+    loadedRows_.Take(loaded_.QYID);
     if (result != CompanyInfoDialog::SaveResult::Saved) {
         logQuery::Error(QStringLiteral("1"),
                         QStringLiteral("单位信息保存失败：") +
@@ -373,25 +373,16 @@ void Tfrm_CompanyInfo::Save() {
 }
 
 bool Tfrm_CompanyInfo::ConfirmRowsAsLoaded() {
-    if (!rowsTaken_) {
-        return true;
-    }
-    TStoredRows now;
-    if (!now.Take(loaded_.QYID)) {
-        ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
-        return false;
-    }
-    const QStringList differences = TStoredRows::Differences(loadedRows_, now);
-    if (differences.isEmpty()) {
-        return true;
-    }
-    switch (AskAboutChangedRows(differences)) {
-        case ChangedRowsAnswer::Overwrite:
+    switch (CheckRowsAsLoaded(loadedRows_, loaded_.QYID)) {
+        case RowsCheck::Write:
             return true;
-        case ChangedRowsAnswer::Reload:
+        case RowsCheck::Reload:
             done(mrReload);
             return false;
-        case ChangedRowsAnswer::Cancel:
+        case RowsCheck::Unreadable:
+            ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+            return false;
+        case RowsCheck::Wait:
             break;
     }
     return false;

@@ -54,7 +54,6 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     CompanyInfoDialog::TLoaded loaded_;
     bool viewOnly_ = false;
     TStoredRows loadedRows_;
-    bool rowsTaken_ = false;
     bool placed_ = false;
 };
 

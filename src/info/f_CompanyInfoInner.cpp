@@ -187,7 +187,9 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
     }
     // Once, after loading: a docked page hidden and shown again keeps its edits.
     fingerprint_ = Fingerprint();
-    rowsTaken_ = found && loadedRows_.Take(companyId_);
+    if (!found || !loadedRows_.Take(companyId_)) {
+        loadedRows_ = TStoredRows();
+    }
     return found;
 }
 
@@ -511,7 +513,7 @@ void Tfrm_CompanyInfoInner::Save() {
     }
     const bool written = WriteRows();
     // What this page wrote is no other desk's change at the next save.
-    rowsTaken_ = loadedRows_.Take(companyId_);
+    loadedRows_.Take(companyId_);
     if (!written) {
         ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
         return;
@@ -540,25 +542,16 @@ void Tfrm_CompanyInfoInner::Save() {
 }
 
 bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
-    if (!rowsTaken_) {
-        return true;
-    }
-    TStoredRows now;
-    if (!now.Take(companyId_)) {
-        ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
-        return false;
-    }
-    const QStringList differences = TStoredRows::Differences(loadedRows_, now);
-    if (differences.isEmpty()) {
-        return true;
-    }
-    switch (AskAboutChangedRows(differences)) {
-        case ChangedRowsAnswer::Overwrite:
+    switch (CheckRowsAsLoaded(loadedRows_, companyId_)) {
+        case RowsCheck::Write:
             return true;
-        case ChangedRowsAnswer::Reload:
+        case RowsCheck::Reload:
             LoadCompany(companyId_, viewOnly_, showBack_);
             return false;
-        case ChangedRowsAnswer::Cancel:
+        case RowsCheck::Unreadable:
+            ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+            return false;
+        case RowsCheck::Wait:
             break;
     }
     return false;

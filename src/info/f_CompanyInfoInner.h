@@ -91,6 +91,5 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     bool viewOnly_ = false;
     QStringList fingerprint_;
     TStoredRows loadedRows_;
-    bool rowsTaken_ = false;
     bool showBack_ = false;
 };
