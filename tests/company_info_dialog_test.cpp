@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 
 #include <vector>
 
@@ -449,3 +452,20 @@ TEST_P(CompanyInfoDialogTest, AnIdWithoutARowOpensEmptyAndAnEmptyIdOpensNothing)
 }
 
 }  // namespace
+
+TEST_P(CompanyInfoDialogTest, ThePostCodeTakesDigitsAndEditingKeysOnly) {
+    const QString id = AddFull(true, true);
+    QString typed;
+    Open(id, false, [&](QWidget* dialog) {
+        QLineEdit* code = Edit(dialog, "edtYzbm");
+        code->clear();
+        QTest::keyClicks(code, "1a2 -");
+        QKeyEvent fullWidthDigit(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("３"));
+        QApplication::sendEvent(code, &fullWidthDigit);
+        QTest::keyClicks(code, "3");
+        QTest::keyClick(code, Qt::Key_4, Qt::ControlModifier);
+        QTest::keyClick(code, Qt::Key_Backspace);
+        typed = code->text();
+    });
+    EXPECT_EQ(typed, "12");
+}

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -19,6 +21,7 @@
 #include <map>
 #include <vector>
 
+#include "DialogDriver.h"
 #include "HostFrame.h"
 #include "ManagerPage.h"
 #include "ParamString.h"
@@ -246,18 +249,20 @@ TEST_P(CompanyManager, DeletingStopsBeforeTheDatabaseWhenItMust) {
     const auto files = Snapshot(CaFolder());
     struct StopCase {
         const char* name;
-        bool current;
+        QString current;
         bool select;
         int answer;
         std::vector<std::pair<int, QString>> messages;
     };
     const std::vector<StopCase> cases = {
-        {"nothing selected", false, false, 1, {{106004, ""}}},
-        {"the current company", true, true, 1, {{106007, ""}}},
-        {"not confirmed", false, true, 2, {{106008, "9111A"}}},
+        {"nothing selected", "999", false, 1, {{106004, ""}}},
+        {"the current company", a, true, 1, {{106007, ""}}},
+        // The host may hold the id as it was typed.
+        {"the current company, held as typed", " 00" + a, true, 1, {{106007, ""}}},
+        {"not confirmed", "999", true, 2, {{106008, "9111A"}}},
     };
     for (const StopCase& c : cases) {
-        ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", c.current ? a : QString("999"));
+        ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", c.current);
         Answer(106008, c.answer);
         ManagerPage manager;
         manager.Focus(0);
@@ -481,9 +486,84 @@ TEST_P(CompanyManager, TypingNarrowsTheListAndTheArrowsMoveInIt) {
     EXPECT_EQ(manager.List()->currentIndex().row(), 1);
     QTest::keyClick(name, Qt::Key_Up);
     EXPECT_EQ(manager.List()->currentIndex().row(), 0);
+    QTest::keyClick(name, Qt::Key_PageDown);
+    EXPECT_EQ(manager.List()->currentIndex().row(), 1);
+    QTest::keyClick(name, Qt::Key_PageUp);
+    EXPECT_EQ(manager.List()->currentIndex().row(), 0);
     EXPECT_EQ(name->text(), "甲");
     EXPECT_TRUE(manager.Enabled("tbtCompanyInfoEdit"));
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
 }
 
 }  // namespace
+
+// The file chosen in the file dialog, or none, decides what is written and said.
+TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
+    AddCompany("9111A", "甲");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteFile("broken.csv", "\xFF\xFE\xFF");
+    WriteFile("empty.csv", "");
+    struct Case {
+        const char* name;
+        const char* button;
+        QString path;  // empty: the dialog is cancelled
+        const char* type;
+        QString written;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {"export cancelled", "tbtExport", "", "", "", ""},
+        {"export, extension added", "tbtExport", dir.filePath("a"), "CSV UTF-8 (*.csv)",
+         dir.filePath("a.csv"), "已导出1家企业。"},
+        {"export in GBK", "tbtExport", dir.filePath("b.CSV"), "CSV GBK (*.csv)",
+         dir.filePath("b.CSV"), "已导出1家企业。"},
+        {"export into a missing folder", "tbtExport", dir.filePath("none/c.csv"),
+         "CSV UTF-8 (*.csv)", "", "导出失败："},
+        {"import cancelled", "tbtImport", "", "", "", ""},
+        {"import of a file in no text encoding", "tbtImport", AppPath() + "broken.csv", "", "",
+         "文件既不是UTF-8也不是GBK文本"},
+        {"import of an empty file", "tbtImport", AppPath() + "empty.csv", "", "", "文件是空的"},
+    };
+    for (const Case& c : cases) {
+        ManagerPage manager;
+        HostSetup::ClearRecorded();
+        {
+            DialogDriver driver([&](QWidget* dialog) {
+                auto* files = qobject_cast<QFileDialog*>(dialog);
+                ASSERT_NE(files, nullptr) << c.name;
+                if (c.path.isEmpty()) {
+                    files->reject();
+                    return;
+                }
+                if (*c.type != '\0') {
+                    files->selectNameFilter(QString::fromUtf8(c.type));
+                }
+                // The name as typed: a shown dialog keeps the focused edit's text.
+                auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                name->setText(c.path);
+                QMetaObject::invokeMethod(files, "accept");
+            });
+            manager.Press(c.button);
+        }
+        QStringList said;
+        for (const auto& message : Messages()) {
+            said << message.text;
+        }
+        ASSERT_EQ(said.size(), c.message.isEmpty() ? 0 : 1) << c.name;
+        if (!c.message.isEmpty()) {
+            EXPECT_TRUE(said[0].startsWith(c.message)) << c.name << ": " << said[0].toStdString();
+        }
+        if (!c.written.isEmpty()) {
+            QFile file(c.written);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.name;
+            const QByteArray bytes = file.readAll();
+            const bool gbk = std::strcmp(c.type, "CSV GBK (*.csv)") == 0;
+            EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), !gbk) << c.name;
+            EXPECT_TRUE(bytes.contains(gbk ? QByteArray("\xBC\xD7") : QString("甲").toUtf8()))
+                << c.name;
+        }
+        EXPECT_EQ(manager.TaxIds(), QStringList{"9111A"}) << c.name;
+    }
+}

@@ -385,8 +385,14 @@ TEST_F(CompanySelection, RecentCompaniesFirstTypingNarrowsAndEnterChooses) {
             EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位11");
             QTest::keyClick(name, Qt::Key_Backspace);  // 单位1: 12 (recent), 1, 10, 11
             EXPECT_EQ(list->model()->index(0, 1).data().toString(), "单位12");
+            QTest::keyClick(name, Qt::Key_PageDown);
+            EXPECT_EQ(list->currentIndex().row(), 3);
+            QTest::keyClick(name, Qt::Key_PageUp);
+            EXPECT_EQ(list->currentIndex().row(), 0);
             QTest::keyClick(name, Qt::Key_Down);
             QTest::keyClick(name, Qt::Key_Down);
+            QTest::keyClick(name, Qt::Key_Down);
+            QTest::keyClick(name, Qt::Key_Up);
             EXPECT_EQ(list->currentIndex().row(), 2);
             EXPECT_EQ(name->text(), "单位1");
             QTest::keyClick(name, Qt::Key_Return);

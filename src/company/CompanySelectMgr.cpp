@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "AgencyMgrImpl.h"
+#include "ContextValues.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 #include "TaxRecords.h"
@@ -42,6 +43,12 @@ TCompanySelectMgr::~TCompanySelectMgr() = default;
 QString TCompanySelectMgr::ListSql(const QString& taxIdText, const QString& nameText,
                                    bool countOnly) const {
     return BuildOperatorCompanyListSql(operatorClass_, taxIdText, nameText, countOnly, false);
+}
+
+TCompanySelectMgr TCompanySelectMgr::ForLoggedInOperator() {
+    const TDataVO* user = ModuleLib::GetUserInfoVO();
+    return TCompanySelectMgr(ContextValues::Text(user, "CZY_DM"),
+                             ContextValues::Text(user, "CZY_LB"));
 }
 
 int TCompanySelectMgr::CountCompanies(const QString& taxIdText, const QString& nameText) {
@@ -217,17 +224,8 @@ constexpr Failure kStateTaxFailure{"70019503", "更新指定企业的国税信�
 // The basic-data log line has always carried a "+" after the code; log readers match it.
 constexpr Failure kBasicFailure{"70019504", "+更新指定企业的基础信息发生异常"};
 
-// Ids are numbers: "0001" and " 1" name the company the current one holds as "1".
 bool IsCurrentCompany(const QString& companyId) {
-    const TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    if (company == nullptr) {
-        return false;
-    }
-    bool currentOk = false;
-    bool givenOk = false;
-    const qlonglong current = company->GetStrValue("QYID").trimmed().toLongLong(&currentOk);
-    const qlonglong given = companyId.trimmed().toLongLong(&givenOk);
-    return currentOk && givenOk && current == given;
+    return ContextValues::IsCompany(ModuleLib::GetCompanyInfoVO(), companyId);
 }
 
 // Runs the write; anything it raises becomes the operation's error text and

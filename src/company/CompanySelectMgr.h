@@ -12,6 +12,9 @@ class TCompanySelectMgr : public TObject {
   public:
     TCompanySelectMgr(const QString& operatorCode, const QString& operatorClass);
     ~TCompanySelectMgr() override;
+    // For the operator the host has logged in; with nobody logged in, for an
+    // operator without code or class.
+    static TCompanySelectMgr ForLoggedInOperator();
 
     const QString& OperatorCode() const { return operatorCode_; }
     const QString& OperatorClass() const { return operatorClass_; }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ContextValues.h"
 #include "EntryExport.h"
 #include "ModuleForm.h"
 #include "PageEntry.h"
@@ -38,9 +39,7 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         auto* form = new Tfrm_CompanyInfoInner();
         QString companyId = QString::fromStdString(ParamString::GetParamValue(params, "QYID"));
         if (companyId.isEmpty()) {
-            const TDataVO* current = ModuleLib::GetCompanyInfoVO();
-            companyId =
-                current != nullptr ? current->GetStrValue(QStringLiteral("QYID")) : QString();
+            companyId = ContextValues::Text(ModuleLib::GetCompanyInfoVO(), "QYID");
         }
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());

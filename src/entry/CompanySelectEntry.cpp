@@ -1,5 +1,6 @@
 // Choosing and loading the current company.
 #include "CompanySelectMgr.h"
+#include "ContextValues.h"
 #include "EntryExport.h"
 #include "EntryParams.h"
 #include "HostServices.h"
@@ -18,12 +19,6 @@ void LogInitFailed() noexcept {
         logQuery::Error("1", QString::fromUtf8(kInitFailed));
     } catch (...) {
     }
-}
-
-TCompanySelectMgr OperatorManager() {
-    const TDataVO* user = ModuleLib::GetUserInfoVO();
-    return TCompanySelectMgr(user ? user->GetStrValue("CZY_DM") : QString(),
-                             user ? user->GetStrValue("CZY_LB") : QString());
 }
 
 }  // namespace
@@ -83,9 +78,9 @@ ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
 
 ENTRY_POINT bool RefreshCurrentCompanyInfo() {
     try {
-        TCompanySelectMgr manager = OperatorManager();
+        TCompanySelectMgr manager = TCompanySelectMgr::ForLoggedInOperator();
         const TDataVO* company = ModuleLib::GetCompanyInfoVO();
-        const QString companyId = company ? company->GetStrValue("QYID") : QString();
+        const QString companyId = ContextValues::Text(company, "QYID");
         return !companyId.isEmpty() && manager.LoadCompanyInfo(companyId);
     } catch (...) {
         return false;

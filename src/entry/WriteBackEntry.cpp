@@ -9,9 +9,7 @@ using WriteOperation = bool (TCompanySelectMgr::*)(const QString&, const TDataVO
 
 bool WriteBack(const char* companyId, const TDataVO* data, WriteOperation write) {
     try {
-        const TDataVO* user = ModuleLib::GetUserInfoVO();
-        TCompanySelectMgr manager(user ? user->GetStrValue("CZY_DM") : QString(),
-                                  user ? user->GetStrValue("CZY_LB") : QString());
+        TCompanySelectMgr manager = TCompanySelectMgr::ForLoggedInOperator();
         const QString id = companyId ? QString::fromUtf8(companyId) : QString();
         if (id.isEmpty()) {
             return false;

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "ColorNumber.h"
+#include "ContextValues.h"
 #include "HostServices.h"
 #include "ShareCapital.h"
 #include "f_CommonUnit.h"
@@ -357,8 +358,7 @@ void Tfrm_CompanyInfo::Save() {
         return;
     }
     TDataVO* current = HostContext().CompanyInfoVO;
-    if (current == nullptr ||
-        current->GetStrValue(QStringLiteral("QYID")).trimmed() != loaded_.QYID.trimmed()) {
+    if (!ContextValues::IsCompany(current, loaded_.QYID)) {
         ModuleLib::InforMsg(kSaved, QString(), 1);
         done(mrOk);
         return;

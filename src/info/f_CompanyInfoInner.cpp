@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "ContextValues.h"
 #include "FlatHeaderView.h"
 #include "HostServices.h"
 #include "ParamString.h"
@@ -519,8 +520,7 @@ void Tfrm_CompanyInfoInner::Save() {
         return;
     }
     TDataVO* current = HostContext().CompanyInfoVO;
-    if (current == nullptr ||
-        current->GetStrValue(QStringLiteral("QYID")).trimmed() != companyId_) {
+    if (!ContextValues::IsCompany(current, companyId_)) {
         ModuleLib::InforMsg(kSaved, QString(), 1);
         close();
         return;

@@ -44,17 +44,6 @@ QString InsertSql(const QString& taxId, const QString& name, const QString& phon
            QLatin1String(kOrdinaryClass) + QStringLiteral(") RETURNING QYID");
 }
 
-// The highest id for the number: only the fallback when the engine did not
-// hand back the new row's id, and asked while the adds are still serialised.
-QString LatestIdOf(const QString& taxId) {
-    QString id;
-    SqlQuery::ReadValue("look up a new company's id",
-                        QStringLiteral("select QYID from XT_QYXX where QYSBH=") + Quoted(taxId) +
-                            QStringLiteral(" order by QYID desc"),
-                        "QYID", id);
-    return id;
-}
-
 }  // namespace
 
 namespace CompanyAddSaver {
@@ -118,9 +107,7 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
                                  "QYID", companyId)) {
             return result;
         }
-        if (!IsSqlInteger(companyId)) {
-            companyId = LatestIdOf(result.taxId);
-        }
+        // Both engines hand the new id back; a row without one is not kept.
         if (!IsSqlInteger(companyId) || !transaction.Commit()) {
             return result;
         }

@@ -3,6 +3,7 @@
 #include "CertificateCleaner.h"
 #include "CompanyRecord.h"
 #include "CompanyRemoval.h"
+#include "ContextValues.h"
 #include "HostServices.h"
 #include "f_DataVO.h"
 
@@ -22,7 +23,7 @@ namespace CompanyDelete {
 Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* currentCompany,
             const QString& caFolder) {
     const QString companyId = company.QYID();
-    if (currentCompany != nullptr && companyId == currentCompany->GetStrValue("QYID")) {
+    if (ContextValues::IsCompany(currentCompany, companyId)) {
         ModuleLib::InforMsg(kCurrentCompany, QString(), 1);
         return Outcome::Refused;
     }

@@ -14,6 +14,7 @@
 #include "CompanyDelete.h"
 #include "CompanyListLoader.h"
 #include "CompanyListModel.h"
+#include "ContextValues.h"
 #include "FlatHeaderView.h"
 #include "HostServices.h"
 #include "ParamString.h"
@@ -155,8 +156,7 @@ bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameText) {
-    const TDataVO* user = HostContext().UserInfoVO;
-    const QString operatorClass = user != nullptr ? user->GetStrValue("CZY_LB") : QString();
+    const QString operatorClass = ContextValues::Text(HostContext().UserInfoVO, "CZY_LB");
     bool loaded = false;
     // The views let go of the old rows before the records change.
     model_->Reset([&] {

@@ -54,6 +54,24 @@ TEST_F(ConsoleHost, ADialogThatCannotBeShownIsNoChoice) {
     EXPECT_EQ(params, "CZY_DM=0001;CZY_LB=0");
 }
 
+// Every entry point that shows a window: nothing is shown, nothing is
+// written, and the ones with a result say false.
+TEST_F(ConsoleHost, WindowsThatCannotBeShownFailCleanly) {
+    AddCompany("911100000000000001");
+    for (const char* page :
+         {"ShowComapnayInfoInnerProc", "ShowCompanyMgrProc", "ShowGljgszProc", "ShowBsyxxszProc"}) {
+        EXPECT_TRUE(module_.ShowPage(page, 0, 0, "QYID=1")) << page;
+    }
+    EXPECT_FALSE(module_.CallIdFlag("ShowComapnayInfoProc", "1", false));
+    std::string params = "CZY_DM=0001;CZY_LB=0";
+    EXPECT_FALSE(module_.CallWithParams("LoadAdvSwitchCompanyForm", params));
+    EXPECT_TRUE(HostSetup::RecordedMessages().empty());
+    TADOQuery query;
+    QString error;
+    ASSERT_TRUE(query.Open(kMainConnection, "select count(*) as n from XT_QYXX", error));
+    EXPECT_EQ(query.FieldByName("n"), "1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
