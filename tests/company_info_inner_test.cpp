@@ -219,3 +219,23 @@ TEST_F(CompanyInfoInnerTest, ViewOnlyHidesSave) {
 }
 
 }  // namespace
+
+// An id that names no company opens an empty page that cannot write anything.
+TEST_F(CompanyInfoInnerTest, AnIdWithoutACompanyOpensAPageThatWritesNothing) {
+    for (const QString& id : {QString("999"), QString("abc"), QString("1 or 1=1"), QString()}) {
+        page_ = new Tfrm_CompanyInfoInner();
+        EXPECT_FALSE(page_->LoadCompany(id, false, true)) << id.toStdString();
+        page_->show();
+        EXPECT_FALSE(TabShown("tsGs")) << id.toStdString();
+        EXPECT_FALSE(TabShown("tsDs")) << id.toStdString();
+        Type("edtQysbh", "9111B");
+        Type("edtQymc", "乙");
+        HostSetup::ClearRecorded();
+        PressSave();
+        ASSERT_EQ(Messages().size(), 1u) << id.toStdString();
+        EXPECT_EQ(Messages()[0].code, 106018) << id.toStdString();
+        EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1) << id.toStdString();
+        EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id_), "甲公司");
+        delete page_.data();
+    }
+}

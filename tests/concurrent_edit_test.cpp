@@ -112,4 +112,27 @@ TEST_P(ConcurrentEdit, TheDialogAsksBeforeOverwritingAnotherDesk) {
     }
 }
 
+// A row another desk registered meanwhile is a change too.
+TEST_P(ConcurrentEdit, ARowAddedElsewhereIsAskedAbout) {
+    const QString id = Add();
+    QPointer<Tfrm_CompanyInfoInner> page = new Tfrm_CompanyInfoInner();
+    page->LoadCompany(id, false, true);
+    page->show();
+    ASSERT_TRUE(ExecElsewhere("INSERT INTO XT_QYDSXX(QYID, NSRSBH) VALUES(" + id + ", 'DS9')"));
+    Answer(0, 3);
+    HostSetup::ClearRecorded();
+    page->findChild<QLineEdit*>("edtDhhm")->setText("010-2");
+    page->findChild<QToolButton*>("tbtnSave")->click();
+    QStringList asked;
+    for (const auto& m : Messages()) {
+        if (m.buttons == HostSetup::THostMessage::YesNoCancel) {
+            asked << m.text;
+        }
+    }
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("XT_QYDSXX")) << asked[0].toStdString();
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "010-1");
+    delete page.data();
+}
+
 }  // namespace
