@@ -201,13 +201,16 @@ TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {
     struct {
         const char* name;
         bool cancel;
+        bool refused;  // the database takes no new company
         Status status;
         int added;
     } const cases[] = {
-        {"cancelled while running", true, Status::Cancelled, 0},
-        {"run to the end", false, Status::Done, 2},
+        {"cancelled while running", true, false, Status::Cancelled, 0},
+        {"refused by the database", false, true, Status::Failed, 0},
+        {"run to the end", false, false, Status::Done, 2},
     };
     for (const auto& c : cases) {
+        HostSetup::ClearRecorded();
         const int before = Companies();
         Tfrm_CompanyImport dialog(rows);
         dialog.show();
@@ -226,13 +229,20 @@ TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {
             // Pressed while the import runs, as soon as it lets events through.
             QTimer::singleShot(0, &dialog, [&dialog] { dialog.sBtnClose()->click(); });
         }
+        if (c.refused) {
+            ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+        }
         DialogDriver::Child<QAbstractButton>(&dialog, "sBtnImport")->click();
+        if (c.refused) {
+            ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+        }
         EXPECT_EQ(dialog.ImportResult().status, c.status) << c.name;
         EXPECT_EQ(Companies(), before + c.added) << c.name;
-        EXPECT_FALSE(dialog.isVisible()) << c.name;
-        if (!c.cancel) {
-            EXPECT_EQ(DialogDriver::Child<QProgressBar>(&dialog, "pbImport")->value(), 2);
-        }
+        // A failure is said and the preview stays for another try.
+        EXPECT_EQ(Messages().size(), c.refused ? 1u : 0u) << c.name;
+        EXPECT_EQ(dialog.isVisible(), c.refused) << c.name;
+        EXPECT_EQ(DialogDriver::Child<QProgressBar>(&dialog, "pbImport")->value(), c.added)
+            << c.name;
     }
 }
 

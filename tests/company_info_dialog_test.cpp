@@ -449,9 +449,43 @@ TEST_P(CompanyInfoDialogTest, AnIdWithoutARowOpensEmptyAndAnEmptyIdOpensNothing)
     DialogDriver none([](QWidget*) {}, DialogDriver::Expect::NoDialog);
     EXPECT_FALSE(ShowCompanyInfoDialog(" ", false));
     EXPECT_FALSE(ShowCompanyInfoDialog(QString(), false));
+    // Nor does a company that cannot be read.
+    const QString id = AddFull(true, true);
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    EXPECT_FALSE(ShowCompanyInfoDialog(id, false));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
 }
 
-}  // namespace
+// A tax row that cannot be read leaves its group out, the other one shown,
+// and the log names the table.
+TEST_P(CompanyInfoDialogTest, ATaxRowThatCannotBeReadLeavesItsGroupOut) {
+    const QString id = AddFull(true, true);
+    const struct {
+        const char* table;
+        QStringList shown;
+    } cases[] = {{"XT_QYGSXX", {"gbLocalTax", "", "KJ1"}},
+                 {"XT_QYDSXX", {"gbStateTax", "GS1", ""}}};
+    for (const auto& [table, expected] : cases) {
+        ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE %1 RENAME TO AWAY").arg(table)));
+        HostSetup::ClearRecorded();
+        QStringList shown;
+        Open(id, false, [&](QWidget* dialog) {
+            for (const char* group : {"gbStateTax", "gbLocalTax"}) {
+                if (DialogDriver::Child<QGroupBox>(dialog, group)->isVisible()) {
+                    shown << group;
+                }
+            }
+            shown << Edit(dialog, "edtGsNsrsbh")->text() << Edit(dialog, "edtKjywrbm")->text();
+        });
+        ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE AWAY RENAME TO %1").arg(table)));
+        EXPECT_EQ(shown, expected) << table;
+        bool named = false;
+        for (const auto& line : LogLines()) {
+            named = named || line.text.contains(QLatin1String(table));
+        }
+        EXPECT_TRUE(named) << table;
+    }
+}
 
 TEST_P(CompanyInfoDialogTest, ThePostCodeTakesDigitsAndEditingKeysOnly) {
     const QString id = AddFull(true, true);
@@ -469,3 +503,5 @@ TEST_P(CompanyInfoDialogTest, ThePostCodeTakesDigitsAndEditingKeysOnly) {
     });
     EXPECT_EQ(typed, "12");
 }
+
+}  // namespace

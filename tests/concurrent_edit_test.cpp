@@ -135,4 +135,35 @@ TEST_P(ConcurrentEdit, ARowAddedElsewhereIsAskedAbout) {
     delete page.data();
 }
 
+// Rows that can no longer be read when saving are no licence to write.
+TEST_P(ConcurrentEdit, RowsThatCannotBeReadAtTheSaveStopIt) {
+    const QString id = Add();
+    QPointer<Tfrm_CompanyInfoInner> page = new Tfrm_CompanyInfoInner();
+    page->LoadCompany(id, false, true);
+    page->show();
+    int shown = 0;
+    {
+        DialogDriver driver([&](QWidget* dialog) {
+            ++shown;
+            ASSERT_TRUE(ExecElsewhere("ALTER TABLE XT_QYDSXX RENAME TO XT_QYDSXX_AWAY"));
+            DialogDriver::Child<QLineEdit>(dialog, "edtDhhm")->setText("010-3");
+            DialogDriver::Child<QAbstractButton>(dialog, "tbtnSave")->click();
+            DialogDriver::Child<QAbstractButton>(dialog, "tbtnClose")->click();
+        });
+        HostSetup::ClearRecorded();
+        EXPECT_FALSE(ShowCompanyInfoDialog(id, false));
+    }
+    page->findChild<QLineEdit*>("edtDhhm")->setText("010-2");
+    page->findChild<QToolButton*>("tbtnSave")->click();
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYDSXX_AWAY RENAME TO XT_QYDSXX"));
+    std::vector<int> codes;
+    for (const auto& m : Messages()) {
+        codes.push_back(m.code);
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(codes, (std::vector<int>{106018, 106018}));
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "010-1");
+    delete page.data();
+}
+
 }  // namespace

@@ -228,23 +228,25 @@ bool IsCurrentCompany(const QString& companyId) {
     return ContextValues::IsCompany(ModuleLib::GetCompanyInfoVO(), companyId);
 }
 
-// Runs the write; anything it raises becomes the operation's error text and
-// an error line in the log.
+// What a write that raised leaves: the operation's error text and an error
+// line in the log. Always false.
+bool ReportRaised(const Failure& failure, const QString& message, QString& errorText) {
+    const QString phrase = QString::fromUtf8(failure.phrase);
+    errorText = phrase.startsWith(QLatin1Char('+')) ? phrase.mid(1) : phrase;
+    logQuery::Error("1", QLatin1String(failure.code) + QStringLiteral("：") + phrase +
+                             QStringLiteral("：") + message + errorText);
+    return false;
+}
+
+// Runs the write; anything it raises is reported as above.
 template <typename Write>
 bool Guarded(const Failure& failure, QString& errorText, Write write) {
-    auto report = [&](const QString& message) {
-        const QString phrase = QString::fromUtf8(failure.phrase);
-        errorText = phrase.startsWith(QLatin1Char('+')) ? phrase.mid(1) : phrase;
-        logQuery::Error("1", QLatin1String(failure.code) + QStringLiteral("：") + phrase +
-                                 QStringLiteral("：") + message + errorText);
-        return false;
-    };
     try {
         return write();
     } catch (const std::exception& error) {
-        return report(QString::fromLocal8Bit(error.what()));
+        return ReportRaised(failure, QString::fromLocal8Bit(error.what()), errorText);
     } catch (...) {
-        return report(QStringLiteral("未知异常"));
+        return ReportRaised(failure, QStringLiteral("未知异常"), errorText);
     }
 }
 
