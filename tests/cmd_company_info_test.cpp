@@ -103,14 +103,20 @@ TEST_F(CmdCompanyInfoTest, GbkFileIsRead) {
 }
 
 TEST_F(CmdCompanyInfoTest, BrokenFileKeepsNothingAndSaysWhere) {
-    WriteFile("bad.xml", "<CmdCompanyInfo><jcxx><f key=\"QYMC\" edit=\"true\"/></jcxx>");
-    TCmdCompanyInfo config;
-    QString error;
-    const QString path = AppPath() + "bad.xml";
-    EXPECT_FALSE(config.ReadFile(path, error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("解析文件") + path + QStringLiteral("出错：")))
-        << error.toStdString();
-    EXPECT_FALSE(config.BasicFieldEditable("QYMC"));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"unclosed.xml", "<CmdCompanyInfo><jcxx><f key=\"QYMC\" edit=\"true\"/></jcxx>"},
+        {"no-text.xml", QByteArray("<a/>\0\xFF", 6)},
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteFile(name, bytes);
+        TCmdCompanyInfo config;
+        QString error;
+        const QString path = AppPath() + name;
+        EXPECT_FALSE(config.ReadFile(path, error)) << name;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("解析文件") + path + QStringLiteral("出错：")))
+            << error.toStdString();
+        EXPECT_FALSE(config.BasicFieldEditable("QYMC")) << name;
+    }
 }
 
 TEST(DataFileText, IsUtf8OrGbkAndNothingElse) {
