@@ -73,6 +73,8 @@ TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
     EXPECT_EQ(gbk, QByteArray("\xBC\xD7"));
     EXPECT_EQ(CompanyCsv::Decode(gbk), QString("甲"));
     EXPECT_EQ(CompanyCsv::Decode("\xE7\x94\xB2"), QString("甲"));  // UTF-8 without a mark
+    // A file marked twice, as an editor saving a marked file again may leave it.
+    EXPECT_EQ(CompanyCsv::Decode(utf8.left(3) + utf8), QString("甲"));
     EXPECT_FALSE(CompanyCsv::Decode("\xFF\xFF\xFF"));
 }
 

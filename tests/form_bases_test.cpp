@@ -55,12 +55,12 @@ class TTestPage : public Tfrm_CustomEx {
     TTestPage() : edit(new TXPFamerEdit(ClientArea())), action(new QAction("新增", this)) {
         auto* layout = new QVBoxLayout(ClientArea());
         layout->addWidget(edit);
-        toolButton = AddToolAction(action);
+        toolButton = AddToolAction(action, QStringLiteral("tbtAdd"));
         FormCreate();
     }
     TXPFamerEdit* edit;
     QAction* action;
-    QToolButton* toolButton;
+    QWidget* toolButton;
 };
 
 class TTestDialog : public Tfrm_CustomDlgEx {

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QToolBar>
-#include <QToolButton>
 
 #include "MainFrameLink.h"
 #include "WindowMessage.h"
@@ -41,12 +40,12 @@ QFrame* Tfrm_Custom::Shape1() const {
     return ui_->Shape1;
 }
 
-QToolButton* Tfrm_Custom::AddToolAction(QAction* action) {
+QWidget* Tfrm_Custom::AddToolAction(QAction* action, const QString& buttonName) {
     ui_->ModuleToolbar->addAction(action);
-    auto* button = qobject_cast<QToolButton*>(ui_->ModuleToolbar->widgetForAction(action));
-    if (button != nullptr) {
-        button->setMinimumSize(kToolButtonSize);
-    }
+    // A tool bar makes a tool button for every action that is no widget action.
+    QWidget* button = ui_->ModuleToolbar->widgetForAction(action);
+    button->setObjectName(buttonName);
+    button->setMinimumSize(kToolButtonSize);
     return button;
 }
 

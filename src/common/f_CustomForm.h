@@ -18,7 +18,7 @@
 //     Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
 //         : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frm_CompanyManage>()) {
 //         ui_->setupUi(ClientArea());
-//         AddToolAction(ui_->actCompanyAdd);
+//         AddToolAction(ui_->actCompanyAdd, QStringLiteral("tbtCompanyAdd"));
 //         connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
 //         FormCreate();
 //     }
@@ -55,8 +55,9 @@ class Tfrm_Custom : public QWidget, public TFormBase {
     QToolBar* ModuleToolbar() const;
     QFrame* Shape1() const;
     // Adds an action to ModuleToolbar as a button of the page's size
-    // (85 x 30, caption beside a 24 x 24 image).
-    QToolButton* AddToolAction(QAction* action);
+    // (85 x 30, caption beside a 24 x 24 image) named buttonName, the name the
+    // host and scripts press it by.
+    QWidget* AddToolAction(QAction* action, const QString& buttonName);
 
   protected:
     bool event(QEvent* event) override;

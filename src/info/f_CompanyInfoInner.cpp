@@ -8,7 +8,6 @@
 #include <QRegularExpressionValidator>
 #include <QShowEvent>
 #include <QStyle>
-#include <QToolButton>
 #include <QTreeWidget>
 
 #include "ContextValues.h"
@@ -76,13 +75,9 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     setWindowTitle(QStringLiteral("单位信息"));
     ui_->actSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ui_->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
-    if (QToolButton* save = AddToolAction(ui_->actSave)) {
-        save->setObjectName(QStringLiteral("tbtnSave"));
-    }
-    if (QToolButton* back = AddToolAction(ui_->actBack)) {
-        back->setObjectName(QStringLiteral("btnBack"));
-        back->setVisible(false);
-    }
+    saveButton_ = AddToolAction(ui_->actSave, QStringLiteral("tbtnSave"));
+    backButton_ = AddToolAction(ui_->actBack, QStringLiteral("btnBack"));
+    backButton_->setVisible(false);
     ui_->actBack->setVisible(false);
 
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstGsICCardList);
@@ -156,9 +151,7 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
         viewOnly_ = viewOnly;
         showBack_ = showBack;
         ui_->actBack->setVisible(showBack);
-        if (auto* back = findChild<QToolButton*>(QStringLiteral("btnBack"))) {
-            back->setVisible(showBack);
-        }
+        backButton_->setVisible(showBack);
         config_.LoadAll();
         LoadRegistrationFlags();
         FillBasic();
@@ -384,9 +377,7 @@ void Tfrm_CompanyInfoInner::ApplyViewOnly() {
     ui_->actSave->setVisible(false);
     ui_->actSave->setEnabled(false);
     // A button made for an action does not follow the action's visibility.
-    if (auto* button = findChild<QToolButton*>(QStringLiteral("tbtnSave"))) {
-        button->setVisible(false);
-    }
+    saveButton_->setVisible(false);
     for (QLineEdit* edit : {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm, ui_->edtYzbm, ui_->edtYydz,
                             ui_->edtDsSwdjzHm, ui_->edtGsSsdljg}) {
         edit->setEnabled(false);

@@ -78,6 +78,9 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     void SetEditable(QLineEdit* edit, bool editable);
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
+    // The tool bar's buttons, which do not follow their actions' visibility.
+    QWidget* saveButton_ = nullptr;
+    QWidget* backButton_ = nullptr;
     TCmdCompanyInfo config_;
     TCompanyRecord company_;
     CompanyInfoInnerSave::TStateTaxRecord stateTax_;

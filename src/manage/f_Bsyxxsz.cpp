@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QStyle>
-#include <QToolButton>
 
 #include "HostServices.h"
 #include "TaxOfficer.h"
@@ -17,9 +16,7 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    if (QToolButton* button = AddToolAction(save)) {
-        button->setObjectName(QStringLiteral("tbtnSave"));
-    }
+    AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &Tfrm_Bsyxxsz::Save);
 
     FormCreate();

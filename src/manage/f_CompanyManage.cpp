@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QToolButton>
 
 #include "CompanyCsv.h"
 #include "CompanyDelete.h"
@@ -79,9 +78,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
         {ui_->actExport, "tbtExport"},         {ui_->actImport, "tbtImport"},
     };
     for (const auto& [action, name] : buttons) {
-        if (QToolButton* button = AddToolAction(action)) {
-            button->setObjectName(QLatin1String(name));
-        }
+        AddToolAction(action, QLatin1String(name));
     }
 
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QStyle>
-#include <QToolButton>
 
 #include "AgencySettings.h"
 #include "CharFilterValidator.h"
@@ -25,9 +24,7 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    if (QToolButton* button = AddToolAction(save)) {
-        button->setObjectName(QStringLiteral("tbtnSave"));
-    }
+    AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
 
     ui_->edtPhone->setValidator(
