@@ -80,6 +80,8 @@ TEST(TaxIdKeyRule, FoldsCaseBlanksHyphensAndFullWidthForms) {
         {QStringLiteral("９１１１０１０８ｍａ００"), "91110108MA00"},
         {QStringLiteral("9111\u3000010８\uFF0D8\u2014A"), "911101088A"},
         {QStringLiteral("甲-公司"), QStringLiteral("甲公司")},
+        {QStringLiteral("9111\u2212A\u2010B"), "9111AB"},  // minus sign, hyphen
+        {QStringLiteral("\uFF5E\uFF5F"), QStringLiteral("~\uFF5F")},  // the full-width block's end
         {"'; --", "';"},
         {"", ""},
     };
@@ -103,6 +105,7 @@ TEST_P(CompanyAddSaving, SimilarNumbersAreAskedAboutAfterTheExactCheck) {
         {"other case, declined", "9111abc", false, {"9111ABC"}, Outcome::Declined},
         {"the same number is a duplicate, unasked", "9111ABC", true, {}, Outcome::Duplicate},
         {"nothing similar, unasked", "9111XYZ", false, {}, Outcome::Saved},
+        {"only hyphens, nothing to compare, unasked", "--", false, {}, Outcome::Saved},
         {"full width and blanks, accepted",
          QStringLiteral("９１１１ ＡＢＣ"),
          true,

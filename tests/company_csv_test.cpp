@@ -66,6 +66,25 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
     }
 }
 
+// Files other programs wrote: any line end, quotes inside a plain field, a
+// quoted field that ends the file, blank lines.
+TEST(CompanyCsvFile, ReadsTheFormsOtherProgramsWrite) {
+    const std::pair<QString, std::vector<QStringList>> cases[] = {
+        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}},
+        {"a,b\rc,d", {{"a", "b"}, {"c", "d"}}},
+        {"a,b\r\n\r\nc", {{"a", "b"}, {"c"}}},
+        {"say \"hi\",x", {{"say \"hi\"", "x"}}},
+        {"a,\"b\"\"c\"", {{"a", "b\"c"}}},
+        {"a,\"b", {{"a", "b"}}},
+        {"a,", {{"a", ""}}},
+    };
+    for (const auto& [text, rows] : cases) {
+        EXPECT_EQ(CompanyCsv::Parse(text), rows) << text.toStdString();
+    }
+    EXPECT_EQ(CompanyCsv::EncodeField("a\rb"), "\"a\rb\"");
+    EXPECT_EQ(CompanyCsv::EncodeField("'"), "'");
+}
+
 TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
     const QByteArray utf8 = CompanyCsv::Encode("甲", Encoding::Utf8Bom);
     const QByteArray gbk = CompanyCsv::Encode("甲", Encoding::Gbk);

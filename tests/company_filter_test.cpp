@@ -2,9 +2,12 @@
 // recent companies: how they are kept and where they are listed.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QFile>
+#include <QFont>
 
 #include "CompanyFilter.h"
+#include "CompanyListModel.h"
 #include "HostServices.h"
 #include "RecentCompanies.h"
 #include "TestHost.h"
@@ -89,6 +92,29 @@ TEST(CompanyFilter, RecentCompaniesComeFirstInTheirOrderAndStillFilter) {
     EXPECT_EQ(index.RecentRank(5), 0);
     EXPECT_EQ(index.RecentRank(3), -1);
     EXPECT_EQ(index.RecentRank(0), -1);
+}
+
+// The list model keeps the contract every view relies on, through resets
+// that grow and shrink the rows; recent rows are marked.
+TEST(CompanyListModel, KeepsTheModelContractThroughResets) {
+    std::vector<QString> rows = {"甲", "乙"};
+    TCompanyListModel model({"名称", "行"}, [&] { return static_cast<int>(rows.size()); },
+                            [&](int row, int column) {
+                                return column == 0 ? rows[static_cast<std::size_t>(row)]
+                                                   : QString::number(row);
+                            });
+    model.SetRowMarked([](int row) { return row == 0; });
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.Reset([&] { rows = {"丙", "丁", "戊"}; });
+    model.Reset([&] { rows.clear(); });
+    model.Reset([&] { rows = {"己"}; });
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.index(0, 0).data().toString(), "己");
+    EXPECT_TRUE(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "行");
+    EXPECT_FALSE(model.headerData(2, Qt::Horizontal).isValid());
+    EXPECT_FALSE(model.headerData(0, Qt::Vertical).isValid());
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
 }
 
 TEST(RecentCompanies, AChoiceGoesFirstAndTheUnseenAreForgotten) {

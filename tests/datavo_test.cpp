@@ -65,6 +65,12 @@ TEST(DataVOLookup, LongNamesAreCutTo255Characters) {
     const TParamItem* item = vo.FindItem(longName.left(255));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->Name.size(), 255);
+    // A character beyond the basic plane is never cut in half.
+    const QString emoji = QString(254, QLatin1Char('E')) + QString::fromUcs4(U"\U0001F600x");
+    vo.SetStrValue(emoji, "w");
+    const TParamItem* cut = vo.FindItem(emoji.left(254));
+    ASSERT_NE(cut, nullptr);
+    EXPECT_EQ(cut->Name.size(), 254);
 }
 
 TEST(DataVOOwnership, ReplacingAnOwnedObjectDestroysItExactlyOnce) {

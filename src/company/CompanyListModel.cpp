@@ -21,13 +21,6 @@ void TCompanyListModel::Reset(const std::function<void()>& change) {
     change();
 }
 
-void TCompanyListModel::SetHeader(int column, const QString& title) {
-    if (column >= 0 && column < headers_.size()) {
-        headers_[column] = title;
-        emit headerDataChanged(Qt::Horizontal, column, column);
-    }
-}
-
 int TCompanyListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rowCount_();
 }

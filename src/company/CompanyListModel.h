@@ -22,7 +22,6 @@ class TCompanyListModel : public QAbstractTableModel {
     // forget rows, selection and current row before the records go, and read
     // the new ones only after.
     void Reset(const std::function<void()>& change);
-    void SetHeader(int column, const QString& title);
     // Rows for which marked answers true show bold in the marking colour
     // (the operator's recent companies).
     void SetRowMarked(std::function<bool(int row)> marked);
