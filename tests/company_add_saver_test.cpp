@@ -80,7 +80,7 @@ TEST(TaxIdKeyRule, FoldsCaseBlanksHyphensAndFullWidthForms) {
         {QStringLiteral("９１１１０１０８ｍａ００"), "91110108MA00"},
         {QStringLiteral("9111\u3000010８\uFF0D8\u2014A"), "911101088A"},
         {QStringLiteral("甲-公司"), QStringLiteral("甲公司")},
-        {QStringLiteral("9111\u2212A\u2010B"), "9111AB"},  // minus sign, hyphen
+        {QStringLiteral("9111\u2212A\u2010B"), "9111AB"},             // minus sign, hyphen
         {QStringLiteral("\uFF5E\uFF5F"), QStringLiteral("~\uFF5F")},  // the full-width block's end
         {"'; --", "';"},
         {"", ""},

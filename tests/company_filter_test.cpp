@@ -98,11 +98,11 @@ TEST(CompanyFilter, RecentCompaniesComeFirstInTheirOrderAndStillFilter) {
 // that grow and shrink the rows; recent rows are marked.
 TEST(CompanyListModel, KeepsTheModelContractThroughResets) {
     std::vector<QString> rows = {"甲", "乙"};
-    TCompanyListModel model({"名称", "行"}, [&] { return static_cast<int>(rows.size()); },
-                            [&](int row, int column) {
-                                return column == 0 ? rows[static_cast<std::size_t>(row)]
-                                                   : QString::number(row);
-                            });
+    TCompanyListModel model(
+        {"名称", "行"}, [&] { return static_cast<int>(rows.size()); },
+        [&](int row, int column) {
+            return column == 0 ? rows[static_cast<std::size_t>(row)] : QString::number(row);
+        });
     model.SetRowMarked([](int row) { return row == 0; });
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.Reset([&] { rows = {"丙", "丁", "戊"}; });

@@ -142,6 +142,27 @@ TEST_P(HostTransactions, LevelsCommitOrRollBackAsTheirScopesEnd) {
          },
          {},
          {"before an outer failure"}},
+        {"a second commit is refused",
+         [](HostTransactions& t) {
+             TTransaction transaction;
+             ASSERT_TRUE(t.Insert("committed once"));
+             EXPECT_TRUE(transaction.Commit());
+             EXPECT_FALSE(transaction.Commit());
+             EXPECT_FALSE(transaction.ErrorText().isEmpty());
+         },
+         {"committed once"},
+         {}},
+        {"an outer commit with an inner level open rolls both back",
+         [](HostTransactions& t) {
+             TTransaction outer;
+             ASSERT_TRUE(t.Insert("outer of an open inner"));
+             TTransaction inner;
+             ASSERT_TRUE(t.Insert("open inner"));
+             EXPECT_FALSE(outer.Commit());
+             EXPECT_EQ(Depth(), 0);
+         },
+         {},
+         {"outer of an open inner", "open inner"}},
     };
     for (const TransactionCase& c : cases) {
         SCOPED_TRACE(c.name);

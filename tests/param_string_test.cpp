@@ -197,6 +197,18 @@ TEST(ParamStringBuffer, HostBuffersAreZeroFilledAndFreedByAddress) {
     HostBuffer owned(20);
     owned.Assign("A=1;B=2;C=3;D=4;E=5;F=6");
     EXPECT_EQ(owned.Text(), "A=1;B=2;C=3;D=4;E=5");
+
+    // A size no header can be added to is refused, not wrapped around.
+    char* huge = reinterpret_cast<char*>(1);
+    EXPECT_FALSE(AllocHostBuffer(static_cast<std::size_t>(-1), huge));
+    EXPECT_EQ(huge, nullptr);
+    EXPECT_EQ(HostBufferSize(nullptr), 0u);
+    // An empty buffer takes nothing and gives nothing back.
+    HostBuffer empty(0);
+    EXPECT_TRUE(empty.IsValid());
+    empty.Assign("A=1");
+    EXPECT_EQ(empty.Text(), "");
+    EXPECT_EQ(CopyToBuffer("A=1", nullptr, 10), 0u);
 }
 
 }  // namespace
