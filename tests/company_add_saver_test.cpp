@@ -72,6 +72,18 @@ TEST_P(CompanyAddSaving, ChecksComeInTheDialogsOrder) {
     EXPECT_EQ(RowsWith("9111TAKEN"), 1);
 }
 
+// A company table that cannot be read fails the add, asked or not.
+TEST_P(CompanyAddSaving, AnUnreadableTableFailsTheAdd) {
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    bool asked = false;
+    const auto ask = [&](const QStringList&) { return asked = true; };
+    EXPECT_EQ(CompanyAddSaver::Save("9111A", "甲", "").outcome, Outcome::Failed);
+    EXPECT_EQ(CompanyAddSaver::Save("9111A", "甲", "", ask).outcome, Outcome::Failed);
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(RowsWith("9111A"), 0);
+}
+
 TEST(TaxIdKeyRule, FoldsCaseBlanksHyphensAndFullWidthForms) {
     const std::vector<std::pair<QString, QString>> cases = {
         {"91110108MA00ABCD", "91110108MA00ABCD"},

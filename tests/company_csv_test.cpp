@@ -155,6 +155,16 @@ struct RunCase {
     Status status;
 };
 
+TEST_P(CompanyImporting, AnUnreadableTableClassifiesNothing) {
+    std::vector<CompanyImport::Row> rows;
+    QString error;
+    ASSERT_TRUE(CompanyImport::Read("QYSBH,QYMC\r\n9111A,甲\r\n", rows, error));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    EXPECT_FALSE(CompanyImport::Classify(rows, error));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+    EXPECT_EQ(error, "读取已有的纳税人识别号失败");
+}
+
 TEST_P(CompanyImporting, TenThousandRowsAreAddedAllOrNone) {
     AddCompany("9111STORED", "已有公司");
     // Of every ten rows: a duplicate, a similar, a missing id, a bad phone, six to add.
