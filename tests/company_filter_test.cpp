@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QStandardItemModel>
+#include <QTest>
 
 #include "CompanyFilter.h"
 #include "CompanyListModel.h"
 #include "HostServices.h"
+#include "IncSearchTreeView.h"
 #include "RecentCompanies.h"
 #include "TestHost.h"
 #include "f_DataVO.h"
@@ -115,6 +119,27 @@ TEST(CompanyListModel, KeepsTheModelContractThroughResets) {
     EXPECT_FALSE(model.headerData(2, Qt::Horizontal).isValid());
     EXPECT_FALSE(model.headerData(0, Qt::Vertical).isValid());
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
+}
+
+// Typing in the list moves to the first row starting with the typed text and
+// stays put when none does, with no model or no rows as well.
+TEST(IncSearchTreeView, TypingFindsARowOrLeavesTheSelection) {
+    TIncSearchTreeView view;
+    view.keyboardSearch("9");
+    QStandardItemModel model;
+    view.setModel(&model);
+    view.keyboardSearch("9");
+    EXPECT_FALSE(view.currentIndex().isValid());
+    for (const char* taxId : {"9111A", "9222B"}) {
+        model.appendRow(new QStandardItem(QString::fromLatin1(taxId)));
+    }
+    view.keyboardSearch("");
+    EXPECT_FALSE(view.currentIndex().isValid());
+    view.keyboardSearch("92");
+    EXPECT_EQ(view.currentIndex().row(), 1);
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    view.keyboardSearch("8");
+    EXPECT_EQ(view.currentIndex().row(), 1);
 }
 
 TEST(RecentCompanies, AChoiceGoesFirstAndTheUnseenAreForgotten) {
