@@ -90,15 +90,34 @@ TEST_F(CompanyInfoInnerTest, StateTaxTabShowsExactIndustryFlagsAndCards) {
 }
 
 TEST_F(CompanyInfoInnerTest, UnknownIndustryIsWrittenBackAsStored) {
-    AddStateTax("'77', '旧行业', '1', '1', ''");
-    Open();
-    EXPECT_EQ(Get<QComboBox>("cbxGsSSHY")->currentText(), QStringLiteral("77|旧行业"));
-    Type("edtDhhm", "123");
-    PressSave();
-    EXPECT_EQ(Scalar("select SSHY || '/' || SSHYMC from XT_QYGSXX where QYID=" + id_),
-              QStringLiteral("77/旧行业"));
-    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id_), "123");
-    EXPECT_EQ(Codes(106019), 1);
+    const struct {
+        const char* name;
+        QString stored;  // SSHY, SSHYMC
+        QByteArray industries;
+        QString shown;
+        QString written;
+    } cases[] = {
+        {"named, beside the list", "'77', '旧行业'",
+         TextCodec::EncodeGbk(QStringLiteral("01|农业\r\n")), "77|旧行业", "77/旧行业"},
+        {"without a name, no list", "'77', ''", "", "77", "77/"},
+    };
+    for (const auto& c : cases) {
+        Exec("DELETE FROM XT_QYGSXX");
+        WriteFile("AppComs/Dmzd/hy.txt", c.industries);
+        AddStateTax(c.stored + ", '1', '1', ''");
+        Open();
+        EXPECT_EQ(Get<QComboBox>("cbxGsSSHY")->currentText(), c.shown) << c.name;
+        Type("edtDhhm", "123");
+        HostSetup::ClearRecorded();
+        PressSave();
+        EXPECT_EQ(Scalar("select SSHY || '/' || SSHYMC from XT_QYGSXX where QYID=" + id_),
+                  c.written)
+            << c.name;
+        EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id_), "123") << c.name;
+        EXPECT_EQ(Codes(106019), 1) << c.name;
+        delete page_.data();
+        Exec("UPDATE XT_QYXX SET QYDHHM='' where QYID=" + id_);
+    }
 }
 
 TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
