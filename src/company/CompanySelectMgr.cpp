@@ -1,6 +1,7 @@
 #include "CompanySelectMgr.h"
 
 #include <exception>
+#include <memory>
 
 #include "AgencyMgrImpl.h"
 #include "ContextValues.h"
@@ -143,13 +144,13 @@ bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyText) {
             company->SetStrValue(QLatin1String(CompanyFieldName(field)), record.Field(field));
         }
         company->SetObjValue(kLocalTaxChild, TaxRecords::LoadLocalTax(companyId).release());
-        company->SetObjValue(kStateTaxChild, TaxRecords::LoadStateTax(companyId).release());
+        std::unique_ptr<TDataVO> stateTax = TaxRecords::LoadStateTax(companyId);
+        const QString stateTaxNumber = stateTax->GetStrValue("NSRSBH");
+        company->SetObjValue(kStateTaxChild, stateTax.release());
         if (ModuleLib::CheckAgencyExist()) {
             AttachAgency(*company);
         }
 
-        const auto* stateTax = dynamic_cast<const TDataVO*>(company->GetObjValue(kStateTaxChild));
-        const QString stateTaxNumber = stateTax ? stateTax->GetStrValue("NSRSBH") : QString();
         const QString taxId = company->GetStrValue("QYSBH");
         if (!stateTaxNumber.isEmpty() && stateTaxNumber != taxId) {
             logQuery::Error("1", QStringLiteral("70019503：国税信息纳税人识别号[") +
@@ -224,8 +225,10 @@ constexpr Failure kStateTaxFailure{"70019503", "更新指定企业的国税信�
 // The basic-data log line has always carried a "+" after the code; log readers match it.
 constexpr Failure kBasicFailure{"70019504", "+更新指定企业的基础信息发生异常"};
 
-bool IsCurrentCompany(const QString& companyId) {
-    return ContextValues::IsCompany(ModuleLib::GetCompanyInfoVO(), companyId);
+// The current-company object when it holds the given company, else null.
+TDataVO* CurrentCompanyIf(const QString& companyId) {
+    TDataVO* company = ModuleLib::GetCompanyInfoVO();
+    return ContextValues::IsCompany(company, companyId) ? company : nullptr;
 }
 
 // What a write that raised leaves: the operation's error text and an error
@@ -247,13 +250,6 @@ bool Guarded(const Failure& failure, QString& errorText, Write write) {
         return ReportRaised(failure, QString::fromLocal8Bit(error.what()), errorText);
     } catch (...) {
         return ReportRaised(failure, QStringLiteral("未知异常"), errorText);
-    }
-}
-
-// Replaces a child of the current-company object with a freshly read row.
-void RefreshChild(const char* name, std::unique_ptr<TDataVO> child) {
-    if (TDataVO* company = ModuleLib::GetCompanyInfoVO()) {
-        company->SetObjValue(QLatin1String(name), child.release());
     }
 }
 
@@ -302,8 +298,9 @@ bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO
         !SqlQuery::Execute("write registration data", sql, errorText)) {
         return false;
     }
-    if (IsCurrentCompany(companyId)) {
-        RefreshChild(kind.child, kind.load(companyId));
+    // The current company's child is replaced with the row as written.
+    if (TDataVO* company = CurrentCompanyIf(companyId)) {
+        company->SetObjValue(QLatin1String(kind.child), kind.load(companyId).release());
     }
     return true;
 }
@@ -360,7 +357,7 @@ bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* 
             !SqlQuery::Execute("write basic company data", sql, errorText)) {
             return false;
         }
-        if (IsCurrentCompany(companyId)) {
+        if (CurrentCompanyIf(companyId) != nullptr) {
             LoadCompanyInfo(companyId);
         }
         return true;
