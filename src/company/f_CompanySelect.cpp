@@ -210,12 +210,14 @@ void Tfrm_CompanySelect::Search() {
 }
 
 const TCompanyRecord* Tfrm_CompanySelect::SelectedRecord() const {
+    // The selection holds rows of the model, which has as many as rows_: both
+    // change only inside a reset, which clears the selection.
     const QModelIndexList selected = ui_->vstCompList->selectionModel()->selectedRows();
-    const int row = selected.isEmpty() ? -1 : selected.first().row();
-    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+    if (selected.isEmpty()) {
         return nullptr;
     }
-    return records_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])].get();
+    const auto row = static_cast<std::size_t>(selected.first().row());
+    return records_[static_cast<std::size_t>(rows_[row])].get();
 }
 
 void Tfrm_CompanySelect::Accept() {
