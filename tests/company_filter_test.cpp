@@ -15,6 +15,7 @@
 #include "IncSearchTreeView.h"
 #include "RecentCompanies.h"
 #include "TestHost.h"
+#include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace {
@@ -64,7 +65,17 @@ TEST(CompanyFilter, FoldsWidthAndCaseAndMatchesAsTheWindowsDo) {
                                     c.tailMatch, 6};
         EXPECT_EQ(FilterCompanies(records, search), c.rows) << c.what;
     }
-    EXPECT_EQ(FoldForSearch(u"ＡＢ１２　c！～"), QStringLiteral("ab12 c!~"));
+    // Only the full-width forms of ASCII fold; the half-width katakana after them stay.
+    EXPECT_EQ(FoldForSearch(u"ＡＢ１２　c！～ｱ｡"), QStringLiteral("ab12 c!~ｱ｡"));
+}
+
+// The query's tail match counts characters as the engines do: U+20000 is one
+// character in two UTF-16 units.
+TEST(CompanyFilter, TheQueriesTailMatchCountsCharacters) {
+    EXPECT_EQ(BuildTaxIdFilter("QYSBH", QStringLiteral("12\U000200004"), true, "SQLITE", 6),
+              QStringLiteral(" and mid(right(QYSBH,6),1,4)='12\U000200004'"));
+    EXPECT_EQ(BuildTaxIdFilter("QYSBH", QStringLiteral("12\U00020000456"), true, "SQLITE", 6),
+              QStringLiteral(" and mid(right(QYSBH,6),1,6)='12\U00020000456'"));
 }
 
 TEST(CompanyFilter, RecentCompaniesComeFirstInTheirOrderAndStillFilter) {
@@ -96,6 +107,15 @@ TEST(CompanyFilter, RecentCompaniesComeFirstInTheirOrderAndStillFilter) {
     EXPECT_EQ(index.RecentRank(5), 0);
     EXPECT_EQ(index.RecentRank(3), -1);
     EXPECT_EQ(index.RecentRank(0), -1);
+    EXPECT_EQ(index.RecentRank(-1), -1);
+    EXPECT_EQ(index.RecentRank(6), -1);
+
+    // A company listed twice (blanks round one id) is recent in its first row only.
+    records.push_back(Company(" 2 ", "91112", "单"));
+    index.Assign(records);
+    index.SetRecent({"2"});
+    EXPECT_EQ(index.RecentRank(1), 0);
+    EXPECT_EQ(index.RecentRank(6), -1);
 }
 
 // The list model keeps the contract every view relies on, through resets
@@ -110,13 +130,18 @@ TEST(CompanyListModel, KeepsTheModelContractThroughResets) {
     model.SetRowMarked([](int row) { return row == 0; });
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.Reset([&] { rows = {"丙", "丁", "戊"}; });
+    // An index kept from before a reset that shrank the rows reads as nothing.
+    const QModelIndex kept = model.index(2, 0);
     model.Reset([&] { rows.clear(); });
+    EXPECT_FALSE(model.data(kept).isValid());
+    EXPECT_FALSE(model.data(QModelIndex()).isValid());
     model.Reset([&] { rows = {"己"}; });
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.index(0, 0).data().toString(), "己");
     EXPECT_TRUE(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "行");
     EXPECT_FALSE(model.headerData(2, Qt::Horizontal).isValid());
+    EXPECT_FALSE(model.headerData(-1, Qt::Horizontal).isValid());
     EXPECT_FALSE(model.headerData(0, Qt::Vertical).isValid());
     EXPECT_FALSE(model.data(model.index(0, 0), Qt::ToolTipRole).isValid());
 }
@@ -162,6 +187,7 @@ TEST(RecentCompanies, AChoiceGoesFirstAndTheUnseenAreForgotten) {
          all,
          {"11", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
         {"not a number changes nothing", {"3"}, "x'1", all, {"3"}},
+        {"an id twice in the list is kept once", {"3", "1", "3"}, "7", all, {"7", "3", "1"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RecentCompanies::Update(c.list, QString::fromUtf8(c.chosen), c.visible), c.result)
