@@ -12,6 +12,7 @@
 #include "AgencyMgrImpl.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
+#include "RecentCompanies.h"
 #include "TaxRecords.h"
 #include "TestHost.h"
 
@@ -151,6 +152,31 @@ TEST_P(CompanyData, LoadsACompanyWithItsTaxRows) {
     ASSERT_NE(Child("QYGSXX"), nullptr);
     EXPECT_EQ(Child("QYGSXX")->GetStrValue("ICCARD"), "ICBH=1;ICLX=A\r\nICBH=2;ICLX=B");
     EXPECT_EQ(LogCount("Error"), 0);
+}
+
+int ItemCount(const TDataVO& data) {
+    int count = 0;
+    data.ForEachItem([&count](const TParamItem&) { ++count; });
+    return count;
+}
+
+// No row, an id that is no number or a table that cannot be read: an empty
+// child, and the company still loads.
+TEST_P(CompanyData, TaxRowsThatCannotBeReadLoadAsEmptyChildren) {
+    Exec("INSERT INTO XT_QYDSXX(QYID, KJYWRBM) VALUES(" + first_ + ", 'K001')");
+    Exec("INSERT INTO XT_QYGSXX(QYID, NSRSBH) VALUES(" + first_ + ", '911100000000000001')");
+    EXPECT_EQ(TaxRecords::LoadLocalTax(first_)->GetStrValue("KJYWRBM"), "K001");
+    EXPECT_EQ(ItemCount(*TaxRecords::LoadLocalTax(first_ + " or 1=1")), 0);
+    EXPECT_EQ(ItemCount(*TaxRecords::LoadStateTax("x")), 0);
+    EXPECT_EQ(ItemCount(*TaxRecords::LoadStateTax(second_)), 0);
+
+    Exec("DROP TABLE XT_QYGSXX");
+    EXPECT_EQ(ItemCount(*TaxRecords::LoadStateTax(first_)), 0);
+    TCompanySelectMgr manager("0001", "0");
+    ASSERT_TRUE(manager.LoadCompanyInfo(first_));
+    ASSERT_NE(Child("QYGSXX"), nullptr);
+    EXPECT_EQ(ItemCount(*Child("QYGSXX")), 0);
+    EXPECT_EQ(Child("QYDSXX")->GetStrValue("KJYWRBM"), "K001");
 }
 
 TEST_P(CompanyData, MissingTaxRowsReplaceThePreviousCompanysChildren) {
@@ -317,6 +343,15 @@ TEST_P(MissingHostObjects, AreNeverDereferenced) {
     TAgcyCompanyInfoList list(1);
     EXPECT_FALSE(agency.ListServedCompanies("", "", list));
     EXPECT_EQ(list.size(), 1u);
+
+    // With no operator object to own them, an operator's recent companies are
+    // not his, though the host's settings are still his.
+    g_hostObjectsMissing = false;
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    g_hostObjectsMissing = true;
+    WriteFile("Config/Users/0001.ini", "[RecentCompanies]\nIds=1,2\n");
+    EXPECT_TRUE(RecentCompanies::Read("0001").isEmpty());
+    EXPECT_FALSE(RecentCompanies::Remember("3", {"1", "2", "3"}, "0001"));
 }
 
 TEST_P(CompanyData, NoAgencyChildOnAnOrdinaryInstallation) {
