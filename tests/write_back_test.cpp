@@ -149,6 +149,11 @@ TEST_P(WriteBack, StateTaxWriteRefreshesTheCurrentCompany) {
     EXPECT_EQ(Child("QYGSXX")->GetStrValue("JKBZ"), "0");
     EXPECT_EQ(Child("QYGSXX")->GetStrValue("DJZCLX_DM"), "0");
     EXPECT_EQ(Scalar("select ZDH from XT_QYGSXX where QYID=" + current_), "0");
+    // A flag that is given is written as it is.
+    const auto paying = Data({{"NSRSBH", "911100000000000001"}, {"JKBZ", "1"}});
+    ASSERT_TRUE(manager_.WriteStateTaxInfo(current_, paying.get(), error)) << error.toStdString();
+    EXPECT_EQ(Child("QYGSXX")->GetStrValue("JKBZ"), "1");
+    EXPECT_EQ(Scalar("select JKBZ from XT_QYGSXX where QYID=" + current_), "1");
 }
 
 TEST_P(WriteBack, OtherCompaniesLeaveTheCurrentCompanyUntouched) {
@@ -248,6 +253,11 @@ TEST_P(WriteBack, IdsAreNumbersHoweverTheyAreSpelled) {
     }
     EXPECT_EQ(Count("select count(*) from XT_QYDSXX where QYID=" + current_), 1);
     EXPECT_EQ(Count("select count(*) from XT_QYGSXX where QYID=" + current_), 1);
+    // Anything but a number is not looked up at all.
+    bool ran = true;
+    EXPECT_FALSE(manager_.CompanyInfoExists(current_ + " or 1=1", &ran));
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(manager_.LocalTaxInfoExists(current_ + "x"));
 }
 
 TEST_P(WriteBack, RefusedWritesSayWhy) {
