@@ -168,4 +168,16 @@ TEST_P(AgencyManager, DependentTableFailuresDoNotStopTheDeletion) {
     EXPECT_GE(LogCount("Error"), 1);
 }
 
+// With the database gone no transaction opens: nothing is deleted, and
+// the caller hears so.
+TEST_P(AgencyManager, WithoutADatabaseNoCompanyIsDeleted) {
+    const QString company = AddCompany("911100000000123456", "甲公司", 10, agencyId_);
+    TAgencyMgrImpl agency(agencyId_);
+    HostSetup::Stop();
+    EXPECT_FALSE(agency.DeleteCompany(company));
+    QString error;
+    ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYID=" + company), 1);
+}
+
 }  // namespace

@@ -137,6 +137,10 @@ TEST_P(CompanyAddSaving, SimilarNumbersAreAskedAboutAfterTheExactCheck) {
                   c.outcome == Outcome::Duplicate || c.outcome == Outcome::Saved ? 1 : 0)
             << c.name;
     }
+    // A stored number is never similar to itself.
+    QStringList similar;
+    ASSERT_TRUE(FindSimilarTaxIds("9111ABC", similar));
+    EXPECT_EQ(similar, QStringList{QStringLiteral("９１１１ ＡＢＣ")});
 }
 
 struct InstallationCase {
