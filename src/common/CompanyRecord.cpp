@@ -1,7 +1,5 @@
 #include "CompanyRecord.h"
 
-#include <QStringEncoder>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -9,6 +7,7 @@
 #include <limits>
 #include <utility>
 
+#include "LegacyWidths.h"
 #include "TableColumns.h"
 
 namespace {
@@ -30,80 +29,8 @@ int Index(CompanyField field) {
     return static_cast<int>(field);
 }
 
-// Bytes each character of the basic plane takes in the legacy code page's
-// full form, GB18030 (GBK plus four-byte sequences for everything GBK lacks),
-// read once from the toolkit's own encoder so that counting and encoding can
-// never disagree.
-class TLegacyWidths {
-  public:
-    TLegacyWidths() {
-        widths_.fill(4);
-        if (!ReadFromEncoder()) {
-            Guess();
-        }
-    }
-    int Of(char16_t c) const { return widths_[c]; }
-
-  private:
-    static bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
-    bool ReadFromEncoder() {
-        QStringEncoder encoder("GB18030", QStringEncoder::Flag::Stateless);
-        if (!encoder.isValid()) {
-            return false;
-        }
-        QString all;
-        all.reserve(0x10000);
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            if (!IsSurrogate(c)) {
-                all.append(QChar(static_cast<char16_t>(c)));
-            }
-        }
-        const QByteArray bytes = encoder.encode(all);
-        if (encoder.hasError()) {
-            return false;
-        }
-        // Each character is one sequence: a byte below 0x80, or a lead byte
-        // followed by a second byte that is a digit for the four-byte form.
-        qsizetype at = 0;
-        for (const QChar c : std::as_const(all)) {
-            if (at >= bytes.size()) {
-                return false;
-            }
-            int width = 1;
-            if (static_cast<unsigned char>(bytes[at]) >= 0x80) {
-                const bool digit =
-                    at + 1 < bytes.size() && bytes[at + 1] >= '0' && bytes[at + 1] <= '9';
-                width = digit ? 4 : 2;
-            }
-            widths_[c.unicode()] = static_cast<std::uint8_t>(width);
-            at += width;
-        }
-        return at == bytes.size();
-    }
-
-    // Without the encoder: never less than the encoder would write. ASCII
-    // takes one byte, the unified ideographs and the full-width forms GBK
-    // holds take two, anything else may take four.
-    void Guess() {
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            int width = 4;
-            if (c < 0x80) {
-                width = 1;
-            } else if ((c >= 0x4E00 && c <= 0x9FA5) || (c >= 0xFF01 && c <= 0xFF5E)) {
-                width = 2;
-            }
-            widths_[c] = static_cast<std::uint8_t>(width);
-        }
-    }
-
-    // Surrogates keep four: a pair is counted as one character, and a lone
-    // one is counted as the most a replacement could take.
-    std::array<std::uint8_t, 0x10000> widths_;
-};
-
 const TLegacyWidths& LegacyWidths() {
-    static const TLegacyWidths widths;
+    static const TLegacyWidths widths("GB18030");
     return widths;
 }
 

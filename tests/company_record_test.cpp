@@ -1,0 +1,159 @@
+// The legacy byte width of texts, and how a record stores what it is given:
+// lone surrogates, characters of every UTF-8 length, copies and comparisons.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringEncoder>
+
+#include <vector>
+
+#include "CompanyRecord.h"
+#include "LegacyWidths.h"
+
+namespace {
+
+bool IsSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+// Bytes the legacy encoder writes for each character of the basic plane.
+std::vector<int> EncodedWidths() {
+    QStringEncoder encoder("GB18030", QStringEncoder::Flag::Stateless);
+    std::vector<int> widths(0x10000, 0);
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (!IsSurrogate(c)) {
+            const QChar one(static_cast<char16_t>(c));
+            widths[c] = static_cast<int>(QByteArray(encoder.encode(QStringView(&one, 1))).size());
+        }
+    }
+    return widths;
+}
+
+// The table read from the legacy encoder is what it writes. Any other
+// encoder (missing, refusing characters GBK lacks, or writing one or three
+// bytes where GB18030 writes two) gives way to one fallback table, which never
+// counts fewer bytes than the encoder writes, so a cut text always fits; it
+// is exact for ASCII and for the ideographs and full-width forms.
+TEST(LegacyWidths, ReadFromTheEncoderOrNeverLessThanItWrites) {
+    ASSERT_TRUE(QStringEncoder("GB18030").isValid());
+    const std::vector<int> encoded = EncodedWidths();
+    const TLegacyWidths exact("GB18030");
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        const int expected = IsSurrogate(c) ? 4 : encoded[c];
+        ASSERT_EQ(exact.Of(static_cast<char16_t>(c)), expected)
+            << std::hex << static_cast<unsigned>(c);
+    }
+
+    const TLegacyWidths missing("no such encoder");
+    for (const char* name : {"no such encoder", "GBK", "ISO-8859-1", "UTF-8"}) {
+        SCOPED_TRACE(name);
+        const TLegacyWidths fallback(name);
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const auto unit = static_cast<char16_t>(c);
+            ASSERT_EQ(fallback.Of(unit), missing.Of(unit)) << std::hex << static_cast<unsigned>(c);
+            if (IsSurrogate(c)) {
+                ASSERT_EQ(fallback.Of(unit), 4) << std::hex << static_cast<unsigned>(c);
+                continue;
+            }
+            ASSERT_GE(fallback.Of(unit), encoded[c]) << std::hex << static_cast<unsigned>(c);
+            const bool tight =
+                c < 0x80 || (c >= 0x4E00 && c <= 0x9FA5) || (c >= 0xFF01 && c <= 0xFF5E);
+            if (tight) {
+                ASSERT_EQ(fallback.Of(unit), encoded[c]) << std::hex << static_cast<unsigned>(c);
+            }
+        }
+        // The ideographic space and the like are two bytes the fallback
+        // does not know of: the table is no copy of the encoder's.
+        EXPECT_EQ(fallback.Of(u'\u3000'), 4);
+    }
+}
+
+// A surrogate without its partner counts as the most a replacement takes and
+// is stored as U+FFFD, as the toolkit writes it in UTF-8.
+TEST(CompanyRecord, LoneSurrogatesAreCountedWideAndStoredAsReplacements) {
+    const QChar high(char16_t(0xD83D));
+    const QChar low(char16_t(0xDE00));
+    const QString replacement(QChar(char16_t(0xFFFD)));
+    struct Case {
+        const char* name;
+        QString text;
+        int bytes;
+        QString stored;
+    };
+    const std::vector<Case> cases = {
+        {"high at the end", QStringLiteral("a") + high, 5, QStringLiteral("a") + replacement},
+        {"high before a letter", high + QStringLiteral("b"), 5, replacement + QStringLiteral("b")},
+        {"high before a high", QString(high) + high + low, 8, replacement + high + low},
+        {"low alone", QStringLiteral("x") + low, 5, QStringLiteral("x") + replacement},
+        {"a pair", QString(high) + low, 4, QString(high) + low},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(LegacyByteLength(c.text), c.bytes);
+        EXPECT_EQ(CutToLegacyBytes(c.text, c.bytes).toString(), c.text);
+        TCompanyRecord record;
+        record.SetField(CompanyField::QYMC, c.text);
+        record.SetField(CompanyField::QYID, QStringLiteral("1"));
+        EXPECT_EQ(record.QYMC(), c.stored);
+        EXPECT_EQ(record.QYID(), "1");
+    }
+    // 251 letters and a lone surrogate fill 255 bytes; one more letter does not fit.
+    const QString full = QString(251, QLatin1Char('a')) + high;
+    EXPECT_EQ(CutToLegacyBytes(full).size(), full.size());
+    EXPECT_EQ(CutToLegacyBytes(QLatin1Char('b') + full).size(), full.size());
+}
+
+// Characters of one to four UTF-8 bytes are all kept as given, in any field.
+TEST(CompanyRecord, KeepsCharactersOfEveryUtf8Length) {
+    const QString text =
+        QString::fromUtf8("a\xC3\xA9\xD0\x96\xE2\x82\xAC\xE7\x94\xB2\xF0\x9F\x98\x80");
+    TCompanyRecord record;
+    record.SetField(CompanyField::HYMC, text);
+    record.SetField(CompanyField::QYMC, QString::fromUtf8("\xC3\xA9"));
+    EXPECT_EQ(record.Field(CompanyField::HYMC), text);
+    EXPECT_EQ(record.QYMC(), QString::fromUtf8("\xC3\xA9"));
+}
+
+TEST(CompanyRecord, CopiesAndComparisonsFollowTheTexts) {
+    TCompanyRecord empty;
+    const TCompanyRecord emptyCopy = empty;
+    EXPECT_EQ(emptyCopy, empty);
+    EXPECT_EQ(emptyCopy.QYMC(), "");
+
+    TCompanyRecord a;
+    a.SetField(CompanyField::QYMC, QStringLiteral("a"));
+    TCompanyRecord b;
+    b.SetField(CompanyField::QYMC, QStringLiteral("b"));
+    EXPECT_NE(a, b);  // blocks of the same size, other texts
+    EXPECT_NE(a, empty);
+
+    // Assigning a record to itself keeps its texts.
+    TCompanyRecord& same = a;
+    a = same;
+    EXPECT_EQ(a.QYMC(), "a");
+    // A record given an empty one is empty again.
+    a = empty;
+    EXPECT_EQ(a, empty);
+    EXPECT_EQ(a.QYMC(), "");
+}
+
+// An empty text given in UTF-8 stays empty when a later field needs the
+// texts copied (a long one is cut), and the fields around it keep theirs.
+TEST(CompanyRecord, EmptyUtf8FieldsSurviveALaterCut) {
+    const QByteArray id = "7";
+    const QByteArray none;
+    const QByteArray longName(300, 'n');
+    TCompanyRecordBuilder builder;
+    builder.SetUtf8(CompanyField::QYID, id);
+    builder.SetUtf8(CompanyField::QYSBH, none);
+    builder.SetUtf8(CompanyField::QYMC, longName);
+    builder.SetUtf8(CompanyField::CZY_DM, "01");
+    const TCompanyRecord built = builder.Take();
+    EXPECT_EQ(built.QYID(), "7");
+    EXPECT_EQ(built.QYSBH(), "");
+    EXPECT_EQ(built.QYMC(), QString(kMaxFieldBytes, QLatin1Char('n')));
+    EXPECT_EQ(built.Field(CompanyField::CZY_DM), "01");
+}
+
+}  // namespace
