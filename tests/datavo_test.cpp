@@ -139,6 +139,58 @@ TEST(DataVOOwnership, DestroyingTheContainerFreesOwnedObjectsLastEntryFirst) {
     EXPECT_EQ(destroyed, (std::vector<int>{3, 2, 1}));
 }
 
+// A host may free an entry's value through FindItem and FreeValue: the entry
+// then reads as absent, freeing it again does nothing, and a set fills it anew.
+TEST(DataVOFreedValues, ReadAsAbsentUntilSetAgain) {
+    std::vector<int> destroyed;
+    TDataVO marker;
+    {
+        TDataVO vo;
+        vo.SetStrValue("T", "text");
+        vo.SetVarValue("V", 2);
+        vo.SetObjValue("O", new Tracked(destroyed, 1));
+        auto* kept = new Tracked(destroyed, 2);
+        vo.SetObjValue("K", kept);
+        for (const char* name : {"T", "V", "O"}) {
+            TParamItem* item = vo.FindItem(name);
+            ASSERT_NE(item, nullptr) << name;
+            TDataVO::FreeValue(*item, true);
+            EXPECT_EQ(item->Value, nullptr) << name;
+            TDataVO::FreeValue(*item, true);
+        }
+        // Freed without dropping, the object is the caller's.
+        TDataVO::FreeValue(*vo.FindItem("K"), false);
+        EXPECT_EQ(destroyed, std::vector<int>{1});
+        delete kept;
+        EXPECT_EQ(destroyed, (std::vector<int>{1, 2}));
+
+        for (const char* name : {"T", "V", "O", "K"}) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(vo.GetStrValue(name, "dflt"), "dflt");
+            QVariant variant("old");
+            vo.GetVarValue(name, variant);
+            EXPECT_EQ(variant, QVariant(0));
+            EXPECT_EQ(vo.GetObjValue(name, &marker), &marker);
+        }
+
+        vo.SetStrValue("T", "again");
+        vo.SetVarValue("V", 3);
+        auto* fresh = new Tracked(destroyed, 3);
+        vo.SetObjValue("O", fresh);
+        vo.SetValue("K", pkText, nullptr);  // no value record: an empty one
+        EXPECT_EQ(vo.GetStrValue("T"), "again");
+        QVariant variant;
+        vo.GetVarValue("V", variant);
+        EXPECT_EQ(variant.toInt(), 3);
+        EXPECT_EQ(vo.GetObjValue("O"), fresh);
+        ASSERT_NE(vo.FindItem("K")->Value, nullptr);
+        EXPECT_EQ(vo.GetStrValue("K", "dflt"), "");
+        EXPECT_EQ(vo.GetObjValue("K", &marker), nullptr);
+        EXPECT_EQ(destroyed, (std::vector<int>{1, 2}));
+    }
+    EXPECT_EQ(destroyed, (std::vector<int>{1, 2, 3}));
+}
+
 TEST(DataVOWalk, VisitsEntriesInInsertionOrder) {
     TDataVO vo;
     vo.SetStrValue("B", "1");

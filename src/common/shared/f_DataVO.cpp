@@ -63,10 +63,7 @@ TParamItem* TDataVO::FindItem(const QString& name) const {
 
 TObject* TDataVO::GetObjValue(const QString& name, TObject* defaultObject) const {
     const TParamItem* item = FindItem(name);
-    if (item == nullptr) {
-        return defaultObject;
-    }
-    return item->Value ? item->Value->Obj : nullptr;
+    return item != nullptr && item->Value ? item->Value->Obj : defaultObject;
 }
 
 void TDataVO::GetStrValue(const QString& name, const QString& defaultText, QString& result) const {
