@@ -211,4 +211,35 @@ TEST(ParamStringBuffer, HostBuffersAreZeroFilledAndFreedByAddress) {
     EXPECT_EQ(CopyToBuffer("A=1", nullptr, 10), 0u);
 }
 
+// A buffer that cannot be had is reported as such, never handed out as an
+// empty one, and nothing is written to a buffer of no capacity.
+TEST(ParamStringBuffer, RefusedBuffersAreNotValid) {
+    HostBuffer refused(static_cast<std::size_t>(-1));
+    EXPECT_FALSE(refused.IsValid());
+    EXPECT_EQ(refused.Data(), nullptr);
+    EXPECT_EQ(refused.Size(), 0u);
+    refused.Assign("A=1");
+    EXPECT_EQ(refused.Text(), "");
+
+    char kept[] = "xyz";
+    EXPECT_EQ(CopyToBuffer("A=1", kept, 0), 0u);
+    EXPECT_STREQ(kept, "xyz");
+}
+
+// A size that passes the header check but no memory holds.
+TEST(ParamStringBuffer, SizesNoMemoryHoldsAreRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer stops the process on such a request";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer stops the process on such a request";
+#endif
+#endif
+    const std::size_t tooLarge = static_cast<std::size_t>(-1) / 2;
+    char* buffer = reinterpret_cast<char*>(1);
+    EXPECT_FALSE(AllocHostBuffer(tooLarge, buffer));
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_FALSE(HostBuffer(tooLarge).IsValid());
+}
+
 }  // namespace

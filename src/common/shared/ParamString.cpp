@@ -251,8 +251,8 @@ std::size_t HostBufferSize(const char* buffer) {
     return reinterpret_cast<const BufferHeader*>(buffer - sizeof(BufferHeader))->size;
 }
 
-HostBuffer::HostBuffer(std::size_t size) {
-    if (AllocHostBuffer(size, buffer_)) {
+HostBuffer::HostBuffer(std::size_t size) : valid_(AllocHostBuffer(size, buffer_)) {
+    if (valid_) {
         size_ = size;
     }
 }

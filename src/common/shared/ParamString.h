@@ -62,7 +62,8 @@ class HostBuffer {
     HostBuffer(const HostBuffer&) = delete;
     HostBuffer& operator=(const HostBuffer&) = delete;
 
-    bool IsValid() const { return buffer_ != nullptr || size_ == 0; }
+    // False when the buffer could not be had; it is then empty.
+    bool IsValid() const { return valid_; }
     char* Data() const { return buffer_; }
     std::size_t Size() const { return size_; }
     void Assign(std::string_view paramString);
@@ -71,6 +72,7 @@ class HostBuffer {
   private:
     char* buffer_ = nullptr;
     std::size_t size_ = 0;
+    bool valid_ = false;
 };
 
 }  // namespace ParamString
