@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "HostServices.h"
+#include "SqlQuery.h"
 #include "TestHost.h"
 #include "Transaction.h"
 #include "f_CommonUnit.h"
@@ -163,6 +164,25 @@ TEST_P(HostTransactions, LevelsCommitOrRollBackAsTheirScopesEnd) {
          },
          {},
          {"outer of an open inner", "open inner"}},
+        {"an engine that ended the transaction under a savepoint fails the rollback",
+         [](HostTransactions& t) {
+             TTransaction outer;
+             ASSERT_TRUE(t.Insert("before the engine ended it"));
+             TTransaction inner;
+             ASSERT_TRUE(t.Insert("in the ended savepoint"));
+             // As an engine does on a full disk: the whole transaction is gone.
+             TADOQuery query;
+             QString error;
+             ASSERT_TRUE(ModuleLib::ExecADOQueryMsg(kMainConnection, "ROLLBACK", query, error, 0))
+                 << error.toStdString();
+             // The savepoint could not be undone; the outer level's success
+             // must not hide that.
+             EXPECT_FALSE(outer.Rollback());
+             EXPECT_FALSE(outer.ErrorText().isEmpty());
+             EXPECT_EQ(Depth(), 0);
+         },
+         {},
+         {"before the engine ended it", "in the ended savepoint"}},
     };
     for (const TransactionCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,6 +318,39 @@ TEST_P(QueryReading, WritesReportTheirRowsAndRefuseSplicedStatements) {
     EXPECT_FALSE(query.Open(kMainConnection, "select * from NO_SUCH_TABLE", error));
     EXPECT_FALSE(query.Active());
     EXPECT_EQ(Count("select count(*) from XT_QYXX where LBDM=5"), 2);
+}
+
+// A reader that raises ends the read as a failure, logged with the
+// operation's name and the reason; nothing escapes to the caller.
+TEST_P(QueryReading, AReaderThatRaisesIsALoggedFailure) {
+    struct RaiseCase {
+        const char* name;
+        std::function<void()> raise;
+        QString reason;
+    };
+    const std::vector<RaiseCase> cases = {
+        {"a standard exception", [] { throw std::runtime_error("第二行读不出"); },
+         QStringLiteral("第二行读不出")},
+        {"anything else", [] { throw 42; }, QStringLiteral("unknown exception")},
+    };
+    for (const RaiseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        int rows = 0;
+        const bool read = SqlQuery::ReadRows("读取企业", "select QYID from XT_QYXX order by QYID",
+                                             [&](TADOQuery& q) {
+                                                 for (; !q.Eof(); q.Next()) {
+                                                     if (++rows == 2) {
+                                                         c.raise();
+                                                     }
+                                                 }
+                                             });
+        EXPECT_FALSE(read);
+        EXPECT_EQ(rows, 2);
+        const auto lines = LogLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().level, "Warn");
+        EXPECT_EQ(lines.back().text, QStringLiteral("读取企业：") + c.reason);
+    }
 }
 
 }  // namespace
