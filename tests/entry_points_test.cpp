@@ -1,7 +1,9 @@
 // The exported entry points, called through the built library as a host does.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -9,11 +11,14 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "HostFrame.h"
 #include "HostServices.h"
 #include "ModuleLoader.h"
 #include "TestHost.h"
+#include "WindowMessage.h"
 #include "f_DataVO.h"
 
 // Entry names the public header declares, null-terminated (entry_header.c).
@@ -139,6 +144,68 @@ TEST_F(EntryPoints, NoBufferIsAFailureNotACrash) {
             }
         }
     }
+}
+
+// The information dialog without a company id shows nothing and says so.
+TEST_F(EntryPoints, InformationDialogWithoutACompanyIdIsRefused) {
+    using DialogEntry = bool (*)(const char*, bool);
+    EXPECT_FALSE(ModuleLoader::Entry<DialogEntry>("ShowComapnayInfoProc")(nullptr, false));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The information page opens on the company its parameters name, and on the
+// current company when they name none or there are no parameters at all.
+TEST_F(EntryPoints, InformationPageShowsTheNamedOrTheCurrentCompany) {
+    const QString other = AddCompany("911100000000000002", "北京乙公司");
+    HostBuffer init("CZY_DM=0001;CZY_LB=0;QYID=" + company_.toStdString());
+    ASSERT_TRUE(init.Call("InitGlobalCompanyInfo"));
+    using ShowProc = void (*)(std::uintptr_t, std::uintptr_t, char**);
+    const auto show = ModuleLoader::Entry<ShowProc>("ShowComapnayInfoInnerProc");
+    const struct {
+        const char* name;
+        std::optional<std::string> params;  // nullopt: a null string
+        const char* shown;
+    } cases[] = {
+        {"no company named", "TOVIEW=true", "北京甲公司"},
+        {"a null string", std::nullopt, "北京甲公司"},
+        {"another company named", "TOVIEW=true;QYID=" + other.toStdString(), "北京乙公司"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget container;
+        new QVBoxLayout(&container);
+        container.show();
+        std::string params = c.params.value_or(std::string());
+        char* text = c.params ? params.data() : nullptr;
+        show(0, container.winId(), &text);
+        QWidget* page = container.findChild<QWidget*>("frm_CompanyInfoInner");
+        ASSERT_NE(page, nullptr);
+        const auto* name = page->findChild<QLineEdit*>("edtQymc");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), c.shown);
+    }
+}
+
+// A host that closes a page as soon as it hears of it being docked does not
+// keep it: the module takes the page back and frees it.
+TEST_F(EntryPoints, APageTheHostClosesAsItIsDockedIsFreed) {
+    THostFrame frame;
+    frame.onMessage = [](const THostFrame::Message& message) {
+        if (message.code == HostMsg::kFormShown) {
+            const auto id = static_cast<WId>(message.text.section('|', 1, 1).toULongLong());
+            EXPECT_TRUE(SendHostMessage(QWidget::find(id), HostMsg::kClosePage));
+        }
+    };
+    QWidget container;
+    new QVBoxLayout(&container);
+    container.show();
+    std::string params = "ModalFormMsg=01004-01-16-00-00";
+    char* text = params.data();
+    using ShowProc = void (*)(std::uintptr_t, std::uintptr_t, char**);
+    ModuleLoader::Entry<ShowProc>("ShowGljgszProc")(0, container.winId(), &text);
+    EXPECT_EQ(frame.Count(HostMsg::kFormShown), 1);
+    EXPECT_EQ(container.findChild<QWidget*>("frmGljgsz"), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(EntryPoints, RefreshReloadsTheCurrentCompany) {
