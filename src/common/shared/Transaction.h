@@ -55,7 +55,13 @@ class TTransaction {
     bool UndoFrom(int level) {
         bool ok = true;
         for (int depth = ModuleLib::TransactionDepth(connection_); depth >= level;) {
-            ok = ModuleLib::RollbackTransaction(connection_, errorText_) && ok;
+            QString error;
+            if (!ModuleLib::RollbackTransaction(connection_, error) && ok) {
+                // The first failure says why; a later level that rolls back
+                // must not clear it.
+                ok = false;
+                errorText_ = error;
+            }
             const int after = ModuleLib::TransactionDepth(connection_);
             if (after >= depth) {
                 return false;
