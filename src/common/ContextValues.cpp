@@ -5,7 +5,10 @@
 namespace ContextValues {
 
 QString Text(const TDataVO* object, const char* key) {
-    return object != nullptr ? object->GetStrValue(QLatin1String(key)) : QString();
+    if (object == nullptr) {
+        return QString();
+    }
+    return object->GetStrValue(QLatin1String(key));
 }
 
 bool IsCompany(const TDataVO* company, const QString& companyId) {

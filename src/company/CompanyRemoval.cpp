@@ -41,10 +41,8 @@ bool DeleteCompany(const QString& companyText) {
     }
     QString error;
     qint64 deleted = 0;
-    if (!SqlQuery::Execute("delete a company",
-                           QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId, error,
-                           &deleted) ||
-        deleted <= 0) {
+    const QString sql = QStringLiteral("delete from XT_QYXX WHERE QYID=") + companyId;
+    if (!SqlQuery::Execute("delete a company", sql, error, &deleted) || deleted <= 0) {
         return false;
     }
     return transaction.Commit();

@@ -121,19 +121,17 @@ bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyText) {
     try {
         TCompanyRecord record;
         bool found = false;
-        if (!SqlQuery::ReadRows(
-                "load a company", QStringLiteral("select * from XT_QYXX where QYID=") + companyId,
-                [&](TADOQuery& query) {
-                    if (query.Eof()) {
-                        return;
-                    }
-                    found = true;
-                    for (const CompanyField field : kCompanyKeys) {
-                        record.SetField(field,
-                                        query.FieldByName(QLatin1String(CompanyFieldName(field))));
-                    }
-                }) ||
-            !found) {
+        const QString sql = QStringLiteral("select * from XT_QYXX where QYID=") + companyId;
+        const auto readRow = [&](TADOQuery& query) {
+            if (query.Eof()) {
+                return;
+            }
+            found = true;
+            for (const CompanyField field : kCompanyKeys) {
+                record.SetField(field, query.FieldByName(QLatin1String(CompanyFieldName(field))));
+            }
+        };
+        if (!SqlQuery::ReadRows("load a company", sql, readRow) || !found) {
             return false;
         }
         TDataVO* company = ModuleLib::GetCompanyInfoVO();
@@ -286,8 +284,8 @@ bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString
     if (manager.CompanyInfoExists(companyId, &ran)) {
         return true;
     }
-    errorText = ran ? QStringLiteral("企业信息中没有ID为[%1]的企业").arg(companyId)
-                    : QStringLiteral("无法确认ID为[%1]的企业是否存在").arg(companyId);
+    const char* format = ran ? "企业信息中没有ID为[%1]的企业" : "无法确认ID为[%1]的企业是否存在";
+    errorText = QString::fromUtf8(format).arg(companyId);
     return false;
 }
 
@@ -305,6 +303,14 @@ bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO
     return true;
 }
 
+// A key the write requires that the data leaves empty; none required, none lacking.
+bool LacksKey(const TDataVO& data, const char* key) {
+    if (key == nullptr) {
+        return false;
+    }
+    return data.GetStrValue(QLatin1String(key)).isEmpty();
+}
+
 // The checks every write starts with; false with errorText set when refused.
 bool Acceptable(const QString& companyId, const TDataVO* data, const char* requiredKey,
                 const char* missingText, QString& errorText) {
@@ -312,8 +318,7 @@ bool Acceptable(const QString& companyId, const TDataVO* data, const char* requi
         errorText = QString::fromUtf8(kNoData);
         return false;
     }
-    if (companyId.isEmpty() ||
-        (requiredKey != nullptr && data->GetStrValue(QLatin1String(requiredKey)).isEmpty())) {
+    if (companyId.isEmpty() || LacksKey(*data, requiredKey)) {
         errorText = QString::fromUtf8(missingText);
         return false;
     }

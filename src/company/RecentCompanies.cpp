@@ -1,5 +1,6 @@
 #include "RecentCompanies.h"
 
+#include "ContextValues.h"
 #include "HostServices.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -15,8 +16,8 @@ bool SettingsAreOperators(const QString& operatorCode) {
     if (operatorCode.isEmpty()) {
         return true;
     }
-    const TDataVO* user = ModuleLib::GetUserInfoVO();
-    return user != nullptr && user->GetStrValue("CZY_DM") == operatorCode;
+    // An operator code is never empty, so no operator object means not his.
+    return ContextValues::Text(ModuleLib::GetUserInfoVO(), "CZY_DM") == operatorCode;
 }
 
 }  // namespace

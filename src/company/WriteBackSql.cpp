@@ -75,18 +75,27 @@ bool IsQuoted(const Value& value) {
     return value.form == Form::Quoted;
 }
 
+void AppendValue(QString& sql, const Value& value) {
+    if (IsQuoted(value)) {
+        sql += QLatin1Char('\'') + value.text + QLatin1Char('\'');
+    } else {
+        sql += value.text;
+    }
+}
+
 // "INSERT INTO T(QYID, A, B, C,D,...) VALUES(id,'a','b',...)": the first three
 // columns after QYID are separated by ", ", the rest by ",".
 QString InsertSql(const char* table, const QString& companyId, std::span<const char* const> columns,
                   const std::vector<Value>& values) {
     QString sql = QStringLiteral("INSERT INTO %1(QYID").arg(QLatin1String(table));
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        sql += (i < 3 ? QStringLiteral(", ") : QStringLiteral(",")) + QLatin1String(columns[i]);
+        sql += QLatin1String(i < 3 ? ", " : ",");
+        sql += QLatin1String(columns[i]);
     }
     sql += QStringLiteral(") VALUES(") + companyId;
     for (const Value& value : values) {
-        sql += IsQuoted(value) ? QStringLiteral(",'") + value.text + QLatin1Char('\'')
-                               : QLatin1Char(',') + value.text;
+        sql += QLatin1Char(',');
+        AppendValue(sql, value);
     }
     return sql + QLatin1Char(')');
 }
@@ -101,9 +110,8 @@ QString UpdateSql(const char* table, const QString& companyId, std::span<const c
             sql += QStringLiteral(", ");
         }
         sql += QLatin1String(columns[i]);
-        sql += (i == 1 || i == 2) ? QStringLiteral(" =") : QStringLiteral("=");
-        sql += IsQuoted(values[i]) ? QLatin1Char('\'') + values[i].text + QLatin1Char('\'')
-                                   : values[i].text;
+        sql += QLatin1String((i == 1 || i == 2) ? " =" : "=");
+        AppendValue(sql, values[i]);
     }
     return sql + QStringLiteral(" where QYID=") + companyId;
 }
@@ -153,8 +161,8 @@ bool Basic(const QString& companyId, const TDataVO& data, QString& sql, QString&
     }
     sql = QStringLiteral("UPDATE XT_QYXX SET ");
     for (std::size_t i = 0; i < std::size(kBasicColumns); ++i) {
-        sql += (i == 0 ? QStringLiteral(" ") : QStringLiteral("', ")) +
-               QLatin1String(kBasicColumns[i]) + QStringLiteral("='") +
+        sql += QLatin1String(i == 0 ? " " : "', ");
+        sql += QLatin1String(kBasicColumns[i]) + QStringLiteral("='") +
                QuoteSqlValue(Entry(data, kBasicColumns[i]));
     }
     sql += QStringLiteral("' where QYID=") + companyId.trimmed();
