@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -9,6 +11,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -80,6 +83,31 @@ std::unique_ptr<TVeskImageList> MakeList(int frames) {
 QColor FrameColor(int frame) {
     return QColor(0, 0, 40 * (frame + 1));
 }
+
+TEST(VeskImageList, GivesFramesInRangeAndReportsOnlyRealChanges) {
+    const auto list = MakeList(2);
+    QSignalSpy changes(list.get(), &TVeskImageList::Changed);
+    EXPECT_EQ(list->Frame(1).toImage().pixelColor(5, 2), FrameColor(1));
+    for (const int index : {-1, 2}) {
+        EXPECT_TRUE(list->Frame(index).isNull()) << index;
+    }
+    list->Clear();
+    EXPECT_EQ(list->Count(), 0);
+    list->Clear();
+    EXPECT_EQ(changes.count(), 1);
+}
+
+// Counts the paints a widget gets.
+class TPaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 class VeskAnimatorTest : public ::testing::Test {
   protected:
@@ -178,9 +206,116 @@ TEST_F(VeskAnimatorTest, ForgetsADestroyedListThenDrawsNothingAndIgnoresTicks) {
     EXPECT_EQ(frames.count(), 0);
 }
 
+TEST_F(VeskAnimatorTest, AnIndexOutsideTheListShowsTheColourUntilTheNextStepStartsOver) {
+    animator_.SetColor(kRed);
+    // Index set, the index after one step: past the end the step draws frame 0.
+    const std::pair<int, int> cases[] = {{7, 1}, {-1, 0}};
+    for (const auto& [index, next] : cases) {
+        SCOPED_TRACE(index);
+        animator_.SetImageIndex(index);
+        EXPECT_EQ(CountPixels(Picture(), kRed), 10 * 4);
+        animator_.Tick();
+        EXPECT_EQ(animator_.ImageIndex(), next);
+        EXPECT_EQ(Picture().pixelColor(5, 2), FrameColor(next));
+    }
+}
+
+TEST_F(VeskAnimatorTest, SettingTheDelayItHasKeepsTheLongerPauseAfterTheLastFrame) {
+    animator_.SetDelay(50);
+    animator_.SetDelayUntilRepeat(100);
+    for (int tick = 0; tick < 5; ++tick) {
+        animator_.Tick();
+    }
+    ASSERT_EQ(animator_.TimerInterval(), 100);
+    animator_.SetDelay(50);
+    EXPECT_EQ(animator_.TimerInterval(), 100);
+    animator_.SetDelay(60);
+    EXPECT_EQ(animator_.TimerInterval(), 60);
+}
+
+// Switched on again and again faster than its delay, the animation must not
+// start its wait over each time, or it would never move.
+TEST_F(VeskAnimatorTest, SwitchingOnWhileRunningDoesNotHoldTheFramesBack) {
+    animator_.SetDelay(10);
+    animator_.SetAnimate(true);
+    QSignalSpy frames(&animator_, &TVeskAnimator::FrameChange);
+    QElapsedTimer clock;
+    clock.start();
+    while (frames.count() < 2 && clock.elapsed() < 5000) {
+        animator_.SetAnimate(true);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(frames.count(), 2);
+}
+
+TEST_F(VeskAnimatorTest, SettingAPropertyToTheValueItHasDoesNotRepaint) {
+    TPaintCounter counter;
+    animator_.installEventFilter(&counter);
+    animator_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&animator_));
+    const std::tuple<const char*, QVariant, QVariant> cases[] = {
+        {"ImageIndex", 0, 2},
+        {"Transparent", false, true},
+    };
+    for (const auto& [property, current, other] : cases) {
+        SCOPED_TRACE(property);
+        QTest::qWait(100);
+        counter.paints = 0;
+        ASSERT_EQ(animator_.property(property), current);
+        animator_.setProperty(property, current);
+        QTest::qWait(100);
+        EXPECT_EQ(counter.paints, 0);
+        animator_.setProperty(property, other);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+    }
+}
+
+TEST_F(VeskAnimatorTest, AFrameHandlerMayTakeTheListAwayWhileAFrameIsDrawn) {
+    animator_.SetColor(kRed);
+    QObject::connect(&animator_, &TVeskAnimator::FrameChange,
+                     [this] { animator_.SetImageList(nullptr); });
+    // By a paint: nothing is drawn of the frame.
+    animator_.SetImageIndex(3);
+    const QImage picture = Picture();
+    EXPECT_EQ(animator_.ImageList(), nullptr);
+    EXPECT_EQ(CountPixels(picture, FrameColor(3)), 0);
+    EXPECT_EQ(CountPixels(picture, kRed), 0);
+    // By a step: the index stays where it was.
+    animator_.SetImageList(list_.get());
+    animator_.SetImageIndex(1);
+    animator_.Tick();
+    EXPECT_EQ(animator_.ImageList(), nullptr);
+    EXPECT_EQ(animator_.ImageIndex(), 1);
+}
+
+TEST(VeskAnimator, StepsThroughAListOfEmptyFrames) {
+    TVeskImageList list(QSize(0, 0));
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_EQ(list.Add(QPixmap()), k);
+    }
+    TVeskAnimator animator;
+    animator.SetAnimate(false);
+    animator.SetImageList(&list);
+    EXPECT_EQ(animator.size(), QSize(0, 0));
+    QSignalSpy frames(&animator, &TVeskAnimator::FrameChange);
+    for (int tick = 0; tick < 3; ++tick) {
+        animator.Tick();
+    }
+    ASSERT_EQ(frames.count(), 3);
+    EXPECT_EQ(frames.at(1).at(0).toInt(), 1);
+    EXPECT_EQ(frames.at(2).at(0).toInt(), 0);
+}
+
 class TFailingAnimator : public TVeskAnimator {
+  public:
+    explicit TFailingAnimator(void (*fail)() = [] { throw std::runtime_error("frame lost"); })
+        : fail_(fail) {}
+
   protected:
-    void DrawFrame() override { throw std::runtime_error("frame lost"); }
+    void DrawFrame() override { fail_(); }
+
+  private:
+    void (*fail_)();
 };
 
 using VeskAnimatorFailure = HostTest;
@@ -200,6 +335,44 @@ TEST_F(VeskAnimatorFailure, AFailingStepStopsTheAnimationWithAnError) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].level, "Error");
     EXPECT_TRUE(lines[0].text.endsWith("frame lost")) << lines[0].text.toStdString();
+}
+
+// Painted or stepped, whatever it throws: neither may let it out.
+TEST_F(VeskAnimatorFailure, AFailingFrameStopsTheAnimationWhetherAPaintOrAStepDrewIt) {
+    struct Case {
+        const char* name;
+        void (*fail)();
+        const char* reason;
+        bool byPaint;
+    };
+    const auto error = [] { throw std::runtime_error("frame lost"); };
+    const auto other = [] { throw 42; };
+    const Case cases[] = {
+        {"error in a paint", error, "frame lost", true},
+        {"other throw in a paint", other, "未知异常", true},
+        {"other throw in a step", other, "未知异常", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostSetup::ClearRecorded();
+        const auto list = MakeList(3);
+        TFailingAnimator animator(c.fail);
+        animator.SetImageList(list.get());
+        ASSERT_TRUE(animator.TimerActive());
+        if (c.byPaint) {
+            animator.grab();
+        } else {
+            animator.Tick();
+        }
+        EXPECT_FALSE(animator.Animate());
+        EXPECT_FALSE(animator.TimerActive());
+        animator.grab();
+        animator.Tick();
+        const auto lines = LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].level, "Error");
+        EXPECT_TRUE(lines[0].text.endsWith(c.reason)) << lines[0].text.toStdString();
+    }
 }
 
 TEST_F(VeskAnimatorTest, TheTimerRunsWhileAnimateIsOn) {

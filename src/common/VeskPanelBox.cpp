@@ -221,9 +221,6 @@ void TVeskAnimator::StopAfterError(const QString& reason) noexcept {
 }
 
 void TVeskAnimator::DrawFrame() {
-    if (imageList_ == nullptr) {
-        return;
-    }
     const QSize size = imageList_->FrameSize();
     if (!size.isEmpty()) {
         if (buffer_.size() != size) {
@@ -255,7 +252,8 @@ void TVeskAnimator::paintEvent(QPaintEvent*) {
         StopAfterError(QStringLiteral("未知异常"));
         return;
     }
-    if (imageList_ != nullptr && !buffer_.isNull()) {
+    // A frame-change handler may have taken the list away.
+    if (imageList_ != nullptr) {
         QPainter painter(this);
         painter.drawPixmap(0, 0, buffer_);
     }

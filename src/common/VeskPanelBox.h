@@ -126,6 +126,7 @@ class TVeskAnimator : public QWidget {
 
   protected:
     // Composes frame ImageIndex over the background and reports a new frame.
+    // Runs only while there is a list.
     virtual void DrawFrame();
 
     void paintEvent(QPaintEvent* event) override;
