@@ -6,7 +6,9 @@
 #include <QPointer>
 
 #include <set>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "TestHost.h"
 #include "VeskPanelBox.h"
@@ -76,8 +78,23 @@ TEST(DropShadow, RoundsEachChannelToTheNearestAndKeepsAlpha) {
     EXPECT_EQ(image.pixelColor(22, 13), QColor(127, 128, 64, 200));
 
     const QImage before = image;
-    DrawDropShadow(image, kBox, 0, Qt::black);
-    EXPECT_EQ(image, before);
+    for (const int depth : {0, -3}) {
+        DrawDropShadow(image, kBox, depth, Qt::black);
+        EXPECT_EQ(image, before) << depth;
+    }
+    QImage none;
+    DrawDropShadow(none, kBox, 6, Qt::black);
+    EXPECT_TRUE(none.isNull());
+}
+
+TEST(DropShadow, TurnsAPaletteImageIntoTrueColourFirst) {
+    QImage image(40, 30, QImage::Format_Indexed8);
+    image.setColorTable({qRgb(255, 255, 255)});
+    image.fill(0);
+    DrawDropShadow(image, kBox, 6, Qt::black);
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(image.pixelColor(22, 13), Grey(255 - 128));
+    EXPECT_EQ(image.pixelColor(5, 5), Grey(255));
 }
 
 class StatusWindowTest : public HostTest {
@@ -185,6 +202,91 @@ TEST_F(StatusWindowTest, ShadowIsDrawnOnceAndStays) {
         EXPECT_EQ(picture.pixelColor(277, 5), kWindowColor);
         EXPECT_EQ(picture.pixelColor(5, 71), kWindowColor);
     }
+}
+
+TEST_F(StatusWindowTest, StripStopsAndHidesAndComesBackWithTheNextShow) {
+    ShowStatus("x");
+    Tfrm_Status* window = StatusWindow();
+    ASSERT_NE(window, nullptr);
+    const TVeskAnimator* animator = window->Animator();
+    ASSERT_NE(animator, nullptr);
+    window->SetAnimating(false);
+    EXPECT_EQ(window->Animator(), animator);
+    EXPECT_FALSE(animator->isVisible());
+    EXPECT_FALSE(animator->TimerActive());
+
+    window->hide();
+    window->show();
+    EXPECT_EQ(window->Animator(), animator);
+    EXPECT_TRUE(animator->isVisible());
+    EXPECT_TRUE(animator->TimerActive());
+    EXPECT_EQ(animator->geometry(), QRect(90, 48, 94, 7));
+}
+
+// Records whether each show a widget gets came from the window system.
+class TShowRecorder : public QObject {
+  public:
+    std::vector<bool> spontaneous;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            spontaneous.push_back(event->spontaneous());
+        }
+        return false;
+    }
+};
+
+TEST_F(StatusWindowTest, RestoringTheMinimisedWindowLeavesTheStripAsItWas) {
+    ShowStatus("x");
+    Tfrm_Status* window = StatusWindow();
+    ASSERT_NE(window, nullptr);
+    window->SetAnimating(false);
+    TShowRecorder shows;
+    window->installEventFilter(&shows);
+    window->setWindowState(Qt::WindowMinimized);
+    window->setWindowState(Qt::WindowNoState);
+    ASSERT_EQ(shows.spontaneous, std::vector<bool>{true});
+    EXPECT_FALSE(window->Animator()->isVisible());
+    EXPECT_FALSE(window->Animator()->TimerActive());
+}
+
+// Starting the strip runs pending events; one of them may delete the window,
+// which must not be touched after.
+TEST_F(StatusWindowTest, AWindowDeletedWhileItsStripStartsIsLeftAlone) {
+    struct Case {
+        const char* name;
+        bool stripPlaced;  // when the window goes
+    };
+    for (const Case& c :
+         {Case{"while the strip appears", false}, Case{"once it is placed", true}}) {
+        SCOPED_TRACE(c.name);
+        QPointer<Tfrm_Status> window = new Tfrm_Status;
+        bool placedAtDelete = false;
+        const auto deleteWindow = [&] {
+            ASSERT_FALSE(window.isNull());
+            placedAtDelete = window->Animator()->geometry() == QRect(90, 48, 94, 7);
+            delete window.data();
+        };
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                if (c.stripPlaced) {
+                    QMetaObject::invokeMethod(qApp, deleteWindow, Qt::QueuedConnection);
+                } else {
+                    deleteWindow();
+                }
+            },
+            Qt::QueuedConnection);
+        window->SetAnimating(true);
+        EXPECT_TRUE(window.isNull());
+        EXPECT_EQ(placedAtDelete, c.stripPlaced);
+    }
+}
+
+TEST_F(StatusWindowTest, OtherThreadsCannotShowIt) {
+    std::thread([] { ShowStatus("x"); }).join();
+    EXPECT_EQ(StatusWindow(), nullptr);
 }
 
 }  // namespace
