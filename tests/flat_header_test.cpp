@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTreeView>
+
+#include <vector>
 
 #include "FlatHeaderView.h"
 
@@ -49,6 +52,68 @@ TEST(FlatHeader, FlatSectionsWithSunkenRightAndBottomEdges) {
     for (const Pixel& p : pixels) {
         EXPECT_EQ(image.pixelColor(p.x, p.y) == flat, p.flat)
             << p.name << " " << image.pixelColor(p.x, p.y).name().toStdString();
+    }
+}
+
+const QColor kFlat(0xE4, 0xF2, 0xFF);  // colour number 16773860
+
+// Columns of the section's text pixels: neither the flat colour nor its edges.
+std::vector<int> TextColumns(const QImage& image, int left, int right) {
+    std::vector<int> columns;
+    for (int x = left + 1; x < right - 2; ++x) {
+        for (int y = 1; y < image.height() - 3; ++y) {
+            if (image.pixelColor(x, y) != kFlat) {
+                columns.push_back(x);
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+TEST(FlatHeader, TextSitsLeftUnlessTheModelAlignsIt) {
+    QStandardItemModel model(0, 2);
+    model.setHorizontalHeaderLabels({"A", "B"});
+    model.setHeaderData(1, Qt::Horizontal, static_cast<int>(Qt::AlignRight | Qt::AlignVCenter),
+                        Qt::TextAlignmentRole);
+    QTreeView view;
+    auto* header = new TFlatHeaderView(Qt::Horizontal, &view);
+    view.setHeader(header);
+    view.setModel(&model);
+    header->setStretchLastSection(false);
+    header->resizeSection(0, 100);
+    header->resizeSection(1, 100);
+    view.resize(300, 120);
+    view.show();
+    QApplication::processEvents();
+
+    const QImage image = header->grab().toImage();
+    const std::vector<int> left = TextColumns(image, 0, 100);
+    const std::vector<int> right = TextColumns(image, 100, 200);
+    ASSERT_FALSE(left.empty());
+    ASSERT_FALSE(right.empty());
+    EXPECT_LT(left.back(), 50);
+    EXPECT_GT(right.front(), 150);
+}
+
+TEST(FlatHeader, VerticalHeaderIsFlatBelowItsLastSection) {
+    QStandardItemModel model(2, 1);
+    QTableView view;
+    auto* header = new TFlatHeaderView(Qt::Vertical, &view);
+    view.setVerticalHeader(header);
+    view.setModel(&model);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setDefaultSectionSize(20);
+    view.resize(200, 200);
+    view.show();
+    QApplication::processEvents();
+
+    const QImage image = header->grab().toImage();
+    ASSERT_GT(image.height(), 100);
+    // Row 2 ends with its sunken bottom edge at 39; nothing follows.
+    EXPECT_NE(image.pixelColor(2, 39), kFlat);
+    for (const int y : {40, 60, image.height() - 1}) {
+        EXPECT_EQ(image.pixelColor(2, y), kFlat) << y;
     }
 }
 

@@ -41,18 +41,16 @@ void TFlatHeaderView::paintSection(QPainter* painter, const QRect& rect, int log
     painter->save();
     painter->fillRect(rect, ColorFromTColor(color_));
 
-    const QAbstractItemModel* source = model();
-    if (source != nullptr) {
-        const QString text = source->headerData(logicalIndex, orientation()).toString();
-        const QVariant align =
-            source->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole);
-        const Qt::Alignment alignment =
-            align.isValid() ? Qt::Alignment(align.toInt()) : (Qt::AlignLeft | Qt::AlignVCenter);
-        const QRect textRect = rect.adjusted(kTextMargin, 0, -kTextMargin - 2, -2);
-        painter->setPen(palette().color(QPalette::ButtonText));
-        painter->drawText(textRect, static_cast<int>(alignment),
-                          fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
-    }
+    // Sections only exist for a model, so there is one.
+    const QAbstractItemModel& source = *model();
+    const QString text = source.headerData(logicalIndex, orientation()).toString();
+    const QVariant align = source.headerData(logicalIndex, orientation(), Qt::TextAlignmentRole);
+    const Qt::Alignment alignment =
+        align.isValid() ? Qt::Alignment(align.toInt()) : (Qt::AlignLeft | Qt::AlignVCenter);
+    const QRect textRect = rect.adjusted(kTextMargin, 0, -kTextMargin - 2, -2);
+    painter->setPen(palette().color(QPalette::ButtonText));
+    painter->drawText(textRect, static_cast<int>(alignment),
+                      fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
 
     // Sunken: the shadow line inside, the light line on the outer edge.
     const QColor shadow = palette().color(QPalette::Mid);
