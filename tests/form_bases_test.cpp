@@ -5,9 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "FormBase.h"
 #include "HostFrame.h"
 #include "HostSetup.h"
 #include "MainFrameLink.h"
@@ -48,6 +52,11 @@ void Activate(QWidget* window) {
 QColor Background(const QWidget* widget) {
     return widget->palette().color(QPalette::Window);
 }
+
+// A host main window known by its class name only.
+class Tfrm_MainFrame : public QWidget {
+    Q_OBJECT
+};
 
 // A page with a control of each kind a derived page adds.
 class TTestPage : public Tfrm_CustomEx {
@@ -118,12 +127,25 @@ TEST_F(FormBases, MessagesReachTheMainWindowTheHostNamesOrTheOneCalledSo) {
     EXPECT_EQ(sent.text, "max");
     EXPECT_EQ(static_cast<THandle>(sent.wParam), ModuleLib::GetAppHandle());
 
+    // Other threads reach no window at all.
+    QWidget* elsewhere = frame_.get();
+    bool sentElsewhere = true;
+    std::thread([&] {
+        elsewhere = MainFrameLink::MainWindow();
+        sentElsewhere = MainFrameLink::Send(HostMsg::kHelp);
+    }).join();
+    EXPECT_EQ(elsewhere, nullptr);
+    EXPECT_FALSE(sentElsewhere);
+
     HostSetup::SetMainFrame(nullptr);
     EXPECT_EQ(MainFrameLink::MainWindow(), frame_.get());
     frame_->setObjectName("SomeOtherFrame");
     EXPECT_EQ(MainFrameLink::MainWindow(), nullptr);
     EXPECT_FALSE(MainFrameLink::Send(HostMsg::kHelp));
     EXPECT_EQ(frame_->Messages().size(), 1u);
+
+    const Tfrm_MainFrame byClass;
+    EXPECT_EQ(MainFrameLink::MainWindow(), &byClass);
 }
 
 TEST_F(FormBases, FormCreateTakesTheHostContextAndSkin) {
@@ -135,6 +157,7 @@ TEST_F(FormBases, FormCreateTakesTheHostContextAndSkin) {
     TTestPage* page = Make<TTestPage>();
 
     EXPECT_EQ(page->FuncCode(), kFuncCode);
+    EXPECT_TRUE(page->IsFormCreated());
     EXPECT_EQ(page->HostContext().UserInfoVO, ModuleLib::GetUserInfoVO());
     EXPECT_EQ(page->HostContext().MainFrameHandle, static_cast<THandle>(frame_->winId()));
     EXPECT_EQ(page->HostContext().AppPath, AppPath());
@@ -152,6 +175,16 @@ TEST_F(FormBases, FormCreateTakesTheHostContextAndSkin) {
     EXPECT_EQ(Background(page), QColor(0, 0, 255));
     EXPECT_EQ(Background(page->ModuleToolbar()), QColor(0, 255, 0));
     EXPECT_EQ(page->FuncCode(), kFuncCode);
+
+    // Without a font size of the host's the page keeps the usual one.
+    HostSetup::OverrideSysConfig("Skin", "SysFontSize", "0");
+    EXPECT_EQ(Make<TTestPage>()->font().pointSize(), QWidget().font().pointSize());
+}
+
+TEST(FormBase, AWidgetThatIsNotThereHasNoColourToGetOrSet) {
+    FormBase::SetBackgroundColor(nullptr, Qt::red);
+    EXPECT_FALSE(FormBase::BackgroundColor(nullptr).isValid());
+    FormBase::EditImeEnter(nullptr);
 }
 
 TEST_F(FormBases, DialogsColourTheirTitleBandOrTheirFrame) {
@@ -160,6 +193,12 @@ TEST_F(FormBases, DialogsColourTheirTitleBandOrTheirFrame) {
     auto* plain = Make<Tfrm_CustomDlg>();
     plain->FormCreate();
     EXPECT_EQ(Background(plain), QColor(255, 0, 0));
+    // A window shown before its creation steps ran gets them then.
+    auto* early = Make<Tfrm_CustomDlg>();
+    EXPECT_FALSE(early->IsFormCreated());
+    early->show();
+    EXPECT_TRUE(early->IsFormCreated());
+    EXPECT_EQ(Background(early), QColor(255, 0, 0));
     EXPECT_EQ(Background(plain->pnlTop()), QColor(0, 0, 255));
     plain->SetTitle("单位选择", "选择单位");
     EXPECT_EQ(plain->windowTitle(), "单位选择");
@@ -203,9 +242,45 @@ TEST_F(FormBases, F1AnywhereInAPageAsksForHelpOnce) {
         EXPECT_EQ(help.wParam, 0);
         EXPECT_EQ(help.lParam, 0);
     }
+    // A key from the window system passes the window before the control.
+    frame_->Clear();
+    page->edit->setFocus();
+    QTest::keyClick(page->windowHandle(), Qt::Key_F1);
+    EXPECT_EQ(frame_->Count(HostMsg::kHelp), 1);
+
     frame_->Clear();
     QTest::keyClick(page->edit, Qt::Key_F2);
     EXPECT_TRUE(frame_->Messages().empty());
+}
+
+// Counts the F1 presses that reach a widget.
+class TF1Counter : public QObject {
+  public:
+    int presses = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        presses +=
+            event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1
+                ? 1
+                : 0;
+        return false;
+    }
+};
+
+TEST_F(FormBases, KeyPreviewWithoutHelpStillKeepsF1FromTheControls) {
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    TF1Counter counter;
+    edit->installEventFilter(&counter);
+    Activate(&window);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F1);
+    ASSERT_EQ(counter.presses, 1);
+    new TKeyPreview(&window, nullptr);
+    QTest::keyClick(edit, Qt::Key_F1);
+    EXPECT_EQ(counter.presses, 1);
+    EXPECT_EQ(frame_->Count(HostMsg::kHelp), 0);
 }
 
 TEST_F(FormBases, DockedPageTakesF1BeforeTheHostsShortcuts) {
@@ -245,6 +320,8 @@ TEST_F(FormBases, DialogHearsF1OnlyWhenItHasTheFocusUnlessItPreviewsKeys) {
     QTest::keyClick(dialog, Qt::Key_F1);
     EXPECT_EQ(frame_->Count(HostMsg::kHelp), 1);
 
+    // Switched on twice, one switch off is enough.
+    dialog->SetKeyPreview(true);
     dialog->SetKeyPreview(true);
     dialog->edit->setFocus();
     QTest::keyClick(dialog->edit, Qt::Key_F1);
@@ -252,6 +329,60 @@ TEST_F(FormBases, DialogHearsF1OnlyWhenItHasTheFocusUnlessItPreviewsKeys) {
     dialog->SetKeyPreview(false);
     QTest::keyClick(dialog->edit, Qt::Key_F1);
     EXPECT_EQ(frame_->Count(HostMsg::kHelp), 2);
+    dialog->SetKeyPreview(false);
+
+    // With no control focused the key is the dialog's own.
+    dialog->edit->clearFocus();
+    ASSERT_EQ(dialog->focusWidget(), nullptr);
+    QTest::keyClick(dialog, Qt::Key_F1);
+    EXPECT_EQ(frame_->Count(HostMsg::kHelp), 3);
+}
+
+TEST_F(FormBases, DialogTakesButtonsFromWhereverTheyWere) {
+    struct Case {
+        const char* name;
+        // Makes the button inside the client area; returns the layout it sits
+        // in, if any.
+        QLayout* (*place)(QWidget* client, QPushButton* button);
+    };
+    const Case cases[] = {
+        {"without a parent", [](QWidget*, QPushButton*) -> QLayout* { return nullptr; }},
+        {"in a parent without a layout",
+         [](QWidget* client, QPushButton* button) -> QLayout* {
+             button->setParent(new QWidget(client));
+             return nullptr;
+         }},
+        {"beside its parent's layout",
+         [](QWidget* client, QPushButton* button) -> QLayout* {
+             new QVBoxLayout(client);
+             button->setParent(client);
+             return nullptr;
+         }},
+        {"in a row of its parent's layout",
+         [](QWidget* client, QPushButton* button) -> QLayout* {
+             auto* layout = new QVBoxLayout(client);
+             auto* other = new QHBoxLayout;
+             other->addWidget(new QLabel("x"));
+             layout->addLayout(other);
+             auto* row = new QHBoxLayout;
+             layout->addLayout(row);
+             row->addWidget(button);
+             return row;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* dialog = Make<Tfrm_CustomDlg>();
+        auto* button = new QPushButton("确定");
+        const QLayout* from = c.place(dialog->ClientArea(), button);
+        dialog->AddButton(button);
+        const QHBoxLayout* row = dialog->ButtonRow();
+        EXPECT_EQ(row->indexOf(button) + 1, row->indexOf(dialog->sBtnClose()));
+        EXPECT_TRUE(dialog->isAncestorOf(button));
+        if (from != nullptr) {
+            EXPECT_EQ(from->indexOf(button), -1);
+        }
+    }
 }
 
 TEST_F(FormBases, MaximiseThenCloseRestoresTheHostBeforeThePageGoes) {
@@ -411,6 +542,61 @@ TEST_F(FormBases, FreeFormIsCentredOnTheMainWindowAndStaysOnTop) {
     EXPECT_FALSE(ShowModuleForm(0, nullptr, QString(), false, QString(), QString(), false));
 }
 
+TEST_F(FormBases, FreeFormWithoutAMainWindowIsCentredOnTheScreen) {
+    HostSetup::SetMainFrame(nullptr);
+    frame_->setObjectName("SomeOtherFrame");
+    TTestPage* page = Make<TTestPage>();
+    page->resize(300, 200);
+    ASSERT_TRUE(ShowModuleForm(0, page, QString(), false, QString(), QString(), true));
+    // Its own frame is not known before it is shown: the corner is placed as
+    // for a frame of the form's size.
+    QRect frame(QPoint(0, 0), QSize(300, 200));
+    frame.moveCenter(page->screen()->availableGeometry().center());
+    EXPECT_EQ(page->frameGeometry().topLeft(), frame.topLeft());
+}
+
+TEST_F(FormBases, FreeFormNeverSizedTakesTheSizeItAsksFor) {
+    // Designed windows come with a size; a plain widget has none of its own.
+    auto* form = new QWidget;
+    windows_.emplace_back(form);
+    (new QVBoxLayout(form))->addWidget(new QLabel("单位名称"));
+    ASSERT_TRUE(ShowModuleForm(0, form, QString(), false, QString(), QString(), true));
+    EXPECT_EQ(form->size(), form->sizeHint());
+}
+
+TEST_F(FormBases, AContainerInsideTheFormItselfLeavesTheFormFree) {
+    TTestPage* page = Make<TTestPage>();
+    page->resize(300, 200);
+    ASSERT_TRUE(ShowModuleForm(page->ClientArea()->winId(), page, "PAGE01", false, QString(),
+                               QString(), true));
+    EXPECT_TRUE(page->isWindow());
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(frame_->Count(HostMsg::kFormShown), 0);
+}
+
+TEST_F(FormBases, FormMovedToAnotherContainerNoLongerFollowsTheFirst) {
+    auto* first = new QWidget(frame_.get());
+    first->setGeometry(0, 0, 400, 300);
+    auto* second = new QWidget(frame_.get());
+    second->setGeometry(0, 0, 200, 100);
+    TTestPage* page = Make<TTestPage>();
+    ASSERT_TRUE(ShowModuleForm(first->winId(), page, QString(), false, QString(), QString(), true));
+    page->setParent(second);
+    page->setGeometry(second->rect());
+    first->resize(500, 350);
+    EXPECT_EQ(page->geometry(), second->rect());
+}
+
+TEST_F(FormBases, NoFormIsShownFromAnotherThread) {
+    TTestPage* page = Make<TTestPage>();
+    bool shown = true;
+    std::thread([&] {
+        shown = ShowModuleForm(0, page, QString(), false, QString(), QString(), true);
+    }).join();
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(page->isHidden());
+}
+
 TEST_F(FormBases, DialogEndsWithOkOrCancel) {
     TTestDialog* dialog = Make<TTestDialog>();
     const QHBoxLayout* row = dialog->ButtonRow();
@@ -427,6 +613,11 @@ TEST_F(FormBases, DialogEndsWithOkOrCancel) {
     EXPECT_EQ(runClicking(dialog->confirm), Tfrm_CustomDlg::mrOk);
     EXPECT_EQ(runClicking(dialog->sBtnClose()), Tfrm_CustomDlg::mrCancel);
     EXPECT_EQ(rejections, 1);
+
+    // Other keys work as in any dialog: Enter presses the default button.
+    dialog->confirm->setDefault(true);
+    QTimer::singleShot(0, dialog, [dialog] { QTest::keyClick(dialog, Qt::Key_Return); });
+    EXPECT_EQ(dialog->exec(), Tfrm_CustomDlg::mrOk);
 
     // Escape is no way out; the close box is, as a cancel.
     QTimer::singleShot(0, dialog, [dialog] {
@@ -520,12 +711,20 @@ TEST(XPFamerEdit, EnterHandlerRunsWhenTheFocusMovesInNotWhenTheWindowReturns) {
         EXPECT_EQ(entered, &edit);
         ++enters;
     });
-    for (const Qt::FocusReason reason :
-         {Qt::TabFocusReason, Qt::ActiveWindowFocusReason, Qt::MouseFocusReason}) {
+    for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::ActiveWindowFocusReason,
+                                         Qt::PopupFocusReason, Qt::MouseFocusReason}) {
         QFocusEvent focusIn(QEvent::FocusIn, reason);
         QApplication::sendEvent(&edit, &focusIn);
     }
     EXPECT_EQ(enters, 2);
+
+    TXPFamerEdit plain;
+    plain.setImeMode(TXPFamerEdit::imClose);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&plain, &focusIn);
+    EXPECT_EQ(plain.imeMode(), TXPFamerEdit::imClose);
 }
 
 }  // namespace
+
+#include "form_bases_test.moc"

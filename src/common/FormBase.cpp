@@ -145,10 +145,9 @@ bool TFormBase::HandleApplySkin(QEvent* event) {
 TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)
     : QObject(window), window_(window), onHelp_(std::move(onHelp)) {
     // Filtering the application is the one place that sees a key before the
-    // focused control does, whatever controls the window gains later.
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        app->installEventFilter(this);
-    }
+    // focused control does, whatever controls the window gains later. The
+    // window is a widget, so there is an application.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 TKeyPreview::~TKeyPreview() {
