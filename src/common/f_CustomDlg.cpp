@@ -21,20 +21,6 @@ void SendHelp() {
     MainFrameLink::Send(HostMsg::kHelp, 0, 0);
 }
 
-bool TakeOutOfLayout(QLayout* layout, QWidget* widget) {
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        if (item->widget() == widget) {
-            delete layout->takeAt(i);
-            return true;
-        }
-        if (item->layout() != nullptr && TakeOutOfLayout(item->layout(), widget)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 Tfrm_CustomDlg::Tfrm_CustomDlg(QWidget* parent)
@@ -98,10 +84,8 @@ QHBoxLayout* Tfrm_CustomDlg::ButtonRow() const {
 }
 
 void Tfrm_CustomDlg::AddButton(QAbstractButton* button) {
-    // A button designed in the derived window's own layout moves over quietly.
-    if (QWidget* owner = button->parentWidget(); owner != nullptr && owner->layout() != nullptr) {
-        TakeOutOfLayout(owner->layout(), button);
-    }
+    // A button designed in the derived window's own layout leaves it: a layout
+    // taking a widget takes it out of its parent's layout, nested rows too.
     ui_->layButtons->insertWidget(ui_->layButtons->indexOf(ui_->sBtnClose), button);
 }
 
