@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTreeView>
 
+#include <utility>
 #include <vector>
 
 #include "FlatHeaderView.h"
@@ -69,6 +70,31 @@ std::vector<int> TextColumns(const QImage& image, int left, int right) {
         }
     }
     return columns;
+}
+
+TEST(FlatHeader, ASectionSqueezedToNothingLeavesItsNeighboursAsTheyAre) {
+    QStandardItemModel model(0, 3);
+    model.setHorizontalHeaderLabels({"A", "B", "C"});
+    QTreeView view;
+    auto* header = new TFlatHeaderView(Qt::Horizontal, &view);
+    view.setHeader(header);
+    view.setModel(&model);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(0);
+    header->resizeSection(0, 60);
+    header->resizeSection(1, 0);
+    header->resizeSection(2, 60);
+    view.resize(300, 120);
+    view.show();
+    QApplication::processEvents();
+    ASSERT_FALSE(header->isSectionHidden(1));
+
+    // The first section's edge, then at once the third section's flat face.
+    const QImage image = header->grab().toImage();
+    const std::pair<int, bool> columns[] = {{58, false}, {59, false}, {60, true}, {61, true}};
+    for (const auto& [x, flat] : columns) {
+        EXPECT_EQ(image.pixelColor(x, 2) == kFlat, flat) << x;
+    }
 }
 
 TEST(FlatHeader, TextSitsLeftUnlessTheModelAlignsIt) {
