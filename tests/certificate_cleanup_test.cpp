@@ -62,11 +62,18 @@ TEST(IniSectionEraser, ErasesTheSectionAndKeepsEveryOtherByte) {
          "[测验]\nk=1\n"},
         {"an unclosed header does not end the section", "[9111X]\n [x\nk=1\n[a]\n", "9111X",
          "[a]\n"},
+        {"a tab before the header", "[a]\n\t[9111X]\nk=1\n", "9111X", "[a]\n"},
+        {"a non-ASCII letter against an ASCII one", "[9111X]\n", QStringLiteral("9111Ｘ"),
+         "[9111X]\n"},
+        // Bytes neither encoding can read decode to U+FFFD, which is no name.
+        {"a name in neither encoding", "[\xFF]\nk=1\n", QString(QChar::ReplacementCharacter),
+         "[\xFF]\nk=1\n"},
     };
     for (const EraseCase& c : cases) {
         bool erased = false;
         EXPECT_EQ(IniSectionEraser::Erase(c.content, c.section, &erased), c.expected) << c.name;
         EXPECT_EQ(erased, c.expected != c.content) << c.name;
+        EXPECT_EQ(IniSectionEraser::Erase(c.content, c.section), c.expected) << c.name;
     }
 }
 
@@ -181,6 +188,16 @@ TEST_F(CertificateFiles, AnIndexThatIsNoPlainFileIsRefusedAndLeftAlone) {
     EXPECT_EQ(files["outside/target.ini"], "[9111X]\nc=1\n");
     EXPECT_FALSE(QFileInfo::exists(ca_ + "missing.ini"));
     EXPECT_TRUE(QFileInfo(ca_ + "link.ini").isSymLink());
+    // A plain file whose reading fails: the kernel answers reads of a
+    // process's unmapped first page with an I/O error.
+    EXPECT_FALSE(IniSectionEraser::EraseFromFile("/proc/self/mem", "9111X"));
+}
+
+// Only folders and links are removed as a tree; a file is refused and stays.
+TEST_F(CertificateFiles, ATreeIsAFolderOrALink) {
+    Write(ca_ + "DS/9111X", "a file where the folder should be");
+    EXPECT_FALSE(CertificateCleaner::RemoveFolderTree(ca_ + "DS/9111X"));
+    EXPECT_EQ(Snapshot(root_.path())["app/CA/DS/9111X"], "a file where the folder should be");
 }
 
 TEST_F(CertificateFiles, AnIndexIsReplacedWholeOrLeftAlone) {
