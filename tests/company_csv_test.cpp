@@ -7,7 +7,10 @@
 #include "CompanyCsv.h"
 #include "CompanyImport.h"
 #include "DialogDriver.h"
+#include "FaultVfs.h"
+#include "HostServices.h"
 #include "TestHost.h"
+#include "Transaction.h"
 #include "f_CompanyImport.h"
 
 #include <QAbstractButton>
@@ -77,6 +80,7 @@ TEST(CompanyCsvFile, ReadsTheFormsOtherProgramsWrite) {
         {"a,\"b\"\"c\"", {{"a", "b\"c"}}},
         {"a,\"b", {{"a", "b"}}},
         {"a,", {{"a", ""}}},
+        {"a,b\r", {{"a", "b"}}},
     };
     for (const auto& [text, rows] : cases) {
         EXPECT_EQ(CompanyCsv::Parse(text), rows) << text.toStdString();
@@ -95,6 +99,8 @@ TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
     // A file marked twice, as an editor saving a marked file again may leave it.
     EXPECT_EQ(CompanyCsv::Decode(utf8.left(3) + utf8), QString("甲"));
     EXPECT_FALSE(CompanyCsv::Decode("\xFF\xFF\xFF"));
+    // GBK text holding the replacement mark lost characters before it came.
+    EXPECT_FALSE(CompanyCsv::Decode(gbk + "\x84\x31\xA4\x37"));
 }
 
 class CompanyImporting : public EngineTest {
@@ -146,6 +152,16 @@ TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
     std::vector<CompanyImport::Row> none;
     QString error;
     EXPECT_FALSE(CompanyImport::Read("QYMC,QYDHHM\r\na,1\r\n", none, error));
+
+    // A row that stops early leaves its missing columns empty.
+    std::vector<CompanyImport::Row> shortRows;
+    ASSERT_TRUE(
+        CompanyImport::Read("QYSBH,QYMC,QYDHHM\r\n9111A\r\n9111B,乙\r\n", shortRows, error));
+    ASSERT_EQ(shortRows.size(), 2u);
+    EXPECT_EQ(shortRows[0].name, "");
+    EXPECT_EQ(shortRows[0].phone, "");
+    EXPECT_EQ(shortRows[1].name, "乙");
+    EXPECT_EQ(shortRows[1].phone, "");
 }
 
 struct RunCase {
@@ -163,6 +179,22 @@ TEST_P(CompanyImporting, AnUnreadableTableClassifiesNothing) {
     EXPECT_FALSE(CompanyImport::Classify(rows, error));
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
     EXPECT_EQ(error, "读取已有的纳税人识别号失败");
+}
+
+// The import serialises itself against other desks, which an ordinary
+// transaction already open on its connection would undo: it is refused.
+TEST_P(CompanyImporting, AnImportInsideAnOrdinaryTransactionAddsNothing) {
+    const std::vector<CompanyImport::Row> rows = Classified("QYSBH,QYMC\r\n9111A,甲\r\n");
+    const int before = Companies();
+    {
+        TTransaction outer(ModuleLib::TransactionMode::Deferred);
+        ASSERT_TRUE(outer.IsActive());
+        const CompanyImport::Result result = CompanyImport::Run(rows);
+        EXPECT_EQ(result.status, Status::Failed);
+        EXPECT_FALSE(result.errorText.isEmpty());
+        EXPECT_TRUE(result.companyIds.isEmpty());
+    }
+    EXPECT_EQ(Companies(), before);
 }
 
 TEST_P(CompanyImporting, TenThousandRowsAreAddedAllOrNone) {
@@ -275,6 +307,34 @@ TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {
         EXPECT_EQ(DialogDriver::Child<QProgressBar>(&dialog, "pbImport")->value(), c.added)
             << c.name;
     }
+}
+
+// A disk that fails while the import is committed: nothing is added and
+// the caller hears why.
+class CompanyImportOnAFailingDisk : public HostTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(vfs_.Ok());
+        HostTest::SetUp();
+    }
+
+    FaultVfs::Installed vfs_;
+};
+
+TEST_F(CompanyImportOnAFailingDisk, AFailedCommitAddsNothing) {
+    std::vector<CompanyImport::Row> rows;
+    QString error;
+    ASSERT_TRUE(CompanyImport::Read("QYSBH,QYMC\r\n9111A,甲\r\n9111B,乙\r\n", rows, error));
+    ASSERT_TRUE(CompanyImport::Classify(rows, error));
+    const int before = Count("select count(*) from XT_QYXX");
+    FaultVfs::Arm(FaultVfs::Mode::IoError, FaultVfs::Kind::Sync, 1, true);
+    const CompanyImport::Result result = CompanyImport::Run(rows);
+    EXPECT_TRUE(FaultVfs::Disarm());
+    EXPECT_EQ(result.status, Status::Failed);
+    EXPECT_FALSE(result.errorText.isEmpty());
+    EXPECT_EQ(result.added, 0);
+    EXPECT_TRUE(result.companyIds.isEmpty());
+    EXPECT_EQ(Count("select count(*) from XT_QYXX"), before);
 }
 
 }  // namespace
