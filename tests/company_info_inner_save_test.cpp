@@ -152,6 +152,8 @@ TEST(CompanyInfoInnerSaveTest, NoStatementForAnUnsafeIdOrRegisterType) {
     TCompanyRecord company = Company();
     company.SetField(CompanyField::QYID, u"7 or 1=1");
     EXPECT_TRUE(CompanyUpdateSql(company).isEmpty());
+    EXPECT_TRUE(StateTaxUpdateSql(company, StateTax(), "2024-05-06").isEmpty());
+    EXPECT_TRUE(StateTaxInsertSql(company, StateTax(), "d").isEmpty());
     EXPECT_TRUE(LocalTaxUpdateSql("7;", "", "", "0.00", "").isEmpty());
     EXPECT_TRUE(StateTaxExistsSql("").isEmpty());
     TStateTaxRecord bad = StateTax();
@@ -186,6 +188,16 @@ TEST(CompanyInfoInnerSaveTest, CurrentCompanyReceivesTextsAndChildren) {
     UpdateCurrentCompany(plain, {&company, false, "99.00", false, &stateTax, "2024-05-06"});
     EXPECT_EQ(plainLocal->GetStrValue("GSGBZE", "unset"), "");
     EXPECT_EQ(plain.GetObjValue("QYGSXX"), nullptr);
+    // Nor does a visible tab without a state-tax row.
+    UpdateCurrentCompany(plain, {&company, false, "", true, nullptr, "2024-05-06"});
+    EXPECT_EQ(plain.GetObjValue("QYGSXX"), nullptr);
+
+    // A "QYGSXX" child held already is filled in, not replaced.
+    TStateTaxRecord changed = stateTax;
+    changed["SSDLJG"] = "新代理";
+    UpdateCurrentCompany(current, {&company, true, "1234.50", true, &changed, "2024-05-07"});
+    EXPECT_EQ(current.GetObjValue("QYGSXX"), attached);
+    EXPECT_EQ(attached->GetStrValue("SSDLJG"), QStringLiteral("新代理"));
 }
 
 }  // namespace

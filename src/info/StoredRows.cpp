@@ -67,9 +67,9 @@ QStringList TStoredRows::Differences(const TStoredRows& before, const TStoredRow
         if (!hadRow) {
             continue;
         }
+        // Both readings hold every column of the table.
         for (const auto& [column, value] : *was->second) {
-            const auto found = is->second->find(column);
-            if (found == is->second->end() || found->second != value) {
+            if (is->second->at(column) != value) {
                 differences << name + QLatin1Char('.') + column;
             }
         }
