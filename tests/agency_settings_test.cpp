@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "AgencyMgrImpl.h"
+#include "AgencySettings.h"
+#include "CharFilterValidator.h"
 #include "DialogDriver.h"
 #include "HostServices.h"
 #include "TestHost.h"
@@ -20,6 +22,25 @@
 #include "f_Dljgsz.h"
 
 namespace {
+
+TEST(AgencySettingsRules, FieldsThatPassHaveNoMessage) {
+    AgencySettings::TFields fields;
+    fields.Code = "91110108AG0001";
+    fields.Name = QStringLiteral("事务所");
+    fields.PostCode = " 100080 ";
+    EXPECT_EQ(AgencySettings::Validate(fields), AgencySettings::Check::Ok);
+    EXPECT_EQ(AgencySettings::CheckText(AgencySettings::Check::Ok), "");
+}
+
+// A cursor a caller puts past the end stays behind the last kept character.
+TEST(CharFilterValidator, ACursorPastTheEndStaysBehindTheKeptText) {
+    const TCharFilterValidator digits("0123456789", 4, nullptr);
+    QString text = "1a2b3c45";
+    int pos = 99;
+    EXPECT_EQ(digits.validate(text, pos), QValidator::Acceptable);
+    EXPECT_EQ(text, "1234");
+    EXPECT_EQ(pos, 4);
+}
 
 class AgencySettingsWindow : public EngineTest {
   protected:

@@ -2,8 +2,13 @@
 // dependent row it had is still there afterwards.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "AgencyMgrImpl.h"
+#include "CompanyDelete.h"
+#include "CompanyRecord.h"
 #include "TestHost.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -54,6 +59,29 @@ TEST_P(CompanyDelete, AnIdWithoutACompanyRowDeletesNothing) {
     TAgencyMgrImpl agency("");
     EXPECT_FALSE(agency.DeleteCompany(orphan));
     EXPECT_EQ(DependentRows(orphan), 4);
+}
+
+// An operator object without the host's session has no one to tell: the
+// company, its rows and its certificate folder go all the same.
+TEST_P(CompanyDelete, WithoutASessionTheCompanyStillGoes) {
+    const QString company = AddCompany("9111A", "甲公司");
+    AddDependentRows(company);
+    const QString ca = AppPath() + "CA/";
+    ASSERT_TRUE(QDir().mkpath(ca + "GS/9111A"));
+    Answer(106008, 1);
+    TCompanyRecord record;
+    record.SetField(CompanyField::QYID, company);
+    record.SetField(CompanyField::QYSBH, u"9111A");
+
+    TDataVO user;
+    user.SetStrValue("CZY_DM", "0001");
+    EXPECT_EQ(::CompanyDelete::Run(record, &user, nullptr, ca), ::CompanyDelete::Outcome::Deleted);
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYID=" + company), 0);
+    EXPECT_EQ(DependentRows(company), 0);
+    const auto messages = Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().code, 106009);
+    EXPECT_FALSE(QDir(ca + "GS/9111A").exists());
 }
 
 }  // namespace

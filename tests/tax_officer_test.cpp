@@ -40,6 +40,7 @@ TEST(IdentityNumber, ChecksLengthDigitsBirthDateAndCheckCharacter) {
         {"February 30", "110105194902300028", kNumberError},
         {"letter among the first 17", "1101051949123A002X", kNumberError},
         {"full-width digit", "11010519491231002Ｘ", kNumberError},
+        {"a blank among the first 17", "1101051949 231002X", kNumberError},
         {"15 characters with a letter", "11010549123100A", kNumberError},
         {"15 digits, month 13", "110105491331002", kNumberError},
         {"16 characters", "1101051949123100", kLengthError},
@@ -235,6 +236,20 @@ TEST_P(TaxOfficerWindow, WithoutAnOfficerRowNothingIsWritten) {
     EXPECT_EQ(Texts(), QStringList{"办税员设置失败！"});
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + company), "甲");
     EXPECT_EQ(LogCount("Error"), 0);
+}
+
+// A company table that cannot be read shows no officer and saves none.
+TEST_P(TaxOfficerWindow, AnUnreadableTableShowsAndSavesNothing) {
+    WriteRegions();
+    AddOfficer("11010519491231002X", "1101");
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    Open();
+    EXPECT_EQ(Edit("edtBsymc")->text(), "");
+    EXPECT_EQ(Edit("edtSfzh")->text(), "");
+    EXPECT_FALSE(TaxOfficer::Save("李四", "1201"));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where LBDM=20"), "张三");
+    EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where LBDM=20"), "1101");
 }
 
 TEST_P(TaxOfficerWindow, ShowingAgainKeepsWhatWasTyped) {
