@@ -252,6 +252,32 @@ TEST_P(TaxOfficerWindow, AnUnreadableTableShowsAndSavesNothing) {
     EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where LBDM=20"), "1101");
 }
 
+// An update the database passes over, as a rule of the site's may make it,
+// saved no officer.
+TEST_P(TaxOfficerWindow, AnUpdateThatChangesNoRowIsNoSave) {
+    WriteRegions();
+    AddOfficer("11010519491231002X", "1101");
+    if (GetParam() == "POSTGRESQL") {
+        ASSERT_TRUE(
+            Exec("CREATE FUNCTION skip_row() RETURNS trigger AS "
+                 "'BEGIN RETURN NULL; END;' LANGUAGE plpgsql"));
+        ASSERT_TRUE(
+            Exec("CREATE TRIGGER skip_update BEFORE UPDATE ON XT_QYXX "
+                 "FOR EACH ROW EXECUTE FUNCTION skip_row()"));
+    } else {
+        ASSERT_TRUE(
+            Exec("CREATE TRIGGER skip_update BEFORE UPDATE ON XT_QYXX "
+                 "BEGIN SELECT RAISE(IGNORE); END"));
+    }
+    Open();
+    Edit("edtBsymc")->setText("李四");
+    Regions()->setCurrentIndex(3);
+    Save();
+    EXPECT_EQ(Texts(), QStringList{"办税员设置失败！"});
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where LBDM=20"), "张三");
+    EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where LBDM=20"), "1101");
+}
+
 TEST_P(TaxOfficerWindow, ShowingAgainKeepsWhatWasTyped) {
     WriteRegions();
     AddOfficer("11010519491231002X", "1101");
