@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "CertificateCleaner.h"
+#include "FileSizeLimit.h"
 #include "IniSectionEraser.h"
 
 namespace {
@@ -217,6 +218,21 @@ TEST_F(CertificateFiles, AnIndexIsReplacedWholeOrLeftAlone) {
     const ino_t replaced = Inode(index);
     EXPECT_TRUE(IniSectionEraser::EraseFromFile(index, "9111X"));
     EXPECT_EQ(Inode(index), replaced);
+
+    // A disk that takes no more, whether the rest goes out in one piece or in
+    // several: the index stays as it was and nothing is left beside it.
+    for (const QByteArray& rest : {QByteArray("k=1\n"), "k=" + QByteArray(20000, 'v') + "\n"}) {
+        Write(index, "[Keep]\n" + rest + "[9111Y]\nc=3\n");
+        const auto before = Snapshot(root_.path());
+        bool erased = true;
+        {
+            FileSizeLimit full(8);
+            ASSERT_TRUE(full.Ok());
+            erased = IniSectionEraser::EraseFromFile(index, "9111Y");
+        }
+        EXPECT_FALSE(erased) << rest.size();
+        EXPECT_EQ(Snapshot(root_.path()), before) << rest.size();
+    }
 }
 
 }  // namespace

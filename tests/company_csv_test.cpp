@@ -8,6 +8,7 @@
 #include "CompanyImport.h"
 #include "DialogDriver.h"
 #include "FaultVfs.h"
+#include "FileSizeLimit.h"
 #include "HostServices.h"
 #include "TestHost.h"
 #include "Transaction.h"
@@ -15,9 +16,12 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -101,6 +105,40 @@ TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
     EXPECT_FALSE(CompanyCsv::Decode("\xFF\xFF\xFF"));
     // GBK text holding the replacement mark lost characters before it came.
     EXPECT_FALSE(CompanyCsv::Decode(gbk + "\x84\x31\xA4\x37"));
+}
+
+// A disk that refuses the export, whether the text goes out in one piece or
+// in several: the reason is given and the file there before stays whole.
+TEST(CompanyCsvFile, AnExportTheDiskRefusesLeavesTheFormerFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("companies.csv");
+    {
+        QFile former(path);
+        ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+        former.write("QYSBH\r\n9111OLD\r\n");
+    }
+    TCompanyRecord record;
+    record.SetField(CompanyField::QYSBH, u"9111");
+    record.SetField(CompanyField::QYMC, QString(100, QChar(0x7532)));
+    for (const std::size_t count : {std::size_t{1}, std::size_t{200}}) {
+        const TCompanyRecordArray records(count, record);
+        QString error;
+        bool written = true;
+        {
+            FileSizeLimit full(64);
+            ASSERT_TRUE(full.Ok());
+            written = CompanyCsv::WriteFile(path, records, Encoding::Utf8Bom, error);
+        }
+        EXPECT_FALSE(written) << count;
+        EXPECT_FALSE(error.isEmpty()) << count;
+        QFile former(path);
+        ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+        EXPECT_EQ(former.readAll(), "QYSBH\r\n9111OLD\r\n") << count;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"companies.csv"})
+            << count;
+    }
 }
 
 class CompanyImporting : public EngineTest {

@@ -76,8 +76,11 @@ QByteArray Encode(const QString& text, Encoding encoding) {
 bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding encoding,
                QString& errorText) {
     // Written aside and renamed over: a failed export leaves no half file.
+    // Unbuffered, so a write the disk refuses shows in write()'s count: the
+    // commit would flush a buffer without telling of a failure and rename a
+    // cut file over the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         errorText = file.errorString();
         return false;
     }

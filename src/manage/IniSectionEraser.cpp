@@ -122,8 +122,10 @@ bool EraseFromFile(const QString& path, const QString& section) {
     if (!erased) {
         return true;
     }
+    // Unbuffered, so a write the disk refuses shows in write()'s count: the
+    // commit would flush a buffer without telling of a failure.
     QSaveFile replacement(path);
-    if (!replacement.open(QIODevice::WriteOnly)) {
+    if (!replacement.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     if (replacement.write(rest) != rest.size()) {
