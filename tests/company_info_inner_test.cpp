@@ -237,6 +237,80 @@ TEST_F(CompanyInfoInnerTest, ViewOnlyHidesSave) {
     EXPECT_FALSE(Get<QComboBox>("cbxGsSSHY")->isEnabled());
 }
 
+// Back leaves at once unless it would throw away edits, which it asks about.
+TEST_F(CompanyInfoInnerTest, BackAsksOnlyAboutUnsavedEdits) {
+    const struct {
+        const char* name;
+        bool viewOnly;
+        QString typed;  // empty: nothing typed
+        int answer;
+        bool asked;
+        bool closed;
+    } cases[] = {
+        {"nothing edited", false, "", 2, false, true},
+        {"view only, the e-mail typed over", true, "a@b.cn", 2, false, true},
+        {"edited, kept", false, "a@b.cn", 2, true, false},
+        {"edited, given up", false, "a@b.cn", 1, true, true},
+    };
+    for (const auto& c : cases) {
+        Answer(0, c.answer);
+        Open(c.viewOnly);
+        HostSetup::ClearRecorded();
+        if (!c.typed.isEmpty()) {
+            Type("edtMail", c.typed);
+        }
+        auto* back = Get<QToolButton>("btnBack");
+        ASSERT_TRUE(back->isVisible()) << c.name;
+        back->click();
+        EXPECT_EQ(Messages().size(), c.asked ? 1u : 0u) << c.name;
+        EXPECT_EQ(page_->isVisible(), !c.closed) << c.name;
+        EXPECT_EQ(Scalar("select coalesce(EMAIL, '') from XT_QYXX where QYID=" + id_), "")
+            << c.name;
+        delete page_.data();
+    }
+}
+
+// A list entry without "|" is a name without a code, and is saved as such.
+TEST_F(CompanyInfoInnerTest, AnIndustryEntryWithoutACodeIsSavedAsAName) {
+    WriteFile("AppComs/Dmzd/hy.txt",
+              TextCodec::EncodeGbk(QStringLiteral("01|农业\r\n其他行业\r\n")));
+    AddStateTax("'01', '农业', '1', '1', ''");
+    Open();
+    auto* industries = Get<QComboBox>("cbxGsSSHY");
+    ASSERT_EQ(industries->currentText(), QStringLiteral("01|农业"));
+    industries->setCurrentIndex(industries->findText(QStringLiteral("其他行业")));
+    PressSave();
+    EXPECT_EQ(Codes(106019), 1);
+    EXPECT_EQ(Scalar("select SSHY || '/' || SSHYMC from XT_QYGSXX where QYID=" + id_),
+              QStringLiteral("/其他行业"));
+}
+
+// A tax table that cannot be read as the page opens leaves its tab out; the
+// basic data still shows and saves.
+TEST_F(CompanyInfoInnerTest, ATaxTableUnreadableAtOpeningLeavesTheBasicDataToSave) {
+    AddStateTax();
+    AddLocalTax();
+    const struct {
+        const char* table;
+        bool stateTaxTab;
+        const char* fax;
+    } cases[] = {{"XT_QYDSXX", true, "010-1"}, {"XT_QYGSXX", false, "010-2"}};
+    for (const auto& [table, stateTaxTab, fax] : cases) {
+        ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE %1 RENAME TO AWAY").arg(table)));
+        Open();
+        ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE AWAY RENAME TO %1").arg(table)));
+        EXPECT_EQ(Get<QLineEdit>("edtQysbh")->text(), "110101000000001") << table;
+        EXPECT_FALSE(TabShown("tsDs")) << table;
+        EXPECT_EQ(TabShown("tsGs"), stateTaxTab) << table;
+        Type("edtCzhm", fax);
+        HostSetup::ClearRecorded();
+        PressSave();
+        EXPECT_EQ(Codes(106019), 1) << table;
+        EXPECT_EQ(Scalar("select QYCZHM from XT_QYXX where QYID=" + id_), fax) << table;
+        delete page_.data();
+    }
+}
+
 }  // namespace
 
 // An id that names no company opens an empty page that cannot write anything.
@@ -257,4 +331,12 @@ TEST_F(CompanyInfoInnerTest, AnIdWithoutACompanyOpensAPageThatWritesNothing) {
         EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id_), "甲公司");
         delete page_.data();
     }
+    // Nor does one whose table cannot be read.
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    page_ = new Tfrm_CompanyInfoInner();
+    EXPECT_FALSE(page_->LoadCompany(id_, false, true));
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+    page_->show();
+    EXPECT_EQ(Get<QLineEdit>("edtQysbh")->text(), "");
+    EXPECT_FALSE(TabShown("tsGs"));
 }

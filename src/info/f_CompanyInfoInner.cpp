@@ -109,10 +109,8 @@ bool& Tfrm_CompanyInfoInner::ClosePrevious() {
 void Tfrm_CompanyInfoInner::ApplySkin() {
     Tfrm_CustomEx::ApplySkin();
     FormBase::SetBackgroundColor(this, FormBase::BackgroundColor(this));
-    if (ui_ != nullptr) {
-        FormBase::SetBackgroundColor(ui_->pnlMainOnlyDS,
-                                     ui_->tsBasic->palette().color(QPalette::Window));
-    }
+    FormBase::SetBackgroundColor(ui_->pnlMainOnlyDS,
+                                 ui_->tsBasic->palette().color(QPalette::Window));
 }
 
 void Tfrm_CompanyInfoInner::ShowText(QLineEdit* edit, const QString& text) {
@@ -394,10 +392,9 @@ QStringList Tfrm_CompanyInfoInner::Fingerprint() const {
         if (widget->isHidden()) {
             continue;
         }
+        // No list on the page is editable, so no field here belongs to a list.
         if (const auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            if (qobject_cast<QComboBox*>(edit->parentWidget()) == nullptr) {
-                texts << edit->text();
-            }
+            texts << edit->text();
         } else if (const auto* combo = qobject_cast<QComboBox*>(widget)) {
             texts << combo->currentText();
         } else if (const auto* label = qobject_cast<QLabel*>(widget)) {
