@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <vector>
 
 #include "CompanyInfoDialogSave.h"
@@ -418,16 +419,28 @@ TEST_P(CompanyInfoDialogTest, ViewOnlyOffersNothingToEdit) {
 }
 
 TEST_P(CompanyInfoDialogTest, IndustryCodesMatchExactlyAndAnUnknownOneIsKept) {
-    WriteFile("AppComs/Dmzd/hy.txt", QStringLiteral("1101|甲\r\n01|乙\r\n").toUtf8());
+    // An entry without a code matches no company, not even one without an industry.
+    WriteFile("AppComs/Dmzd/hy.txt", QStringLiteral("1101|甲\r\n01|乙\r\n|未分类\r\n").toUtf8());
     struct Case {
         QString stored;
+        QString storedName;
         QString shown;
+        QString paid;  // JKBZ
+        QString paidShown;
     };
-    for (const Case& c : std::vector<Case>{{"01", "01|乙"}, {"77", "77|农业"}}) {
+    const std::vector<Case> cases = {
+        {"01", "农业", "01|乙", "0", "否"},
+        {"77", "农业", "77|农业", "1", "是"},
+        {"", "农业", "|农业", "", "是"},
+        {"", "", "", "0", "否"},
+    };
+    for (const Case& c : cases) {
         const QString id = AddFull(false, true);
-        Exec("UPDATE XT_QYGSXX SET SSHY='" + c.stored + "' where QYID=" + id);
+        Exec("UPDATE XT_QYGSXX SET SSHY='" + c.stored + "', SSHYMC='" + c.storedName + "', JKBZ='" +
+             c.paid + "' where QYID=" + id);
         EXPECT_TRUE(Open(id, false, [&](QWidget* dialog) {
             EXPECT_EQ(DialogDriver::Child<QComboBox>(dialog, "cbxGsSSHY")->currentText(), c.shown);
+            EXPECT_EQ(Edit(dialog, "edtJkbz")->text(), c.paidShown) << c.stored.toStdString();
             Edit(dialog, "edtDhhm")->setText("020");
             Press(dialog, "tbtnSave");
         }));
@@ -446,9 +459,22 @@ TEST_P(CompanyInfoDialogTest, AnIdWithoutARowOpensEmptyAndAnEmptyIdOpensNothing)
             const auto messages = HostSetup::RecordedMessages();
             ASSERT_EQ(messages.size(), 1u) << id;
             EXPECT_EQ(messages[0].code, 106021) << id;
+            // With a code entered there is still no row to write to.
+            HostSetup::ClearRecorded();
+            Edit(dialog, "edtQysbh")->setText("9111B");
+            Press(dialog, "tbtnSave");
+            EXPECT_TRUE(dialog->isVisible()) << id;
+            const auto failed = HostSetup::RecordedMessages();
+            ASSERT_EQ(failed.size(), 1u) << id;
+            EXPECT_EQ(failed[0].code, 106018) << id;
+            const auto lines = LogLines();
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& line) {
+                return line.text.contains("单位编号不是数字");
+            })) << id;
             Press(dialog, "tbtnClose");
         })) << id;
     }
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH='9111B'"), 0);
     DialogDriver none([](QWidget*) {}, DialogDriver::Expect::NoDialog);
     EXPECT_FALSE(ShowCompanyInfoDialog(" ", false));
     EXPECT_FALSE(ShowCompanyInfoDialog(QString(), false));
@@ -505,6 +531,45 @@ TEST_P(CompanyInfoDialogTest, ThePostCodeTakesDigitsAndEditingKeysOnly) {
         typed = code->text();
     });
     EXPECT_EQ(typed, "12");
+}
+
+// Enter and Esc go on to the field and the dialog, the focus keys move on.
+TEST_P(CompanyInfoDialogTest, ThePostCodeLetsEnterEscAndTheFocusKeysThrough) {
+    // Sees the key presses that reach the dialog.
+    class Reached : public QObject {
+      public:
+        QList<int> keys;
+
+      protected:
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress) {
+                keys << static_cast<QKeyEvent*>(event)->key();
+            }
+            return false;
+        }
+    };
+    const QString id = AddFull(true, true);
+    Open(id, false, [&](QWidget* dialog) {
+        QLineEdit* code = Edit(dialog, "edtYzbm");
+        Reached reached;
+        dialog->installEventFilter(&reached);
+        int entered = 0;
+        QObject::connect(code, &QLineEdit::returnPressed, &reached, [&entered] { ++entered; });
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            code->setFocus();
+            QTest::keyClick(code, key);
+        }
+        EXPECT_EQ(entered, 2);
+        EXPECT_TRUE(reached.keys.contains(Qt::Key_Escape));
+        EXPECT_TRUE(dialog->isVisible());
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            code->setFocus();
+            ASSERT_EQ(dialog->focusWidget(), code);
+            QTest::keyClick(code, key);
+            EXPECT_NE(dialog->focusWidget(), code) << key;
+        }
+        dialog->removeEventFilter(&reached);
+    });
 }
 
 }  // namespace
