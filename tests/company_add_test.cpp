@@ -53,6 +53,22 @@ TEST_P(CompanyAddDialog, AnAddedCompanyIsAnnouncedAndListed) {
     EXPECT_EQ(manager.TaxIds(), QStringList{"9111N"});
 }
 
+// A host without a session object hears of nothing; the company is still added.
+TEST_P(CompanyAddDialog, WithoutASessionObjectTheCompanyIsStillAddedAndListed) {
+    ManagerPage manager;
+    ModuleLib::GetUserInfoVO()->SetObjValue("TPSession", nullptr);
+    DialogDriver driver([&](QWidget* dialog) {
+        Fill(dialog, "9111N", "新", "");
+        Click(dialog, "sBtnSave");
+    });
+    manager.Press("tbtCompanyAdd");
+    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH='9111N'"), 1);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].code, 106017);
+    EXPECT_EQ(manager.TaxIds(), QStringList{"9111N"});
+}
+
 struct CheckCase {
     const char* name;
     QString taxId;

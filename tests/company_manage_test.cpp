@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -361,6 +362,7 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     };
     std::vector<Call> calls;
     bool opensPage = false;
+    QPointer<QWidget> closedByHost;  // a page the host closes as it opens its own
     std::unique_ptr<QWidget> infoHolder;
     // The function sees this case's locals: it goes with them.
     struct Unregister {
@@ -370,6 +372,7 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
         "01004-01-16-00-00", [&](QWidget* parent, char* buffer, std::size_t size) {
             calls.push_back({parent, std::string(buffer, strnlen(buffer, size))});
             EXPECT_GE(size, 500u);
+            delete closedByHost.data();
             if (!opensPage) {
                 return false;
             }
@@ -384,6 +387,13 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     ManagerPage manager;
     const std::string expectedParams = "QYID=" + a.toStdString() + ";CLOSEPREV=false;TOVIEW=false";
 
+    // A focused row that is not selected asks nothing of the host.
+    manager.Focus(manager.RowOf("9111A"));
+    manager.List()->clearSelection();
+    ASSERT_TRUE(manager.Enabled("tbtCompanyInfoEdit"));
+    manager.Press("tbtCompanyInfoEdit");
+    EXPECT_TRUE(calls.empty());
+
     // The host answers false: the list is read again at once.
     manager.Focus(manager.RowOf("9111A"));
     Exec("UPDATE XT_QYXX SET QYMC='甲改' WHERE QYID=" + a);
@@ -393,7 +403,9 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     EXPECT_EQ(calls[0].params, expectedParams);
     EXPECT_TRUE(manager.Names().contains("甲改"));
 
-    // The host opens a page: the list is read again when that page is gone.
+    // The host opens a page: the list is read again when that page is gone,
+    // not when a page open before goes.
+    ManagerPage before;
     opensPage = true;
     manager.Focus(manager.RowOf("9111A"));
     auto* list = manager.List();
@@ -404,9 +416,21 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     QWidget* infoPage = infoHolder->findChild<QWidget*>("frm_CompanyManage");
     ASSERT_NE(infoPage, nullptr);
     EXPECT_FALSE(manager.Names().contains("甲再改"));
+    before.Page()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(manager.Names().contains("甲再改"));
     infoPage->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(manager.Names().contains("甲再改"));
+
+    // The host may close the manager itself while it opens the page.
+    opensPage = false;
+    closedByHost = manager.Page();
+    manager.Focus(manager.RowOf("9111A"));
+    manager.Press("tbtCompanyInfoEdit");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].params, expectedParams);
+    EXPECT_EQ(manager.Container()->findChild<QWidget*>("frm_CompanyManage"), nullptr);
 }
 
 TEST_P(CompanyManager, ThePageAsTheHostSeesIt) {
@@ -566,4 +590,37 @@ TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
         }
         EXPECT_EQ(manager.TaxIds(), QStringList{"9111A"}) << c.name;
     }
+}
+
+// Imported companies are listed and announced; a host without a session
+// object is told of none.
+TEST_P(CompanyManager, AnImportListsTheNewCompaniesAlsoWithoutASessionObject) {
+    AddCompany("9111A", "甲");
+    WriteFile("new.csv", "QYSBH,QYMC,QYDHHM\r\n9111N,新公司,010-1\r\n9111M,另一家,\r\n");
+    ManagerPage manager;
+    ModuleLib::GetUserInfoVO()->SetObjValue("TPSession", nullptr);
+    HostSetup::ClearRecorded();
+    {
+        DialogDriver driver(
+            [&](QWidget* dialog) {
+                if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+                    files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                        ->setText(AppPath() + "new.csv");
+                    QMetaObject::invokeMethod(files, "accept");
+                    return;
+                }
+                EXPECT_EQ(dialog->objectName(), "frm_CompanyImport");
+                DialogDriver::Child<QAbstractButton>(dialog, "sBtnImport")->click();
+            },
+            DialogDriver::Expect::EveryDialog);
+        manager.Press("tbtImport");
+        EXPECT_EQ(driver.Shown(), 2);
+    }
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "已导入2家企业。");
+    QStringList listed = manager.TaxIds();
+    listed.sort();
+    EXPECT_EQ(listed, QStringList({"9111A", "9111M", "9111N"}));
+    EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYSBH='9111N'"), "010-1");
 }

@@ -205,10 +205,9 @@ void Tfrm_CompanyManage::UpdateActions() {
 }
 
 int Tfrm_CompanyManage::SelectedRow() const {
+    // Selected rows are rows of the model, which shows rows_.
     const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
-    const int row = rows.isEmpty() ? -1 : rows.first().row();
-    return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)]
-                                                            : -1;
+    return rows.isEmpty() ? -1 : rows_[static_cast<std::size_t>(rows.first().row())];
 }
 
 void Tfrm_CompanyManage::Add() {
@@ -218,7 +217,7 @@ void Tfrm_CompanyManage::Add() {
         return;
     }
     ModuleLib::InforMsg(kCompanyAdded, QString(), 1);
-    if (TPSession* session = Session(HostContext().UserInfoVO); session && !companyId.isEmpty()) {
+    if (TPSession* session = Session(HostContext().UserInfoVO)) {
         session->CompanyAdded(companyId);
     }
     Search();

@@ -1,0 +1,50 @@
+// An import that cannot get as far as its preview says why and adds nothing.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "DialogDriver.h"
+#include "TestHost.h"
+#include "f_CompanyImport.h"
+
+namespace {
+
+class ImportFile : public EngineTest {};
+INSTANTIATE_ON_ENGINES(ImportFile);
+
+// A file that cannot be opened, or companies that cannot be read to compare
+// with, end the import before its preview, with the reason.
+TEST_P(ImportFile, AnImportStopsBeforeThePreviewWhenItCannotCompare) {
+    AddCompany("9111A", "甲");
+    WriteFile("new.csv", "QYSBH,QYMC\r\n9111N,新公司\r\n");
+    const struct {
+        const char* name;
+        QString path;
+        bool tableAway;
+        QString message;
+    } cases[] = {
+        {"no such file", AppPath() + "missing.csv", false, "无法打开文件："},
+        {"the companies unreadable", AppPath() + "new.csv", true, "读取已有的纳税人识别号失败"},
+    };
+    for (const auto& c : cases) {
+        HostSetup::ClearRecorded();
+        if (c.tableAway) {
+            ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+        }
+        QStringList added;
+        {
+            DialogDriver none([](QWidget*) {}, DialogDriver::Expect::NoDialog);
+            added = ImportCompanies(nullptr, c.path);
+        }
+        if (c.tableAway) {
+            ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
+        }
+        EXPECT_TRUE(added.isEmpty()) << c.name;
+        const auto messages = Messages();
+        ASSERT_EQ(messages.size(), 1u) << c.name;
+        EXPECT_TRUE(messages[0].text.startsWith(c.message)) << c.name;
+        EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1) << c.name;
+    }
+}
+
+}  // namespace
