@@ -178,4 +178,28 @@ TEST_P(AdvSwitch, RecentFirstTypingNarrowsArrowsMoveEnterSwitches) {
     EXPECT_EQ(RecentCompanies::Read(), QStringList({a, c, b}));
 }
 
+// Only the left button's double click switches; the list is read once, when
+// the dialog first shows.
+TEST_P(AdvSwitch, OnlyALeftDoubleClickSwitchesAndShowingAgainKeepsTheList) {
+    const QString a = AddCompany("911100000000000001", "甲公司", 10, agencyId_);
+    AttachAgency();
+    TfrmAdvSwitchCompay dialog;
+    dialog.show();
+    auto* list = dialog.findChild<QTreeView*>("vstCompList");
+    const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
+    QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, at);
+    EXPECT_FALSE(dialog.Choice().has_value());
+    EXPECT_TRUE(dialog.isVisible());
+
+    AddCompany("911100000000000002", "乙公司", 10, agencyId_);
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(Listed(dialog), QStringList{"911100000000000001"});
+
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(dialog.Choice().has_value());
+    EXPECT_EQ(dialog.Choice()->QYID(), a);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 }  // namespace

@@ -163,7 +163,6 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
     model_->Reset([&] {
         entries_ = std::move(found);
         fullList_ = taxIdText.trimmed().isEmpty() && nameText.trimmed().isEmpty();
-        visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(entries_);
         index_.PrepareSoon(this);
         index_.SetRecent(recent_);
@@ -175,14 +174,14 @@ void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText
 }
 
 void TfrmAdvSwitchCompay::KeepVisibleIds() {
-    if (!fullList_ || !visibleIdsStale_) {
+    // A narrower listing keeps the ids of the full one before it.
+    if (!fullList_) {
         return;
     }
     visibleIds_.clear();
     for (const TAgcyCompanyInfo& entry : entries_) {
         visibleIds_.insert(entry.Field(CompanyField::QYID).trimmed());
     }
-    visibleIdsStale_ = false;
 }
 
 TCompanySearch TfrmAdvSwitchCompay::CurrentSearch() const {
@@ -213,12 +212,13 @@ void TfrmAdvSwitchCompay::Switch() {
     if (rows_.empty()) {
         return;
     }
+    // Selected rows are rows of the model, which shows rows_.
     const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
-    const int row = rows.isEmpty() ? -1 : rows.first().row();
-    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+    if (rows.isEmpty()) {
         ModuleLib::InfoMsgBox(QStringLiteral("选择后再进行切换。"));
         return;
     }
+    const int row = rows.first().row();
     choice_ = entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
     KeepVisibleIds();
     RecentCompanies::Remember(choice_->QYID(), visibleIds_);
