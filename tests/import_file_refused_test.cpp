@@ -12,11 +12,12 @@ namespace {
 class ImportFile : public EngineTest {};
 INSTANTIATE_ON_ENGINES(ImportFile);
 
-// A file that cannot be opened, or companies that cannot be read to compare
-// with, end the import before its preview, with the reason.
-TEST_P(ImportFile, AnImportStopsBeforeThePreviewWhenItCannotCompare) {
+// A file that cannot be opened or read as text, or companies that cannot be
+// read to compare with, end the import before its preview, with the reason.
+TEST_P(ImportFile, AnImportStopsBeforeThePreviewWithTheReason) {
     AddCompany("9111A", "甲");
     WriteFile("new.csv", "QYSBH,QYMC\r\n9111N,新公司\r\n");
+    WriteFile("broken.csv", "\xFF\xFE\xFF");
     const struct {
         const char* name;
         QString path;
@@ -24,6 +25,7 @@ TEST_P(ImportFile, AnImportStopsBeforeThePreviewWhenItCannotCompare) {
         QString message;
     } cases[] = {
         {"no such file", AppPath() + "missing.csv", false, "无法打开文件："},
+        {"no text", AppPath() + "broken.csv", false, "文件既不是UTF-8也不是GBK文本"},
         {"the companies unreadable", AppPath() + "new.csv", true, "读取已有的纳税人识别号失败"},
     };
     for (const auto& c : cases) {
