@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShowEvent>
 #include <QTest>
 
 #include <algorithm>
@@ -531,6 +532,23 @@ TEST_P(CompanyInfoDialogTest, ThePostCodeTakesDigitsAndEditingKeysOnly) {
         typed = code->text();
     });
     EXPECT_EQ(typed, "12");
+}
+
+// Shown again (the host restored after a minimise), the dialog stays where
+// the operator left it and keeps the field being edited.
+TEST_P(CompanyInfoDialogTest, ShowingAgainKeepsThePlaceAndTheFocus) {
+    const QString id = AddFull(true, true);
+    Open(id, false, [&](QWidget* dialog) {
+        ASSERT_EQ(dialog->focusWidget(), Edit(dialog, "edtYydz"));
+        Edit(dialog, "edtDhhm")->setFocus();
+        const QPoint place = dialog->pos() + QPoint(30, 20);
+        dialog->move(place);
+        // As the window system shows a restored window.
+        QShowEvent shown;
+        QApplication::sendEvent(dialog, &shown);
+        EXPECT_EQ(dialog->pos(), place);
+        EXPECT_EQ(dialog->focusWidget(), Edit(dialog, "edtDhhm"));
+    });
 }
 
 // Enter and Esc go on to the field and the dialog, the focus keys move on.
