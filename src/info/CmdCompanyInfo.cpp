@@ -17,6 +17,10 @@ bool IsTrue(const QString& text) {
     return text.trimmed().compare(kTrue, Qt::CaseInsensitive) == 0;
 }
 
+bool IsTrueAttribute(const QDomElement& element, const char* name) {
+    return IsTrue(element.attribute(QLatin1String(name)));
+}
+
 }  // namespace
 
 void TCmdCompanyInfo::LoadAll() {
@@ -72,16 +76,16 @@ bool TCmdCompanyInfo::ReadFile(const QString& path, QString& errorText) {
         if (element.isNull()) {
             continue;
         }
-        if (section.visible != nullptr && IsTrue(element.attribute(QStringLiteral("visible")))) {
+        if (section.visible != nullptr && IsTrueAttribute(element, "visible")) {
             *section.visible = true;
         }
         for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
             const QDomElement entry = node.toElement();
+            const QString key = entry.attribute(QStringLiteral("key"));
             // Comments, text and entries that name no field say nothing.
-            if (entry.isNull() || entry.attribute(QStringLiteral("key")).trimmed().isEmpty()) {
+            if (entry.isNull() || key.trimmed().isEmpty()) {
                 continue;
             }
-            const QString key = entry.attribute(QStringLiteral("key"));
             const QString edit = entry.attribute(QStringLiteral("edit"));
             EntryList& list = *section.list;
             auto found = std::find_if(list.begin(), list.end(), [&](const Entry& held) {

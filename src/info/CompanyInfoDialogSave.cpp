@@ -126,12 +126,21 @@ Check CheckInput(const TEntered& entered, bool hasLocalTax) {
     return Check::Ok;
 }
 
+namespace {
+
+// The numbers are stored trimmed, so blanks typed around them change nothing.
+bool TrimmedDiffers(const QString& entered, const QString& loaded) {
+    return entered.trimmed() != loaded;
+}
+
+}  // namespace
+
 TChanges Compare(const TLoaded& loaded, const TEntered& entered) {
     TChanges changes;
-    const bool basic = entered.QYSBH.trimmed() != loaded.QYSBH ||
-                       entered.QYDHHM.trimmed() != loaded.QYDHHM ||
-                       entered.QYCZHM.trimmed() != loaded.QYCZHM || entered.YZBM != loaded.YZBM ||
-                       entered.YYDZ != loaded.YYDZ;
+    const bool basic = TrimmedDiffers(entered.QYSBH, loaded.QYSBH) ||
+                       TrimmedDiffers(entered.QYDHHM, loaded.QYDHHM) ||
+                       TrimmedDiffers(entered.QYCZHM, loaded.QYCZHM) ||
+                       entered.YZBM != loaded.YZBM || entered.YYDZ != loaded.YYDZ;
     const bool email = entered.EMAIL != loaded.EMAIL;
     bool shareCapital = false;
     bool taxRegistration = false;

@@ -104,7 +104,10 @@ QString LocalTaxUpdateSql(const QString& companyId, const QString& taxRegistrati
 
 QString StateTaxExistsSql(const QString& companyId) {
     const auto id = CompanyId(companyId);
-    return id ? QStringLiteral("select 1 from XT_QYGSXX where QYID=") + *id : QString();
+    if (!id) {
+        return QString();
+    }
+    return QStringLiteral("select 1 from XT_QYGSXX where QYID=") + *id;
 }
 
 namespace {

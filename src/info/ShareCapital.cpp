@@ -51,7 +51,10 @@ bool ParseShareCapital(const QString& text, QString& formatted) {
 
 QString FormatStoredShareCapital(const QString& text) {
     QString formatted;
-    return ParseShareCapital(text, formatted) ? formatted : QStringLiteral("0.00");
+    if (!ParseShareCapital(text, formatted)) {
+        return QStringLiteral("0.00");
+    }
+    return formatted;
 }
 
 QString ShareCapitalInvalidMessage() {

@@ -8,7 +8,10 @@ namespace AgencySettings {
 
 TAgencyMgr* CurrentAgency() {
     const TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    return company != nullptr ? dynamic_cast<TAgencyMgr*>(company->GetObjValue("DLJGXX")) : nullptr;
+    if (company == nullptr) {
+        return nullptr;
+    }
+    return dynamic_cast<TAgencyMgr*>(company->GetObjValue("DLJGXX"));
 }
 
 TFields Read(const TAgencyMgr& agency) {

@@ -79,10 +79,9 @@ QString Validate(const QString& name, const QString& idNumber, const QString& re
 bool Save(const QString& name, const QString& regionCode) {
     QString id;
     bool found = false;
-    if (!SqlQuery::ReadValue("find the tax officer",
-                             QStringLiteral("Select QYID from XT_QYXX where 1=1 and LBDM=20"),
-                             "QYID", id, &found) ||
-        !found || !IsSqlInteger(id)) {
+    const QString sql = QStringLiteral("Select QYID from XT_QYXX where 1=1 and LBDM=20");
+    if (!SqlQuery::ReadValue("find the tax officer", sql, "QYID", id, &found) || !found ||
+        !IsSqlInteger(id)) {
         return false;
     }
     qint64 changed = 0;
