@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "HostServices.h"
 #include "TestHost.h"
 #include "f_CommonUnit.h"
@@ -368,6 +369,26 @@ TEST_F(HostSettings, OperatorSettingsFollowTheOperator) {
     EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", "-请选择-"), "五笔输入法");
     ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "../Users/0001");
     EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", "-请选择-"), "-请选择-");
+}
+
+// A disk that takes no more must not cost the operator the settings he had.
+TEST_F(HostSettings, AnOperatorSettingTheDiskRefusesLeavesTheFormerFile) {
+    const QByteArray former = "[RunParameter]\r\nSysIME=五笔输入法\r\n";
+    WriteFile("Config/Users/0001.ini", former);
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    const int errorsBefore = LogCount("Error");
+    bool written = true;
+    {
+        FileSizeLimit full(static_cast<rlim_t>(former.size()) + 16);
+        ASSERT_TRUE(full.Ok());
+        written = ModuleLib::SetUserConfigParam("RecentCompanies", "Ids", QString(200, u'1'));
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(LogCount("Error"), errorsBefore + 1);
+    QFile file(AppPath() + "Config/Users/0001.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), former);
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("RunParameter", "SysIME", ""), "五笔输入法");
 }
 
 TEST_F(HostSettings, GbkSettingsFilesAreRead) {

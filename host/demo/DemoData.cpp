@@ -47,8 +47,11 @@ QByteArray MarkText(const DemoOptions& options) {
 }
 
 bool WriteMark(const QString& root, const DemoOptions& options, QString& errorText) {
+    // Unbuffered, so a write the disk refuses shows in the count written.
     QSaveFile file(root + QLatin1String(kDemoCompleteMark));
-    if (!file.open(QIODevice::WriteOnly) || file.write(MarkText(options)) < 0 || !file.commit()) {
+    const QByteArray mark = MarkText(options);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(mark) != mark.size() || !file.commit()) {
         errorText = QStringLiteral("无法写入完成标记[%1]").arg(file.fileName());
         return false;
     }

@@ -259,14 +259,19 @@ bool SetUserConfigParam(const QString& section, const QString& key, const QStrin
         }
     }
     // Written whole beside the old file and renamed over it, so a failed write
-    // leaves the old settings; the file is UTF-8 from then on.
+    // leaves the old settings; the file is UTF-8 from then on. Unbuffered, as
+    // the commit would flush a buffer the disk refused and rename a cut file.
     QSaveFile file(path);
-    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly)) {
+    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         logQuery::Error("1", QStringLiteral("无法写入操作员设置[%1]").arg(path));
         return false;
     }
     const QStringList updated = WithValue(lines, section.trimmed(), key.trimmed(), value);
-    file.write((updated.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    const QByteArray bytes =
+        (updated.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+    }
     if (!file.commit()) {
         logQuery::Error("1", QStringLiteral("无法写入操作员设置[%1]").arg(path));
         return false;
