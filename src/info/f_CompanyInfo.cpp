@@ -201,8 +201,8 @@ void Tfrm_CompanyInfo::Load(const CompanyInfoDialog::TLoaded& company, bool view
         SetWhole(ui_->edtGsZgswjg, loaded_.SSSWJG_DM);
         SetWhole(ui_->edtXydj, loaded_.XYDJ);
         SetWhole(ui_->edtYfzdh, loaded_.ZDH);
-        SetWhole(ui_->edtJkbz, loaded_.JKBZ.toLower() == QLatin1String("0") ? QStringLiteral("否")
-                                                                            : QStringLiteral("是"));
+        const bool paidByBank = loaded_.JKBZ != QLatin1String("0");
+        SetWhole(ui_->edtJkbz, QString::fromUtf8(paidByBank ? "是" : "否"));
         SetWhole(ui_->edtSsdljg, loaded_.SSDLJG);
         SetWhole(ui_->edtKhyh, loaded_.KKYH);
         SetWhole(ui_->edtYhzh, loaded_.YHZH);
@@ -245,16 +245,17 @@ void Tfrm_CompanyInfo::FillIndustries() {
     list->addItems(
         ReadIndustryLines(EnsureTrailingBackslash(ModuleLib::GetAppPath()) + kIndustryFile));
     int match = -1;
-    for (int i = 0; i < list->count(); ++i) {
-        if (CodeOf(list->itemText(i)) == loaded_.SSHY && !loaded_.SSHY.isEmpty()) {
+    for (int i = 0; i < list->count() && !loaded_.SSHY.isEmpty(); ++i) {
+        if (CodeOf(list->itemText(i)) == loaded_.SSHY) {
             match = i;
             break;
         }
     }
     if (match < 0) {
-        const QString stored = loaded_.SSHY.isEmpty() && loaded_.SSHYMC.isEmpty()
-                                   ? QString()
-                                   : loaded_.SSHY + QLatin1Char('|') + loaded_.SSHYMC;
+        QString stored;
+        if (!loaded_.SSHY.isEmpty() || !loaded_.SSHYMC.isEmpty()) {
+            stored = loaded_.SSHY + QLatin1Char('|') + loaded_.SSHYMC;
+        }
         list->insertItem(0, stored);
         match = 0;
     }
@@ -262,7 +263,10 @@ void Tfrm_CompanyInfo::FillIndustries() {
 }
 
 QString Tfrm_CompanyInfo::SelectedIndustryCode() const {
-    return ui_->cbxGsSSHY->currentIndex() < 0 ? QString() : CodeOf(ui_->cbxGsSSHY->currentText());
+    if (ui_->cbxGsSSHY->currentIndex() < 0) {
+        return QString();
+    }
+    return CodeOf(ui_->cbxGsSSHY->currentText());
 }
 
 void Tfrm_CompanyInfo::showEvent(QShowEvent* event) {
@@ -351,9 +355,10 @@ void Tfrm_CompanyInfo::Save() {
     // What this dialog wrote is no other desk's change at the next save.
     loadedRows_.Take(loaded_.QYID);
     if (result != CompanyInfoDialog::SaveResult::Saved) {
-        logQuery::Error(QStringLiteral("1"),
-                        QStringLiteral("单位信息保存失败：") +
-                            (failed.isEmpty() ? QStringLiteral("单位编号不是数字") : failed));
+        if (failed.isEmpty()) {
+            failed = QStringLiteral("单位编号不是数字");
+        }
+        logQuery::Error(QStringLiteral("1"), QStringLiteral("单位信息保存失败：") + failed);
         ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
         return;
     }

@@ -442,7 +442,10 @@ void Tfrm_CompanyInfoInner::CollectStateTax() {
         stateTax_[QLatin1String(column)] = edit->text();
     }
     QString& registerType = stateTax_[QStringLiteral("DJZCLX_DM")];
-    registerType = registerType.trimmed().isEmpty() ? QStringLiteral("0") : registerType.trimmed();
+    registerType = registerType.trimmed();
+    if (registerType.isEmpty()) {
+        registerType = QStringLiteral("0");
+    }
     SelectedIndustry(stateTax_[QStringLiteral("SSHY")], stateTax_[QStringLiteral("SSHYMC")]);
 }
 
@@ -483,13 +486,13 @@ void Tfrm_CompanyInfoInner::Save() {
         return;
     }
     QLineEdit* capitalField = localTaxOnly_ ? ui_->edtGsgbze2 : ui_->edtGsgbze;
-    QString capital;
-    if (hasLocalTax_ && !ParseShareCapital(capitalField->text(), capital)) {
-        ModuleLib::InfoMsgBox(ShareCapitalInvalidMessage());
-        capitalField->setFocus();
-        return;
-    }
     if (hasLocalTax_) {
+        QString capital;
+        if (!ParseShareCapital(capitalField->text(), capital)) {
+            ModuleLib::InfoMsgBox(ShareCapitalInvalidMessage());
+            capitalField->setFocus();
+            return;
+        }
         taxRegistrationNumber_ = ui_->edtDsSwdjzHm->text();
         shareCapital_ = capital;
     }
@@ -594,10 +597,12 @@ bool Tfrm_CompanyInfoInner::WriteRows() {
 }
 
 void Tfrm_CompanyInfoInner::Back() {
-    if (!viewOnly_ && IsChanged() &&
-        ModuleLib::InfoMsgBox(QStringLiteral("单位信息已修改但尚未保存，确定放弃修改并返回吗？"),
-                              1) != 1) {
-        return;
+    if (!viewOnly_ && IsChanged()) {
+        const int answer = ModuleLib::InfoMsgBox(
+            QStringLiteral("单位信息已修改但尚未保存，确定放弃修改并返回吗？"), 1);
+        if (answer != 1) {
+            return;
+        }
     }
     close();
 }

@@ -26,7 +26,10 @@ constexpr int kColumnWidths[] = {39, 150, 258};
 // Looked up at each use: the host owns the entry and may replace it.
 TAgencyMgr* CurrentAgencyMgr() {
     TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    return company ? dynamic_cast<TAgencyMgr*>(company->GetObjValue(kAgencyChild)) : nullptr;
+    if (company == nullptr) {
+        return nullptr;
+    }
+    return dynamic_cast<TAgencyMgr*>(company->GetObjValue(kAgencyChild));
 }
 
 bool IsKey(const QEvent* event, std::initializer_list<int> keys) {

@@ -32,9 +32,10 @@ QString Summary(const std::vector<CompanyImport::Row>& rows) {
 
 QString ActionCell(const CompanyImport::Row& row) {
     const QString text = CompanyImport::ActionText(row.action);
-    return row.match.isEmpty() || row.match == row.taxId
-               ? text
-               : text + QStringLiteral("（") + row.match + QStringLiteral("）");
+    if (row.match.isEmpty() || row.match == row.taxId) {
+        return text;
+    }
+    return text + QStringLiteral("（") + row.match + QStringLiteral("）");
 }
 
 }  // namespace
@@ -121,9 +122,11 @@ void Tfrm_CompanyImport::Import() {
             return;
         case CompanyImport::Status::Failed:
             ui_->pbImport->setValue(0);
-            ModuleLib::InfoMsgBox(result_.errorText.isEmpty()
-                                      ? QStringLiteral("导入失败，没有新增任何企业。")
-                                      : result_.errorText);
+            QString reason = result_.errorText;
+            if (reason.isEmpty()) {
+                reason = QStringLiteral("导入失败，没有新增任何企业。");
+            }
+            ModuleLib::InfoMsgBox(reason);
             return;
     }
 }
@@ -136,7 +139,8 @@ QStringList ImportCompanies(QWidget* parent, const QString& path) {
     }
     std::vector<CompanyImport::Row> rows;
     QString errorText;
-    if (!CompanyImport::Read(file.readAll(), rows, errorText) ||
+    const QByteArray content = file.readAll();
+    if (!CompanyImport::Read(content, rows, errorText) ||
         !CompanyImport::Classify(rows, errorText)) {
         ModuleLib::InfoMsgBox(errorText);
         return {};

@@ -33,7 +33,10 @@ constexpr int kTaxIdColumnWidth = 250;
 constexpr int kNameColumnWidth = 500;
 
 TPSession* Session(const TDataVO* user) {
-    return user != nullptr ? dynamic_cast<TPSession*>(user->GetObjValue("TPSession")) : nullptr;
+    if (user == nullptr) {
+        return nullptr;
+    }
+    return dynamic_cast<TPSession*>(user->GetObjValue("TPSession"));
 }
 
 QSet<QWidget*> OpenPages() {
