@@ -156,14 +156,14 @@ bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrm_CompanySelect::KeepVisibleIds() {
-    if (!fullList_ || !visibleIdsStale_) {
+    // A narrower listing keeps the ids of the full one before it.
+    if (!fullList_) {
         return;
     }
     visibleIds_.clear();
     for (const auto& record : records_) {
         visibleIds_.insert(record->Field(CompanyField::QYID).trimmed());
     }
-    visibleIdsStale_ = false;
 }
 
 TCompanySearch Tfrm_CompanySelect::CurrentSearch() const {
@@ -177,7 +177,6 @@ void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText)
     model_->Reset([&] {
         const bool listed = manager_.FillCompanyList(&records_, taxIdText, nameText);
         fullList_ = listed && taxIdText.isEmpty() && nameText.isEmpty();
-        visibleIdsStale_ = visibleIdsStale_ || fullList_;
         index_.Assign(records_);
         index_.PrepareSoon(this);
         index_.SetRecent(recent_);

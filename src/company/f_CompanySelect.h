@@ -54,8 +54,7 @@ class Tfrm_CompanySelect : public Tfrm_CustomDlgEx {
     TCompanySearchIndex index_;
     std::vector<int> rows_;  // shown rows of records_
     QStringList recent_;
-    QSet<QString> visibleIds_;      // every company the operator may choose
-    bool visibleIdsStale_ = false;  // a full listing came after visibleIds_ was made
+    QSet<QString> visibleIds_;  // every company the operator may choose
     // Makes visibleIds_ from a full listing, only when a choice or a narrower
     // listing needs it: opening the dialog does not pay for it.
     void KeepVisibleIds();
