@@ -1,8 +1,9 @@
 #include "CompanyCsv.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include "WholeFile.h"
 
 namespace {
 
@@ -75,21 +76,8 @@ QByteArray Encode(const QString& text, Encoding encoding) {
 
 bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding encoding,
                QString& errorText) {
-    // Written aside and renamed over: a failed export leaves no half file.
-    // Unbuffered, so a write the disk refuses shows in write()'s count: the
-    // commit would flush a buffer without telling of a failure and rename a
-    // cut file over the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        errorText = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = Encode(Write(records), encoding);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        errorText = file.errorString();
-        return false;
-    }
-    return true;
+    // A failed export leaves no half file.
+    return WholeFile::Replace(path, Encode(Write(records), encoding), &errorText);
 }
 
 std::optional<QString> Decode(const QByteArray& bytes) {

@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include "WholeFile.h"
 
 namespace {
 
@@ -122,17 +123,7 @@ bool EraseFromFile(const QString& path, const QString& section) {
     if (!erased) {
         return true;
     }
-    // Unbuffered, so a write the disk refuses shows in write()'s count: the
-    // commit would flush a buffer without telling of a failure.
-    QSaveFile replacement(path);
-    if (!replacement.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return false;
-    }
-    if (replacement.write(rest) != rest.size()) {
-        replacement.cancelWriting();
-        return false;
-    }
-    return replacement.commit();
+    return WholeFile::Replace(path, rest);
 }
 
 }  // namespace IniSectionEraser
