@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "AgencySettings.h"
 #include "ColorNumber.h"
 #include "CompanyListModel.h"
 #include "FlatHeaderView.h"
@@ -20,17 +21,7 @@
 
 namespace {
 
-constexpr const char* kAgencyChild = "DLJGXX";
 constexpr int kColumnWidths[] = {39, 150, 258};
-
-// Looked up at each use: the host owns the entry and may replace it.
-TAgencyMgr* CurrentAgencyMgr() {
-    TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    if (company == nullptr) {
-        return nullptr;
-    }
-    return dynamic_cast<TAgencyMgr*>(company->GetObjValue(kAgencyChild));
-}
 
 bool IsKey(const QEvent* event, std::initializer_list<int> keys) {
     if (event->type() != QEvent::KeyPress) {
@@ -145,7 +136,7 @@ bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText) {
-    TAgencyMgr* agency = CurrentAgencyMgr();
+    TAgencyMgr* agency = AgencySettings::CurrentAgency();
     if (agency == nullptr) {
         // Not an agency installation (or no company loaded): nothing to list.
         model_->Reset([this] {
