@@ -18,7 +18,6 @@
 #include "CompanyInfoDialogSave.h"
 #include "DialogDriver.h"
 #include "HostServices.h"
-#include "ShareCapital.h"
 #include "TestHost.h"
 #include "f_CompanyInfo.h"
 #include "f_DataVO.h"
@@ -27,43 +26,6 @@ namespace {
 
 using namespace CompanyInfoDialog;
 using Kind = HostSetup::THostMessage::Kind;
-
-// The page and the dialog read the share capital through this one rule.
-TEST(ShareCapitalRule, ReadInTheCLocaleWithinNumeric19_2) {
-    struct Case {
-        QString text;
-        bool accepted;
-        QString formatted;
-    };
-    const std::vector<Case> cases = {
-        {"", true, "0.00"},
-        {" 1234.5 ", true, "1234.50"},
-        {"007", true, "7.00"},
-        {"-0.001", true, "0.00"},
-        {"-000", true, "0.00"},
-        {" -007.1 ", true, "-7.10"},
-        {"1e3", true, "1000.00"},
-        {"12345678901234567.89", true, "12345678901234567.89"},
-        {"123456789012345678", false, ""},
-        {"1e17", false, ""},
-        {"-1.5e16", true, "-15000000000000000.00"},
-        {"-1e17", false, ""},
-        {"0.", true, "0.00"},
-        {"1,5", false, ""},
-        {"1,000", false, ""},
-        {"inf", false, ""},
-        {"-inf", false, ""},
-        {"nan", false, ""},
-        {"abc", false, ""},
-    };
-    for (const Case& c : cases) {
-        QString formatted;
-        EXPECT_EQ(ParseShareCapital(c.text, formatted), c.accepted) << c.text.toStdString();
-        if (c.accepted) {
-            EXPECT_EQ(formatted, c.formatted) << c.text.toStdString();
-        }
-    }
-}
 
 // Which edits make the dialog save, and which of them refresh the current
 // company's local-tax child; fields of a side without its row never count.

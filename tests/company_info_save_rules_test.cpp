@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "CompanyInfoDialogSave.h"
-#include "ShareCapital.h"
 #include "StoredRows.h"
 #include "TestHost.h"
 #include "f_DataVO.h"
@@ -16,24 +15,6 @@
 namespace {
 
 using namespace CompanyInfoDialog;
-
-TEST(StoredShareCapital, CentsBelowOneKeepTheSignAndUnreadableTextsShowZero) {
-    const struct {
-        QString stored;
-        QString shown;
-    } cases[] = {
-        {"0.5", "0.50"},
-        {"-0.05", "-0.05"},
-        {"-0.00", "0.00"},
-        {"12.3", "12.30"},
-        {"abc", "0.00"},
-        {"1,5", "0.00"},
-        {"123456789012345678", "0.00"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FormatStoredShareCapital(c.stored), c.shown) << c.stored.toStdString();
-    }
-}
 
 TLoaded LoadedWithLocalTax() {
     TLoaded loaded;

@@ -228,18 +228,6 @@ TEST(TaxRecordDates, ReadableDatesAreNormalisedOthersKeptAsStored) {
     }
 }
 
-// Loaded share capital is shown with two places; what is no finite number
-// shows as nothing paid in.
-TEST(TaxRecordShareCapital, FiniteNumbersGetTwoPlacesOthersZero) {
-    const std::pair<QString, QString> cases[] = {
-        {"12.5", "12.50"}, {" 3 ", "3.00"}, {"-0.5", "-0.50"}, {"", "0.00"},
-        {"abc", "0.00"},   {"inf", "0.00"}, {"nan", "0.00"},   {"1e400", "0.00"},
-    };
-    for (const auto& [stored, shown] : cases) {
-        EXPECT_EQ(TaxRecords::FormatShareCapital(stored), shown) << stored.toStdString();
-    }
-}
-
 TEST_P(CompanyData, AnUnreadableUpdateDateIsLoadedAsStored) {
     if (GetParam() != "SQLITE") {
         GTEST_SKIP() << "only SQLite stores a text that is no date in a date column";

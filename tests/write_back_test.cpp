@@ -85,14 +85,6 @@ TEST_F(WriteBackStatements, BasicDataUpdateText) {
               "CZY_DM='0009' where QYID=7");
 }
 
-TEST_F(WriteBackStatements, ShareCapitalIsRightAlignedIn19Characters) {
-    EXPECT_EQ(WriteBackSql::ShareCapital("12.5"), QString(14, ' ') + "12.50");
-    EXPECT_EQ(WriteBackSql::ShareCapital(""), QString(15, ' ') + "0.00");
-    EXPECT_EQ(WriteBackSql::ShareCapital("abc"), QString(15, ' ') + "0.00");
-    EXPECT_EQ(WriteBackSql::ShareCapital("nan"), QString(15, ' ') + "0.00");
-    EXPECT_EQ(WriteBackSql::ShareCapital("-3"), QString(14, ' ') + "-3.00");
-}
-
 TEST_F(WriteBackStatements, UnquotedValuesMustBeNumbers) {
     QString sql;
     QString error;
@@ -100,6 +92,8 @@ TEST_F(WriteBackStatements, UnquotedValuesMustBeNumbers) {
                                         sql, error));
     EXPECT_TRUE(error.contains("GXBZ"));
     EXPECT_FALSE(WriteBackSql::StateTax("7", *Data({{"DJZCLX_DM", "1 or 1=1"}}), true, sql, error));
+    EXPECT_FALSE(WriteBackSql::LocalTax("7", *Data({{"GSGBZE", "abc"}}), false, sql, error));
+    EXPECT_TRUE(error.contains("GSGBZE[abc]"));
     EXPECT_FALSE(WriteBackSql::LocalTax("7 or 1=1", *Data({}), true, sql, error));
     EXPECT_FALSE(WriteBackSql::Basic("1;delete from XT_QYXX", *Data({}), sql, error));
 }

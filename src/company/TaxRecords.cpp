@@ -4,10 +4,10 @@
 #include <QDateTime>
 
 #include <array>
-#include <cmath>
 
 #include "CompanyRecord.h"
 #include "HostServices.h"
+#include "ShareCapital.h"
 #include "SqlQuery.h"
 #include "TableColumns.h"
 #include "f_CommonUnit.h"
@@ -59,8 +59,12 @@ Conversion ConversionOf(const char* key) {
 QString ReadValue(const TADOQuery& query, const char* key) {
     const QString text = query.FieldByName(QLatin1String(key));
     switch (ConversionOf(key)) {
-        case Conversion::ShareCapital:
-            return FormatShareCapital(text);
+        case Conversion::ShareCapital: {
+            // An amount that cannot be read is kept as stored rather than shown as 0.00.
+            QString shown;
+            ReadStoredShareCapital(text, shown);
+            return shown;
+        }
         case Conversion::Date:
             return FormatUpdateDate(text);
         case Conversion::Whole:
@@ -119,15 +123,6 @@ std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId) {
 
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId) {
     return LoadRow("XT_QYGSXX", companyId, StateTaxKeys());
-}
-
-QString FormatShareCapital(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return QStringLiteral("0.00");
-    }
-    return QString::number(value, 'f', 2);
 }
 
 QString FormatUpdateDate(const QString& text) {

@@ -26,8 +26,6 @@ std::span<const char* const> StateTaxKeys();
 std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId);
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId);
 
-// "0.00" form of a share capital text; empty or not a number gives "0.00".
-QString FormatShareCapital(const QString& text);
 // "yyyy-MM-dd" form of a stored date; empty gives today, and a text that
 // cannot be read as a date stays as it was stored.
 QString FormatUpdateDate(const QString& text);

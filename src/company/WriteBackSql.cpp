@@ -2,9 +2,8 @@
 
 #include <QDate>
 
-#include <cmath>
-
 #include "HostServices.h"
+#include "ShareCapital.h"
 #include "TaxRecords.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -33,17 +32,18 @@ QString DateExpression(const QString& text) {
     return ModuleLib::GetSQLDataTime(kMainConnection, date);
 }
 
+bool RefuseNoNumber(const char* key, const QString& value, QString& errorText) {
+    errorText = QStringLiteral("传入的%1[%2]不是有效的数字").arg(QLatin1String(key), value);
+    return false;
+}
+
 // Values written without quotes must be numbers; "0" stands in for an empty one.
 bool NumberOrZero(const TDataVO& data, const char* key, QString& value, QString& errorText) {
     value = Entry(data, key).trimmed();
     if (value.isEmpty()) {
         value = QStringLiteral("0");
     }
-    if (!IsSqlInteger(value)) {
-        errorText = QStringLiteral("传入的%1[%2]不是有效的数字").arg(QLatin1String(key), value);
-        return false;
-    }
-    return true;
+    return IsSqlInteger(value) || RefuseNoNumber(key, value, errorText);
 }
 
 // Every column of a row with the form its value takes in the statement.
@@ -60,7 +60,12 @@ bool CollectValues(const TDataVO& data, std::span<const char* const> columns,
             }
             values.push_back({Form::Number, number});
         } else if (name == QLatin1String("GSGBZE")) {
-            values.push_back({Form::Money, ShareCapital(Entry(data, column))});
+            // Written as 0, an amount no one can read would pass for nothing paid in.
+            QString amount;
+            if (!ShareCapital(Entry(data, column), amount)) {
+                return RefuseNoNumber(column, Entry(data, column), errorText);
+            }
+            values.push_back({Form::Money, amount});
         } else if (name == QLatin1String("JKBZ")) {
             const QString flag = Entry(data, column);
             values.push_back({Form::Quoted, QuoteSqlValue(flag.isEmpty() ? "0" : flag)});
@@ -133,13 +138,13 @@ bool TaxRowSql(const char* table, std::span<const char* const> columns, const QS
 
 }  // namespace
 
-QString ShareCapital(const QString& text) {
-    bool ok = false;
-    double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        value = 0;
+bool ShareCapital(const QString& text, QString& value) {
+    QString amount;
+    if (!ParseShareCapital(text, amount)) {
+        return false;
     }
-    return QString::asprintf("%19.2f", value);
+    value = amount.rightJustified(19, QLatin1Char(' '));
+    return true;
 }
 
 bool LocalTax(const QString& companyId, const TDataVO& data, bool rowExists, QString& sql,
