@@ -175,13 +175,6 @@ TEST_P(WriteBack, BasicDataReloadsTheCurrentCompany) {
     EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + current_), "911100000000000001");
 }
 
-TEST_P(WriteBack, BasicDataForAnUnknownCompanyChangesNothing) {
-    QString error;
-    const auto basic = Data({{"QYMC", "无"}});
-    EXPECT_TRUE(manager_.WriteBasicInfo("424242", basic.get(), error));
-    EXPECT_EQ(Count("select count(*) from XT_QYXX where QYMC='无'"), 0);
-}
-
 // A tax row without its company would be an orphan no window ever shows.
 TEST_P(WriteBack, TaxRowsAreNeverWrittenForAnUnknownCompany) {
     const auto data = Data({{"KJYWRBM", "K1"}, {"NSRSBH", "N1"}});
@@ -200,7 +193,7 @@ TEST_P(WriteBack, TaxRowsAreNeverWrittenForAnUnknownCompany) {
 // the current-company object follows.
 // The caller learns whether the id is no number, names no company, or could
 // not be looked up at all.
-TEST_P(WriteBack, TaxWritesSayWhyTheCompanyIsNotConfirmed) {
+TEST_P(WriteBack, WritesSayWhyTheCompanyIsNotConfirmed) {
     const struct {
         QString id;
         const char* before;
@@ -217,7 +210,8 @@ TEST_P(WriteBack, TaxWritesSayWhyTheCompanyIsNotConfirmed) {
             ASSERT_TRUE(Exec(c.before));
         }
         for (const Write write :
-             {&TCompanySelectMgr::WriteLocalTaxInfo, &TCompanySelectMgr::WriteStateTaxInfo}) {
+             {&TCompanySelectMgr::WriteLocalTaxInfo, &TCompanySelectMgr::WriteStateTaxInfo,
+              &TCompanySelectMgr::WriteBasicInfo}) {
             QString error;
             EXPECT_FALSE((manager_.*write)(c.id, data.get(), error));
             EXPECT_TRUE(error.startsWith(QString::fromUtf8(c.says))) << error.toStdString();

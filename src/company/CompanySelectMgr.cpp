@@ -274,7 +274,8 @@ const TaxRowKind kStateTaxRow{"NSRSBH",
                               &TaxRecords::LoadStateTax,
                               "QYGSXX"};
 
-// A tax row belongs to a company: it is never written for an id without one.
+// Nothing is written for an id without a company: a tax row would be an
+// orphan, and the basic-data update would match no row yet report success.
 bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString& errorText) {
     if (!IsSqlInteger(companyId)) {
         errorText = QStringLiteral("传入的企业ID[%1]不是有效的数字").arg(companyId);
@@ -358,7 +359,8 @@ bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* 
     }
     return Guarded(kBasicFailure, errorText, [&] {
         QString sql;
-        if (!WriteBackSql::Basic(companyId, *data, sql, errorText) ||
+        if (!CompanyExists(*this, companyId, errorText) ||
+            !WriteBackSql::Basic(companyId, *data, sql, errorText) ||
             !SqlQuery::Execute("write basic company data", sql, errorText)) {
             return false;
         }
