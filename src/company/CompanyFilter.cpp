@@ -2,12 +2,9 @@
 
 #include <QTimer>
 
-namespace {
+#include "HalfWidth.h"
 
-constexpr char16_t kFullWidthFirst = 0xFF01;
-constexpr char16_t kFullWidthLast = 0xFF5E;
-constexpr char16_t kFullWidthOffset = 0xFEE0;
-constexpr char16_t kIdeographicSpace = 0x3000;
+namespace {
 
 bool MatchesTaxId(const QString& taxId, const QString& needle, const TCompanySearch& search) {
     if (needle.isEmpty()) {
@@ -23,19 +20,7 @@ bool MatchesTaxId(const QString& taxId, const QString& needle, const TCompanySea
 }  // namespace
 
 QString FoldForSearch(QStringView text) {
-    QString folded;
-    folded.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        if (code >= kFullWidthFirst && code <= kFullWidthLast) {
-            folded.append(QChar(static_cast<char16_t>(code - kFullWidthOffset)));
-        } else if (code == kIdeographicSpace) {
-            folded.append(QLatin1Char(' '));
-        } else {
-            folded.append(c);
-        }
-    }
-    return folded.toCaseFolded();
+    return ToHalfWidth(text).toCaseFolded();
 }
 
 void TCompanySearchIndex::Reset(int count, std::function<const TCompanyRecord&(int)> record) {

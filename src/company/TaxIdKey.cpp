@@ -1,13 +1,10 @@
 #include "TaxIdKey.h"
 
+#include "HalfWidth.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 
 namespace {
-
-constexpr char16_t kFullWidthFirst = 0xFF01;
-constexpr char16_t kFullWidthLast = 0xFF5E;
-constexpr char16_t kFullWidthOffset = 0xFEE0;
 
 bool IsHyphen(char16_t c) {
     // ASCII hyphen, the Unicode hyphens and dashes, and the minus sign.
@@ -19,15 +16,11 @@ bool IsHyphen(char16_t c) {
 QString TaxIdKey(const QString& taxId) {
     QString key;
     key.reserve(taxId.size());
-    for (QChar ch : taxId) {
-        char16_t c = ch.unicode();
-        if (c >= kFullWidthFirst && c <= kFullWidthLast) {
-            c = static_cast<char16_t>(c - kFullWidthOffset);
-        }
-        if (QChar(c).isSpace() || IsHyphen(c)) {
+    for (const QChar ch : ToHalfWidth(taxId)) {
+        if (ch.isSpace() || IsHyphen(ch.unicode())) {
             continue;
         }
-        key.append(QChar(c).toUpper());
+        key.append(ch.toUpper());
     }
     return key;
 }
