@@ -13,7 +13,6 @@
 
 #include "AgencyMgrImpl.h"
 #include "AgencySettings.h"
-#include "CharFilterValidator.h"
 #include "DialogDriver.h"
 #include "HostServices.h"
 #include "TestHost.h"
@@ -30,16 +29,6 @@ TEST(AgencySettingsRules, FieldsThatPassHaveNoMessage) {
     fields.PostCode = " 100080 ";
     EXPECT_EQ(AgencySettings::Validate(fields), AgencySettings::Check::Ok);
     EXPECT_EQ(AgencySettings::CheckText(AgencySettings::Check::Ok), "");
-}
-
-// A cursor a caller puts past the end stays behind the last kept character.
-TEST(CharFilterValidator, ACursorPastTheEndStaysBehindTheKeptText) {
-    const TCharFilterValidator digits("0123456789", 4, nullptr);
-    QString text = "1a2b3c45";
-    int pos = 99;
-    EXPECT_EQ(digits.validate(text, pos), QValidator::Acceptable);
-    EXPECT_EQ(text, "1234");
-    EXPECT_EQ(pos, 4);
 }
 
 class AgencySettingsWindow : public EngineTest {
@@ -107,6 +96,8 @@ TEST_P(AgencySettingsWindow, ShowsTheAgencyAndItsServedCompanies) {
     EXPECT_FALSE(Edit("edtAgentCode")->isEnabled());
 }
 
+// Full-width digits and signs enter as ASCII; a key of another character is
+// dropped, a paste holding one is refused whole.
 TEST_P(AgencySettingsWindow, PhoneAndPostCodeKeepOnlyTheirCharactersTypedOrPasted) {
     Open();
     struct FilterCase {
@@ -116,11 +107,11 @@ TEST_P(AgencySettingsWindow, PhoneAndPostCodeKeepOnlyTheirCharactersTypedOrPaste
         QString expected;
     };
     const std::vector<FilterCase> cases = {
-        {"edtPhone", "0a1 0-(8)8", "", "010-88"},
-        {"edtPhone", "", "010-8888 6666转3", "010-888866663"},
-        {"edtPostCode", "10a0+0 8", "", "10008"},
-        {"edtPostCode", "1234567890", "", "123456"},
-        {"edtPostCode", "", "1000８80-12", "100080"},
+        {"edtPhone", "0a1 0-(8)8", "", "010-88"},       {"edtPhone", "", "010-8888 6666转3", ""},
+        {"edtPhone", "010", "(010)+86 ext.5-1", "010"}, {"edtPhone", "", "０１０－１", "010-1"},
+        {"edtPostCode", "10a0+0 8", "", "10008"},       {"edtPostCode", "1234567890", "", "123456"},
+        {"edtPostCode", "", "1000８80-12", ""},         {"edtPostCode", "1", "000801", "1"},
+        {"edtPostCode", "", "１２３４５６", "123456"},
     };
     for (const FilterCase& c : cases) {
         QLineEdit* edit = Edit(c.field);
@@ -131,6 +122,9 @@ TEST_P(AgencySettingsWindow, PhoneAndPostCodeKeepOnlyTheirCharactersTypedOrPaste
         edit->paste();
         EXPECT_EQ(edit->text(), c.expected) << c.field << " " << c.typed.toStdString();
     }
+    Save();
+    EXPECT_EQ(Stored("QYDHHM"), "010-1");
+    EXPECT_EQ(Stored("YZBM"), "123456");
 }
 
 TEST_P(AgencySettingsWindow, ChecksStopAtTheFirstFailureAndWriteNothing) {

@@ -4,7 +4,7 @@
 #include <QStyle>
 
 #include "AgencySettings.h"
-#include "CharFilterValidator.h"
+#include "CharSetValidator.h"
 #include "HostServices.h"
 #include "f_AgencyMgr.h"
 #include "ui_f_Gljgsz.h"
@@ -28,9 +28,9 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
 
     ui_->edtPhone->setValidator(
-        new TCharFilterValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
+        new TCharSetValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
     ui_->edtPostCode->setValidator(
-        new TCharFilterValidator(QStringLiteral("0123456789"), kPostCodeLength, ui_->edtPostCode));
+        new TCharSetValidator(QStringLiteral("0123456789"), kPostCodeLength, ui_->edtPostCode));
 
     FormCreate();
 }
