@@ -59,15 +59,6 @@ TEST(RegionList, CodesAreTheFirstFourCharactersOfItemsThatAreNoHeadings) {
     EXPECT_EQ(TaxOfficer::RegionCode(items[0]), "");
     EXPECT_EQ(TaxOfficer::RegionCode(items[2]), "1101");
     EXPECT_EQ(TaxOfficer::RegionCode(""), "");
-    struct Case {
-        QString code;
-        int index;
-    };
-    // A code is found by equality, never inside another item's text.
-    for (const Case& c : std::vector<Case>{
-             {"1201", 3}, {"1101", 2}, {"01", -1}, {"101北", -1}, {"－华北", -1}, {"", -1}}) {
-        EXPECT_EQ(TaxOfficer::FindRegion(items, c.code), c.index) << c.code.toStdString();
-    }
 }
 
 TEST(DataFileLines, ReadUtf8OrGbkWithoutLineEnds) {
@@ -150,10 +141,30 @@ TEST_P(TaxOfficerWindow, ShowsTheOfficerAndSelectsTheStoredRegionByCode) {
     EXPECT_EQ(Regions()->maxVisibleItems(), 20);
     EXPECT_EQ(Regions()->currentText(), "1201天津市市辖区");
 
-    // A code that is only part of an item selects nothing new.
+    // A code that is only part of an item is no item's code: it shows on its
+    // own, first.
     Exec("UPDATE XT_QYXX SET XZQHDM='01' where LBDM=20");
     Open();
     EXPECT_EQ(Regions()->currentIndex(), 0);
+}
+
+// A save the region was not picked for writes back the stored one, one the
+// file does not list included, and no region stands in for none.
+TEST_P(TaxOfficerWindow, TheStoredRegionStaysUntilAnotherIsPicked) {
+    WriteFile("AppComs/Dmzd/CantonCode.dat", TextCodec::EncodeGbk("1101北京\r\n1201天津\r\n"));
+    const QString id = AddOfficer("11010519491231002X", "");
+    const struct {
+        QString stored;
+        int pick;  // -1 none
+        QString saved;
+    } cases[] = {{"9999", -1, "9999"}, {"9999", 1, "1101"}, {"", -1, ""}};
+    for (const auto& c : cases) {
+        Exec("UPDATE XT_QYXX SET XZQHDM='" + c.stored + "' where QYID=" + id);
+        Open();
+        Regions()->setCurrentIndex(c.pick < 0 ? Regions()->currentIndex() : c.pick);
+        Save();
+        EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where QYID=" + id), c.saved) << c.pick;
+    }
 }
 
 TEST_P(TaxOfficerWindow, SavesNameAndRegionAndNeverTheIdentityNumber) {

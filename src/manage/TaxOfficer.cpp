@@ -27,18 +27,6 @@ QString RegionCode(const QString& item) {
     return item.left(4);
 }
 
-int FindRegion(const QStringList& items, const QString& code) {
-    if (code.isEmpty()) {
-        return -1;
-    }
-    for (int i = 0; i < items.size(); ++i) {
-        if (RegionCode(items.at(i)) == code) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 bool ReadRow(TRow& row) {
     bool found = false;
     const bool ran = SqlQuery::ReadRows("read the tax officer", kOfficerRows, [&](TADOQuery& rows) {

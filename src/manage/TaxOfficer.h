@@ -15,8 +15,6 @@ bool ReadRegions(const QString& appPath, QStringList& items);
 // The region code of an item: its first four characters; empty for an empty
 // item or a heading that begins with the full-width hyphen "－".
 QString RegionCode(const QString& item);
-// The item whose region code equals code; -1 for an empty or unknown code.
-int FindRegion(const QStringList& items, const QString& code);
 
 struct TRow {
     QString Name;

@@ -1,6 +1,7 @@
 #include "f_Bsyxxsz.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QStyle>
 
 #include "HostServices.h"
@@ -45,7 +46,9 @@ void Tfrm_Bsyxxsz::LoadRegions() {
     }
     regions_ = items;
     ui_->cbxCantonCode->clear();
-    ui_->cbxCantonCode->addItems(regions_);
+    for (const QString& item : regions_) {
+        ui_->cbxCantonCode->addItem(item, TaxOfficer::RegionCode(item));
+    }
     ui_->cbxCantonCode->setCurrentIndex(regions_.isEmpty() ? -1 : 0);
 }
 
@@ -57,18 +60,30 @@ void Tfrm_Bsyxxsz::LoadOfficer() {
     }
     ui_->edtBsymc->setText(row.Name);
     ui_->edtSfzh->setText(row.IdNumber);
-    const int region = TaxOfficer::FindRegion(regions_, row.RegionCode.trimmed());
-    if (region >= 0) {
-        ui_->cbxCantonCode->setCurrentIndex(region);
+    SelectRegion(row.RegionCode.trimmed());
+}
+
+// A save of the name alone writes the region shown, so the one shown is the
+// stored one, never a region the operator did not pick.
+void Tfrm_Bsyxxsz::SelectRegion(const QString& code) {
+    if (regions_.isEmpty()) {
+        // No file to choose from: the operator picks before saving.
+        return;
     }
+    QComboBox* list = ui_->cbxCantonCode;
+    // None stored finds a heading, if there is one, to prompt with.
+    int index = list->findData(code);
+    if (index < 0 && !code.isEmpty()) {
+        // Not in the file: it stays as stored until the operator picks another.
+        list->insertItem(0, code, code);
+        index = 0;
+    }
+    list->setCurrentIndex(index);
 }
 
 QString Tfrm_Bsyxxsz::SelectedRegionCode() const {
-    const int index = ui_->cbxCantonCode->currentIndex();
-    if (index < 0 || index >= regions_.size()) {
-        return QString();
-    }
-    return TaxOfficer::RegionCode(regions_.at(index));
+    // The design-time item carries no code.
+    return ui_->cbxCantonCode->currentData().toString();
 }
 
 void Tfrm_Bsyxxsz::Save() {

@@ -29,6 +29,7 @@ class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
   private:
     void LoadRegions();
     void LoadOfficer();
+    void SelectRegion(const QString& code);
     QString SelectedRegionCode() const;
     void Save();
 
