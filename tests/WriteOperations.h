@@ -18,13 +18,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "AgencyMgrImpl.h"
 #include "AgencySettings.h"
 #include "CompanyAddSaver.h"
 #include "CompanyDelete.h"
-#include "CompanyInfoDialogSave.h"
+#include "CompanyInfoModel.h"
 #include "CompanyRecord.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
@@ -207,7 +208,7 @@ class WriteOperations : public HostTest {
                 };
             };
         auto company = std::make_shared<TCompanyRecord>();
-        auto dialog = std::make_shared<CompanyInfoDialog::TLoaded>();
+        auto dialog = std::make_shared<TCompanyInfoModel>();
         auto agency = std::make_shared<std::unique_ptr<TAgencyMgrImpl>>();
         return {
             {"add",
@@ -257,24 +258,20 @@ class WriteOperations : public HostTest {
              {"XT_QYXX", "XT_QYDSXX", "XT_QYGSXX"},
              [this, dialog] {
                  *dialog = {};
-                 ASSERT_EQ(CompanyInfoDialog::LoadCompany(companyA_, *dialog),
-                           CompanyInfoDialog::LoadResult::Loaded);
-                 bool stateFailed = false;
-                 bool localFailed = false;
-                 CompanyInfoDialog::LoadTaxRows(*dialog, stateFailed, localFailed);
-                 ASSERT_TRUE(dialog->hasLocalTax && dialog->hasStateTax);
+                 ASSERT_EQ(dialog->Load(companyA_), TCompanyInfoModel::LoadResult::Loaded);
+                 ASSERT_TRUE(dialog->HasRow(InfoTable::LocalTax) &&
+                             dialog->HasRow(InfoTable::StateTax));
+                 for (const auto& [table, column, text] :
+                      {std::tuple{InfoTable::Company, "QYDHHM", "010-77"},
+                       std::tuple{InfoTable::LocalTax, "NSRSBH", "DS7"},
+                       std::tuple{InfoTable::LocalTax, "GSGBZE", "8"},
+                       std::tuple{InfoTable::StateTax, "SSDLJG", "代理七"}}) {
+                     dialog->SetEdited(table, QString::fromUtf8(column), QString::fromUtf8(text));
+                 }
              },
              [dialog] {
-                 CompanyInfoDialog::TEntered entered;
-                 entered.QYSBH = dialog->QYSBH;
-                 entered.QYDHHM = QStringLiteral("010-77");
-                 entered.taxRegistrationNumber = QStringLiteral("DS7");
-                 entered.shareCapital = QStringLiteral("8");
-                 entered.SSDLJG = QStringLiteral("代理七");
-                 QString failed;
-                 return CompanyInfoDialog::RunStatements(
-                            CompanyInfoDialog::SaveStatements(*dialog, entered, "2026-01-02"),
-                            failed) == CompanyInfoDialog::SaveResult::Saved;
+                 return dialog->Save(InfoWindow::Dialog, "2026-01-02") ==
+                        TCompanyInfoModel::SaveResult::Saved;
              }},
             {"agency settings",
              {},

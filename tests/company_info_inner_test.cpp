@@ -28,7 +28,7 @@ class CompanyInfoInnerTest : public HostTest {
         id_ = AddCompany("110101000000001", QStringLiteral("甲公司"));
     }
     void AddStateTax(const QString& values =
-                         "'1101', 'x', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1'") {
+                         "'1101', 'x', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1\n'") {
         Exec(QStringLiteral("INSERT INTO XT_QYGSXX(QYID, NSRSBH, SSHY, SSHYMC, ZDH, JKBZ, ICCARD) "
                             "VALUES(%1, 'GS1', %2)")
                  .arg(id_, values));
@@ -73,7 +73,7 @@ class CompanyInfoInnerTest : public HostTest {
 };
 
 TEST_F(CompanyInfoInnerTest, StateTaxTabShowsExactIndustryFlagsAndCards) {
-    AddStateTax("'01', '农业种植业', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1'");
+    AddStateTax("'01', '农业种植业', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1\n'");
     Open();
     EXPECT_TRUE(TabShown("tsGs"));
     EXPECT_FALSE(TabShown("tsDs"));
@@ -219,14 +219,21 @@ TEST_F(CompanyInfoInnerTest, ConfigurationShowsTabAndSaveInsertsStateTax) {
     Open();
     EXPECT_TRUE(TabShown("tsGs"));
     EXPECT_FALSE(Get<QLineEdit>("edtQymc")->isReadOnly());
+    EXPECT_EQ(Get<QLineEdit>("edtGsJkbz")->text() + Get<QLineEdit>("edtGsYfzdh")->text(), "");
     Type("edtQymc", QStringLiteral("乙公司"));
     PressSave();
     EXPECT_EQ(Count("select count(*) from XT_QYGSXX where QYID=" + id_), 1);
-    EXPECT_EQ(
-        Scalar("select NSRMC || '/' || DJZCLX_DM || '/' || SSHY from XT_QYGSXX where QYID=" + id_),
-        QStringLiteral("乙公司/0/1101"));
+    // Nothing is chosen for the operator: no industry, no flags.
+    EXPECT_EQ(Scalar("select NSRMC || '/' || DJZCLX_DM || '/' || SSHY || JKBZ || ZDH from "
+                     "XT_QYGSXX where QYID=" +
+                     id_),
+              QStringLiteral("乙公司/0/"));
     EXPECT_EQ(ModuleLib::GetCompanyInfoVO()->GetStrValue("QYMC"), QStringLiteral("乙公司"));
-    EXPECT_NE(ModuleLib::GetCompanyInfoVO()->GetObjValue("QYGSXX"), nullptr);
+    // The host's copy holds what was written.
+    auto* child = dynamic_cast<TDataVO*>(ModuleLib::GetCompanyInfoVO()->GetObjValue("QYGSXX"));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->GetStrValue("NSRMC"), QStringLiteral("乙公司"));
+    EXPECT_EQ(child->GetStrValue("GXBZ"), "1");
 }
 
 TEST_F(CompanyInfoInnerTest, ViewOnlyHidesSave) {
@@ -234,6 +241,9 @@ TEST_F(CompanyInfoInnerTest, ViewOnlyHidesSave) {
     Open(true);
     EXPECT_FALSE(Get<QToolButton>("tbtnSave")->isVisible());
     EXPECT_FALSE(Get<QLineEdit>("edtDhhm")->isEnabled());
+    // Fields editable otherwise take no typing either.
+    EXPECT_TRUE(Get<QLineEdit>("edtMail2")->isReadOnly());
+    EXPECT_TRUE(Get<QLineEdit>("edtGsgbze")->isReadOnly());
     EXPECT_FALSE(Get<QComboBox>("cbxGsSSHY")->isEnabled());
 }
 

@@ -144,11 +144,6 @@ bool ReadStoredShareCapital(const QString& stored, QString& shown) {
     return false;
 }
 
-QString FormatStoredShareCapital(const QString& text) {
-    QString shown;
-    return ReadStoredShareCapital(text, shown) ? shown : QStringLiteral("0.00");
-}
-
 QString ShareCapitalInvalidMessage() {
     return QStringLiteral("请输入正确的公司股本总额。");
 }

@@ -17,7 +17,5 @@ bool ParseShareCapital(const QString& text, QString& formatted);
 // reads as 0); false when not, with shown set to the stored text as it is, so
 // that no caller shows an amount it cannot read as 0.00 and then saves it.
 bool ReadStoredShareCapital(const QString& stored, QString& shown);
-// "0.00" form of a stored value; empty or unreadable gives "0.00".
-QString FormatStoredShareCapital(const QString& text);
 // What the operator is told when ParseShareCapital refuses the field.
 QString ShareCapitalInvalidMessage();

@@ -2,71 +2,28 @@
 
 #include <QComboBox>
 #include <QDate>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>
 
+#include "CharSetValidator.h"
 #include "ColorNumber.h"
 #include "ContextValues.h"
 #include "HostServices.h"
-#include "ShareCapital.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 #include "ui_f_CompanyInfo.h"
 
 namespace {
 
-constexpr int kSaveFailed = 106018;
-constexpr const char* kSaveFailedDetail = "70019507";
-constexpr int kSaved = 106019;
-constexpr int kRefreshFailed = 106020;
-constexpr const char* kRefreshFailedDetail = "70019508";
-constexpr int kCompanyCodeMissing = 106021;
-constexpr int kPhoneInvalid = 106022;
-constexpr int kFaxInvalid = 106023;
-constexpr int kEmailInvalid = 106024;
-const QString kPostCodeInvalid = QStringLiteral("请输入的正确的邮政编码。");
-const QString kIndustryFile = QStringLiteral("AppComs/Dmzd/hy.txt");
-
-// The post code takes digits, backspace, Enter and Esc from the keyboard;
-// focus keys still move on.
-class TPostCodeKeys : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) {
-            return QObject::eventFilter(watched, event);
-        }
-        const auto* key = static_cast<QKeyEvent*>(event);
-        switch (key->key()) {
-            case Qt::Key_Backspace:
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-            case Qt::Key_Escape:
-            case Qt::Key_Tab:
-            case Qt::Key_Backtab:
-                return false;
-            default:
-                break;
-        }
-        const QString text = key->text();
-        const bool digit = text.size() == 1 && text[0] >= QLatin1Char('0') &&
-                           text[0] <= QLatin1Char('9') && key->modifiers() == Qt::NoModifier;
-        return !digit;
-    }
-};
+using T = InfoTable;
 
 // A stored text longer than its field stays whole: Qt would cut it to the
 // field's maximum length, and the save would write the cut text back.
@@ -76,41 +33,6 @@ void SetWhole(QLineEdit* edit, const QString& text) {
     }
     edit->setText(text);
     edit->setCursorPosition(0);
-}
-
-void ClearAndFocus(QLineEdit* edit) {
-    edit->clear();
-    edit->setFocus();
-}
-
-// The industry file in UTF-8, or else in the legacy code page.
-QStringList ReadIndustryLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
-        text = gbk.decode(bytes);
-    }
-    QStringList lines;
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        while (line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
-        if (!line.isEmpty()) {
-            lines << line;
-        }
-    }
-    return lines;
-}
-
-QString CodeOf(const QString& entry) {
-    const qsizetype bar = entry.indexOf(QLatin1Char('|'));
-    return bar < 0 ? QString() : entry.left(bar);
 }
 
 }  // namespace
@@ -149,7 +71,13 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     }
     band->addStretch(1);
 
-    ui_->edtYzbm->installEventFilter(new TPostCodeKeys(ui_->edtYzbm));
+    // The post code takes digits only, as on the page.
+    ui_->edtYzbm->setValidator(new TCharSetValidator(QStringLiteral("0123456789"), 0, this));
+    // Any amount NUMERIC(19,2) holds: a sign, 17 digits, the point and cents.
+    ui_->edtGsgbze->setMaxLength(21);
+    // A field the operator cannot change does not look like one he can.
+    ClientArea()->setStyleSheet(
+        QStringLiteral("QLineEdit:read-only { background-color: palette(window); }"));
     resize(640, sizeHint().height() + ui_->gbLocalTax->maximumHeight() +
                     ui_->gbStateTax->maximumHeight() + 12);
     connect(tbtnSave_, &QToolButton::clicked, this, &Tfrm_CompanyInfo::Save);
@@ -171,102 +99,73 @@ void Tfrm_CompanyInfo::Shrink(QWidget* group) {
     group->hide();
 }
 
-void Tfrm_CompanyInfo::Load(const CompanyInfoDialog::TLoaded& company, bool viewOnly) {
-    loaded_ = company;
+void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
+    model_ = company;
     viewOnly_ = viewOnly;
-    SetWhole(ui_->edtQysbh, loaded_.QYSBH);
-    SetWhole(ui_->edtQymc, loaded_.QYMC);
-    SetWhole(ui_->edtZcdz, loaded_.ZCDZ);
-    SetWhole(ui_->edtYydz, loaded_.YYDZ);
-    SetWhole(ui_->edtFddbr, loaded_.FDDBRMC);
-    SetWhole(ui_->edtCwfzr, loaded_.CWFZR);
-    SetWhole(ui_->edtDhhm, loaded_.QYDHHM);
-    SetWhole(ui_->edtCzhm, loaded_.QYCZHM);
-    SetWhole(ui_->edtMail, loaded_.EMAIL);
-    SetWhole(ui_->edtYzbm, loaded_.YZBM);
-    SetWhole(ui_->edtHymc, loaded_.HYMC);
+    const auto stored = [this](InfoTable table, const char* column) {
+        return model_.Stored(table, QLatin1String(column));
+    };
+    const std::pair<QLineEdit*, const char*> basic[] = {
+        {ui_->edtQysbh, "QYSBH"}, {ui_->edtQymc, "QYMC"},     {ui_->edtZcdz, "ZCDZ"},
+        {ui_->edtYydz, "YYDZ"},   {ui_->edtFddbr, "FDDBRMC"}, {ui_->edtCwfzr, "CWFZR"},
+        {ui_->edtDhhm, "QYDHHM"}, {ui_->edtCzhm, "QYCZHM"},   {ui_->edtMail, "EMAIL"},
+        {ui_->edtYzbm, "YZBM"},   {ui_->edtHymc, "HYMC"},
+    };
+    for (const auto& [edit, column] : basic) {
+        SetWhole(edit, stored(T::Company, column));
+    }
+    loadedRows_.Take(model_.CompanyId());
 
-    bool stateTaxFailed = false;
-    bool localTaxFailed = false;
-    CompanyInfoDialog::LoadTaxRows(loaded_, stateTaxFailed, localTaxFailed);
-    loadedRows_.Take(loaded_.QYID);
-
-    if (loaded_.hasStateTax) {
+    if (model_.HasRow(T::StateTax)) {
         ui_->gbStateTax->show();
-        SetWhole(ui_->edtGsNsrsbh, loaded_.GsNSRSBH);
-        SetWhole(ui_->edtGsNsrbm, loaded_.NSRBM);
-        SetWhole(ui_->edtGsDjzclx, loaded_.DJZCLX_DM);
-        SetWhole(ui_->edtNsrlx, loaded_.NSRLX);
-        SetWhole(ui_->edtNsrzt, loaded_.NSRZT);
-        SetWhole(ui_->edtGsZgswjg, loaded_.SSSWJG_DM);
-        SetWhole(ui_->edtXydj, loaded_.XYDJ);
-        SetWhole(ui_->edtYfzdh, loaded_.ZDH);
-        const bool paidByBank = loaded_.JKBZ != QLatin1String("0");
+        const std::pair<QLineEdit*, const char*> fields[] = {
+            {ui_->edtGsNsrsbh, "NSRSBH"},    {ui_->edtGsNsrbm, "NSRBM"},
+            {ui_->edtGsDjzclx, "DJZCLX_DM"}, {ui_->edtNsrlx, "NSRLX"},
+            {ui_->edtNsrzt, "NSRZT"},        {ui_->edtGsZgswjg, "SSSWJG_DM"},
+            {ui_->edtXydj, "XYDJ"},          {ui_->edtYfzdh, "ZDH"},
+            {ui_->edtSsdljg, "SSDLJG"},      {ui_->edtKhyh, "KKYH"},
+            {ui_->edtYhzh, "YHZH"},
+        };
+        for (const auto& [edit, column] : fields) {
+            SetWhole(edit, stored(T::StateTax, column));
+        }
+        const bool paidByBank = stored(T::StateTax, "JKBZ") != QLatin1String("0");
         SetWhole(ui_->edtJkbz, QString::fromUtf8(paidByBank ? "是" : "否"));
-        SetWhole(ui_->edtSsdljg, loaded_.SSDLJG);
-        SetWhole(ui_->edtKhyh, loaded_.KKYH);
-        SetWhole(ui_->edtYhzh, loaded_.YHZH);
-        FillIndustries();
-    } else if (!stateTaxFailed) {
+        FillIndustries(ui_->cbxGsSSHY, stored(T::StateTax, "SSHY"), stored(T::StateTax, "SSHYMC"));
+    } else if (!model_.TaxRowFailed(T::StateTax)) {
         Shrink(ui_->gbStateTax);
     }
-    if (loaded_.hasLocalTax) {
+    if (model_.HasRow(T::LocalTax)) {
         ui_->gbLocalTax->show();
-        SetWhole(ui_->edtKjywrbm, loaded_.KJYWRBM);
-        SetWhole(ui_->edtDsNsrsbh, loaded_.DsNSRSBH);
-        SetWhole(ui_->edtDsSwdjzHm, loaded_.DsNSRSBH);
-        SetWhole(ui_->edtDsZgswjg, loaded_.ZGSWJGMC);
-        SetWhole(ui_->edtJjlx, loaded_.DJZCLXMC);
-        // Shown as on the page, so the two windows agree.
-        SetWhole(ui_->edtDsSSHY, loaded_.DsHYMC);
-        SetWhole(ui_->edtGsgbze, loaded_.shareCapital);
-    } else if (!localTaxFailed) {
+        const std::pair<QLineEdit*, const char*> fields[] = {
+            {ui_->edtKjywrbm, "KJYWRBM"},
+            {ui_->edtDsNsrsbh, "NSRSBH"},
+            {ui_->edtDsSwdjzHm, "NSRSBH"},
+            {ui_->edtDsZgswjg, "ZGSWJGMC"},
+            {ui_->edtJjlx, "DJZCLXMC"},
+            // Shown as on the page, so the two windows agree.
+            {ui_->edtDsSSHY, "HYMC"},
+        };
+        for (const auto& [edit, column] : fields) {
+            SetWhole(edit, stored(T::LocalTax, column));
+        }
+        SetWhole(ui_->edtGsgbze, model_.ShownShareCapital());
+    } else if (!model_.TaxRowFailed(T::LocalTax)) {
         Shrink(ui_->gbLocalTax);
     }
 
     if (viewOnly_) {
         tbtnSave_->hide();
         tbtnSave_->setEnabled(false);
+        for (QLineEdit* edit : ClientArea()->findChildren<QLineEdit*>()) {
+            edit->setReadOnly(true);
+        }
         for (QLineEdit* edit : {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm, ui_->edtYzbm,
                                 ui_->edtYydz, ui_->edtDsSwdjzHm, ui_->edtSsdljg}) {
             edit->setEnabled(false);
-            edit->setReadOnly(true);
         }
         ui_->cbxGsSSHY->setEnabled(false);
     }
-}
-
-// The stored industry is matched exactly on its code. When no entry has it
-// (or the file is missing) the stored code and name show as the first entry,
-// so that a save writes the company's industry back unchanged.
-void Tfrm_CompanyInfo::FillIndustries() {
-    QComboBox* list = ui_->cbxGsSSHY;
-    list->clear();
-    list->addItems(
-        ReadIndustryLines(EnsureTrailingBackslash(ModuleLib::GetAppPath()) + kIndustryFile));
-    int match = -1;
-    for (int i = 0; i < list->count() && !loaded_.SSHY.isEmpty(); ++i) {
-        if (CodeOf(list->itemText(i)) == loaded_.SSHY) {
-            match = i;
-            break;
-        }
-    }
-    if (match < 0) {
-        QString stored;
-        if (!loaded_.SSHY.isEmpty() || !loaded_.SSHYMC.isEmpty()) {
-            stored = loaded_.SSHY + QLatin1Char('|') + loaded_.SSHYMC;
-        }
-        list->insertItem(0, stored);
-        match = 0;
-    }
-    list->setCurrentIndex(match);
-}
-
-QString Tfrm_CompanyInfo::SelectedIndustryCode() const {
-    if (ui_->cbxGsSSHY->currentIndex() < 0) {
-        return QString();
-    }
-    return CodeOf(ui_->cbxGsSSHY->currentText());
 }
 
 void Tfrm_CompanyInfo::showEvent(QShowEvent* event) {
@@ -285,63 +184,60 @@ void Tfrm_CompanyInfo::showEvent(QShowEvent* event) {
     Tfrm_CustomDlg::showEvent(event);
 }
 
-CompanyInfoDialog::TEntered Tfrm_CompanyInfo::Entered() const {
-    CompanyInfoDialog::TEntered entered;
-    entered.QYSBH = ui_->edtQysbh->text();
-    entered.QYDHHM = ui_->edtDhhm->text();
-    entered.QYCZHM = ui_->edtCzhm->text();
-    entered.YZBM = ui_->edtYzbm->text();
-    entered.EMAIL = ui_->edtMail->text();
-    entered.YYDZ = ui_->edtYydz->text();
-    entered.taxRegistrationNumber = ui_->edtDsSwdjzHm->text();
-    entered.shareCapital = ui_->edtGsgbze->text();
-    entered.SSDLJG = ui_->edtSsdljg->text();
-    entered.SSHY = SelectedIndustryCode();
-    return entered;
+bool Tfrm_CompanyInfo::Collect() {
+    model_.ClearEdits();
+    const std::pair<const char*, QLineEdit*> basic[] = {
+        {"QYSBH", ui_->edtQysbh}, {"QYDHHM", ui_->edtDhhm}, {"QYCZHM", ui_->edtCzhm},
+        {"YZBM", ui_->edtYzbm},   {"EMAIL", ui_->edtMail},  {"YYDZ", ui_->edtYydz},
+    };
+    for (const auto& [column, edit] : basic) {
+        model_.SetEdited(T::Company, QLatin1String(column), edit->text());
+    }
+    if (model_.HasRow(T::LocalTax)) {
+        model_.SetEdited(T::LocalTax, QStringLiteral("NSRSBH"), ui_->edtDsSwdjzHm->text());
+        model_.SetEdited(T::LocalTax, QStringLiteral("GSGBZE"), ui_->edtGsgbze->text());
+    }
+    if (model_.HasRow(T::StateTax)) {
+        model_.SetEdited(T::StateTax, QStringLiteral("SSDLJG"), ui_->edtSsdljg->text());
+        QString code, name;
+        SelectedIndustry(ui_->cbxGsSSHY, code, name);
+        model_.SetEdited(T::StateTax, QStringLiteral("SSHY"), code);
+    }
+    return model_.IsChanged();
 }
 
 void Tfrm_CompanyInfo::Save() {
-    using CompanyInfoDialog::Check;
     tbtnSave_->setEnabled(false);
     struct Reenable {
         QToolButton* button;
         ~Reenable() { button->setEnabled(true); }
     } reenable{tbtnSave_};
 
-    const CompanyInfoDialog::TEntered entered = Entered();
-    switch (CompanyInfoDialog::CheckInput(entered, loaded_.hasLocalTax)) {
-        case Check::Ok:
-            break;
-        case Check::MissingCompanyCode:
-            ModuleLib::InforMsg(kCompanyCodeMissing, QString(), 1);
-            ui_->edtQysbh->setFocus();
-            return;
-        case Check::BadPhone:
-            ModuleLib::InforMsg(kPhoneInvalid, QString(), 1);
-            ClearAndFocus(ui_->edtDhhm);
-            return;
-        case Check::BadFax:
-            ModuleLib::InforMsg(kFaxInvalid, QString(), 1);
-            ClearAndFocus(ui_->edtCzhm);
-            return;
-        case Check::BadEmail:
-            ModuleLib::InforMsg(kEmailInvalid, QString(), 1);
-            ClearAndFocus(ui_->edtMail);
-            return;
-        case Check::BadPostCode:
-            ModuleLib::InfoMsgBox(kPostCodeInvalid);
-            ClearAndFocus(ui_->edtYzbm);
-            return;
-        case Check::BadShareCapital:
-            // Kept for correcting: an emptied field would save as 0.
-            ModuleLib::InfoMsgBox(ShareCapitalInvalidMessage());
-            ui_->edtGsgbze->setFocus();
-            ui_->edtGsgbze->selectAll();
-            return;
+    const bool changed = Collect();
+    if (const auto failure = model_.Check()) {
+        QLineEdit* fields[] = {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm,
+                               ui_->edtMail,  ui_->edtYzbm, ui_->edtGsgbze};
+        const char* columns[] = {"QYSBH", "QYDHHM", "QYCZHM", "EMAIL", "YZBM", "GSGBZE"};
+        QLineEdit* field = ui_->edtQysbh;
+        for (int i = 0; i < 6; ++i) {
+            field = failure->column == QLatin1String(columns[i]) ? fields[i] : field;
+        }
+        if (failure->clearField) {
+            field->clear();
+        }
+        if (failure->messageCode != 0) {
+            ModuleLib::InforMsg(failure->messageCode, QString(), 1);
+        } else {
+            ModuleLib::InfoMsgBox(failure->messageText);
+        }
+        field->setFocus();
+        if (!failure->clearField) {
+            // Kept for correcting: an emptied share capital would save as 0.
+            field->selectAll();
+        }
+        return;
     }
-
-    const CompanyInfoDialog::TChanges changes = CompanyInfoDialog::Compare(loaded_, entered);
-    if (!changes.any) {
+    if (!changed) {
         done(mrOk);
         return;
     }
@@ -349,43 +245,39 @@ void Tfrm_CompanyInfo::Save() {
         return;
     }
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    QString failed;
-    const CompanyInfoDialog::SaveResult result = CompanyInfoDialog::RunStatements(
-        CompanyInfoDialog::SaveStatements(loaded_, entered, today), failed);
+    const bool written =
+        model_.Save(InfoWindow::Dialog, today) == TCompanyInfoModel::SaveResult::Saved;
     // What this dialog wrote is no other desk's change at the next save.
-    loadedRows_.Take(loaded_.QYID);
-    if (result != CompanyInfoDialog::SaveResult::Saved) {
-        if (failed.isEmpty()) {
-            failed = QStringLiteral("单位编号不是数字");
-        }
-        logQuery::Error(QStringLiteral("1"), QStringLiteral("单位信息保存失败：") + failed);
-        ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+    loadedRows_.Take(model_.CompanyId());
+    if (!written) {
+        ModuleLib::InforMsg(InfoMessages::kSaveFailed,
+                            QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
         return;
     }
     TDataVO* current = HostContext().CompanyInfoVO;
-    if (!ContextValues::IsCompany(current, loaded_.QYID)) {
-        ModuleLib::InforMsg(kSaved, QString(), 1);
-        done(mrOk);
-        return;
+    if (ContextValues::IsCompany(current, model_.CompanyId())) {
+        try {
+            model_.RefreshCurrentCompany(*current, InfoWindow::Dialog, today);
+        } catch (...) {
+            ModuleLib::InforMsg(InfoMessages::kRefreshFailed,
+                                QString::fromLatin1(InfoMessages::kRefreshFailedDetail), 1);
+            return;
+        }
     }
-    if (!CompanyInfoDialog::RefreshCurrentCompany(current, loaded_, entered, changes.localTax,
-                                                  today)) {
-        ModuleLib::InforMsg(kRefreshFailed, QString::fromLatin1(kRefreshFailedDetail), 1);
-        return;
-    }
-    ModuleLib::InforMsg(kSaved, QString(), 1);
+    ModuleLib::InforMsg(InfoMessages::kSaved, QString(), 1);
     done(mrOk);
 }
 
 bool Tfrm_CompanyInfo::ConfirmRowsAsLoaded() {
-    switch (CheckRowsAsLoaded(loadedRows_, loaded_.QYID)) {
+    switch (CheckRowsAsLoaded(loadedRows_, model_.CompanyId())) {
         case RowsCheck::Write:
             return true;
         case RowsCheck::Reload:
             done(mrReload);
             return false;
         case RowsCheck::Unreadable:
-            ModuleLib::InforMsg(kSaveFailed, QString::fromLatin1(kSaveFailedDetail), 1);
+            ModuleLib::InforMsg(InfoMessages::kSaveFailed,
+                                QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
             return false;
         case RowsCheck::Wait:
             break;
@@ -398,9 +290,8 @@ bool ShowCompanyInfoDialog(const QString& companyId, bool viewOnly) {
         return false;
     }
     for (;;) {
-        CompanyInfoDialog::TLoaded company;
-        if (CompanyInfoDialog::LoadCompany(companyId, company) ==
-            CompanyInfoDialog::LoadResult::Failed) {
+        TCompanyInfoModel company;
+        if (company.Load(companyId) == TCompanyInfoModel::LoadResult::Failed) {
             return false;
         }
         // A reload opens the dialog anew, laid out for the rows as they are now.

@@ -6,7 +6,8 @@
 
 #include <memory>
 
-#include "CompanyInfoDialogSave.h"
+#include "CompanyInfoModel.h"
+#include "IndustryList.h"
 #include "StoredRows.h"
 #include "f_CustomDlg.h"
 
@@ -27,8 +28,8 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     explicit Tfrm_CompanyInfo(QWidget* parent = nullptr);
     ~Tfrm_CompanyInfo() override;
 
-    // Fills the dialog from a loaded company (its tax rows are read here).
-    void Load(const CompanyInfoDialog::TLoaded& company, bool viewOnly);
+    // Fills the dialog from a loaded company.
+    void Load(const TCompanyInfoModel& company, bool viewOnly);
 
     void ApplySkin() override;
 
@@ -42,16 +43,16 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     // True when the stored rows are as loaded, or the operator chose to
     // overwrite another desk's changes.
     bool ConfirmRowsAsLoaded();
-    void FillIndustries();
-    QString SelectedIndustryCode() const;
-    CompanyInfoDialog::TEntered Entered() const;
+    // Hands what the fields hold to the model; true when it differs from
+    // what was stored.
+    bool Collect();
     void Save();
     void Shrink(QWidget* group);
 
     std::unique_ptr<Ui::frm_CompanyInfo> ui_;
     QToolButton* tbtnSave_;
     QToolButton* tbtnClose_;
-    CompanyInfoDialog::TLoaded loaded_;
+    TCompanyInfoModel model_;
     bool viewOnly_ = false;
     TStoredRows loadedRows_;
     bool placed_ = false;

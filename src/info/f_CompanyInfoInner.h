@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "CmdCompanyInfo.h"
-#include "CompanyInfoInnerSave.h"
-#include "CompanyRecord.h"
+#include "CompanyInfoModel.h"
+#include "IndustryList.h"
 #include "StoredRows.h"
 #include "f_CustomFormEx.h"
 
@@ -54,45 +54,34 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void LoadRegistrationFlags();
     void FillBasic();
     void FillLocalTax();
     void FillStateTax();
-    void FillIndustries();
-    void SelectIndustry(const QString& code, const QString& name);
-    void SelectedIndustry(QString& code, QString& name) const;
     void ApplyViewOnly();
-    QStringList Fingerprint() const;
-    bool IsChanged() const;
-    void CollectCompany();
-    void CollectStateTax();
+    // Hands what the fields hold to the model; true when it differs from
+    // what was stored.
+    bool Collect();
+    QLineEdit* FieldOf(const QString& column) const;
     void Save();
-    // False when a statement failed (reported already).
-    bool WriteRows();
     // True when the stored rows are as loaded, or the operator chose to
     // overwrite another desk's changes; on "reload" the page reads them anew.
     bool ConfirmRowsAsLoaded();
     void Back();
     // The text whole, even beyond the field's length.
     static void ShowText(QLineEdit* edit, const QString& text);
-    void SetEditable(QLineEdit* edit, bool editable);
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
     // The tool bar's buttons, which do not follow their actions' visibility.
     QWidget* saveButton_ = nullptr;
     QWidget* backButton_ = nullptr;
     TCmdCompanyInfo config_;
-    TCompanyRecord company_;
-    CompanyInfoInnerSave::TStateTaxRecord stateTax_;
+    TCompanyInfoModel model_;
     std::vector<TICCardEntry> icCards_;
     QString companyId_;
-    QString taxRegistrationNumber_;
-    QString shareCapital_ = QStringLiteral("0.00");
     bool hasLocalTax_ = false;
     bool hasStateTax_ = false;
     bool localTaxOnly_ = false;
     bool viewOnly_ = false;
-    QStringList fingerprint_;
     TStoredRows loadedRows_;
     bool showBack_ = false;
 };
