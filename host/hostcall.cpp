@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "CsvFileTypes.h"
 #include "DialogPicker.h"
 #include "HostApp.h"
 #include "HostParams.h"
@@ -119,6 +120,11 @@ TPageStep ChooseFile(const QString& path, const QString& nameFilter) {
         // A script asked for this file: it is written over without asking.
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
         if (!nameFilter.isEmpty()) {
+            // A type the dialog does not offer would leave its default in place unnoticed.
+            if (!dialog->nameFilters().contains(nameFilter)) {
+                error = QStringLiteral("the file dialog offers no type ") + nameFilter;
+                return false;
+            }
             dialog->selectNameFilter(nameFilter);
         }
         dialog->selectFile(QFileInfo(path).absoluteFilePath());
@@ -319,8 +325,8 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         if (exporting) {
             options.steps.push_back(ChooseFile(parser.value(QStringLiteral("export")),
                                                parser.isSet(QStringLiteral("gbk"))
-                                                   ? QStringLiteral("CSV GBK (*.csv)")
-                                                   : QStringLiteral("CSV UTF-8 (*.csv)")));
+                                                   ? QLatin1String(CsvFileTypes::kGbk)
+                                                   : QLatin1String(CsvFileTypes::kUtf8)));
         } else {
             options.steps.push_back(ChooseFile(parser.value(QStringLiteral("import")), QString()));
             options.dryRun = parser.isSet(QStringLiteral("dry-run"));

@@ -21,9 +21,9 @@ TEST_F(CompanyListSql, AllCompanyClassesShareOneStatement) {
     EXPECT_EQ(BuildOperatorCompanyListSql("SYSTEM", "", "", true, false),
               BuildOperatorCompanyListSql("BUSINESS", "", "", true, false));
     EXPECT_EQ(BuildOperatorCompanyListSql("system", "", "", false, false),
-              "SELECT t2.* FROM QX_ROLEPRMS t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE "
+              "SELECT DISTINCT t2.* FROM QX_ROLEPRMS t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE "
               "t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM AND t1.JS_DM='system' AND "
-              "t3.PRMS_TYPE='10'");
+              "t3.PRMS_TYPE='10' AND t2.LBDM<>19 AND t2.LBDM<>20");
 }
 
 TEST_F(CompanyListSql, AgencyInstallationListsServedCompanies) {
@@ -40,9 +40,10 @@ TEST_F(CompanyListSql, FiltersAreQuotedContainsConditions) {
               "select * from XT_QYXX where 1=1 and LBDM=0 and QYSBH like '%123%' escape '!' and "
               "QYMC like '%O''Hara%' escape '!'");
     EXPECT_EQ(BuildRoleCompanyListSql("R1", "9'9", "甲", true, false),
-              "SELECT count(t2.QYID) as cnt FROM QX_ROLEPRMS t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE "
-              "t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM AND t1.JS_DM='R1' AND "
-              "t3.PRMS_TYPE='10' and t2.QYSBH like '%9''9%' escape '!' and t2.QYMC like '%甲%' "
+              "SELECT count(DISTINCT t2.QYID) as cnt FROM QX_ROLEPRMS t1, XT_QYXX t2, QX_PRMSMAP "
+              "t3 WHERE t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM AND t1.JS_DM='R1' AND "
+              "t3.PRMS_TYPE='10' AND t2.LBDM<>19 AND t2.LBDM<>20 and t2.QYSBH like '%9''9%' escape "
+              "'!' and t2.QYMC like '%甲%' "
               "escape '!'");
     // Typed text is found literally: the pattern characters are escaped.
     EXPECT_EQ(BuildCompanyListSql("", "5%_!\\", false, false),

@@ -76,6 +76,10 @@ TEST_P(CompanyData, AllCompanyClassesCountEveryCompanyOfTheKind) {
 TEST_P(CompanyData, RolesCountAndListTheirGrantsOnly) {
     GrantToRole("R01", first_);
     GrantToRole("R01", third_);
+    // A second grant of one company, and grants of the agency's and the tax officer's rows.
+    GrantToRole("R01", first_);
+    GrantToRole("R01", AddCompany("AGENCY", "某事务所", 19));
+    GrantToRole("R01", AddCompany("110101199001011234", "办税员", 20));
     TCompanySelectMgr manager("0002", "R01");
     EXPECT_EQ(manager.CountCompanies("", ""), 2);
     TCompanyRecordArray records;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "DialogDriver.h"
 #include "HostFrame.h"
 #include "HostServices.h"
 #include "ModuleLoader.h"
@@ -269,6 +270,47 @@ TEST_F(EntryPoints, MalformedCompanyIdsChangeNoRow) {
     EXPECT_EQ(Count("select count(*) from XT_QYXX where QYMC='被改'"), 0);
     EXPECT_EQ(Count("select count(*) from XT_QYXX"), 2);
     EXPECT_EQ(Count("select count(*) from XT_QYDSXX"), 0);
+}
+
+// A role operator reaches only his role's companies, whichever entry point the
+// host hands an id to; the all-company classes reach every one.
+class GrantedCompanies : public EngineTest {};
+INSTANTIATE_ON_ENGINES(GrantedCompanies);
+
+TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsOrSaves) {
+    const QString granted = AddCompany("911100000000000001", "北京甲公司");
+    const QString other = AddCompany("911100000000000002", "北京乙公司");
+    GrantToRole("R01", granted);
+    const auto page = ModuleLoader::Entry<void (*)(std::uintptr_t, std::uintptr_t, char**)>(
+        "ShowComapnayInfoInnerProc");
+    const auto dialog = ModuleLoader::Entry<bool (*)(const char*, bool)>("ShowComapnayInfoProc");
+    const struct {
+        std::string operatorClass;
+        QString company;
+        bool reached;
+    } cases[] = {
+        {"R01", granted, true}, {"R01", other, false}, {"0", other, true}, {"SYSTEM", other, true}};
+    for (const auto& c : cases) {
+        const std::string id = c.company.toStdString();
+        SCOPED_TRACE(c.operatorClass + " " + id);
+        HostSetup::ClearRecorded();
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", QString::fromStdString(c.operatorClass));
+        HostBuffer init("CZY_DM=0002;CZY_LB=" + c.operatorClass + ";QYID=" + id);
+        EXPECT_EQ(init.Call("InitGlobalCompanyInfo"), c.reached);
+        QWidget container;
+        new QVBoxLayout(&container);
+        std::string params = "QYID=" + id;
+        char* text = params.data();
+        page(0, container.winId(), &text);
+        EXPECT_EQ(container.findChild<QWidget*>("frm_CompanyInfoInner") != nullptr, c.reached);
+        {
+            DialogDriver driver(
+                [](QWidget* shown) { shown->close(); },
+                c.reached ? DialogDriver::Expect::OneDialog : DialogDriver::Expect::NoDialog);
+            EXPECT_FALSE(dialog(id.c_str(), true));
+        }
+        EXPECT_EQ(LogCount("Error") == 0, c.reached);
+    }
 }
 
 QStringList NamedInVersionScript() {

@@ -100,27 +100,8 @@ bool TAgencyMgrImpl::ListServedCompanies(const QString& codeText, const QString&
     if (user == nullptr) {
         return false;
     }
-    const QString sql =
-        BuildOperatorCompanyListSql(user->GetStrValue("CZY_LB"), codeText, nameText, false, true);
-    TAgcyCompanyInfoList rows;
-    const bool ok = SqlQuery::ReadRows("list the served companies", sql, [&](TADOQuery& query) {
-        int columns[std::size(kServedCompanyFields)];
-        for (std::size_t i = 0; i < std::size(kServedCompanyFields); ++i) {
-            columns[i] = query.FieldIndex(CompanyFieldName(kServedCompanyFields[i]));
-        }
-        if (query.SizeHint() > 0) {
-            rows.reserve(static_cast<std::size_t>(query.SizeHint()));
-        }
-        TCompanyRecordBuilder builder;
-        for (; !query.Eof(); query.Next()) {
-            for (std::size_t i = 0; i < std::size(kServedCompanyFields); ++i) {
-                builder.SetUtf8(kServedCompanyFields[i], query.FieldAsUtf8(columns[i]));
-            }
-            rows.push_back(builder.Take());
-        }
-    });
-    if (ok) {
-        list = std::move(rows);
-    }
-    return ok;
+    return ReadCompanyList(
+        "list the served companies",
+        BuildOperatorCompanyListSql(user->GetStrValue("CZY_LB"), codeText, nameText, false, true),
+        kServedCompanyFields, list);
 }

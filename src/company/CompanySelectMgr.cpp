@@ -61,38 +61,13 @@ int TCompanySelectMgr::CountCompanies(const QString& taxIdText, const QString& n
     return count.toInt();
 }
 
-template <typename Visit>
-bool TCompanySelectMgr::ReadList(const QString& taxIdText, const QString& nameText, Visit visit) {
-    return SqlQuery::ReadRows(
-        "list the companies", ListSql(taxIdText, nameText, false), [&](TADOQuery& query) {
-            const int id = query.FieldIndex("QYID");
-            const int taxId = query.FieldIndex("QYSBH");
-            const int name = query.FieldIndex("QYMC");
-            TCompanyRecordBuilder builder;
-            for (; !query.Eof(); query.Next()) {
-                builder.SetUtf8(CompanyField::QYID, query.FieldAsUtf8(id));
-                builder.SetUtf8(CompanyField::QYSBH, query.FieldAsUtf8(taxId));
-                builder.SetUtf8(CompanyField::QYMC, query.FieldAsUtf8(name));
-                visit(builder.Take(), query.SizeHint());
-            }
-        });
-}
-
 bool TCompanySelectMgr::ListCompanies(const QString& taxIdText, const QString& nameText,
                                       TCompanyRecordArray& records) {
+    static constexpr CompanyField kListed[] = {CompanyField::QYID, CompanyField::QYSBH,
+                                               CompanyField::QYMC};
     try {
-        TCompanyRecordArray rows;
-        const bool ok =
-            ReadList(taxIdText, nameText, [&rows](TCompanyRecord&& record, qint64 size) {
-                if (rows.empty() && size > 0) {
-                    rows.reserve(static_cast<std::size_t>(size));
-                }
-                rows.push_back(std::move(record));
-            });
-        if (ok) {
-            records = std::move(rows);
-        }
-        return ok;
+        return ReadCompanyList("list the companies", ListSql(taxIdText, nameText, false), kListed,
+                               records);
     } catch (...) {
         return false;
     }
@@ -105,12 +80,38 @@ bool TCompanySelectMgr::FillCompanyList(TCompanyRecordList* list, const QString&
     }
     try {
         list->clear();
-        return ReadList(taxIdText, nameText, [list](TCompanyRecord&& record, qint64) {
+        TCompanyRecordArray records;
+        if (!ListCompanies(taxIdText, nameText, records)) {
+            return false;
+        }
+        list->reserve(records.size());
+        for (TCompanyRecord& record : records) {
             list->push_back(std::make_unique<TCompanyRecord>(std::move(record)));
-        });
+        }
+        return true;
     } catch (...) {
         return false;
     }
+}
+
+bool TCompanySelectMgr::MayWorkFor(const QString& companyId) {
+    // Without a class no role is known: the host has logged nobody in.
+    if (operatorClass_.isEmpty() || IsAllCompanyClass(operatorClass_)) {
+        return true;
+    }
+    QString count;
+    const bool granted =
+        IsSqlInteger(companyId) &&
+        SqlQuery::ReadValue("check a company grant",
+                            BuildRoleCompanyListSql(operatorClass_, "", "", true, false) +
+                                QStringLiteral(" AND t2.QYID=") + companyId.trimmed(),
+                            "cnt", count) &&
+        count.toInt() > 0;
+    if (!granted) {
+        logQuery::Error("1", QStringLiteral("操作员[%1]的角色[%2]无权使用企业[%3]")
+                                 .arg(operatorCode_, operatorClass_, companyId));
+    }
+    return granted;
 }
 
 bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyText) {

@@ -28,6 +28,10 @@ class TCompanySelectMgr : public TObject {
     // The same for separately allocated records; a missing list gives false.
     bool FillCompanyList(TCompanyRecordList* list, const QString& taxIdText,
                          const QString& nameText);
+    // Whether the operator may work for the company: any company for the
+    // all-company classes (and without a class), else one granted to his
+    // role. A refusal, also when the grants cannot be read, is logged.
+    bool MayWorkFor(const QString& companyId);
     // Loads the company, its tax rows and (on an agency's installation) the
     // agency into the current-company object; true when the company was found.
     bool LoadCompanyInfo(const QString& companyId);
@@ -43,9 +47,6 @@ class TCompanySelectMgr : public TObject {
 
   private:
     QString ListSql(const QString& taxIdText, const QString& nameText, bool countOnly) const;
-    // Reads the listing; visit(id, taxId, name) per row in the order delivered.
-    template <typename Visit>
-    bool ReadList(const QString& taxIdText, const QString& nameText, Visit visit);
     void AttachAgency(TDataVO& company);
     bool RowExists(const char* table, const QString& companyId, bool* ran = nullptr);
 

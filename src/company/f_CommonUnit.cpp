@@ -1,6 +1,7 @@
 #include "f_CommonUnit.h"
 
 #include "HostServices.h"
+#include "SqlQuery.h"
 
 namespace {
 
@@ -8,6 +9,8 @@ constexpr int kDefaultQueryLength = 6;
 constexpr const char* kAgencyServedClass = "10";
 constexpr const char* kOrdinaryClass = "0";
 constexpr const char* kCompanyPermissionType = "10";
+constexpr const char* kAgencyClass = "19";
+constexpr const char* kTaxOfficerClass = "20";
 
 // Length of a typed text as the tail match compares it: in characters, since
 // the engines' substring functions count characters.
@@ -110,14 +113,20 @@ QString BuildCompanyListSql(const QString& taxIdText, const QString& nameText, b
 
 QString BuildRoleCompanyListSql(const QString& roleCode, const QString& taxIdText,
                                 const QString& nameText, bool countOnly, bool tailMatch) {
-    QString sql = countOnly ? QStringLiteral("SELECT count(t2.QYID) as cnt FROM QX_ROLEPRMS")
-                            : QStringLiteral("SELECT t2.* FROM QX_ROLEPRMS");
+    // Several permissions may grant one company: it is listed and counted once.
+    QString sql = countOnly
+                      ? QStringLiteral("SELECT count(DISTINCT t2.QYID) as cnt FROM QX_ROLEPRMS")
+                      : QStringLiteral("SELECT DISTINCT t2.* FROM QX_ROLEPRMS");
     sql += QStringLiteral(
         " t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM");
     // The role code comes from the host, but it is still text in quotes.
     sql += QStringLiteral(" AND t1.JS_DM='") + QuoteSqlValue(roleCode) +
            QStringLiteral("' AND t3.PRMS_TYPE='") + QLatin1String(kCompanyPermissionType) +
            QStringLiteral("'");
+    // A grant naming the agency's or the tax officer's own row grants nothing:
+    // those rows hold the agency's and a person's data, not a company to file for.
+    sql += QStringLiteral(" AND t2.LBDM<>") + QLatin1String(kAgencyClass) +
+           QStringLiteral(" AND t2.LBDM<>") + QLatin1String(kTaxOfficerClass);
     sql += TaxIdFilter(QStringLiteral("t2.QYSBH"), taxIdText, tailMatch);
     sql += NameFilter(QStringLiteral("t2.QYMC"), nameText);
     return sql;
@@ -129,6 +138,36 @@ QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString&
         return BuildCompanyListSql(taxIdText, nameText, countOnly, tailMatch);
     }
     return BuildRoleCompanyListSql(operatorClass, taxIdText, nameText, countOnly, tailMatch);
+}
+
+bool ReadCompanyList(const char* operation, const QString& sql,
+                     std::span<const CompanyField> fields, TCompanyRecordArray& records) {
+    try {
+        TCompanyRecordArray rows;
+        const bool ok = SqlQuery::ReadRows(operation, sql, [&](TADOQuery& query) {
+            std::vector<int> columns;
+            columns.reserve(fields.size());
+            for (const CompanyField field : fields) {
+                columns.push_back(query.FieldIndex(QLatin1String(CompanyFieldName(field))));
+            }
+            if (query.SizeHint() > 0) {
+                rows.reserve(static_cast<std::size_t>(query.SizeHint()));
+            }
+            TCompanyRecordBuilder builder;
+            for (; !query.Eof(); query.Next()) {
+                for (std::size_t i = 0; i < fields.size(); ++i) {
+                    builder.SetUtf8(fields[i], query.FieldAsUtf8(columns[i]));
+                }
+                rows.push_back(builder.Take());
+            }
+        });
+        if (ok) {
+            records = std::move(rows);
+        }
+        return ok;
+    } catch (...) {
+        return false;
+    }
 }
 
 int ReadQueryLength() {

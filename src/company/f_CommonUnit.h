@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include <span>
+
+#include "CompanyRecord.h"
+
 // "0", "SYSTEM" and "BUSINESS" see every company; any other class is a role code.
 bool IsAllCompanyClass(const QString& operatorClass);
 
@@ -23,6 +27,11 @@ QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString&
 // in the dialect of the engine.
 QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch,
                          const QString& engine, int queryLength);
+
+// Runs a listing statement and replaces records with its rows, each with the
+// given columns (in field order); false, records untouched, when it failed.
+bool ReadCompanyList(const char* operation, const QString& sql,
+                     std::span<const CompanyField> fields, TCompanyRecordArray& records);
 
 // How many trailing characters of the identification number a short filter matches.
 int ReadQueryLength();

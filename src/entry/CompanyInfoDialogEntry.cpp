@@ -1,6 +1,7 @@
 // The company information dialog, shown modally for one company.
 #include <QString>
 
+#include "CompanySelectMgr.h"
 #include "EntryExport.h"
 #include "ModuleForm.h"
 #include "f_CompanyInfo.h"
@@ -10,7 +11,9 @@ ENTRY_POINT bool ShowComapnayInfoProc(const char* companyId, bool viewOnly) {
         if (!ModuleGuiAvailable() || companyId == nullptr) {
             return false;
         }
-        return ShowCompanyInfoDialog(QString::fromUtf8(companyId), viewOnly);
+        const QString id = QString::fromUtf8(companyId);
+        return TCompanySelectMgr::ForLoggedInOperator().MayWorkFor(id) &&
+               ShowCompanyInfoDialog(id, viewOnly);
     } catch (...) {
         // Nothing reaches the host.
         return false;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CompanySelectMgr.h"
 #include "ContextValues.h"
 #include "EntryExport.h"
 #include "ModuleForm.h"
@@ -35,12 +36,16 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
             return;
         }
         const std::string params = PageParams(paramString);
-        Tfrm_CompanyInfoInner::ClosePrevious() = ReadFlag(params, "CLOSEPREV", true);
-        auto* form = new Tfrm_CompanyInfoInner();
         QString companyId = QString::fromStdString(ParamString::GetParamValue(params, "QYID"));
         if (companyId.isEmpty()) {
             companyId = ContextValues::Text(ModuleLib::GetCompanyInfoVO(), "QYID");
         }
+        // A company the operator may not work for gets no page.
+        if (!TCompanySelectMgr::ForLoggedInOperator().MayWorkFor(companyId)) {
+            return;
+        }
+        Tfrm_CompanyInfoInner::ClosePrevious() = ReadFlag(params, "CLOSEPREV", true);
+        auto* form = new Tfrm_CompanyInfoInner();
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());
         DockPage(parentHandle, form, params);

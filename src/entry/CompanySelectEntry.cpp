@@ -64,7 +64,8 @@ ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
         }
         TCompanySelectMgr manager(params.Get("CZY_DM"), params.Get("CZY_LB"));
         const QString companyId = params.Get("QYID");
-        const bool loaded = !companyId.isEmpty() && manager.LoadCompanyInfo(companyId);
+        const bool loaded = !companyId.isEmpty() && manager.MayWorkFor(companyId) &&
+                            manager.LoadCompanyInfo(companyId);
         if (!loaded) {
             params.Set("ResultMsgStr", QString::fromUtf8(kInitFailed));
             LogInitFailed();

@@ -14,6 +14,7 @@
 #include "CompanyListLoader.h"
 #include "CompanyListModel.h"
 #include "ContextValues.h"
+#include "CsvFileTypes.h"
 #include "FlatHeaderView.h"
 #include "HostServices.h"
 #include "ParamString.h"
@@ -277,8 +278,8 @@ void Tfrm_CompanyManage::Modify() {
 }
 
 void Tfrm_CompanyManage::Export() {
-    const QString utf8Type = QStringLiteral("CSV UTF-8 (*.csv)");
-    const QString gbkType = QStringLiteral("CSV GBK (*.csv)");
+    const QString utf8Type = QLatin1String(CsvFileTypes::kUtf8);
+    const QString gbkType = QLatin1String(CsvFileTypes::kGbk);
     QString type = utf8Type;
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出企业"), QString(),
                                                 utf8Type + QStringLiteral(";;") + gbkType, &type);
@@ -300,7 +301,7 @@ void Tfrm_CompanyManage::Export() {
 
 void Tfrm_CompanyManage::Import() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入企业"), QString(),
-                                                      QStringLiteral("CSV (*.csv);;* (*)"));
+                                                      QLatin1String(CsvFileTypes::kImport));
     if (path.isEmpty()) {
         return;
     }
