@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AgencyMgrImpl.h"
+#include "CompanyFilter.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "RecentCompanies.h"
@@ -96,6 +97,44 @@ TEST_P(CompanyData, RolesCountAndListTheirGrantsOnly) {
     EXPECT_EQ(TCompanySelectMgr("0003", "system").CountCompanies("", ""), 0);
     // A role code with a quote stays a role code.
     EXPECT_EQ(TCompanySelectMgr("0003", "R01' OR '1'='1").CountCompanies("", ""), 0);
+}
+
+// 查找 finds what typing finds, on every engine: letter case and full-width
+// forms are folded on both sides, and a folded "％" is no wildcard.
+TEST_P(CompanyData, SearchFoldsCaseAndWidthAsTypingDoes) {
+    const QString latin = AddCompany("91110000000000000A", "Acme 贸易");
+    const QString wide = AddCompany("91110000000000000b", "ＡＣＭＥ商店");
+    const struct {
+        const char* taxId;
+        const char* name;
+        QStringList found;
+    } cases[] = {{"", "acme", {latin, wide}},
+                 {"", "ＡｃＭｅ", {latin, wide}},
+                 {"0b", "", {wide}},
+                 {"０Ａ", "", {latin}},
+                 {"", "％", {}},
+                 {"", "ｍｅ商", {wide}}};
+    TCompanySelectMgr manager("0001", "0");
+    TCompanyRecordArray all;
+    ASSERT_TRUE(manager.ListCompanies("", "", all));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.taxId) + "|" + c.name);
+        TCompanyRecordArray records;
+        ASSERT_TRUE(manager.ListCompanies(c.taxId, c.name, records));
+        QStringList found, typed;
+        for (const TCompanyRecord& record : records) {
+            found << record.QYID();
+        }
+        for (const int row : FilterCompanies(all, {c.taxId, c.name})) {
+            typed << all[static_cast<std::size_t>(row)].QYID();
+        }
+        QStringList expected = c.found;
+        for (QStringList* ids : {&found, &typed, &expected}) {
+            ids->sort();
+        }
+        EXPECT_EQ(found, expected);
+        EXPECT_EQ(typed, expected);
+    }
 }
 
 TEST_P(CompanyData, ListsCarryIdNumberAndNameOnly) {

@@ -89,9 +89,11 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
         if (sql.contains(QChar(0))) {
             errorText = QStringLiteral("SQL语句含有空字符(U+0000)，数据库不能保存");
         } else {
+            // A search compares folded texts on every engine.
+            const QString folded = SqlText::FoldLikeOperands(sql);
             const QString text = database.driverName() == QLatin1String("QSQLITE")
-                                     ? SqlText::AdaptToSqlite(sql)
-                                     : sql;
+                                     ? SqlText::AdaptToSqlite(folded)
+                                     : folded;
             db = ServiceState::Get().genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
             ok = db != nullptr ? RunSqlite(text, keepRows, errorText)
                                : RunQt(database, text, keepRows, errorText);

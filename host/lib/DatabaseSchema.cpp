@@ -46,6 +46,25 @@ bool IsUniqueKeyTable(std::string_view table) {
     return false;
 }
 
+// search_fold(text) as FoldForSearch folds: full-width forms and the
+// ideographic space made half-width, then the letters in lower case. The
+// function body is a literal holding literals, so quotes are doubled twice.
+QString SearchFoldFunction() {
+    QString wide;
+    QString half;
+    for (char16_t c = 0xFF01; c <= 0xFF5E; ++c) {
+        wide += QChar(c);
+        half += QChar(static_cast<char16_t>(c - 0xFEE0));
+    }
+    wide += QChar(0x3000);
+    half += QLatin1Char(' ');
+    half.replace(QLatin1Char('\''), QLatin1String("''''"));
+    return QStringLiteral(
+               "CREATE OR REPLACE FUNCTION search_fold(text) RETURNS text AS "
+               "'SELECT lower(translate($1, ''%1'', ''%2''))' LANGUAGE SQL IMMUTABLE")
+        .arg(wide, half);
+}
+
 }  // namespace
 
 QStringList Statements(const QString& engine) {
@@ -77,6 +96,7 @@ QStringList Statements(const QString& engine) {
         statements << QStringLiteral(
             "CREATE OR REPLACE FUNCTION mid(text, integer, integer) RETURNS text "
             "AS 'SELECT substr($1, $2, $3)' LANGUAGE SQL IMMUTABLE");
+        statements << SearchFoldFunction();
     }
     return statements;
 }

@@ -15,9 +15,101 @@ bool IsIdentifierChar(QChar c) {
            c == QLatin1Char('"');
 }
 
+// Index just past the literal or quoted name that opens at start; a doubled
+// quote mark stays inside it.
+qsizetype QuotedEnd(const QString& sql, qsizetype start) {
+    const QChar quote = sql[start];
+    for (qsizetype i = start + 1; i < sql.size(); ++i) {
+        if (sql[i] == quote) {
+            if (i + 1 < sql.size() && sql[i + 1] == quote) {
+                ++i;
+                continue;
+            }
+            return i + 1;
+        }
+    }
+    return sql.size();
+}
+
+// Index just past the comment that opens at start, or start when none does.
+qsizetype CommentEnd(const QString& sql, qsizetype start) {
+    const QChar c = sql[start];
+    const QChar following = start + 1 < sql.size() ? sql[start + 1] : QChar();
+    if (c == QLatin1Char('-') && following == QLatin1Char('-')) {
+        const qsizetype end = sql.indexOf(QLatin1Char('\n'), start + 2);
+        return end < 0 ? sql.size() : end + 1;
+    }
+    if (c == QLatin1Char('/') && following == QLatin1Char('*')) {
+        const qsizetype end = sql.indexOf(QLatin1String("*/"), start + 2);
+        return end < 0 ? sql.size() : end + 2;
+    }
+    return start;
+}
+
+bool IsQuote(QChar c) {
+    return c == QLatin1Char('\'') || c == QLatin1Char('"');
+}
+
 }  // namespace
 
 namespace SqlText {
+
+QString FoldLikeOperands(const QString& sql) {
+    static const QLatin1String kFold("search_fold(");
+    QString out;
+    out.reserve(sql.size() + 32);
+    qsizetype operandStart = -1;  // in out: the name copied last, when nothing followed it
+    qsizetype operandEnd = -1;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        const qsizetype skipped = IsQuote(c) ? QuotedEnd(sql, i) : CommentEnd(sql, i);
+        if (skipped > i) {
+            out += QStringView(sql).mid(i, skipped - i);
+            i = skipped - 1;
+            operandStart = -1;
+            continue;
+        }
+        if (IsSqlBlank(c.unicode())) {
+            out += c;
+            continue;
+        }
+        if (!IsIdentifierChar(c)) {
+            out += c;
+            operandStart = -1;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < sql.size() && IsIdentifierChar(sql[end]) && !IsQuote(sql[end])) {
+            ++end;
+        }
+        const QStringView word = QStringView(sql).mid(i, end - i);
+        qsizetype next = end;
+        while (next < sql.size() && IsSqlBlank(sql[next].unicode())) {
+            ++next;
+        }
+        const bool like = word.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0;
+        if (like && operandStart >= 0 && next < sql.size() && sql[next] == QLatin1Char('\'')) {
+            const qsizetype literalEnd = QuotedEnd(sql, next);
+            out.insert(operandEnd, QLatin1Char(')'));
+            out.insert(operandStart, kFold);
+            out += QStringView(sql).mid(i, next - i);
+            out += kFold;
+            out += QStringView(sql).mid(next, literalEnd - next);
+            out += QLatin1Char(')');
+            i = literalEnd - 1;
+            operandStart = -1;
+            continue;
+        }
+        out += word;
+        // "not" in "x not like" leaves x the operand.
+        if (word.compare(QLatin1String("not"), Qt::CaseInsensitive) != 0) {
+            operandStart = out.size() - word.size();
+            operandEnd = out.size();
+        }
+        i = end - 1;
+    }
+    return out;
+}
 
 QString AdaptToSqlite(const QString& sql) {
     static const QLatin1String kRight("right");

@@ -11,6 +11,11 @@ namespace SqlText {
 // as they are.
 QString AdaptToSqlite(const QString& sql);
 
+// Both sides of "column like 'pattern'" wrapped in search_fold(), so every
+// engine compares them with letter case and full-width forms folded. Other
+// operands (expressions, quoted names) are left as they are.
+QString FoldLikeOperands(const QString& sql);
+
 // True when nothing but blanks and ";" follows the statement SQLite prepared.
 bool OnlyBlanksOrSeparators(const char* tail);
 

@@ -1,5 +1,5 @@
 // The text functions right() and mid() on SQLite, counted in characters (UTF-8
-// code points), registered on each connection the host opens.
+// code points), and the search fold, registered on each connection the host opens.
 #include "SqliteFunctions.h"
 
 #include <QSqlDatabase>
@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include "HalfWidth.h"
 
 namespace {
 
@@ -90,6 +92,19 @@ void SqlMid(sqlite3_context* context, int argc, sqlite3_value** argv) {
                         SQLITE_TRANSIENT);
 }
 
+// search_fold(text): the text as searches compare it (FoldForSearch).
+void SqlSearchFold(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray folded =
+        FoldForSearch(QString::fromUtf8(text, sqlite3_value_bytes(argv[0]))).toUtf8();
+    sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
+                        SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 namespace SqliteFunctions {
@@ -110,7 +125,9 @@ bool Register(sqlite3* db) {
     return sqlite3_create_function_v2(db, "right", 2, flags, nullptr, SqlRight, nullptr, nullptr,
                                       nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(db, "mid", 3, flags, nullptr, SqlMid, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+                                      nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "search_fold", 1, flags, nullptr, SqlSearchFold, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK;
 }
 
 }  // namespace SqliteFunctions

@@ -19,10 +19,6 @@ bool MatchesTaxId(const QString& taxId, const QString& needle, const TCompanySea
 
 }  // namespace
 
-QString FoldForSearch(QStringView text) {
-    return ToHalfWidth(text).toCaseFolded();
-}
-
 void TCompanySearchIndex::Reset(int count, std::function<const TCompanyRecord&(int)> record) {
     record_ = std::move(record);
     count_ = count;

@@ -14,9 +14,8 @@
 
 #include "CompanyRecord.h"
 
-// Full-width ASCII forms and the ideographic space as their half-width
-// counterparts, letters in lower case: "ＡＢ１２　c" -> "ab12 c".
-QString FoldForSearch(QStringView text);
+// FoldForSearch, the rule every search compares by.
+#include "HalfWidth.h"
 
 // What the filter fields hold. With tailMatch a number of at most
 // queryLength characters must start the last queryLength characters of the

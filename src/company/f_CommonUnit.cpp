@@ -1,5 +1,6 @@
 #include "f_CommonUnit.h"
 
+#include "HalfWidth.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 
@@ -27,11 +28,15 @@ int TextLength(const QString& text) {
 // A contains condition that finds the typed text literally: "%" and "_" are
 // no wildcards to the operator, and PostgreSQL would otherwise take a
 // backslash in the pattern for its escape character, which SQLite does not.
+// The host compares both sides folded as typing does (FoldForSearch), so the
+// same text finds the same companies on every engine.
 QString ContainsFilter(const QString& column, const QString& text) {
     QString pattern;
     pattern.reserve(text.size());
     for (const QChar c : text) {
-        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_')) {
+        // The database folds full-width forms before it compares: "％" is a "%" there.
+        const QChar half = ToHalfWidth(QStringView(&c, 1)).at(0);
+        if (half == QLatin1Char('!') || half == QLatin1Char('%') || half == QLatin1Char('_')) {
             pattern += QLatin1Char('!');
         }
         pattern += c;

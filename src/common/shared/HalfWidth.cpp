@@ -24,3 +24,7 @@ QString ToHalfWidth(QStringView text) {
     }
     return half;
 }
+
+QString FoldForSearch(QStringView text) {
+    return ToHalfWidth(text).toCaseFolded();
+}

@@ -6,6 +6,13 @@
 #include <QString>
 #include <QStringView>
 
+#include "SharedApi.h"
+
 // The text with those forms as their ASCII counterparts, one character for
 // one, everything else as it is: "（０１０）－１　Ａ" -> "(010)-1 A".
-QString ToHalfWidth(QStringView text);
+SHARED_API QString ToHalfWidth(QStringView text);
+
+// What a search compares: half-width, letters in lower case ("ＡＢ１２　c" ->
+// "ab12 c"). Typing in a list and the database's LIKE both fold this way, so
+// the same text finds the same companies on every engine.
+SHARED_API QString FoldForSearch(QStringView text);
