@@ -15,11 +15,15 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CertificateCleaner.h"
+#include "CompanyDelete.h"
+#include "CompanyRecord.h"
 #include "FileSizeLimit.h"
 #include "IniSectionEraser.h"
+#include "TestHost.h"
 
 namespace {
 
@@ -48,8 +52,10 @@ TEST(IniSectionEraser, ErasesTheSectionAndKeepsEveryOtherByte) {
          gbkComment + "[Keep]\r\nk=" + Gbk(QStringLiteral("值")) +
              "\r\n[9111X]\r\ncert=a.pfx\r\n; its note\r\n\r\n[Other]\r\nx=1",
          "9111X", gbkComment + "[Keep]\r\nk=" + Gbk(QStringLiteral("值")) + "\r\n[Other]\r\nx=1"},
-        {"ASCII case ignored, blanks around the header and its name",
-         "[a]\n  [ 9111x ]  \nk=1\n[b]\n", "9111X", "[a]\n[b]\n"},
+        {"letter case counts, blanks around the header and its name do not",
+         "[a]\n  [ 9111X ]  \nk=1\n[9111x]\n", "9111X", "[a]\n[9111x]\n"},
+        {"a byte-order mark before the first header", "\xEF\xBB\xBF[9111X]\r\nk=1\r\n[a]\r\n",
+         "9111X", "\xEF\xBB\xBF[a]\r\n"},
         {"the last section, without a line end", "[a]\nk=1\n[9111X]\nk=2", "9111X", "[a]\nk=1\n"},
         {"every section of the name", "[9111X]\nk=1\n[a]\n[9111X]\nk=2\n", "9111X", "[a]\n"},
         {"a bracket inside a value is no header", "[a]\nk=[9111X]\n", "9111X", "[a]\nk=[9111X]\n"},
@@ -136,7 +142,7 @@ class CertificateFiles : public ::testing::Test {
 
 TEST_F(CertificateFiles, ATaxpayersSectionsAndFoldersGoAndNothingElse) {
     WriteCertificates("9111X");
-    Write(ca_ + "GS/UserCa_GS.ini", "; note\r\n[Keep]\r\nk=1\r\n[9111x]\r\nc=2\r\n[Z]\r\nz=3");
+    Write(ca_ + "GS/UserCa_GS.ini", "; note\r\n[Keep]\r\nk=1\r\n[9111X]\r\nc=2\r\n[Z]\r\nz=3");
     Write(ca_ + "readme.txt", "a file among the kinds");
     auto expected = Snapshot(root_.path());
     for (const char* gone :
@@ -232,6 +238,34 @@ TEST_F(CertificateFiles, AnIndexIsReplacedWholeOrLeftAlone) {
         }
         EXPECT_FALSE(erased) << rest.size();
         EXPECT_EQ(Snapshot(root_.path()), before) << rest.size();
+    }
+}
+
+class DeletedCompanyCertificates : public EngineTest {};
+INSTANTIATE_ON_ENGINES(DeletedCompanyCertificates);
+
+// A delete cleans up for the company's whole stored number only, never for
+// another stored number that differs in letter case, in blanks or past a cut.
+TEST_P(DeletedCompanyCertificates, OnlyTheWholeStoredNumberIsCleanedUp) {
+    const std::tuple<QString, QString, bool> cases[] = {
+        // deleted number, another stored one, whether the deleted one's section goes
+        {"91110108ma00abcd1x", "91110108MA00ABCD1X", true},
+        {" SENTINEL1", "SENTINEL1", false},
+        {QString(300, 'A'), QString(255, 'A'), true},
+    };
+    Answer(106008, 1);
+    for (const auto& [deleted, other, ownGoes] : cases) {
+        const QByteArray kept = "[" + other.toUtf8() + "]\r\nk=1\r\n";
+        const QByteArray index = kept + "[" + deleted.trimmed().toUtf8() + "]\r\nk=2\r\n";
+        WriteFile("CA/GS/UserCa_GS.ini", index);
+        TCompanyRecord record;
+        record.SetField(CompanyField::QYID, AddCompany(deleted, "甲"));
+        record.SetField(CompanyField::QYSBH, deleted);
+        AddCompany(other, "乙");
+        ::CompanyDelete::Run(record, nullptr, nullptr, AppPath() + "CA/");
+        QFile file(AppPath() + "CA/GS/UserCa_GS.ini");
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), ownGoes ? kept : index) << deleted.toStdString();
     }
 }
 

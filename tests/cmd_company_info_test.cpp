@@ -129,6 +129,8 @@ TEST(DataFileText, IsUtf8OrGbkAndNothingElse) {
         {TextCodec::EncodeGbk(QStringLiteral("中文")), QStringLiteral("中文")},
         {QByteArray("a\0b", 3), std::nullopt},
         {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x81", std::nullopt},
+        // GBK text holding the replacement mark lost characters before it came.
+        {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x84\x31\xA4\x37", std::nullopt},
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(TextCodec::DecodeUtf8OrGbk(bytes), text) << bytes.toHex().toStdString();

@@ -18,6 +18,10 @@ TEST_P(ImportFile, AnImportStopsBeforeThePreviewWithTheReason) {
     AddCompany("9111A", "甲");
     WriteFile("new.csv", "QYSBH,QYMC\r\n9111N,新公司\r\n");
     WriteFile("broken.csv", "\xFF\xFE\xFF");
+    // A stray byte on the third line of UTF-8 text and of GBK text.
+    WriteFile("stray.csv", "QYSBH,QYMC\n9111B,\xE7\x94\xB2\n9111C,\xE7\x94\xB2\xFF\n");
+    WriteFile("stray-gbk.csv", "QYSBH,QYMC\n9111B,\xD2\xD2\n9111C,\xFF\n");
+    WriteFile("unclosed.csv", "QYSBH,QYMC\r\n9111B,\"乙\r\n9111C,丙\r\n");
     const struct {
         const char* name;
         QString path;
@@ -26,6 +30,11 @@ TEST_P(ImportFile, AnImportStopsBeforeThePreviewWithTheReason) {
     } cases[] = {
         {"no such file", AppPath() + "missing.csv", false, "无法打开文件："},
         {"no text", AppPath() + "broken.csv", false, "文件既不是UTF-8也不是GBK文本"},
+        {"a stray byte", AppPath() + "stray.csv", false,
+         "文件既不是UTF-8也不是GBK文本：第3行无法读取"},
+        {"a stray byte in GBK", AppPath() + "stray-gbk.csv", false,
+         "文件既不是UTF-8也不是GBK文本：第3行无法读取"},
+        {"an unclosed quote", AppPath() + "unclosed.csv", false, "第2行的引号没有结束"},
         {"the companies unreadable", AppPath() + "new.csv", true, "读取已有的纳税人识别号失败"},
     };
     for (const auto& c : cases) {

@@ -1,15 +1,21 @@
 #include "CompanyCsv.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <QHash>
+
+#include "HostServices.h"
+#include "SqlQuery.h"
+#include "TextCodec.h"
 #include "WholeFile.h"
 
 namespace {
 
+// A tab or carriage return before a formula start is skipped by some
+// spreadsheets, so a field starting with one is a formula start too.
 bool IsFormulaStart(QChar c) {
     return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-           c == QLatin1Char('@');
+           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
 }
 
 // A single quote before a formula start, however many quotes came before.
@@ -19,6 +25,46 @@ bool IsQuotedFormula(const QString& value) {
         ++i;
     }
     return i > 0 && i < value.size() && IsFormulaStart(value[i]);
+}
+
+// The listed companies' rows as stored: a record's texts were cut for the
+// list. A company deleted since the list was read is left out.
+bool ReadStoredRows(const TCompanyRecordArray& records, std::vector<QStringList>& rows,
+                    QString& errorText) {
+    QStringList columns;
+    for (int i = 0; i < kCompanyFieldCount; ++i) {
+        columns << QLatin1String(CompanyFieldName(static_cast<CompanyField>(i)));
+    }
+    QHash<QString, QStringList> stored;
+    const bool read =
+        SqlQuery::ReadRows("read the companies to export",
+                           QStringLiteral("select ") + columns.join(QLatin1Char(',')) +
+                               QStringLiteral(" from XT_QYXX"),
+                           [&](TADOQuery& query) {
+                               QList<int> indexes;
+                               for (const QString& column : columns) {
+                                   indexes << query.FieldIndex(column);
+                               }
+                               for (; !query.Eof(); query.Next()) {
+                                   QStringList row;
+                                   for (const int index : indexes) {
+                                       row << query.FieldAsString(index);
+                                   }
+                                   stored.insert(row.front().trimmed(), row);
+                               }
+                           });
+    if (!read) {
+        errorText = QStringLiteral("读取企业信息失败");
+        return false;
+    }
+    rows.clear();
+    for (const TCompanyRecord& record : records) {
+        const auto row = stored.constFind(record.QYID().trimmed());
+        if (row != stored.cend()) {
+            rows.push_back(*row);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -43,7 +89,7 @@ QString DecodeField(const QString& value) {
     return IsQuotedFormula(value) ? value.mid(1) : value;
 }
 
-QString Write(const TCompanyRecordArray& records) {
+QString Write(const std::vector<QStringList>& rows) {
     QString text;
     for (int i = 0; i < kCompanyFieldCount; ++i) {
         if (i > 0) {
@@ -52,12 +98,12 @@ QString Write(const TCompanyRecordArray& records) {
         text += QLatin1String(CompanyFieldName(static_cast<CompanyField>(i)));
     }
     text += QLatin1String("\r\n");
-    for (const TCompanyRecord& record : records) {
-        for (int i = 0; i < kCompanyFieldCount; ++i) {
+    for (const QStringList& row : rows) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
             if (i > 0) {
                 text += QLatin1Char(',');
             }
-            text += EncodeField(record.Field(static_cast<CompanyField>(i)));
+            text += EncodeField(row[i]);
         }
         text += QLatin1String("\r\n");
     }
@@ -74,38 +120,26 @@ QByteArray Encode(const QString& text, Encoding encoding) {
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
-bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding encoding,
+bool WriteFile(const QString& path, const std::vector<QStringList>& rows, Encoding encoding,
                QString& errorText) {
     // A failed export leaves no half file.
-    return WholeFile::Replace(path, Encode(Write(records), encoding), &errorText);
+    return WholeFile::Replace(path, Encode(Write(rows), encoding), &errorText);
 }
 
-std::optional<QString> Decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF))) {
-            text.remove(0, 1);
-        }
-        return text;
-    }
-    QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
-    if (!gbk.isValid()) {
-        return std::nullopt;
-    }
-    text = gbk.decode(bytes);
-    if (gbk.hasError() || text.contains(QChar::ReplacementCharacter)) {
-        return std::nullopt;
-    }
-    return text;
+bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding encoding,
+               QString& errorText) {
+    std::vector<QStringList> rows;
+    return ReadStoredRows(records, rows, errorText) && WriteFile(path, rows, encoding, errorText);
 }
 
-std::vector<QStringList> Parse(const QString& text) {
+std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosedLine) {
     std::vector<QStringList> rows;
     QStringList row;
     QString field;
     bool quoted = false;     // inside a quoted field
     bool fieldSeen = false;  // the current row has begun
+    int line = 1;            // of the file, counting line breaks inside fields too
+    int quoteLine = 0;       // where the quoted field began
     const auto endField = [&] {
         row.append(DecodeField(field));
         field.clear();
@@ -120,6 +154,11 @@ std::vector<QStringList> Parse(const QString& text) {
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (c == QLatin1Char('\n') ||
+            (c == QLatin1Char('\r') &&
+             (i + 1 == text.size() || text[i + 1] != QLatin1Char('\n')))) {
+            ++line;
+        }
         if (quoted) {
             if (c != QLatin1Char('"')) {
                 field += c;
@@ -134,6 +173,7 @@ std::vector<QStringList> Parse(const QString& text) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
                 ++i;
+                ++line;
             }
             endRow();
             continue;
@@ -143,12 +183,40 @@ std::vector<QStringList> Parse(const QString& text) {
             endField();
         } else if (c == QLatin1Char('"') && field.isEmpty()) {
             quoted = true;
+            quoteLine = line;
         } else {
             field += c;
         }
     }
+    // An unclosed quote would swallow the rest of the file into one field.
+    if (quoted) {
+        if (unclosedLine != nullptr) {
+            *unclosedLine = quoteLine;
+        }
+        return std::nullopt;
+    }
     endRow();
     return rows;
+}
+
+bool ReadTable(const QByteArray& bytes, std::vector<QStringList>& table, QString& errorText,
+               TextCodec::Encoding* encoding) {
+    int badLine = 0;
+    const std::optional<TextCodec::Decoded> text = TextCodec::Decode(bytes, &badLine);
+    if (!text) {
+        errorText = QStringLiteral("文件既不是UTF-8也不是GBK文本：第%1行无法读取").arg(badLine);
+        return false;
+    }
+    std::optional<std::vector<QStringList>> rows = Parse(text->text, &badLine);
+    if (!rows) {
+        errorText = QStringLiteral("第%1行的引号没有结束").arg(badLine);
+        return false;
+    }
+    table = std::move(*rows);
+    if (encoding != nullptr) {
+        *encoding = text->encoding;
+    }
+    return true;
 }
 
 }  // namespace CompanyCsv

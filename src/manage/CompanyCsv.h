@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CompanyRecord.h"
+#include "TextCodec.h"
 
 namespace CompanyCsv {
 
@@ -20,25 +21,32 @@ enum class Encoding {
 };
 
 // A field as it goes into a row. A text a spreadsheet would run as a formula
-// (starting with = + - or @) gets a single quote in front; a text that already
-// starts with a quote and one of those gets one more, so reading gives back
-// exactly what was written.
+// (starting with = + - @, a tab or a carriage return) gets a single quote in front; a text that
+// already starts with a quote and one of those gets one more, so reading gives back exactly what
+// was written.
 QString EncodeField(const QString& value);
 // A field as read back: one such leading quote is taken off again.
 QString DecodeField(const QString& value);
 
-// The whole file's text: the header, then each record in all its columns.
-QString Write(const TCompanyRecordArray& records);
+// The whole file's text: the header, then each row, its columns in field order.
+QString Write(const std::vector<QStringList>& rows);
 QByteArray Encode(const QString& text, Encoding encoding);
 // False with the reason when the file cannot be written in full.
+bool WriteFile(const QString& path, const std::vector<QStringList>& rows, Encoding encoding,
+               QString& errorText);
+// The listed companies, each with its texts whole as stored, not as cut for
+// the list. False with the reason when they cannot be read or written.
 bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding encoding,
                QString& errorText);
 
-// UTF-8 with or without a byte-order mark, else GBK; nullopt when the bytes
-// are neither.
-std::optional<QString> Decode(const QByteArray& bytes);
 // The rows of a CSV text, fields decoded. Line breaks may be CR LF, LF or CR;
-// quoted fields may hold them. Blank lines are no rows.
-std::vector<QStringList> Parse(const QString& text);
+// quoted fields may hold them. Blank lines are no rows. nullopt when a quoted
+// field is never closed; unclosedLine, when given, gets the line (from 1)
+// where it began.
+std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosedLine = nullptr);
+// A file's rows: its bytes decoded as UTF-8 or GBK, then parsed. False with
+// the reason, naming the line, when they are neither or a quote is not closed.
+bool ReadTable(const QByteArray& bytes, std::vector<QStringList>& table, QString& errorText,
+               TextCodec::Encoding* encoding = nullptr);
 
 }  // namespace CompanyCsv

@@ -5,6 +5,8 @@
 #include "CompanyRemoval.h"
 #include "ContextValues.h"
 #include "HostServices.h"
+#include "SqlQuery.h"
+#include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace {
@@ -15,6 +17,34 @@ constexpr int kDeleted = 106009;
 constexpr int kDeleteFailed = 106010;
 constexpr const char* kDeleteFailedDetail = "70019505";
 constexpr int kConfirmed = 1;
+
+// The whole stored number: the listed record's may have been cut.
+bool StoredTaxId(const QString& companyId, QString& taxId) {
+    return IsSqlInteger(companyId) &&
+           SqlQuery::ReadValue(
+               "read the taxpayer number of a company to delete",
+               QStringLiteral("select QYSBH from XT_QYXX where QYID=") + companyId.trimmed(),
+               "QYSBH", taxId);
+}
+
+// The folders and sections are named by the trimmed number; when trimming
+// changed it, they may be another stored company's. Unreadable counts as yes.
+bool NamedByAnother(const QString& storedTaxId) {
+    const QString name = storedTaxId.trimmed();
+    if (name == storedTaxId) {
+        return false;
+    }
+    bool named = false;
+    const bool read =
+        SqlQuery::ReadRows("read the taxpayer numbers before a certificate clean-up",
+                           QStringLiteral("select QYSBH from XT_QYXX"), [&](TADOQuery& query) {
+                               const int column = query.FieldIndex(QStringLiteral("QYSBH"));
+                               for (; !query.Eof() && !named; query.Next()) {
+                                   named = query.FieldAsString(column).trimmed() == name;
+                               }
+                           });
+    return !read || named;
+}
 
 }  // namespace
 
@@ -30,6 +60,8 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
     if (ModuleLib::InforMsg(kConfirmDelete, company.QYSBH(), 1) != kConfirmed) {
         return Outcome::Declined;
     }
+    QString storedTaxId;
+    const bool taxIdKnown = StoredTaxId(companyId, storedTaxId);
     if (!CompanyRemoval::DeleteCompany(companyId)) {
         ModuleLib::InforMsg(kDeleteFailed, QString::fromLatin1(kDeleteFailedDetail), 1);
         return Outcome::Failed;
@@ -40,7 +72,9 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
         }
     }
     ModuleLib::InforMsg(kDeleted, QString(), 1);
-    CertificateCleaner::CleanUp(caFolder, company.QYSBH());
+    if (taxIdKnown && !NamedByAnother(storedTaxId)) {
+        CertificateCleaner::CleanUp(caFolder, storedTaxId);
+    }
     return Outcome::Deleted;
 }
 

@@ -49,13 +49,12 @@ QString ActionText(Action action) {
     return QString();
 }
 
-bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText) {
-    const std::optional<QString> text = CompanyCsv::Decode(bytes);
-    if (!text) {
-        errorText = QStringLiteral("文件既不是UTF-8也不是GBK文本");
+bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
+          TextCodec::Encoding* encoding) {
+    std::vector<QStringList> table;
+    if (!CompanyCsv::ReadTable(bytes, table, errorText, encoding)) {
         return false;
     }
-    const std::vector<QStringList> table = CompanyCsv::Parse(*text);
     if (table.empty()) {
         errorText = QStringLiteral("文件是空的");
         return false;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "TextCodec.h"
+
 namespace CompanyImport {
 
 enum class Action {
@@ -36,8 +38,9 @@ QString ActionText(Action action);
 // QYSBH (or 纳税人识别号), the name QYMC (单位名称, 企业名称), the telephone
 // QYDHHM (联系电话, 电话); other columns are ignored, as the add dialog knows
 // no more. False with the reason when the text is no CSV or has no taxpayer
-// number column.
-bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText);
+// number column. encoding, when given, gets the one the file was read in.
+bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
+          TextCodec::Encoding* encoding = nullptr);
 
 // Sets each row's action against the stored numbers and the rows above it,
 // in the add dialog's order: missing id, bad telephone, duplicate, similar.

@@ -2,35 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
+#include "TextCodec.h"
 #include "WholeFile.h"
 
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char AsciiLower(QChar c) {
-    const char16_t u = c.unicode();
-    return static_cast<char>(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
-}
-
-bool EqualsIgnoringAsciiCase(const QString& a, const QString& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i] == b[i]) {
-            continue;
-        }
-        if (a[i].unicode() >= 0x80 || b[i].unicode() >= 0x80 ||
-            AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The name between "[" and the last "]" of a header line, blanks trimmed;
@@ -51,19 +30,10 @@ bool HeaderName(QByteArrayView line, QByteArrayView& name) {
     return true;
 }
 
-// The files are UTF-8 or the legacy code page; a name matches in either.
+// The files are UTF-8 or the legacy code page, as every text file.
 bool NameMatches(QByteArrayView name, const QString& section) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString asUtf8 = utf8.decode(name);
-    if (!utf8.hasError() && EqualsIgnoringAsciiCase(asUtf8, section)) {
-        return true;
-    }
-    QStringDecoder gbk("GB18030", QStringDecoder::Flag::Stateless);
-    if (!gbk.isValid()) {
-        return false;
-    }
-    const QString asGbk = gbk.decode(name);
-    return !gbk.hasError() && EqualsIgnoringAsciiCase(asGbk, section);
+    const std::optional<QString> text = TextCodec::DecodeUtf8OrGbk(name);
+    return text && *text == section;
 }
 
 // The line's text without its line end.
@@ -83,7 +53,11 @@ QByteArray Erase(const QByteArray& content, const QString& section, bool* erased
     result.reserve(content.size());
     bool skipping = false;
     bool found = false;
-    for (qsizetype start = 0; start < content.size();) {
+    // A byte-order mark belongs to the file, not to the first line's header.
+    const QByteArrayView mark("\xEF\xBB\xBF");
+    const qsizetype begin = content.startsWith(mark) ? mark.size() : 0;
+    result.append(content.first(begin));
+    for (qsizetype start = begin; start < content.size();) {
         const qsizetype newline = content.indexOf('\n', start);
         const qsizetype end = newline < 0 ? content.size() : newline + 1;
         const QByteArrayView line(content.constData() + start, end - start);

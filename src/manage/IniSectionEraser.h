@@ -1,7 +1,8 @@
 // Erasing one section of an INI file as the original platform's INI readers
 // see sections: a line whose first non-blank character is "[" starts one, named
 // by what lies between it and the line's last "]"; the section runs to the next
-// such line. Names are compared ignoring ASCII case.
+// such line. Names are compared exactly: another company's number may differ
+// only in letter case.
 #pragma once
 
 #include <QByteArray>

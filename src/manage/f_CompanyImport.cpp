@@ -40,7 +40,8 @@ QString ActionCell(const CompanyImport::Row& row) {
 
 }  // namespace
 
-Tfrm_CompanyImport::Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWidget* parent)
+Tfrm_CompanyImport::Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWidget* parent,
+                                       std::optional<TextCodec::Encoding> encoding)
     : Tfrm_CustomDlgEx(parent),
       ui_(std::make_unique<Ui::frm_CompanyImport>()),
       rows_(std::move(rows)),
@@ -80,7 +81,11 @@ Tfrm_CompanyImport::Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWi
     header->resizeSection(2, 190);
     header->resizeSection(3, 100);
 
-    ui_->lblSummary->setText(Summary(rows_));
+    // A file read in the wrong encoding shows as garbled names: say which it was.
+    const QString readAs =
+        encoding ? QStringLiteral("文件按%1编码读取。").arg(TextCodec::EncodingName(*encoding))
+                 : QString();
+    ui_->lblSummary->setText(readAs + Summary(rows_));
     ui_->pbImport->setRange(0, 1);
     ui_->pbImport->setValue(0);
     ui_->sBtnImport->setEnabled(std::any_of(
@@ -140,12 +145,13 @@ QStringList ImportCompanies(QWidget* parent, const QString& path) {
     std::vector<CompanyImport::Row> rows;
     QString errorText;
     const QByteArray content = file.readAll();
-    if (!CompanyImport::Read(content, rows, errorText) ||
+    TextCodec::Encoding encoding = TextCodec::Encoding::Utf8;
+    if (!CompanyImport::Read(content, rows, errorText, &encoding) ||
         !CompanyImport::Classify(rows, errorText)) {
         ModuleLib::InfoMsgBox(errorText);
         return {};
     }
-    Tfrm_CompanyImport dialog(std::move(rows), parent);
+    Tfrm_CompanyImport dialog(std::move(rows), parent, encoding);
     if (dialog.exec() != Tfrm_CompanyImport::mrOk) {
         return {};
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "CompanyImport.h"
@@ -19,8 +20,9 @@ class Tfrm_CompanyImport : public Tfrm_CustomDlgEx {
     Q_OBJECT
 
   public:
-    // rows as CompanyImport::Classify left them.
-    explicit Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWidget* parent = nullptr);
+    // rows as CompanyImport::Classify left them; encoding the file was read in.
+    explicit Tfrm_CompanyImport(std::vector<CompanyImport::Row> rows, QWidget* parent = nullptr,
+                                std::optional<TextCodec::Encoding> encoding = std::nullopt);
     ~Tfrm_CompanyImport() override;
 
     // After the import ran: how it ended. Failed, with no text, before.
