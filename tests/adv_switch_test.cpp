@@ -126,6 +126,7 @@ TEST_P(AdvSwitch, AFailedQueryKeepsTheList) {
     Exec("DROP TABLE XT_QYXX");
     Query(dialog, "", "");
     EXPECT_EQ(Listed(dialog), QStringList({"911100000000000001"}));
+    EXPECT_EQ(Messages().size(), 1u);  // the operator is told
 }
 
 TEST_P(AdvSwitch, RecentFirstTypingNarrowsArrowsMoveEnterSwitches) {

@@ -174,10 +174,12 @@ TEST_P(CompanyManager, SearchMatchesQuotesLiterallyAndResetKeepsTheList) {
     EXPECT_TRUE(name->text().isEmpty());
     EXPECT_EQ(manager.TaxIds(), QStringList{"9111'Q"});
 
-    // A list query that fails keeps what is listed.
+    // A list query that fails keeps what is listed, and says so.
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    HostSetup::ClearRecorded();
     manager.Press("sBtnFind");
     EXPECT_EQ(manager.TaxIds(), QStringList{"9111'Q"});
+    EXPECT_EQ(Messages().size(), 1u);
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
     manager.Press("sBtnFind");
     EXPECT_EQ(manager.TaxIds().size(), 4);
@@ -524,6 +526,7 @@ TEST_P(CompanyManager, TypingNarrowsTheListAndTheArrowsMoveInIt) {
 // The file chosen in the file dialog, or none, decides what is written and said.
 TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
     AddCompany("9111A", "甲");
+    AddCompany("9111B", "乙");  // typed away: the export writes what is shown
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     WriteFile("broken.csv", "\xFF\xFE\xFF");
@@ -551,6 +554,7 @@ TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
     };
     for (const Case& c : cases) {
         ManagerPage manager;
+        manager.Child<QLineEdit>("edtQymc")->insert("甲");
         HostSetup::ClearRecorded();
         {
             DialogDriver driver([&](QWidget* dialog) {
@@ -587,6 +591,7 @@ TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
             EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), !gbk) << c.name;
             EXPECT_TRUE(bytes.contains(gbk ? QByteArray("\xBC\xD7") : QString("甲").toUtf8()))
                 << c.name;
+            EXPECT_FALSE(bytes.contains("9111B")) << c.name;
         }
         EXPECT_EQ(manager.TaxIds(), QStringList{"9111A"}) << c.name;
     }

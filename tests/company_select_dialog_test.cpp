@@ -110,10 +110,16 @@ TEST_F(CompanySelectDialog, AFailedListingIsReadAgainOnTheNextKey) {
              "FROM main.XT_QYXX"));
     dialog_->show();
     EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(Messages().size(), 1u);  // the operator is told
     ASSERT_TRUE(Exec("DROP VIEW temp.XT_QYXX"));
     Edit("edtName")->insert("单位");  // as an input method commits it
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(List()->currentIndex().row(), 0);
+    // A query that fails keeps the list.
+    ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX RENAME TO XT_QYXX_AWAY"));
+    Click("btnQuery");
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(Messages().size(), 2u);
 }
 
 // Shown again (restored, say), the dialog keeps what it listed, and each

@@ -19,24 +19,12 @@ bool MatchesTaxId(const QString& taxId, const QString& needle, const TCompanySea
 
 }  // namespace
 
-void TCompanySearchIndex::Reset(int count, std::function<const TCompanyRecord&(int)> record) {
-    record_ = std::move(record);
-    count_ = count;
+void TCompanySearchIndex::Assign(const TCompanyRecordArray& records) {
+    records_ = &records;
+    count_ = static_cast<int>(records.size());
     folded_.clear();
     recentRank_.clear();
     recentRows_.clear();
-}
-
-void TCompanySearchIndex::Assign(const TCompanyRecordArray& records) {
-    Reset(static_cast<int>(records.size()), [&records](int row) -> const TCompanyRecord& {
-        return records[static_cast<std::size_t>(row)];
-    });
-}
-
-void TCompanySearchIndex::Assign(const TCompanyRecordList& records) {
-    Reset(static_cast<int>(records.size()), [&records](int row) -> const TCompanyRecord& {
-        return *records[static_cast<std::size_t>(row)];
-    });
 }
 
 void TCompanySearchIndex::PrepareSoon(QObject* owner) const {
@@ -52,7 +40,7 @@ void TCompanySearchIndex::Fold() const {
     folded_.clear();
     folded_.reserve(static_cast<std::size_t>(count_));
     for (int row = 0; row < count_; ++row) {
-        const TCompanyRecord& record = record_(row);
+        const TCompanyRecord& record = (*records_)[static_cast<std::size_t>(row)];
         folded_.push_back({FoldForSearch(record.Field(CompanyField::QYSBH)),
                            FoldForSearch(record.Field(CompanyField::QYMC))});
     }
@@ -67,7 +55,8 @@ void TCompanySearchIndex::SetRecent(const QStringList& recentIds) {
     recentRank_.assign(static_cast<std::size_t>(count_), -1);
     std::vector<int> rowOfRank(static_cast<std::size_t>(recentIds.size()), -1);
     for (int row = 0; row < count_; ++row) {
-        const qsizetype rank = recentIds.indexOf(record_(row).Field(CompanyField::QYID).trimmed());
+        const qsizetype rank = recentIds.indexOf(
+            (*records_)[static_cast<std::size_t>(row)].Field(CompanyField::QYID).trimmed());
         if (rank >= 0 && rowOfRank[static_cast<std::size_t>(rank)] < 0) {
             rowOfRank[static_cast<std::size_t>(rank)] = row;
         }

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
 #include <vector>
 
 #include "CompanyRecord.h"
@@ -35,7 +34,6 @@ struct TCompanySearch {
 class TCompanySearchIndex {
   public:
     void Assign(const TCompanyRecordArray& records);
-    void Assign(const TCompanyRecordList& records);
     // Ids of the operator's recent companies, most recent first; ids not in
     // the records are passed over.
     void SetRecent(const QStringList& recentIds);
@@ -58,10 +56,9 @@ class TCompanySearchIndex {
         QString taxId;
         QString name;
     };
-    void Reset(int count, std::function<const TCompanyRecord&(int)> record);
     void Fold() const;
 
-    std::function<const TCompanyRecord&(int)> record_;
+    const TCompanyRecordArray* records_ = nullptr;
     int count_ = 0;
     mutable std::vector<Folded> folded_;  // empty until a search needs it
     std::vector<int> recentRank_;         // per row; empty without recent companies

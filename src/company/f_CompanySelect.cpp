@@ -1,6 +1,5 @@
 #include "f_CompanySelect.h"
 
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -8,12 +7,12 @@
 #include <QPushButton>
 
 #include "ColorNumber.h"
-#include "CompanyListModel.h"
 #include "CompanySelectMgr.h"
 #include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
 #include "RecentCompanies.h"
+#include "SearchableCompanyList.h"
 #include "f_CommonUnit.h"
 #include "f_Status.h"
 #include "ui_f_CompanySelect.h"
@@ -31,22 +30,6 @@ bool IsEnterKey(const QEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Keys a filter field passes to the list, so the focus stays where he types.
-bool IsListMoveKey(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    switch (static_cast<const QKeyEvent*>(event)->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool IsLeftDoubleClick(const QEvent* event) {
     return event->type() == QEvent::MouseButtonDblClick &&
            static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
@@ -55,28 +38,25 @@ bool IsLeftDoubleClick(const QEvent* event) {
 }  // namespace
 
 Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* parent)
-    : Tfrm_CustomDlgEx(parent),
-      ui_(std::make_unique<Ui::frm_CompanySelect>()),
-      manager_(manager),
-      model_(new TCompanyListModel(
-          {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(rows_.size()); },
-          [this](int row, int column) {
-              const TCompanyRecord& record =
-                  *records_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
-              return column == 0 ? record.QYSBH() : record.QYMC();
-          },
-          this)) {
-    model_->SetRowMarked(
-        [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
+    : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frm_CompanySelect>()), manager_(manager) {
     ui_->setupUi(ClientArea());
+    list_ = new TSearchableCompanyList(
+        ui_->vstCompList, {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
+        [](const TCompanyRecord& record, int, int column) {
+            return column == 0 ? record.QYSBH() : record.QYMC();
+        },
+        [this](const QString& taxIdText, const QString& nameText, TCompanyRecordArray& records) {
+            return manager_.ListCompanies(taxIdText, nameText, records);
+        },
+        this);
+    list_->SetFirstRowCurrent(true);
+    list_->SetFilterFields(ui_->edtSbh, ui_->edtName);
     AddButton(ui_->sBtnConfirm);
     sBtnClose()->setText(QStringLiteral("取消"));
     sBtnClose()->setAutoDefault(false);
     SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
     resize(480, 440);
 
-    ui_->vstCompList->setModel(model_);
     // The name column takes what the number column leaves, so both always
     // fit beside the vertical scroll bar.
     QHeaderView* header = ui_->vstCompList->header();
@@ -94,8 +74,6 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
 
     ui_->edtSbh->installEventFilter(this);
     ui_->edtName->installEventFilter(this);
-    connect(ui_->edtSbh, &QLineEdit::textChanged, this, &Tfrm_CompanySelect::Narrow);
-    connect(ui_->edtName, &QLineEdit::textChanged, this, &Tfrm_CompanySelect::Narrow);
     connect(ui_->btnQuery, &QPushButton::clicked, this, &Tfrm_CompanySelect::Search);
     connect(ui_->sBtnConfirm, &QPushButton::clicked, this, &Tfrm_CompanySelect::Accept);
 
@@ -117,31 +95,26 @@ void Tfrm_CompanySelect::ApplySkin() {
 
 void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
     Tfrm_CustomDlgEx::showEvent(event);
-    if (filled_) {
+    if (list_->Loaded()) {
         return;
     }
-    filled_ = true;
-    recent_ = RecentCompanies::Read(manager_.OperatorCode());
-    Fill(QString(), QString());
+    list_->UseRecent(manager_.OperatorCode());
+    list_->Load(QString(), QString());
     HideStatus();
     ui_->vstCompList->setFocus();
 }
 
 bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->edtSbh || watched == ui_->edtName) {
-        if (IsListMoveKey(event)) {
-            QCoreApplication::sendEvent(ui_->vstCompList, event);
-            return true;
-        }
         if (IsEnterKey(event)) {
-            if (SelectedRecord() != nullptr) {
+            if (list_->Selected() != nullptr) {
                 Accept();
             }
             return true;
         }
     }
     if (watched == ui_->vstCompList && IsEnterKey(event)) {
-        if (SelectedRecord() != nullptr) {
+        if (list_->Selected() != nullptr) {
             Accept();
         }
         return true;
@@ -155,76 +128,15 @@ bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
     return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
-void Tfrm_CompanySelect::KeepVisibleIds() {
-    // A narrower listing keeps the ids of the full one before it.
-    if (!fullList_) {
-        return;
-    }
-    visibleIds_.clear();
-    for (const auto& record : records_) {
-        visibleIds_.insert(record->Field(CompanyField::QYID).trimmed());
-    }
-}
-
-TCompanySearch Tfrm_CompanySelect::CurrentSearch() const {
-    return {ui_->edtSbh->text(), ui_->edtName->text()};
-}
-
-void Tfrm_CompanySelect::Fill(const QString& taxIdText, const QString& nameText) {
-    // A narrower listing replaces the full one: what the operator may choose
-    // is kept from the full one first.
-    KeepVisibleIds();
-    model_->Reset([&] {
-        const bool listed = manager_.FillCompanyList(&records_, taxIdText, nameText);
-        fullList_ = listed && taxIdText.isEmpty() && nameText.isEmpty();
-        index_.Assign(records_);
-        index_.PrepareSoon(this);
-        index_.SetRecent(recent_);
-        rows_ = index_.Filter(CurrentSearch());
-    });
-    // As on opening: the first row (the last company chosen) is current and selected.
-    if (!rows_.empty()) {
-        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
-    }
-}
-
-void Tfrm_CompanySelect::Narrow() {
-    if (!filled_) {
-        return;  // the first listing comes when the dialog shows
-    }
-    // Typing searches every company again, also after the query button
-    // listed fewer: one query, then each key filters in memory.
-    if (!fullList_) {
-        Fill(QString(), QString());
-        return;
-    }
-    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
-    if (!rows_.empty()) {
-        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
-    }
-}
-
 void Tfrm_CompanySelect::Search() {
-    Fill(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
-}
-
-const TCompanyRecord* Tfrm_CompanySelect::SelectedRecord() const {
-    // The selection holds rows of the model, which has as many as rows_: both
-    // change only inside a reset, which clears the selection.
-    const QModelIndexList selected = ui_->vstCompList->selectionModel()->selectedRows();
-    if (selected.isEmpty()) {
-        return nullptr;
-    }
-    const auto row = static_cast<std::size_t>(selected.first().row());
-    return records_[static_cast<std::size_t>(rows_[row])].get();
+    list_->Load(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
 }
 
 void Tfrm_CompanySelect::Accept() {
     ui_->sBtnConfirm->setEnabled(false);
-    if (const TCompanyRecord* record = SelectedRecord()) {
+    if (const TCompanyRecord* record = list_->Selected()) {
         result_ = *record;
-        KeepVisibleIds();
-        RecentCompanies::Remember(result_.QYID(), visibleIds_, manager_.OperatorCode());
+        list_->Remember(result_);
         ui_->sBtnConfirm->setEnabled(true);
         done(mrOk);
         return;

@@ -3,19 +3,13 @@
 // (one company is taken at once, none is reported, several are offered).
 #pragma once
 
-#include <QSet>
-#include <QStringList>
-
 #include <memory>
-#include <vector>
 
-#include "CompanyFilter.h"
 #include "CompanyRecord.h"
 #include "f_CustomDlgEx.h"
 
-class QModelIndex;
-class TCompanyListModel;
 class TCompanySelectMgr;
+class TSearchableCompanyList;
 
 namespace Ui {
 class frm_CompanySelect;
@@ -41,27 +35,11 @@ class Tfrm_CompanySelect : public Tfrm_CustomDlgEx {
   private:
     void Search();
     void Accept();
-    void Fill(const QString& taxIdText, const QString& nameText);
-    // Shows the loaded records that match the filter fields, recent ones first.
-    void Narrow();
-    TCompanySearch CurrentSearch() const;
-    // The record shown in the selected row, or null.
-    const TCompanyRecord* SelectedRecord() const;
 
     std::unique_ptr<Ui::frm_CompanySelect> ui_;
     TCompanySelectMgr& manager_;
-    TCompanyRecordList records_;
-    TCompanySearchIndex index_;
-    std::vector<int> rows_;  // shown rows of records_
-    QStringList recent_;
-    QSet<QString> visibleIds_;  // every company the operator may choose
-    // Makes visibleIds_ from a full listing, only when a choice or a narrower
-    // listing needs it: opening the dialog does not pay for it.
-    void KeepVisibleIds();
-    bool fullList_ = false;  // records_ is every such company, no query filter
-    TCompanyListModel* model_;
+    TSearchableCompanyList* list_;  // a child: outlives the base's hiding
     TCompanyRecord result_;
-    bool filled_ = false;
 };
 
 enum class SelectOutcome { Chosen, NoCompany, NotChosen };

@@ -1,6 +1,5 @@
 #include "f_AdvSwitchCompay.h"
 
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -10,12 +9,11 @@
 
 #include "AgencySettings.h"
 #include "ColorNumber.h"
-#include "CompanyListModel.h"
 #include "FlatHeaderView.h"
 #include "FormBase.h"
 #include "HostServices.h"
 #include "ModuleForm.h"
-#include "RecentCompanies.h"
+#include "SearchableCompanyList.h"
 #include "f_CommonUnit.h"
 #include "ui_f_AdvSwitchCompay.h"
 
@@ -34,26 +32,7 @@ bool IsKey(const QEvent* event, std::initializer_list<int> keys) {
 }  // namespace
 
 TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
-    : Tfrm_CustomDlgEx(parent),
-      ui_(std::make_unique<Ui::frmAdvSwitchCompay>()),
-      model_(new TCompanyListModel(
-          {QStringLiteral("序号"), ReadCompanyCodeCaption(), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(rows_.size()); },
-          [this](int row, int column) {
-              const TAgcyCompanyInfo& entry =
-                  entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
-              switch (column) {
-                  case 0:
-                      return QString::number(row + 1);
-                  case 1:
-                      return entry.QYSBH();
-                  default:
-                      return entry.QYMC();
-              }
-          },
-          this)) {
-    model_->SetRowMarked(
-        [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
+    : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frmAdvSwitchCompay>()) {
     ui_->setupUi(ClientArea());
     AddButton(ui_->btnSwitch);
     SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
@@ -62,7 +41,31 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     // The company manager's header: one painting for every list of the module.
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);
     ui_->vstCompList->setHeader(header);
-    ui_->vstCompList->setModel(model_);
+    list_ = new TSearchableCompanyList(
+        ui_->vstCompList,
+        {QStringLiteral("序号"), ReadCompanyCodeCaption(), QStringLiteral("单位名称")},
+        [](const TCompanyRecord& entry, int shownRow, int column) {
+            switch (column) {
+                case 0:
+                    return QString::number(shownRow + 1);
+                case 1:
+                    return entry.QYSBH();
+                default:
+                    return entry.QYMC();
+            }
+        },
+        [](const QString& taxIdText, const QString& nameText, TAgcyCompanyInfoList& entries) {
+            TAgencyMgr* agency = AgencySettings::CurrentAgency();
+            if (agency == nullptr) {
+                // Not an agency installation (or no company loaded): nothing to list.
+                entries.clear();
+                return true;
+            }
+            return agency->ListServedCompanies(taxIdText, nameText, entries);
+        },
+        this);
+    list_->SetFirstRowCurrent(true);
+    list_->SetFilterFields(ui_->edtSbh, ui_->edtName);
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -80,18 +83,12 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     connect(ui_->btnQuery, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Search);
     ui_->edtSbh->installEventFilter(this);
     ui_->edtName->installEventFilter(this);
-    connect(ui_->edtSbh, &QLineEdit::textChanged, this, &TfrmAdvSwitchCompay::Narrow);
-    connect(ui_->edtName, &QLineEdit::textChanged, this, &TfrmAdvSwitchCompay::Narrow);
     connect(ui_->btnSwitch, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Switch);
 
     FormCreate();
 }
 
-TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() {
-    // The base's destructor hides a visible dialog, and the list would then
-    // read rows from entries that are already gone.
-    delete model_;
-}
+TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() = default;
 
 void TfrmAdvSwitchCompay::ApplySkin() {
     Tfrm_CustomDlgEx::ApplySkin();
@@ -106,22 +103,16 @@ void TfrmAdvSwitchCompay::ApplySkin() {
 
 void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
     Tfrm_CustomDlgEx::showEvent(event);
-    if (!loaded_) {
-        loaded_ = true;
-        recent_ = RecentCompanies::Read();
-        queryLength_ = ReadQueryLength();
-        Load(QString(), QString());
+    if (!list_->Loaded()) {
+        list_->UseRecent(QString());
+        list_->SetTailMatch(ReadQueryLength());
+        list_->Load(QString(), QString());
     }
 }
 
 bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
-    // The filter fields keep the focus: the arrows move in the list, Enter
-    // switches to the company the list has selected.
+    // Enter in a filter field switches to the company the list has selected.
     if (watched == ui_->edtSbh || watched == ui_->edtName) {
-        if (IsKey(event, {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown})) {
-            QCoreApplication::sendEvent(ui_->vstCompList, event);
-            return true;
-        }
         if (IsKey(event, {Qt::Key_Return, Qt::Key_Enter})) {
             Switch();
             return true;
@@ -135,87 +126,21 @@ bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
     return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
-void TfrmAdvSwitchCompay::Load(const QString& taxIdText, const QString& nameText) {
-    TAgencyMgr* agency = AgencySettings::CurrentAgency();
-    if (agency == nullptr) {
-        // Not an agency installation (or no company loaded): nothing to list.
-        model_->Reset([this] {
-            entries_.clear();
-            rows_.clear();
-            index_.Assign(entries_);
-            index_.PrepareSoon(this);
-        });
-        return;
-    }
-    TAgcyCompanyInfoList found;
-    if (!agency->ListServedCompanies(taxIdText.trimmed(), nameText.trimmed(), found)) {
-        return;  // the host's query service has reported it; the list stays
-    }
-    // A narrower listing replaces the full one: what the operator may choose
-    // is kept from the full one first.
-    KeepVisibleIds();
-    model_->Reset([&] {
-        entries_ = std::move(found);
-        fullList_ = taxIdText.trimmed().isEmpty() && nameText.trimmed().isEmpty();
-        index_.Assign(entries_);
-        index_.PrepareSoon(this);
-        index_.SetRecent(recent_);
-        rows_ = index_.Filter(CurrentSearch());
-    });
-    if (!rows_.empty()) {
-        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
-    }
-}
-
-void TfrmAdvSwitchCompay::KeepVisibleIds() {
-    // A narrower listing keeps the ids of the full one before it.
-    if (!fullList_) {
-        return;
-    }
-    visibleIds_.clear();
-    for (const TAgcyCompanyInfo& entry : entries_) {
-        visibleIds_.insert(entry.Field(CompanyField::QYID).trimmed());
-    }
-}
-
-TCompanySearch TfrmAdvSwitchCompay::CurrentSearch() const {
-    return {ui_->edtSbh->text(), ui_->edtName->text(), true, queryLength_};
-}
-
-void TfrmAdvSwitchCompay::Narrow() {
-    if (!loaded_) {
-        return;
-    }
-    // Typing searches every served company again, also after the query
-    // button listed fewer: one query, then each key filters in memory.
-    if (!fullList_) {
-        Load(QString(), QString());
-        return;
-    }
-    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
-    if (!rows_.empty()) {
-        ui_->vstCompList->setCurrentIndex(model_->index(0, 0));
-    }
-}
-
 void TfrmAdvSwitchCompay::Search() {
-    Load(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
+    list_->Load(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
 }
 
 void TfrmAdvSwitchCompay::Switch() {
-    if (rows_.empty()) {
+    if (list_->ShownCount() == 0) {
         return;
     }
-    // Selected rows are rows of the model, which shows rows_.
-    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
-    if (rows.isEmpty()) {
+    const TAgcyCompanyInfo* selected = list_->Selected();
+    if (selected == nullptr) {
         ModuleLib::InfoMsgBox(QStringLiteral("选择后再进行切换。"));
         return;
     }
-    const int row = rows.first().row();
-    choice_ = entries_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
-    KeepVisibleIds();
-    RecentCompanies::Remember(choice_->QYID(), visibleIds_);
+    choice_ = *selected;
+    list_->Remember(*choice_);
     done(mrOk);
 }
 

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
 #include <QSignalBlocker>
@@ -12,12 +11,12 @@
 #include "CompanyCsv.h"
 #include "CompanyDelete.h"
 #include "CompanyListLoader.h"
-#include "CompanyListModel.h"
 #include "ContextValues.h"
 #include "CsvFileTypes.h"
 #include "FlatHeaderView.h"
 #include "HostServices.h"
 #include "ParamString.h"
+#include "SearchableCompanyList.h"
 #include "f_CommonUnit.h"
 #include "f_CompanyAdd.h"
 #include "f_CompanyImport.h"
@@ -54,17 +53,7 @@ QSet<QWidget*> OpenPages() {
 }  // namespace
 
 Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
-    : Tfrm_CustomEx(parent),
-      ui_(std::make_unique<Ui::frm_CompanyManage>()),
-      model_(new TCompanyListModel(
-          {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
-          [this] { return static_cast<int>(rows_.size()); },
-          [this](int row, int column) {
-              const TCompanyRecord& record =
-                  companies_[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)])];
-              return record.Field(column == 0 ? CompanyField::QYSBH : CompanyField::QYMC);
-          },
-          this)) {
+    : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frm_CompanyManage>()) {
     setObjectName(QStringLiteral("frm_CompanyManage"));
     ui_->setupUi(ClientArea());
     setWindowTitle(QStringLiteral("企业管理"));
@@ -87,7 +76,22 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
 
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);
     ui_->vstCompList->setHeader(header);
-    ui_->vstCompList->setModel(model_);
+    list_ = new TSearchableCompanyList(
+        ui_->vstCompList, {QStringLiteral("纳税人识别号"), QStringLiteral("单位名称")},
+        [](const TCompanyRecord& record, int, int column) {
+            return record.Field(column == 0 ? CompanyField::QYSBH : CompanyField::QYMC);
+        },
+        [this](const QString& taxIdText, const QString& nameText, TCompanyRecordArray& records) {
+            const QString operatorClass = ContextValues::Text(HostContext().UserInfoVO, "CZY_LB");
+            return CompanyListLoader::Load(operatorClass, taxIdText, nameText, records);
+        },
+        this);
+    list_->SetFilterFields(ui_->edtQysbh, ui_->edtQymc);
+    // Nothing is selected after a listing.
+    connect(list_, &TSearchableCompanyList::Listed, this, [this] {
+        ui_->actCompanyDel->setEnabled(false);
+        ui_->actCompanyInfoEdit->setEnabled(false);
+    });
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->resizeSection(0, kTaxIdColumnWidth);
@@ -99,10 +103,6 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     connect(ui_->sBtnClear, &QPushButton::clicked, this, &Tfrm_CompanyManage::Reset);
     connect(ui_->edtQysbh, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
     connect(ui_->edtQymc, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
-    connect(ui_->edtQysbh, &QLineEdit::textChanged, this, &Tfrm_CompanyManage::Narrow);
-    connect(ui_->edtQymc, &QLineEdit::textChanged, this, &Tfrm_CompanyManage::Narrow);
-    ui_->edtQysbh->installEventFilter(this);
-    ui_->edtQymc->installEventFilter(this);
     connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
     connect(ui_->actCompanyDel, &QAction::triggered, this, &Tfrm_CompanyManage::Delete);
     connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
@@ -125,7 +125,7 @@ void Tfrm_CompanyManage::FormCreate() {
     Tfrm_CustomEx::FormCreate();
     ui_->pnlFind->setVisible(ui_->actQuery->isChecked());
     ReadCompanyCodeCaption();
-    LoadList(QString(), QString());
+    list_->Load(QString(), QString());
 }
 
 void Tfrm_CompanyManage::showEvent(QShowEvent* event) {
@@ -139,59 +139,11 @@ bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
         (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         ui_->actQuery->setChecked(event->type() == QEvent::ShowToParent);
     }
-    // The arrows move in the list while the focus stays in the search field.
-    if ((watched == ui_->edtQysbh || watched == ui_->edtQymc) &&
-        event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-                QCoreApplication::sendEvent(ui_->vstCompList, event);
-                return true;
-            default:
-                break;
-        }
-    }
     return Tfrm_CustomEx::eventFilter(watched, event);
 }
 
-bool Tfrm_CompanyManage::LoadList(const QString& taxIdText, const QString& nameText) {
-    const QString operatorClass = ContextValues::Text(HostContext().UserInfoVO, "CZY_LB");
-    bool loaded = false;
-    // The views let go of the old rows before the records change.
-    model_->Reset([&] {
-        loaded = CompanyListLoader::Load(operatorClass, taxIdText, nameText, companies_);
-        if (loaded) {
-            fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
-            index_.Assign(companies_);
-            index_.PrepareSoon(this);
-        }
-        rows_ = index_.Filter(CurrentSearch());
-    });
-    ui_->actCompanyDel->setEnabled(false);
-    ui_->actCompanyInfoEdit->setEnabled(false);
-    return loaded;
-}
-
 void Tfrm_CompanyManage::Search() {
-    LoadList(ui_->edtQysbh->text().trimmed(), ui_->edtQymc->text().trimmed());
-}
-
-TCompanySearch Tfrm_CompanyManage::CurrentSearch() const {
-    return {ui_->edtQysbh->text(), ui_->edtQymc->text()};
-}
-
-void Tfrm_CompanyManage::Narrow() {
-    // Typing searches every company again, also after a search listed fewer:
-    // one query, then each key filters in memory.
-    if (!fullList_) {
-        LoadList(QString(), QString());
-        return;
-    }
-    model_->Reset([&] { rows_ = index_.Filter(CurrentSearch()); });
-    ui_->actCompanyDel->setEnabled(false);
-    ui_->actCompanyInfoEdit->setEnabled(false);
+    list_->Load(ui_->edtQysbh->text().trimmed(), ui_->edtQymc->text().trimmed());
 }
 
 void Tfrm_CompanyManage::Reset() {
@@ -208,12 +160,6 @@ void Tfrm_CompanyManage::UpdateActions() {
     ui_->actCompanyInfoEdit->setEnabled(focused);
 }
 
-int Tfrm_CompanyManage::SelectedRow() const {
-    // Selected rows are rows of the model, which shows rows_.
-    const QModelIndexList rows = ui_->vstCompList->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows_[static_cast<std::size_t>(rows.first().row())];
-}
-
 void Tfrm_CompanyManage::Add() {
     QString companyId;
     QString taxId;
@@ -228,13 +174,13 @@ void Tfrm_CompanyManage::Add() {
 }
 
 void Tfrm_CompanyManage::Delete() {
-    const int row = SelectedRow();
-    if (row < 0) {
+    const TCompanyRecord* selected = list_->Selected();
+    if (selected == nullptr) {
         ModuleLib::InforMsg(kNothingSelected, QString(), 1);
         return;
     }
     // A copy: the list is read again before the work is done.
-    const TCompanyRecord company = companies_[static_cast<std::size_t>(row)];
+    const TCompanyRecord company = *selected;
     const CompanyDelete::Outcome outcome =
         CompanyDelete::Run(company, HostContext().UserInfoVO, HostContext().CompanyInfoVO,
                            ModuleLib::GetAppPath() + QStringLiteral("CA/"));
@@ -244,13 +190,12 @@ void Tfrm_CompanyManage::Delete() {
 }
 
 void Tfrm_CompanyManage::Modify() {
-    const int row = SelectedRow();
-    if (row < 0) {
+    const TCompanyRecord* selected = list_->Selected();
+    if (selected == nullptr) {
         return;
     }
     std::string params;
-    params = ParamString::SetParamValue(
-        params, "QYID", companies_[static_cast<std::size_t>(row)].QYID().toStdString());
+    params = ParamString::SetParamValue(params, "QYID", selected->QYID().toStdString());
     params = ParamString::SetParamValue(params, "CLOSEPREV", "false");
     params = ParamString::SetParamValue(params, "TOVIEW", "false");
     ParamString::HostBuffer buffer(ParamString::kHostBufferSize);
@@ -291,12 +236,14 @@ void Tfrm_CompanyManage::Export() {
     }
     const CompanyCsv::Encoding encoding =
         type == gbkType ? CompanyCsv::Encoding::Gbk : CompanyCsv::Encoding::Utf8Bom;
+    // What the instant search shows, not every loaded company.
+    const TCompanyRecordArray shown = list_->Shown();
     QString errorText;
-    if (!CompanyCsv::WriteFile(path, companies_, encoding, errorText)) {
+    if (!CompanyCsv::WriteFile(path, shown, encoding, errorText)) {
         ModuleLib::InfoMsgBox(QStringLiteral("导出失败：") + errorText);
         return;
     }
-    ModuleLib::InfoMsgBox(QStringLiteral("已导出%1家企业。").arg(companies_.size()));
+    ModuleLib::InfoMsgBox(QStringLiteral("已导出%1家企业。").arg(shown.size()));
 }
 
 void Tfrm_CompanyManage::Import() {

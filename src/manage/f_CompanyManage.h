@@ -5,13 +5,10 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
-#include "CompanyFilter.h"
-#include "CompanyRecord.h"
 #include "f_CustomFormEx.h"
 
-class TCompanyListModel;
+class TSearchableCompanyList;
 
 namespace Ui {
 class frm_CompanyManage;
@@ -33,30 +30,19 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Lists the companies matching the filters. A failed query keeps the
-    // previous list. Either way the list starts without a selection.
-    bool LoadList(const QString& taxIdText, const QString& nameText);
     // Lists again with the search fields, trimmed.
     void Search();
-    // Shows the loaded companies that match the search fields as they are typed.
-    void Narrow();
-    TCompanySearch CurrentSearch() const;
     void Reset();
     void UpdateActions();
     void Add();
     void Delete();
     void Modify();
-    // The listed companies to a CSV file, in the encoding the file type says.
+    // The shown companies to a CSV file, in the encoding the file type says.
     void Export();
     void Import();
     // Lists again now, or as each page opened meanwhile goes away.
     void RefreshAfter(const QList<QWidget*>& pages);
-    int SelectedRow() const;
 
     std::unique_ptr<Ui::frm_CompanyManage> ui_;
-    TCompanyRecordArray companies_;
-    TCompanySearchIndex index_;
-    std::vector<int> rows_;  // shown rows of companies_
-    bool fullList_ = false;  // companies_ is every company listed without a filter
-    TCompanyListModel* model_;
+    TSearchableCompanyList* list_;
 };

@@ -1,0 +1,154 @@
+#include "SearchableCompanyList.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "CompanyListModel.h"
+#include "HostServices.h"
+#include "RecentCompanies.h"
+
+TSearchableCompanyList::TSearchableCompanyList(QTreeView* view, QStringList headers,
+                                               CellText cellText, Loader loader, QObject* owner)
+    : QObject(owner), view_(view), loader_(std::move(loader)) {
+    model_ = new TCompanyListModel(
+        std::move(headers), [this] { return static_cast<int>(rows_.size()); },
+        [this, cellText = std::move(cellText)](int row, int column) {
+            const auto record = static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)]);
+            return cellText(records_[record], row, column);
+        },
+        this);
+    model_->SetRowMarked(
+        [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
+    view_->setModel(model_);
+}
+
+void TSearchableCompanyList::SetFilterFields(QLineEdit* taxIdField, QLineEdit* nameField) {
+    taxIdField_ = taxIdField;
+    nameField_ = nameField;
+    for (QLineEdit* field : {taxIdField, nameField}) {
+        field->installEventFilter(this);
+        connect(field, &QLineEdit::textChanged, this, &TSearchableCompanyList::Narrow);
+    }
+}
+
+void TSearchableCompanyList::SetTailMatch(int queryLength) {
+    tailMatch_ = true;
+    queryLength_ = queryLength;
+}
+
+void TSearchableCompanyList::UseRecent(const QString& operatorCode) {
+    useRecent_ = true;
+    operatorCode_ = operatorCode;
+    recent_ = RecentCompanies::Read(operatorCode);
+}
+
+TCompanySearch TSearchableCompanyList::CurrentSearch() const {
+    TCompanySearch search{taxIdField_ != nullptr ? taxIdField_->text() : QString(),
+                          nameField_ != nullptr ? nameField_->text() : QString()};
+    search.tailMatch = tailMatch_;
+    search.queryLength = queryLength_;
+    return search;
+}
+
+void TSearchableCompanyList::Show(const std::function<void()>& change) {
+    model_->Reset([&] {
+        change();
+        rows_ = index_.Filter(CurrentSearch());
+    });
+    if (firstRowCurrent_ && !rows_.empty()) {
+        view_->setCurrentIndex(model_->index(0, 0));
+    }
+    emit Listed();
+}
+
+bool TSearchableCompanyList::Load(const QString& taxIdText, const QString& nameText) {
+    loaded_ = true;
+    TCompanyRecordArray found;
+    if (!loader_(taxIdText, nameText, found)) {
+        // The host only logs database errors: without a word the operator
+        // would take the old list for the answer.
+        ModuleLib::InfoMsgBox(QStringLiteral("读取单位列表失败，列表未更新。"));
+        return false;
+    }
+    // A narrower listing replaces the full one: what the operator may choose
+    // is kept from the full one first.
+    if (fullList_) {
+        visibleIds_.clear();
+        for (const TCompanyRecord& record : records_) {
+            visibleIds_.insert(record.Field(CompanyField::QYID).trimmed());
+        }
+    }
+    Show([&] {
+        records_ = std::move(found);
+        fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
+        index_.Assign(records_);
+        index_.PrepareSoon(this);
+        index_.SetRecent(recent_);
+    });
+    return true;
+}
+
+void TSearchableCompanyList::Narrow() {
+    if (!loaded_) {
+        return;  // the first listing applies what was typed before it
+    }
+    // Typing searches every company again, also after a query listed fewer:
+    // one query, then each key filters in memory.
+    if (!fullList_) {
+        Load(QString(), QString());
+        return;
+    }
+    Show([] {});
+}
+
+const TCompanyRecord* TSearchableCompanyList::Selected() const {
+    // Selected rows are rows of the model, which shows rows_; both change
+    // only inside a reset, which clears the selection.
+    const QModelIndexList selected = view_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return nullptr;
+    }
+    const auto row = static_cast<std::size_t>(selected.first().row());
+    return &records_[static_cast<std::size_t>(rows_[row])];
+}
+
+TCompanyRecordArray TSearchableCompanyList::Shown() const {
+    TCompanyRecordArray shown;
+    shown.reserve(rows_.size());
+    for (const int row : rows_) {
+        shown.push_back(records_[static_cast<std::size_t>(row)]);
+    }
+    return shown;
+}
+
+void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
+    if (!useRecent_) {
+        return;
+    }
+    QSet<QString> visible = visibleIds_;
+    if (fullList_) {
+        visible.clear();
+        for (const TCompanyRecord& listed : records_) {
+            visible.insert(listed.Field(CompanyField::QYID).trimmed());
+        }
+    }
+    RecentCompanies::Remember(record.QYID(), visible, operatorCode_);
+}
+
+bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == taxIdField_ || watched == nameField_) && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                QCoreApplication::sendEvent(view_, event);
+                return true;
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
