@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+#include "CompanyAddSaver.h"
+#include "CompanyImport.h"
 #include "DialogDriver.h"
 #include "HostFrame.h"
 #include "HostServices.h"
@@ -273,11 +275,12 @@ TEST_F(EntryPoints, MalformedCompanyIdsChangeNoRow) {
 }
 
 // A role operator reaches only his role's companies, whichever entry point the
-// host hands an id to; the all-company classes reach every one.
+// host hands an id to, and only their numbers are named when a similar one is
+// typed; the all-company classes reach and see every one.
 class GrantedCompanies : public EngineTest {};
 INSTANTIATE_ON_ENGINES(GrantedCompanies);
 
-TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsOrSaves) {
+TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsSavesOrSees) {
     const QString granted = AddCompany("911100000000000001", "北京甲公司");
     const QString other = AddCompany("911100000000000002", "北京乙公司");
     GrantToRole("R01", granted);
@@ -287,9 +290,12 @@ TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsOrSaves) {
     const struct {
         std::string operatorClass;
         QString company;
+        QString taxId;
         bool reached;
-    } cases[] = {
-        {"R01", granted, true}, {"R01", other, false}, {"0", other, true}, {"SYSTEM", other, true}};
+    } cases[] = {{"R01", granted, "911100000000000001", true},
+                 {"R01", other, "911100000000000002", false},
+                 {"0", other, "911100000000000002", true},
+                 {"SYSTEM", other, "911100000000000002", true}};
     for (const auto& c : cases) {
         const std::string id = c.company.toStdString();
         SCOPED_TRACE(c.operatorClass + " " + id);
@@ -310,6 +316,17 @@ TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsOrSaves) {
             EXPECT_FALSE(dialog(id.c_str(), true));
         }
         EXPECT_EQ(LogCount("Error") == 0, c.reached);
+        const QString similar = QString(c.taxId).insert(4, '-');
+        QStringList asked;
+        CompanyAddSaver::Save(similar, "丙", "", [&asked](const QStringList& named) {
+            asked = named;
+            return false;
+        });
+        std::vector<CompanyImport::Row> rows{{2, similar, "丙", ""}};
+        QString error;
+        EXPECT_TRUE(CompanyImport::Classify(rows, error));
+        EXPECT_EQ(asked, c.reached ? QStringList{c.taxId} : QStringList());
+        EXPECT_EQ(rows[0].match, c.reached ? c.taxId : QString());
     }
 }
 

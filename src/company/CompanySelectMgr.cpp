@@ -1,5 +1,7 @@
 #include "CompanySelectMgr.h"
 
+#include <QSet>
+
 #include <exception>
 #include <memory>
 
@@ -112,6 +114,26 @@ bool TCompanySelectMgr::MayWorkFor(const QString& companyId) {
                                  .arg(operatorCode_, operatorClass_, companyId));
     }
     return granted;
+}
+
+QStringList TCompanySelectMgr::NameableTaxIds(const QStringList& taxIds) {
+    if (operatorClass_.isEmpty() || IsAllCompanyClass(operatorClass_) || taxIds.isEmpty()) {
+        return taxIds;
+    }
+    QSet<QString> granted;
+    TCompanyRecordArray records;
+    if (ListCompanies(QString(), QString(), records)) {
+        for (const TCompanyRecord& record : records) {
+            granted.insert(record.QYSBH().trimmed());
+        }
+    }
+    QStringList nameable;
+    for (const QString& taxId : taxIds) {
+        if (granted.contains(taxId.trimmed())) {
+            nameable << taxId;
+        }
+    }
+    return nameable;
 }
 
 bool TCompanySelectMgr::LoadCompanyInfo(const QString& companyText) {

@@ -32,6 +32,10 @@ class TCompanySelectMgr : public TObject {
     // all-company classes (and without a class), else one granted to his
     // role. A refusal, also when the grants cannot be read, is logged.
     bool MayWorkFor(const QString& companyId);
+    // The numbers of taxIds that a message to this operator may name: all for
+    // the all-company classes, else those of his role's companies; none when
+    // the grants cannot be read.
+    QStringList NameableTaxIds(const QStringList& taxIds);
     // Loads the company, its tax rows and (on an agency's installation) the
     // agency into the current-company object; true when the company was found.
     bool LoadCompanyInfo(const QString& companyId);

@@ -1,5 +1,6 @@
 #include "CompanyAddSaver.h"
 
+#include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 #include "TaxIdKey.h"
@@ -74,7 +75,9 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
             if (!FindSimilarTaxIds(result.taxId, similar)) {
                 return result;
             }
-            if (!similar.isEmpty() && !confirmSimilar(similar)) {
+            // Another role's companies are not named, only said to exist.
+            if (!similar.isEmpty() &&
+                !confirmSimilar(TCompanySelectMgr::ForLoggedInOperator().NameableTaxIds(similar))) {
                 result.outcome = Outcome::Declined;
                 return result;
             }

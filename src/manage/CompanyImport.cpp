@@ -5,6 +5,7 @@
 
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
+#include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 #include "TaxIdKey.h"
@@ -97,6 +98,10 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
         errorText = QStringLiteral("读取已有的纳税人识别号失败");
         return false;
     }
+    // Stored numbers of companies the operator may not see are not named.
+    const QStringList nameable = TCompanySelectMgr::ForLoggedInOperator().NameableTaxIds(
+        QStringList(taken.cbegin(), taken.cend()));
+    const QSet<QString> hidden = taken - QSet<QString>(nameable.cbegin(), nameable.cend());
     for (Row& row : rows) {
         row.match.clear();
         if (row.taxId.isEmpty()) {
@@ -109,7 +114,7 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
         } else if (const auto similar = takenKeys.constFind(TaxIdKey(row.taxId));
                    similar != takenKeys.cend()) {
             row.action = Action::Similar;
-            row.match = *similar;
+            row.match = hidden.contains(*similar) ? QString() : *similar;
         } else {
             row.action = Action::Add;
             // Later rows are measured against this one as if stored.

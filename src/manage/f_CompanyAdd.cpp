@@ -41,9 +41,12 @@ void Tfrm_CompanyAdd::showEvent(QShowEvent* event) {
 
 void Tfrm_CompanyAdd::Save() {
     using CompanyAddSaver::Outcome;
+    // Numbers the operator may not see are left out: the list may be empty.
     const auto confirmSimilar = [](const QStringList& similar) {
-        return ModuleLib::InfoMsgBox(QStringLiteral("已存在相似的纳税人识别号：") +
-                                         similar.join(QStringLiteral("、")) +
+        const QString named = similar.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral("：") + similar.join(QStringLiteral("、"));
+        return ModuleLib::InfoMsgBox(QStringLiteral("已存在相似的纳税人识别号") + named +
                                          QStringLiteral("，仍要新增吗？"),
                                      1) == 1;
     };
