@@ -181,12 +181,6 @@ TEST_F(FormBases, FormCreateTakesTheHostContextAndSkin) {
     EXPECT_EQ(Make<TTestPage>()->font().pointSize(), QWidget().font().pointSize());
 }
 
-TEST(FormBase, AWidgetThatIsNotThereHasNoColourToGetOrSet) {
-    FormBase::SetBackgroundColor(nullptr, Qt::red);
-    EXPECT_FALSE(FormBase::BackgroundColor(nullptr).isValid());
-    FormBase::EditImeEnter(nullptr);
-}
-
 TEST_F(FormBases, DialogsColourTheirTitleBandOrTheirFrame) {
     HostSetup::OverrideSysConfig("Skin", "ModuleBackColor", "255");
     HostSetup::OverrideSysConfig("Skin", "TopBarColor", "16711680");

@@ -40,9 +40,6 @@ THostContext LoadHostContext(bool withParentForms) {
 }
 
 void SetBackgroundColor(QWidget* widget, const QColor& color) {
-    if (widget == nullptr) {
-        return;
-    }
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, color);
     widget->setPalette(palette);
@@ -50,7 +47,7 @@ void SetBackgroundColor(QWidget* widget, const QColor& color) {
 }
 
 QColor BackgroundColor(const QWidget* widget) {
-    return widget != nullptr ? widget->palette().color(QPalette::Window) : QColor();
+    return widget->palette().color(QPalette::Window);
 }
 
 void ApplyWindowSkin(QWidget* window, QWidget* band, TColor bandColor) {
@@ -82,9 +79,6 @@ void HookEditIme(QWidget* window) {
 }
 
 void EditImeEnter(TXPFamerEdit* edit) {
-    if (edit == nullptr) {
-        return;
-    }
     const TXPFamerEdit::ImeMode mode = edit->imeMode();
     if (mode == TXPFamerEdit::imChinese || mode == TXPFamerEdit::imOpen) {
         edit->setImeMode(TXPFamerEdit::imOpen);
