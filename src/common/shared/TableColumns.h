@@ -1,6 +1,7 @@
 // The columns of every table the module uses, in one place: the host's schema
 // creates the tables from these lists, and whoever writes or reads whole rows
-// names the columns from them, so the two cannot drift apart.
+// names the columns from them, so the two cannot drift apart. What the
+// abbreviations stand for: docs/columns.md.
 #pragma once
 
 #include <QString>
