@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "CompanyAddSaver.h"
 #include "CompanyImport.h"
@@ -287,36 +288,32 @@ TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsSavesOrSees) {
     const auto page = ModuleLoader::Entry<void (*)(std::uintptr_t, std::uintptr_t, char**)>(
         "ShowComapnayInfoInnerProc");
     const auto dialog = ModuleLoader::Entry<bool (*)(const char*, bool)>("ShowComapnayInfoProc");
-    const struct {
-        std::string operatorClass;
-        QString company;
-        QString taxId;
-        bool reached;
-    } cases[] = {{"R01", granted, "911100000000000001", true},
-                 {"R01", other, "911100000000000002", false},
-                 {"0", other, "911100000000000002", true},
-                 {"SYSTEM", other, "911100000000000002", true}};
-    for (const auto& c : cases) {
-        const std::string id = c.company.toStdString();
-        SCOPED_TRACE(c.operatorClass + " " + id);
+    const std::tuple<std::string, QString, QString, bool> cases[] = {
+        {"R01", granted, "911100000000000001", true},
+        {"R01", other, "911100000000000002", false},
+        {"0", other, "911100000000000002", true},
+        {"SYSTEM", other, "911100000000000002", true}};
+    for (const auto& [operatorClass, company, taxId, reached] : cases) {
+        const std::string id = company.toStdString();
+        SCOPED_TRACE(operatorClass + " " + id);
         HostSetup::ClearRecorded();
-        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", QString::fromStdString(c.operatorClass));
-        HostBuffer init("CZY_DM=0002;CZY_LB=" + c.operatorClass + ";QYID=" + id);
-        EXPECT_EQ(init.Call("InitGlobalCompanyInfo"), c.reached);
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", QString::fromStdString(operatorClass));
+        HostBuffer init("CZY_DM=0002;CZY_LB=" + operatorClass + ";QYID=" + id);
+        EXPECT_EQ(init.Call("InitGlobalCompanyInfo"), reached);
         QWidget container;
         new QVBoxLayout(&container);
         std::string params = "QYID=" + id;
         char* text = params.data();
         page(0, container.winId(), &text);
-        EXPECT_EQ(container.findChild<QWidget*>("frm_CompanyInfoInner") != nullptr, c.reached);
+        EXPECT_EQ(container.findChild<QWidget*>("frm_CompanyInfoInner") != nullptr, reached);
         {
             DialogDriver driver(
                 [](QWidget* shown) { shown->close(); },
-                c.reached ? DialogDriver::Expect::OneDialog : DialogDriver::Expect::NoDialog);
+                reached ? DialogDriver::Expect::OneDialog : DialogDriver::Expect::NoDialog);
             EXPECT_FALSE(dialog(id.c_str(), true));
         }
-        EXPECT_EQ(LogCount("Error") == 0, c.reached);
-        const QString similar = QString(c.taxId).insert(4, '-');
+        EXPECT_EQ(LogCount("Error") == 0, reached);
+        const QString similar = QString(taxId).insert(4, '-');
         QStringList asked;
         CompanyAddSaver::Save(similar, "丙", "", [&asked](const QStringList& named) {
             asked = named;
@@ -325,8 +322,8 @@ TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsSavesOrSees) {
         std::vector<CompanyImport::Row> rows{{2, similar, "丙", ""}};
         QString error;
         EXPECT_TRUE(CompanyImport::Classify(rows, error));
-        EXPECT_EQ(asked, c.reached ? QStringList{c.taxId} : QStringList());
-        EXPECT_EQ(rows[0].match, c.reached ? c.taxId : QString());
+        EXPECT_EQ(asked, reached ? QStringList{taxId} : QStringList());
+        EXPECT_EQ(rows[0].match, reached ? taxId : QString());
     }
 }
 
