@@ -51,7 +51,12 @@ TEST_P(CompanyAddSaving, ChecksComeInTheDialogsOrder) {
         {"duplicate, blanks trimmed", " 9111TAKEN ", "甲", "", Outcome::Duplicate},
         {"digits, parentheses and hyphen", "9111B", "乙", "(010)-1234", Outcome::Saved},
         {"empty name and phone", "9111C", "", "", Outcome::Saved},
-        {"a long name and a quote", "9111'D", longName + "'", "", Outcome::Saved},
+        {"a long name and a quote", "9111'D", longName.left(199) + "'", "", Outcome::Saved},
+        {"a name too long", "9111E", longName + "'", "", Outcome::NameTooLong},
+        {"an id far too long", QString(1000000, '9'), "", "", Outcome::TaxIdTooLong},
+        {"a phone too long", "9111E", "", QString(31, '1'), Outcome::PhoneTooLong},
+        {"a control character", "9111\tE", "", "x", Outcome::InvisibleTaxId},
+        {"a zero-width space", QStringLiteral("9111\u200bE"), "", "", Outcome::InvisibleTaxId},
     };
     for (const CheckCase& c : cases) {
         const int before = Count("select count(*) from XT_QYXX");
@@ -94,11 +99,25 @@ TEST(TaxIdKeyRule, FoldsCaseBlanksHyphensAndFullWidthForms) {
         {QStringLiteral("甲-公司"), QStringLiteral("甲公司")},
         {QStringLiteral("9111\u2212A\u2010B"), "9111AB"},             // minus sign, hyphen
         {QStringLiteral("\uFF5E\uFF5F"), QStringLiteral("~\uFF5F")},  // the full-width block's end
+        {QStringLiteral("\ufeff9111\u200bA\u00ad\u2060B\x1b\U000e0041"), "9111AB"},
         {"'; --", "';"},
         {"", ""},
     };
     for (const auto& [text, key] : cases) {
         EXPECT_EQ(TaxIdKey(text), key) << text.toStdString();
+    }
+}
+
+TEST(TaxIdKeyRule, OnlyEighteenCharacterCodesHaveTheirCheckCharacterChecked) {
+    const std::vector<std::pair<QString, bool>> cases = {
+        {"91110108MA00ABCD1U", true},   {"91110108ma00abcd1u", true},
+        {"9111-0108MA00ABCD1U", true},  {"12100000400000000W", true},
+        {"91110108MA00ABCD1X", false},  {"91310000MA1FL00000", false},
+        {"91110108MI00ABCD1U", false},  {"110108000000016", true},
+        {"91110108MA00ABCD1X00", true},
+    };
+    for (const auto& [taxId, valid] : cases) {
+        EXPECT_EQ(HasValidCheckCharacter(taxId), valid) << taxId.toStdString();
     }
 }
 

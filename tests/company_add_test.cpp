@@ -94,6 +94,10 @@ TEST_P(CompanyAddDialog, AFailedCheckKeepsTheDialogOpen) {
          "edtQysbh", ""},
         {"an agency without its own row", "9111N", "", true, Kind::Numbered, 106016, "70019506",
          nullptr, ""},
+        {"an invisible character", QStringLiteral("9111\u2060N"), "", false, Kind::Plain, 0,
+         "纳税人识别号含有控制字符或不可见字符", "edtQysbh", ""},
+        {"a wrong check character, not added", "91110108MA00ABCD1X", "", false, Kind::Plain, 0,
+         "纳税人识别号的校验位不正确，请核对。仍要新增吗？", "edtQysbh", ""},
         {"a similar number, not added", "9111-taken", "", false, Kind::Plain, 0,
          "已存在相似的纳税人识别号：9111TAKEN，仍要新增吗？", "edtQysbh", ""},
     };

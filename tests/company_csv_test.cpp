@@ -152,6 +152,7 @@ struct ClassCase {
     QString phone;
     Action action;
     QString match;
+    QString reason = {};
 };
 
 TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
@@ -160,9 +161,15 @@ TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
     QByteArray csv = "备注,联系电话,纳税人识别号,单位名称\r\n";
     const std::vector<ClassCase> cases = {
         {"9111NEW", "010-1234", Action::Add, ""},
-        {"  ", "x", Action::MissingTaxId, ""},
-        {"9111BAD", "010 1234", Action::InvalidPhone, ""},
-        {"9111TAKEN", "bad", Action::InvalidPhone, ""},
+        {"  ", "x", Action::Refused, "", "缺少纳税人识别号"},
+        {"9111BAD", "010 1234", Action::Refused, "", "电话号码无效"},
+        {"9111TAKEN", "bad", Action::Refused, "", "电话号码无效"},
+        {QString(1000000, '9'), "", Action::Refused, "", "纳税人识别号超过20个字符"},
+        {QStringLiteral("9111TAKEN\u200b"), "", Action::Refused, "",
+         "纳税人识别号含有控制字符或不可见字符"},
+        {"9111\x1b", "", Action::Refused, "", "纳税人识别号含有控制字符或不可见字符"},
+        {"91110108MA00ABCD1X", "", Action::CheckCharacter, ""},
+        {"91110108MA00ABCD1U", "", Action::Add, ""},
         {" 9111TAKEN ", "", Action::Duplicate, "9111TAKEN"},
         {"9111-taken", "", Action::Similar, "9111TAKEN"},
         {"9111NEW", "", Action::Duplicate, "9111NEW"},
@@ -177,6 +184,7 @@ TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(rows[i].action, cases[i].action) << i;
         EXPECT_EQ(rows[i].match, cases[i].match) << i;
+        EXPECT_EQ(rows[i].reason, cases[i].reason) << i;
         EXPECT_EQ(rows[i].line, static_cast<int>(i) + 2);
         EXPECT_EQ(rows[i].taxId, cases[i].taxId.trimmed()) << i;
     }
@@ -348,7 +356,7 @@ TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {
         EXPECT_EQ(list->index(2, 4).data().toString(), "缺少纳税人识别号");
         EXPECT_EQ(list->index(3, 2).data().toString(), "丁,戊");
         EXPECT_EQ(DialogDriver::Child<QLabel>(&dialog, "lblSummary")->text(),
-                  "共4行：新增2，重复0，相似1，不符合要求1。");
+                  "共4行：新增2，重复0，相似1，校验位不符0，不符合要求1。");
         if (c.cancel) {
             // Pressed while the import runs, as soon as it lets events through.
             QTimer::singleShot(0, &dialog, [&dialog] { dialog.sBtnClose()->click(); });

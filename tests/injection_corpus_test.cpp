@@ -178,22 +178,28 @@ class InjectionCorpus : public EngineTest {
 
     std::vector<Sink> Sinks() {
         auto lastAdded = std::make_shared<QString>();
+        auto lastTaxId = std::make_shared<QString>();
         auto manager = std::make_shared<TCompanySelectMgr>("0001", "0");
         return {
             {"add dialog",
-             {0, 0},
+             {CompanyAddSaver::kNameMaxLength},
              1,
-             [this, lastAdded](const QString& text) {
-                 // Unique per text: the taxpayer id is checked against every row.
-                 const auto result = CompanyAddSaver::Save("A" + text, text, "010-1");
+             [lastAdded, lastTaxId](const QString& text) {
+                 // Unique per text: the taxpayer id is checked against every row. A text
+                 // the number may not hold goes in through the name alone.
+                 *lastTaxId = ("A" + text.left(CompanyAddSaver::kTaxIdMaxLength - 1)).trimmed();
+                 if (CompanyAddSaver::CheckEntries(*lastTaxId, "", "") !=
+                     CompanyAddSaver::Outcome::Saved) {
+                     *lastTaxId = "A" + QString::number(qHash(text), 36);
+                 }
+                 const auto result = CompanyAddSaver::Save(
+                     *lastTaxId, text.left(CompanyAddSaver::kNameMaxLength), "010-1");
                  *lastAdded = result.companyId;
                  return result.outcome == CompanyAddSaver::Outcome::Saved;
              },
-             [this, lastAdded] {
-                 return lastAdded->isEmpty()
-                            ? QStringList{"A", ""}
-                            : QStringList{Column("XT_QYXX", "QYSBH", *lastAdded).mid(1),
-                                          Column("XT_QYXX", "QYMC", *lastAdded)};
+             [this, lastAdded, lastTaxId] {
+                 EXPECT_EQ(Column("XT_QYXX", "QYSBH", *lastAdded), *lastTaxId);
+                 return QStringList{Column("XT_QYXX", "QYMC", *lastAdded)};
              }},
             {"information page, the last table's field",
              {20},

@@ -1,28 +1,71 @@
 #include "TaxIdKey.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "HalfWidth.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
 
 namespace {
 
-bool IsHyphen(char16_t c) {
+bool IsHyphen(char32_t c) {
     // ASCII hyphen, the Unicode hyphens and dashes, and the minus sign.
     return c == u'-' || (c >= 0x2010 && c <= 0x2015) || c == 0x2212;
 }
 
+constexpr char kCodeAlphabet[] = "0123456789ABCDEFGHJKLMNPQRTUWXY";
+constexpr int kCodeWeights[17] = {1, 3, 9, 27, 19, 26, 16, 17, 20, 29, 25, 13, 8, 24, 10, 30, 28};
+constexpr qsizetype kCodeLength = 18;
+
+int CodeValue(QChar ch) {
+    const char* const found = ch.unicode() < 0x80 && ch.unicode() != 0
+                                  ? std::strchr(kCodeAlphabet, ch.toLatin1())
+                                  : nullptr;
+    return found != nullptr ? static_cast<int>(found - kCodeAlphabet) : -1;
+}
+
 }  // namespace
+
+bool IsInvisibleCharacter(char32_t c) {
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Other_Control || category == QChar::Other_Format;
+}
+
+bool HasInvisibleCharacter(const QString& text) {
+    const QList<uint> codePoints = text.toUcs4();
+    return std::any_of(codePoints.begin(), codePoints.end(),
+                       [](uint c) { return IsInvisibleCharacter(c); });
+}
 
 QString TaxIdKey(const QString& taxId) {
     QString key;
     key.reserve(taxId.size());
-    for (const QChar ch : ToHalfWidth(taxId)) {
-        if (ch.isSpace() || IsHyphen(ch.unicode())) {
+    // By code point, so that invisible characters beyond the first plane go too.
+    for (const char32_t c : ToHalfWidth(taxId).toUcs4()) {
+        if (QChar::isSpace(c) || IsHyphen(c) || IsInvisibleCharacter(c)) {
             continue;
         }
-        key.append(ch.toUpper());
+        key.append(QChar::fromUcs4(QChar::toUpper(c)));
     }
     return key;
+}
+
+bool HasValidCheckCharacter(const QString& taxId) {
+    const QString key = TaxIdKey(taxId);
+    if (key.size() != kCodeLength) {
+        return true;
+    }
+    int sum = 0;
+    for (int i = 0; i < kCodeLength - 1; ++i) {
+        const int value = CodeValue(key[i]);
+        if (value < 0) {
+            return false;
+        }
+        sum += value * kCodeWeights[i];
+    }
+    const int check = (31 - sum % 31) % 31;
+    return CodeValue(key[kCodeLength - 1]) == check;
 }
 
 bool FindSimilarTaxIds(const QString& taxId, QStringList& similar) {

@@ -49,18 +49,58 @@ QString InsertSql(const QString& taxId, const QString& name, const QString& phon
 
 namespace CompanyAddSaver {
 
-Result Save(const QString& taxIdText, const QString& name, const QString& phone,
-            const ConfirmSimilar& confirmSimilar) {
-    Result result;
-    result.taxId = taxIdText.trimmed();
-    if (result.taxId.isEmpty()) {
-        result.outcome = Outcome::MissingTaxId;
-        return result;
+Outcome CheckEntries(const QString& taxIdText, const QString& name, const QString& phone) {
+    const QString taxId = taxIdText.trimmed();
+    if (taxId.isEmpty()) {
+        return Outcome::MissingTaxId;
+    }
+    if (HasInvisibleCharacter(taxId)) {
+        return Outcome::InvisibleTaxId;
+    }
+    if (taxId.size() > kTaxIdMaxLength) {
+        return Outcome::TaxIdTooLong;
+    }
+    if (name.size() > kNameMaxLength) {
+        return Outcome::NameTooLong;
+    }
+    if (phone.size() > kPhoneMaxLength) {
+        return Outcome::PhoneTooLong;
     }
     if (!IsValidPhone(phone)) {
-        result.outcome = Outcome::InvalidPhone;
+        return Outcome::InvalidPhone;
+    }
+    return Outcome::Saved;
+}
+
+QString RefusalText(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::MissingTaxId:
+            return QStringLiteral("缺少纳税人识别号");
+        case Outcome::InvisibleTaxId:
+            return QStringLiteral("纳税人识别号含有控制字符或不可见字符");
+        case Outcome::TaxIdTooLong:
+            return QStringLiteral("纳税人识别号超过%1个字符").arg(kTaxIdMaxLength);
+        case Outcome::NameTooLong:
+            return QStringLiteral("单位名称超过%1个字符").arg(kNameMaxLength);
+        case Outcome::PhoneTooLong:
+            return QStringLiteral("联系电话超过%1个字符").arg(kPhoneMaxLength);
+        case Outcome::InvalidPhone:
+            return QStringLiteral("电话号码无效");
+        default:
+            return QString();
+    }
+}
+
+Result Save(const QString& taxIdText, const QString& name, const QString& phone,
+            const ConfirmSimilar& confirmSimilar,
+            const ConfirmCheckCharacter& confirmCheckCharacter) {
+    Result result;
+    result.taxId = taxIdText.trimmed();
+    result.outcome = CheckEntries(taxIdText, name, phone);
+    if (result.outcome != Outcome::Saved) {
         return result;
     }
+    result.outcome = Outcome::Failed;
     try {
         if (confirmSimilar) {
             bool exists = false;
@@ -81,6 +121,11 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
                 result.outcome = Outcome::Declined;
                 return result;
             }
+        }
+        if (confirmCheckCharacter && !HasValidCheckCharacter(result.taxId) &&
+            !confirmCheckCharacter()) {
+            result.outcome = Outcome::Declined;
+            return result;
         }
         // Check and insert as one step for every desk: two desks adding the
         // same number cannot both find it free.

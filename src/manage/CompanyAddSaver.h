@@ -9,9 +9,18 @@
 
 namespace CompanyAddSaver {
 
+// The most characters each entry takes, in the dialog as from a file.
+inline constexpr int kTaxIdMaxLength = 20;
+inline constexpr int kNameMaxLength = 200;
+inline constexpr int kPhoneMaxLength = 30;
+
 enum class Outcome {
     Saved,
-    MissingTaxId,  // the taxpayer id is empty after trimming
+    MissingTaxId,    // the taxpayer id is empty after trimming
+    InvisibleTaxId,  // the taxpayer id holds a control or invisible character
+    TaxIdTooLong,
+    NameTooLong,
+    PhoneTooLong,
     InvalidPhone,  // the telephone holds more than digits, "(", ")" and "-"
     Duplicate,     // a company with that taxpayer id exists already
     Declined,      // similar ids exist and the operator chose not to add
@@ -24,6 +33,14 @@ struct Result {
     QString companyId;  // QYID of the new row, when saved
 };
 
+// The first entry the dialog refuses, in its order, without the database;
+// Saved when none is.
+Outcome CheckEntries(const QString& taxIdText, const QString& name, const QString& phone);
+
+// What the operator reads about a refused entry, in the dialog and the
+// import preview alike.
+QString RefusalText(Outcome outcome);
+
 // Checks the entries in the dialog's order and inserts the company: class 10
 // under the agency's own row on an agency's installation (no row of class 19:
 // Failed, and no statement runs), class 0 otherwise. The taxpayer id is
@@ -32,10 +49,13 @@ struct Result {
 //
 // After the exact duplicate check, confirmSimilar (when given) is asked about
 // stored ids that differ only in case, blanks, hyphens or full-width forms;
-// false declines the add. It is asked before any lock is taken, so another
-// desk never waits for the operator.
+// false declines the add. confirmCheckCharacter (when given) is asked next
+// about a credit code whose check character is wrong. Both are asked before
+// any lock is taken, so another desk never waits for the operator.
 using ConfirmSimilar = std::function<bool(const QStringList& similar)>;
+using ConfirmCheckCharacter = std::function<bool()>;
 Result Save(const QString& taxIdText, const QString& name, const QString& phone,
-            const ConfirmSimilar& confirmSimilar = {});
+            const ConfirmSimilar& confirmSimilar = {},
+            const ConfirmCheckCharacter& confirmCheckCharacter = {});
 
 }  // namespace CompanyAddSaver

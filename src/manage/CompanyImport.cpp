@@ -10,7 +10,6 @@
 #include "SqlQuery.h"
 #include "TaxIdKey.h"
 #include "Transaction.h"
-#include "f_CommonUnit.h"
 
 namespace {
 
@@ -42,10 +41,10 @@ QString ActionText(Action action) {
             return QStringLiteral("重复");
         case Action::Similar:
             return QStringLiteral("相似");
-        case Action::MissingTaxId:
-            return QStringLiteral("缺少纳税人识别号");
-        case Action::InvalidPhone:
-            return QStringLiteral("电话号码无效");
+        case Action::CheckCharacter:
+            return QStringLiteral("校验位不符");
+        case Action::Refused:
+            return QStringLiteral("不符合要求");
     }
     return QString();
 }
@@ -104,10 +103,11 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
     const QSet<QString> hidden = taken - QSet<QString>(nameable.cbegin(), nameable.cend());
     for (Row& row : rows) {
         row.match.clear();
-        if (row.taxId.isEmpty()) {
-            row.action = Action::MissingTaxId;
-        } else if (!IsValidPhone(row.phone)) {
-            row.action = Action::InvalidPhone;
+        row.reason.clear();
+        if (const auto refusal = CompanyAddSaver::CheckEntries(row.taxId, row.name, row.phone);
+            refusal != CompanyAddSaver::Outcome::Saved) {
+            row.action = Action::Refused;
+            row.reason = CompanyAddSaver::RefusalText(refusal);
         } else if (taken.contains(row.taxId)) {
             row.action = Action::Duplicate;
             row.match = row.taxId;
@@ -115,6 +115,8 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
                    similar != takenKeys.cend()) {
             row.action = Action::Similar;
             row.match = hidden.contains(*similar) ? QString() : *similar;
+        } else if (!HasValidCheckCharacter(row.taxId)) {
+            row.action = Action::CheckCharacter;
         } else {
             row.action = Action::Add;
             // Later rows are measured against this one as if stored.

@@ -15,11 +15,11 @@ namespace CompanyImport {
 
 enum class Action {
     Add,
-    Duplicate,     // the taxpayer number is stored already, or on an earlier row
-    Similar,       // a stored or earlier number differs only in case, blanks,
-                   // hyphens or full-width forms
-    MissingTaxId,  // refused as the add dialog refuses it
-    InvalidPhone,  // refused as the add dialog refuses it
+    Duplicate,       // the taxpayer number is stored already, or on an earlier row
+    Similar,         // a stored or earlier number differs only in case, blanks,
+                     // hyphens, invisible characters or full-width forms
+    CheckCharacter,  // a credit code whose check character is wrong
+    Refused,         // refused as the add dialog refuses it, for the reason given
 };
 
 struct Row {
@@ -28,7 +28,8 @@ struct Row {
     QString name;
     QString phone;
     Action action = Action::Add;
-    QString match;  // the number a duplicate or similar row matches
+    QString match;   // the number a duplicate or similar row matches
+    QString reason;  // why a refused row is refused, in the add dialog's words
 };
 
 // A short text for the preview and scripts.
@@ -43,7 +44,8 @@ bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
           TextCodec::Encoding* encoding = nullptr);
 
 // Sets each row's action against the stored numbers and the rows above it,
-// in the add dialog's order: missing id, bad telephone, duplicate, similar.
+// in the add dialog's order: refused entries, duplicate, similar, check
+// character.
 // False when the stored numbers could not be read.
 bool Classify(std::vector<Row>& rows, QString& errorText);
 

@@ -26,6 +26,9 @@ Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
     SetTitle(QStringLiteral("企业新增"), QStringLiteral("企业信息"));
     setTabOrder(ui_->edtlxdh, ui_->sBtnSave);
     setTabOrder(ui_->sBtnSave, sBtnClose());
+    ui_->edtQysbh->setMaxLength(CompanyAddSaver::kTaxIdMaxLength);
+    ui_->edtQymc->setMaxLength(CompanyAddSaver::kNameMaxLength);
+    ui_->edtlxdh->setMaxLength(CompanyAddSaver::kPhoneMaxLength);
     resize(400, 190);
     connect(ui_->sBtnSave, &QPushButton::clicked, this, &Tfrm_CompanyAdd::Save);
     FormCreate();
@@ -50,8 +53,13 @@ void Tfrm_CompanyAdd::Save() {
                                          QStringLiteral("，仍要新增吗？"),
                                      1) == 1;
     };
-    const CompanyAddSaver::Result result = CompanyAddSaver::Save(
-        ui_->edtQysbh->text(), ui_->edtQymc->text(), ui_->edtlxdh->text(), confirmSimilar);
+    const auto confirmCheckCharacter = [] {
+        return ModuleLib::InfoMsgBox(
+                   QStringLiteral("纳税人识别号的校验位不正确，请核对。仍要新增吗？"), 1) == 1;
+    };
+    const CompanyAddSaver::Result result =
+        CompanyAddSaver::Save(ui_->edtQysbh->text(), ui_->edtQymc->text(), ui_->edtlxdh->text(),
+                              confirmSimilar, confirmCheckCharacter);
     switch (result.outcome) {
         case Outcome::MissingTaxId:
             ModuleLib::InforMsg(kTaxIdMissing, QString(), 1);
@@ -62,6 +70,17 @@ void Tfrm_CompanyAdd::Save() {
             ui_->edtlxdh->clear();
             ui_->edtlxdh->setFocus();
             return;
+        case Outcome::InvisibleTaxId:
+        case Outcome::TaxIdTooLong:
+        case Outcome::NameTooLong:
+        case Outcome::PhoneTooLong: {
+            ModuleLib::InfoMsgBox(CompanyAddSaver::RefusalText(result.outcome));
+            QLineEdit* const field = result.outcome == Outcome::NameTooLong    ? ui_->edtQymc
+                                     : result.outcome == Outcome::PhoneTooLong ? ui_->edtlxdh
+                                                                               : ui_->edtQysbh;
+            field->setFocus();
+            return;
+        }
         case Outcome::Duplicate:
             ModuleLib::InfoMsgBox(QStringLiteral("该单位[") + result.taxId +
                                   QStringLiteral("]已经存在。"));

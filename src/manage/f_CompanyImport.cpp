@@ -17,20 +17,23 @@ namespace {
 using CompanyImport::Action;
 
 QString Summary(const std::vector<CompanyImport::Row>& rows) {
-    int counts[5] = {};
+    int counts[static_cast<int>(Action::Refused) + 1] = {};
     for (const CompanyImport::Row& row : rows) {
         ++counts[static_cast<int>(row.action)];
     }
-    return QStringLiteral("共%1行：新增%2，重复%3，相似%4，不符合要求%5。")
+    return QStringLiteral("共%1行：新增%2，重复%3，相似%4，校验位不符%5，不符合要求%6。")
         .arg(rows.size())
         .arg(counts[static_cast<int>(Action::Add)])
         .arg(counts[static_cast<int>(Action::Duplicate)])
         .arg(counts[static_cast<int>(Action::Similar)])
-        .arg(counts[static_cast<int>(Action::MissingTaxId)] +
-             counts[static_cast<int>(Action::InvalidPhone)]);
+        .arg(counts[static_cast<int>(Action::CheckCharacter)])
+        .arg(counts[static_cast<int>(Action::Refused)]);
 }
 
 QString ActionCell(const CompanyImport::Row& row) {
+    if (row.action == Action::Refused) {
+        return row.reason;
+    }
     const QString text = CompanyImport::ActionText(row.action);
     if (row.match.isEmpty() || row.match == row.taxId) {
         return text;

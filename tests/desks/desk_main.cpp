@@ -39,6 +39,10 @@ QString OutcomeName(CompanyAddSaver::Outcome outcome) {
         case CompanyAddSaver::Outcome::Duplicate:
             return QStringLiteral("duplicate");
         case CompanyAddSaver::Outcome::MissingTaxId:
+        case CompanyAddSaver::Outcome::InvisibleTaxId:
+        case CompanyAddSaver::Outcome::TaxIdTooLong:
+        case CompanyAddSaver::Outcome::NameTooLong:
+        case CompanyAddSaver::Outcome::PhoneTooLong:
         case CompanyAddSaver::Outcome::InvalidPhone:
         case CompanyAddSaver::Outcome::Declined:
             return QStringLiteral("refused");
