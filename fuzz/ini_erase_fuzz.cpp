@@ -26,10 +26,11 @@ std::vector<QByteArray> Lines(const QByteArray& content) {
     return lines;
 }
 
+// After a line end, so that a byte-order mark it starts with is no file's.
 bool ErasedAlone(const QByteArray& line, const QString& section) {
     bool erased = false;
-    const QByteArray rest = IniSectionEraser::Erase(line, section, &erased);
-    Require(erased ? rest.isEmpty() : rest == line);
+    const QByteArray rest = IniSectionEraser::Erase("\n" + line, section, &erased);
+    Require(erased ? rest == "\n" : rest == "\n" + line);
     return erased;
 }
 
@@ -58,15 +59,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(IniSectionEraser::Erase(result, section, &again) == result);
     Require(!again);
 
-    // Names that a header line can carry whole: trimmed, on one line.
+    // Names that a header line can carry whole: trimmed, on one line, text
+    // (a NUL byte is no text in either encoding).
     if (section.isEmpty() || section != section.trimmed() || section.contains(QLatin1Char('\n')) ||
-        section.contains(QLatin1Char('\r')) || section.contains(QChar::ReplacementCharacter)) {
+        section.contains(QLatin1Char('\r')) || section.contains(QChar::ReplacementCharacter) ||
+        section.contains(QChar(0))) {
         return 0;
     }
-    QByteArray expected;
+    // A byte-order mark belongs to the file and stays; the lines follow it.
+    const QByteArray mark("\xEF\xBB\xBF");
+    QByteArray expected = content.startsWith(mark) ? mark : QByteArray();
     bool inSection = false;
     bool anyMatch = false;
-    for (const QByteArray& line : Lines(content)) {
+    for (const QByteArray& line : Lines(content.mid(expected.size()))) {
         if (ErasedAlone(line, section)) {
             inSection = true;
             anyMatch = true;

@@ -30,10 +30,15 @@ bool HeaderName(QByteArrayView line, QByteArrayView& name) {
     return true;
 }
 
-// The files are UTF-8 or the legacy code page, as every text file.
+// The files are UTF-8 or the legacy code page; a name matches in either.
 bool NameMatches(QByteArrayView name, const QString& section) {
-    const std::optional<QString> text = TextCodec::DecodeUtf8OrGbk(name);
-    return text && *text == section;
+    for (const auto encoding : {TextCodec::Encoding::Utf8, TextCodec::Encoding::Gbk}) {
+        const std::optional<QString> text = TextCodec::DecodeAs(name, encoding);
+        if (text && *text == section) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The line's text without its line end.

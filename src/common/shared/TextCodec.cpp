@@ -7,32 +7,8 @@
 
 namespace {
 
+using TextCodec::DecodeAs;
 using TextCodec::Encoding;
-
-// Strict: what the encoding cannot read is no text rather than nonsense.
-std::optional<QString> DecodeAs(QByteArrayView bytes, Encoding encoding) {
-    // UTF-16 and binary files hold NUL bytes, which neither encoding uses in text.
-    if (bytes.contains('\0')) {
-        return std::nullopt;
-    }
-    // Stateless, so a character cut off at the end counts as an error too.
-    QStringDecoder decoder =
-        encoding == Encoding::Utf8
-            ? QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
-            : QStringDecoder("GB18030", QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) {
-        return std::nullopt;
-    }
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        return std::nullopt;
-    }
-    // GBK text holding the replacement mark lost characters before it came.
-    if (encoding == Encoding::Gbk && text.contains(QChar::ReplacementCharacter)) {
-        return std::nullopt;
-    }
-    return text;
-}
 
 // The first line (from 1) the encoding cannot read; 0 when it reads them all.
 // No multi-byte character of either encoding holds a line feed byte.
@@ -55,17 +31,42 @@ int FirstBadLine(QByteArrayView bytes, Encoding encoding) {
 
 namespace TextCodec {
 
-std::optional<Decoded> Decode(QByteArrayView bytes, int* badLine) {
-    if (std::optional<QString> text = DecodeAs(bytes, Encoding::Utf8)) {
-        // Tools that add a mark without looking may have written it twice.
-        const auto marks =
-            std::find_if(text->cbegin(), text->cend(), [](QChar c) { return c != QChar(0xFEFF); }) -
-            text->cbegin();
-        text->remove(0, marks);
-        return Decoded{*text, Encoding::Utf8};
+std::optional<QString> DecodeAs(QByteArrayView bytes, Encoding encoding) {
+    // UTF-16 and binary files hold NUL bytes, which neither encoding uses in text.
+    if (bytes.contains('\0')) {
+        return std::nullopt;
     }
-    if (std::optional<QString> text = DecodeAs(bytes, Encoding::Gbk)) {
-        return Decoded{*text, Encoding::Gbk};
+    // Stateless, so a character cut off at the end counts as an error too; a
+    // byte-order mark is kept as a character, as every other.
+    const auto flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+    QStringDecoder decoder = encoding == Encoding::Utf8
+                                 ? QStringDecoder(QStringDecoder::Utf8, flags)
+                                 : QStringDecoder("GB18030", flags);
+    if (!decoder.isValid()) {
+        return std::nullopt;
+    }
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    // GBK text holding the replacement mark lost characters before it came.
+    if (encoding == Encoding::Gbk && text.contains(QChar::ReplacementCharacter)) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<Decoded> Decode(QByteArrayView bytes, int* badLine) {
+    for (const Encoding encoding : {Encoding::Utf8, Encoding::Gbk}) {
+        if (std::optional<QString> text = DecodeAs(bytes, encoding)) {
+            // Byte-order marks lead no text; tools that add one without looking
+            // may have written it twice.
+            const auto marks = std::find_if(text->cbegin(), text->cend(),
+                                            [](QChar c) { return c != QChar(0xFEFF); }) -
+                               text->cbegin();
+            text->remove(0, marks);
+            return Decoded{*text, encoding};
+        }
     }
     if (badLine != nullptr) {
         *badLine =

@@ -26,6 +26,8 @@ struct Decoded {
 // first line (from 1) that the encoding read further cannot read.
 SHARED_API std::optional<Decoded> Decode(QByteArrayView bytes, int* badLine = nullptr);
 SHARED_API std::optional<QString> DecodeUtf8OrGbk(QByteArrayView bytes);
+// The bytes in that encoding, strictly: nullopt for what it cannot read.
+SHARED_API std::optional<QString> DecodeAs(QByteArrayView bytes, Encoding encoding);
 SHARED_API QByteArray EncodeGbk(const QString& text);
 // The encoding's name as the operator reads it.
 SHARED_API QString EncodingName(Encoding encoding);
