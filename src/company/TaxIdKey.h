@@ -1,5 +1,6 @@
 // Taxpayer numbers that are the same number typed differently: other letter
-// case, blanks, hyphens, full-width digits and letters.
+// case, blanks, hyphens, invisible characters, full-width digits and letters;
+// and the check character of a unified social credit code.
 #pragma once
 
 #include <QString>

@@ -48,10 +48,11 @@ QString RefusalText(Outcome outcome);
 // the database gave it.
 //
 // After the exact duplicate check, confirmSimilar (when given) is asked about
-// stored ids that differ only in case, blanks, hyphens or full-width forms;
-// false declines the add. confirmCheckCharacter (when given) is asked next
-// about a credit code whose check character is wrong. Both are asked before
-// any lock is taken, so another desk never waits for the operator.
+// stored ids that differ only in case, blanks, hyphens, invisible characters
+// or full-width forms; false declines the add. confirmCheckCharacter (when
+// given) is asked next about a credit code whose check character is wrong.
+// Both are asked before any lock is taken, so another desk never waits for
+// the operator.
 using ConfirmSimilar = std::function<bool(const QStringList& similar)>;
 using ConfirmCheckCharacter = std::function<bool()>;
 Result Save(const QString& taxIdText, const QString& name, const QString& phone,
