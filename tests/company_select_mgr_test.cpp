@@ -112,7 +112,9 @@ TEST_P(CompanyData, SearchFoldsCaseAndWidthAsTypingDoes) {
         {"0b", "", {wide}},
         {"０Ａ", "", {latin}},
         {"", "％", {}},
-        {"", "ｍｅ商", {wide}}};
+        {"", "ｍｅ商", {wide}},
+        {"00000B", "", {wide}}};
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
     TCompanySelectMgr manager("0001", "0");
     TCompanyRecordArray all, records;
     ASSERT_TRUE(manager.ListCompanies("", "", all));
@@ -128,6 +130,17 @@ TEST_P(CompanyData, SearchFoldsCaseAndWidthAsTypingDoes) {
         }
         EXPECT_EQ(found, QSet<QString>(expected.begin(), expected.end()));
         EXPECT_EQ(typed, found);
+        // The switch's tail match: the same rule on the number's last six characters.
+        TAgcyCompanyInfoList served;
+        ASSERT_TRUE(TAgencyMgrImpl("").ListServedCompanies(taxId, name, served));
+        QSet<QString> servedIds, tailTyped;
+        for (const TCompanyRecord& record : served) {
+            servedIds << record.QYID();
+        }
+        for (const int row : FilterCompanies(all, {taxId, name, true})) {
+            tailTyped << all[static_cast<std::size_t>(row)].QYID();
+        }
+        EXPECT_EQ(servedIds, tailTyped);
     }
 }
 

@@ -2,6 +2,10 @@
 // per call, and the spelling of right() that SQLite accepts.
 #include "SqlText.h"
 
+#include <tuple>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The blanks both engines skip between tokens; any other character after a
@@ -50,6 +54,24 @@ bool IsQuote(QChar c) {
     return c == QLatin1Char('\'') || c == QLatin1Char('"');
 }
 
+// Index of the literal that follows from after blanks, or -1.
+qsizetype LiteralAfter(const QString& sql, qsizetype from) {
+    while (from < sql.size() && IsSqlBlank(sql[from].unicode())) {
+        ++from;
+    }
+    return from < sql.size() && sql[from] == QLatin1Char('\'') ? from : -1;
+}
+
+// The functions the tail match of the company lists compares through.
+bool IsSubstringFunction(QStringView name) {
+    for (const char* function : {"mid", "substr", "SUBSTRING"}) {
+        if (name.compare(QLatin1String(function), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 namespace SqlText {
@@ -58,8 +80,24 @@ QString FoldLikeOperands(const QString& sql) {
     static const QLatin1String kFold("search_fold(");
     QString out;
     out.reserve(sql.size() + 32);
-    qsizetype operandStart = -1;  // in out: the name copied last, when nothing followed it
+    // In out: the operand copied last (a name or a call), when nothing followed it.
+    qsizetype operandStart = -1;
     qsizetype operandEnd = -1;
+    bool tailMatch = false;  // the operand is a substring call, compared by "="
+    std::vector<std::pair<qsizetype, bool>> calls;  // per open parenthesis: start, substring
+    // Wraps the operand and the literal at sql[literal] into search_fold(),
+    // copying sql[from, literal) between them; the index where copying ended.
+    const auto fold = [&](qsizetype from, qsizetype literal) {
+        const qsizetype literalEnd = QuotedEnd(sql, literal);
+        out.insert(operandEnd, QLatin1Char(')'));
+        out.insert(operandStart, kFold);
+        out += QStringView(sql).mid(from, literal - from);
+        out += kFold;
+        out += QStringView(sql).mid(literal, literalEnd - literal);
+        out += QLatin1Char(')');
+        operandStart = -1;
+        return literalEnd - 1;
+    };
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
         const qsizetype skipped = IsQuote(c) ? QuotedEnd(sql, i) : CommentEnd(sql, i);
@@ -73,6 +111,23 @@ QString FoldLikeOperands(const QString& sql) {
             out += c;
             continue;
         }
+        if (c == QLatin1Char('(')) {
+            const bool call = operandStart >= 0 && operandEnd == out.size();
+            calls.emplace_back(call ? operandStart : out.size(),
+                               call && IsSubstringFunction(QStringView(out).mid(
+                                           operandStart, operandEnd - operandStart)));
+        } else if (c == QLatin1Char(')') && !calls.empty()) {
+            out += c;
+            std::tie(operandStart, tailMatch) = calls.back();
+            operandEnd = out.size();
+            calls.pop_back();
+            continue;
+        } else if (c == QLatin1Char('=') && tailMatch && operandStart >= 0) {
+            if (const qsizetype literal = LiteralAfter(sql, i + 1); literal >= 0) {
+                i = fold(i, literal);
+                continue;
+            }
+        }
         if (!IsIdentifierChar(c)) {
             out += c;
             operandStart = -1;
@@ -83,28 +138,18 @@ QString FoldLikeOperands(const QString& sql) {
             ++end;
         }
         const QStringView word = QStringView(sql).mid(i, end - i);
-        qsizetype next = end;
-        while (next < sql.size() && IsSqlBlank(sql[next].unicode())) {
-            ++next;
-        }
-        const bool like = word.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0;
-        if (like && operandStart >= 0 && next < sql.size() && sql[next] == QLatin1Char('\'')) {
-            const qsizetype literalEnd = QuotedEnd(sql, next);
-            out.insert(operandEnd, QLatin1Char(')'));
-            out.insert(operandStart, kFold);
-            out += QStringView(sql).mid(i, next - i);
-            out += kFold;
-            out += QStringView(sql).mid(next, literalEnd - next);
-            out += QLatin1Char(')');
-            i = literalEnd - 1;
-            operandStart = -1;
-            continue;
+        if (word.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0 && operandStart >= 0) {
+            if (const qsizetype literal = LiteralAfter(sql, end); literal >= 0) {
+                i = fold(i, literal);
+                continue;
+            }
         }
         out += word;
         // "not" in "x not like" leaves x the operand.
         if (word.compare(QLatin1String("not"), Qt::CaseInsensitive) != 0) {
             operandStart = out.size() - word.size();
             operandEnd = out.size();
+            tailMatch = false;
         }
         i = end - 1;
     }

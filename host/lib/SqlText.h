@@ -11,9 +11,10 @@ namespace SqlText {
 // as they are.
 QString AdaptToSqlite(const QString& sql);
 
-// Both sides of "column like 'pattern'" wrapped in search_fold(), so every
-// engine compares them with letter case and full-width forms folded. Other
-// operands (expressions, quoted names) are left as they are.
+// Both sides of "column like 'pattern'", and of the tail match's
+// "mid(...)='text'" (substr, SUBSTRING), wrapped in search_fold(), so every
+// engine compares them with letter case and full-width forms folded, as
+// typing in a list does. Quoted names as operands are left as they are.
 QString FoldLikeOperands(const QString& sql);
 
 // True when nothing but blanks and ";" follows the statement SQLite prepared.
