@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeView>
 
 #include "CompanyListModel.h"
@@ -38,6 +39,12 @@ void TSearchableCompanyList::SetTailMatch(int queryLength) {
     queryLength_ = queryLength;
 }
 
+void TSearchableCompanyList::UseForChoosing() {
+    choosing_ = true;
+    view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
+}
+
 void TSearchableCompanyList::UseRecent(const QString& operatorCode) {
     useRecent_ = true;
     operatorCode_ = operatorCode;
@@ -57,7 +64,7 @@ void TSearchableCompanyList::Show(const std::function<void()>& change) {
         change();
         rows_ = index_.Filter(CurrentSearch());
     });
-    if (firstRowCurrent_ && !rows_.empty()) {
+    if (choosing_ && !rows_.empty()) {
         view_->setCurrentIndex(model_->index(0, 0));
     }
     emit Listed();
@@ -138,17 +145,37 @@ void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
 }
 
 bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == taxIdField_ || watched == nameField_) && event->type() == QEvent::KeyPress) {
+    const bool field = watched == taxIdField_ || watched == nameField_;
+    if ((field || watched == view_) && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
             case Qt::Key_Up:
             case Qt::Key_Down:
             case Qt::Key_PageUp:
             case Qt::Key_PageDown:
-                QCoreApplication::sendEvent(view_, event);
-                return true;
+                // The focus stays in the field while the arrows move in the list.
+                if (field) {
+                    QCoreApplication::sendEvent(view_, event);
+                    return true;
+                }
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (choosing_) {
+                    if (Selected() != nullptr) {
+                        emit ChooseAsked();
+                    }
+                    return true;
+                }
+                break;
             default:
                 break;
         }
+    }
+    // A double-click anywhere on the list, rows or empty space, asks too.
+    if (choosing_ && watched == view_->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        emit ChooseAsked();
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -42,8 +42,10 @@ class TSearchableCompanyList : public QObject {
     // Lists the operator's recent companies first, marked, and makes
     // Remember() keep his choices.
     void UseRecent(const QString& operatorCode);
-    // After each listing the first row is current, so Enter takes it.
-    void SetFirstRowCurrent(bool on) { firstRowCurrent_ = on; }
+    // After each listing the first row is current, and Enter (in a filter
+    // field or the list, with a row selected) or a left double-click anywhere
+    // on the list emits ChooseAsked.
+    void UseForChoosing();
 
     // Lists the companies matching the texts, then narrows by the fields. A
     // failed listing tells the operator and keeps the list as it was.
@@ -64,6 +66,7 @@ class TSearchableCompanyList : public QObject {
   signals:
     // The rows were replaced; nothing is selected unless the first row is made current.
     void Listed();
+    void ChooseAsked();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,7 +85,7 @@ class TSearchableCompanyList : public QObject {
     bool useRecent_ = false;
     QString operatorCode_;
     QStringList recent_;
-    bool firstRowCurrent_ = false;
+    bool choosing_ = false;
 
     TCompanyRecordArray records_;
     TCompanySearchIndex index_;

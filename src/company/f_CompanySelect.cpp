@@ -1,9 +1,7 @@
 #include "f_CompanySelect.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 
 #include "ColorNumber.h"
@@ -22,19 +20,6 @@ namespace {
 constexpr int kNoCompanySelected = 106004;
 constexpr const char* kSingleCompanyEdition = "10";
 
-bool IsEnterKey(const QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-bool IsLeftDoubleClick(const QEvent* event) {
-    return event->type() == QEvent::MouseButtonDblClick &&
-           static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
-}
-
 }  // namespace
 
 Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* parent)
@@ -49,8 +34,9 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
             return manager_.ListCompanies(taxIdText, nameText, records);
         },
         this);
-    list_->SetFirstRowCurrent(true);
     list_->SetFilterFields(ui_->edtSbh, ui_->edtName);
+    list_->UseForChoosing();
+    connect(list_, &TSearchableCompanyList::ChooseAsked, this, &Tfrm_CompanySelect::Accept);
     AddButton(ui_->sBtnConfirm);
     sBtnClose()->setText(QStringLiteral("取消"));
     sBtnClose()->setAutoDefault(false);
@@ -63,8 +49,6 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
     header->setSectionsMovable(false);
     header->setStretchLastSection(true);
     header->resizeSection(0, 170);
-    ui_->vstCompList->installEventFilter(this);
-    ui_->vstCompList->viewport()->installEventFilter(this);
 
     setTabOrder(ui_->sBtnConfirm, sBtnClose());
     setTabOrder(sBtnClose(), ui_->edtSbh);
@@ -72,8 +56,6 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
     setTabOrder(ui_->edtName, ui_->btnQuery);
     setTabOrder(ui_->btnQuery, ui_->vstCompList);
 
-    ui_->edtSbh->installEventFilter(this);
-    ui_->edtName->installEventFilter(this);
     connect(ui_->btnQuery, &QPushButton::clicked, this, &Tfrm_CompanySelect::Search);
     connect(ui_->sBtnConfirm, &QPushButton::clicked, this, &Tfrm_CompanySelect::Accept);
 
@@ -102,30 +84,6 @@ void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
     list_->Load(QString(), QString());
     HideStatus();
     ui_->vstCompList->setFocus();
-}
-
-bool Tfrm_CompanySelect::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->edtSbh || watched == ui_->edtName) {
-        if (IsEnterKey(event)) {
-            if (list_->Selected() != nullptr) {
-                Accept();
-            }
-            return true;
-        }
-    }
-    if (watched == ui_->vstCompList && IsEnterKey(event)) {
-        if (list_->Selected() != nullptr) {
-            Accept();
-        }
-        return true;
-    }
-    // A double-click anywhere on the list, rows or empty space, is the
-    // confirm button's click.
-    if (watched == ui_->vstCompList->viewport() && IsLeftDoubleClick(event)) {
-        Accept();
-        return true;
-    }
-    return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
 void Tfrm_CompanySelect::Search() {

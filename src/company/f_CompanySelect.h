@@ -30,7 +30,6 @@ class Tfrm_CompanySelect : public Tfrm_CustomDlgEx {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Search();

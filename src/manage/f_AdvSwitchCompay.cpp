@@ -1,11 +1,8 @@
 #include "f_AdvSwitchCompay.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <algorithm>
 
 #include "AgencySettings.h"
 #include "ColorNumber.h"
@@ -20,14 +17,6 @@
 namespace {
 
 constexpr int kColumnWidths[] = {39, 150, 258};
-
-bool IsKey(const QEvent* event, std::initializer_list<int> keys) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return std::find(keys.begin(), keys.end(), key) != keys.end();
-}
 
 }  // namespace
 
@@ -64,15 +53,15 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
             return agency->ListServedCompanies(taxIdText, nameText, entries);
         },
         this);
-    list_->SetFirstRowCurrent(true);
     list_->SetFilterFields(ui_->edtSbh, ui_->edtName);
+    list_->UseForChoosing();
+    connect(list_, &TSearchableCompanyList::ChooseAsked, this, &TfrmAdvSwitchCompay::Switch);
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {
         header->resizeSection(column, kColumnWidths[column]);
     }
-    ui_->vstCompList->viewport()->installEventFilter(this);
 
     setTabOrder(ui_->edtSbh, ui_->edtName);
     setTabOrder(ui_->edtName, ui_->btnQuery);
@@ -81,8 +70,6 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     setTabOrder(ui_->btnSwitch, sBtnClose());
 
     connect(ui_->btnQuery, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Search);
-    ui_->edtSbh->installEventFilter(this);
-    ui_->edtName->installEventFilter(this);
     connect(ui_->btnSwitch, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Switch);
 
     FormCreate();
@@ -108,22 +95,6 @@ void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
         list_->SetTailMatch(ReadQueryLength());
         list_->Load(QString(), QString());
     }
-}
-
-bool TfrmAdvSwitchCompay::eventFilter(QObject* watched, QEvent* event) {
-    // Enter in a filter field switches to the company the list has selected.
-    if (watched == ui_->edtSbh || watched == ui_->edtName) {
-        if (IsKey(event, {Qt::Key_Return, Qt::Key_Enter})) {
-            Switch();
-            return true;
-        }
-    }
-    if (watched == ui_->vstCompList->viewport() && event->type() == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Switch();
-        return true;
-    }
-    return Tfrm_CustomDlgEx::eventFilter(watched, event);
 }
 
 void TfrmAdvSwitchCompay::Search() {

@@ -29,7 +29,6 @@ class TfrmAdvSwitchCompay : public Tfrm_CustomDlgEx {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Search();
