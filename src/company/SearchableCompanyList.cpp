@@ -9,6 +9,7 @@
 #include "CompanyListModel.h"
 #include "HostServices.h"
 #include "RecentCompanies.h"
+#include "f_Status.h"
 
 TSearchableCompanyList::TSearchableCompanyList(QTreeView* view, QStringList headers,
                                                CellText cellText, Loader loader, QObject* owner)
@@ -75,7 +76,9 @@ bool TSearchableCompanyList::Load(const QString& taxIdText, const QString& nameT
     TCompanyRecordArray found;
     if (!loader_(taxIdText, nameText, found)) {
         // The host only logs database errors: without a word the operator
-        // would take the old list for the answer.
+        // would take the old list for the answer. The waiting window would
+        // cover the message.
+        HideStatus();
         ModuleLib::InfoMsgBox(QStringLiteral("读取单位列表失败，列表未更新。"));
         return false;
     }
