@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringEncoder>
 
+#include <random>
 #include <vector>
 
 #include "CompanyRecord.h"
@@ -154,6 +155,135 @@ TEST(CompanyRecord, EmptyUtf8FieldsSurviveALaterCut) {
     EXPECT_EQ(built.QYSBH(), "");
     EXPECT_EQ(built.QYMC(), QString(kMaxFieldBytes, QLatin1Char('n')));
     EXPECT_EQ(built.Field(CompanyField::CZY_DM), "01");
+}
+
+TEST(CompanyRecord, FieldsKeepTheirOwnTextsInAnyOrder) {
+    TCompanyRecord record;
+    record.SetField(CompanyField::QYMC, QStringLiteral("名称"));
+    record.SetField(CompanyField::QYID, QStringLiteral("15"));
+    record.SetField(CompanyField::CZY_DM, QStringLiteral("0001"));
+    record.SetField(CompanyField::QYSBH, QStringLiteral("9111"));
+    record.SetField(CompanyField::QYMC, QStringLiteral("新名称很长"));
+    record.SetField(CompanyField::QYID, QString());
+    EXPECT_EQ(record.QYID(), "");
+    EXPECT_EQ(record.QYSBH(), "9111");
+    EXPECT_EQ(record.QYMC(), "新名称很长");
+    EXPECT_EQ(record.Field(CompanyField::CZY_DM), "0001");
+    EXPECT_EQ(record.Field(CompanyField::HYMC), "");
+    TCompanyRecord copy = record;
+    EXPECT_EQ(copy, record);
+    copy.SetField(CompanyField::HYMC, QStringLiteral("x"));
+    EXPECT_NE(copy, record);
+}
+
+// Rows are built from UTF-8 or from text, in field order or not: the record
+// is the same, and its fields are cut alike.
+TEST(CompanyRecord, BuiltFromRowsAsFromSingleFields) {
+    const QString longAscii(300, QLatin1Char('a'));
+    const QString cjk60 = QString(60, QChar(0x7532));    // 180 UTF-8, 120 legacy bytes
+    const QString cjk130 = QString(130, QChar(0x7532));  // cut to 127 characters
+    const QString emoji = QString::fromUtf8("x\xF0\x9F\x98\x80y");
+    const std::vector<std::vector<std::pair<CompanyField, QString>>> rows = {
+        {{CompanyField::QYID, "7"}, {CompanyField::QYSBH, "9111"}, {CompanyField::QYMC, "名称"}},
+        {{CompanyField::QYID, "8"}, {CompanyField::QYMC, longAscii}, {CompanyField::CZY_DM, "01"}},
+        {{CompanyField::QYSBH, cjk60}, {CompanyField::QYMC, cjk130}, {CompanyField::HYMC, emoji}},
+        {{CompanyField::QYMC, "b"}, {CompanyField::QYID, "9"}, {CompanyField::QYMC, "c"}},
+        {{CompanyField::QYID, ""}, {CompanyField::ZSID, ""}},
+        {},
+    };
+    TCompanyRecordBuilder fromUtf8;
+    TCompanyRecordBuilder fromText;
+    for (const auto& row : rows) {
+        TCompanyRecord expected;
+        // The builder reads UTF-8 texts where they are, when the record is taken.
+        std::vector<QByteArray> utf8;
+        for (const auto& [field, text] : row) {
+            expected.SetField(field, text);
+            fromUtf8.SetUtf8(field, utf8.emplace_back(text.toUtf8()));
+            fromText.Set(field, text);
+        }
+        const TCompanyRecord built = fromUtf8.Take();
+        EXPECT_EQ(built, expected);
+        EXPECT_EQ(fromText.Take(), expected);
+        for (int i = 0; i < kCompanyFieldCount; ++i) {
+            const auto field = static_cast<CompanyField>(i);
+            QString text;
+            for (const auto& [set, value] : row) {
+                if (set == field) {
+                    text = CutToLegacyBytes(value).toString();
+                }
+            }
+            EXPECT_EQ(built.Field(field), text) << CompanyFieldName(field);
+        }
+    }
+    EXPECT_EQ(TCompanyRecordBuilder().Take(), TCompanyRecord());
+}
+
+TEST(CompanyRecord, CutsNeverSplitACharacter) {
+    EXPECT_EQ(LegacyByteLength(QStringLiteral("a甲")), 3);
+    EXPECT_EQ(CutToLegacyBytes(QStringLiteral("甲乙丙"), 5).toString(), "甲乙");
+    EXPECT_EQ(CutToLegacyBytes(QStringLiteral("ab甲"), 3).toString(), "ab");
+    const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80");  // a surrogate pair
+    EXPECT_EQ(LegacyByteLength(emoji), 5);
+    EXPECT_EQ(CutToLegacyBytes(emoji, 4).toString(), "a");
+    EXPECT_EQ(CutToLegacyBytes(emoji, 5).toString(), emoji);
+}
+
+// The cut counts what the encoder writes: every cut text encodes to at most
+// 255 bytes, one more character would not fit, and no pair is split.
+TEST(CompanyRecord, CutsAgreeWithTheLegacyEncoder) {
+    QStringEncoder encoder("GB18030", QStringEncoder::Flag::Stateless);
+    ASSERT_TRUE(encoder.isValid());
+    const auto encodedSize = [&encoder](QStringView text) {
+        return static_cast<int>(QByteArray(encoder.encode(text)).size());
+    };
+    // One, two and four bytes: ASCII, GBK, characters GBK lacks in the basic
+    // plane, and characters beyond it (an emoji, a CJK extension-B ideograph).
+    const QString pieces[] = {
+        "a",
+        QString::fromUtf8("甲"),
+        QString::fromUtf8("é"),
+        QString::fromUtf8("€"),
+        QString::fromUtf8("ä"),
+        QString::fromUtf8("Ā"),
+        QString::fromUtf8("\xF0\x9F\x98\x80"),
+        QString::fromUtf8("\xF0\xA0\x80\x80"),
+    };
+    std::vector<QString> texts;
+    for (const QString& first : pieces) {
+        for (const QString& second : pieces) {
+            for (int lead = 0; lead < 4; ++lead) {
+                QString text(lead, QLatin1Char('x'));
+                while (text.size() < 300) {
+                    text += first + second;
+                }
+                texts.push_back(text);
+            }
+        }
+    }
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::uint32_t> codePoint(0x80, 0x2FFFF);
+    for (int i = 0; i < 200; ++i) {
+        std::u32string points;
+        while (points.size() < 200) {
+            const auto c = static_cast<char32_t>(codePoint(random));
+            if (QChar::isPrint(c) && !(c >= 0xD800 && c <= 0xDFFF)) {
+                points.push_back(c);
+            }
+        }
+        texts.push_back(QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())));
+    }
+
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.left(8).toStdString());
+        EXPECT_EQ(LegacyByteLength(text), encodedSize(text));
+        const QStringView cut = CutToLegacyBytes(text);
+        EXPECT_LE(encodedSize(cut), kMaxFieldBytes);
+        ASSERT_LT(cut.size(), text.size());
+        EXPECT_FALSE(cut.back().isHighSurrogate());
+        const qsizetype next = text[cut.size()].isHighSurrogate() ? 2 : 1;
+        EXPECT_GT(encodedSize(QStringView(text).left(cut.size() + next)), kMaxFieldBytes);
+    }
 }
 
 }  // namespace
