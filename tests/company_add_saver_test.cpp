@@ -8,14 +8,18 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "CompanyAddSaver.h"
+#include "CompanyImport.h"
 #include "CompanyRemoval.h"
 #include "HostServices.h"
 #include "TaxIdKey.h"
 #include "TestHost.h"
 #include "Transactions.h"
+#include "f_DataVO.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -168,6 +172,36 @@ struct InstallationCase {
     QString classCode;
     bool servedByAgency;
 };
+
+// The similar-number question and the import preview name only numbers of
+// companies a role operator may see; the all-company classes see every one.
+TEST_P(CompanyAddSaving, SimilarNumbersNamedAreOnlyGrantedOnes) {
+    const QString granted = AddCompany("911100000000000001", "北京甲公司");
+    AddCompany("911100000000000002", "北京乙公司");
+    GrantToRole("R01", granted);
+    const std::tuple<QString, QString, bool> cases[] = {{"R01", "911100000000000001", true},
+                                                        {"R01", "911100000000000002", false},
+                                                        {"0", "911100000000000002", true},
+                                                        {"SYSTEM", "911100000000000002", true}};
+    for (const auto& [operatorClass, taxId, named] : cases) {
+        SCOPED_TRACE((operatorClass + " " + taxId).toStdString());
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", operatorClass);
+        const QString similar = QString(taxId).insert(4, '-');
+        QStringList asked;
+        CompanyAddSaver::Save(similar, "丙", "", [&asked](const QStringList& shown) {
+            asked = shown;
+            return false;
+        });
+        std::vector<CompanyImport::Row> rows(1);
+        rows[0].line = 2;
+        rows[0].taxId = similar;
+        rows[0].name = "丙";
+        QString error;
+        EXPECT_TRUE(CompanyImport::Classify(rows, error));
+        EXPECT_EQ(asked, named ? QStringList{taxId} : QStringList());
+        EXPECT_EQ(rows[0].match, named ? taxId : QString());
+    }
+}
 
 TEST_P(CompanyAddSaving, TheRowFollowsTheInstallation) {
     const std::vector<InstallationCase> cases = {
