@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 #include "ColorNumber.h"
@@ -86,6 +87,25 @@ void EditImeEnter(TXPFamerEdit* edit) {
     } else {
         edit->setImeMode(TXPFamerEdit::imClose);
         edit->setImeName(kLatinImeName);
+    }
+}
+
+void ShowWhole(QLineEdit* edit, const QString& text) {
+    if (text.size() > edit->maxLength()) {
+        edit->setMaxLength(static_cast<int>(text.size()));
+    }
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+void ShowReadOnlyFieldsAsSuch(QWidget* window) {
+    window->setStyleSheet(
+        QStringLiteral("QLineEdit:read-only { background-color: palette(window); }"));
+}
+
+void MakeFieldsReadOnly(QWidget* window) {
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        edit->setReadOnly(true);
     }
 }
 

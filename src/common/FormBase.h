@@ -14,6 +14,7 @@
 
 class QEvent;
 class QWidget;
+class QLineEdit;
 class TXPFamerEdit;
 
 // Taken from the host once, when the window is created; never refreshed.
@@ -54,6 +55,15 @@ void HookEditIme(QWidget* window);
 // Chinese or open mode: open, with the operator's chosen input method;
 // anything else: closed, Latin input.
 void EditImeEnter(TXPFamerEdit* edit);
+
+// Shows a stored text whole, from its start: the field's maximum length grows
+// for it, since Qt would cut it and a save would write the cut text back.
+void ShowWhole(QLineEdit* edit, const QString& text);
+// Fields the operator cannot change are drawn on the window's colour, so they
+// do not look like ones he can.
+void ShowReadOnlyFieldsAsSuch(QWidget* window);
+// Makes every field of the window read-only.
+void MakeFieldsReadOnly(QWidget* window);
 
 }  // namespace FormBase
 

@@ -25,16 +25,6 @@ namespace {
 
 using T = InfoTable;
 
-// A stored text longer than its field stays whole: Qt would cut it to the
-// field's maximum length, and the save would write the cut text back.
-void SetWhole(QLineEdit* edit, const QString& text) {
-    if (text.size() > edit->maxLength()) {
-        edit->setMaxLength(static_cast<int>(text.size()));
-    }
-    edit->setText(text);
-    edit->setCursorPosition(0);
-}
-
 }  // namespace
 
 Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
@@ -75,9 +65,7 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     ui_->edtYzbm->setValidator(new TCharSetValidator(QStringLiteral("0123456789"), 0, this));
     // Any amount NUMERIC(19,2) holds: a sign, 17 digits, the point and cents.
     ui_->edtGsgbze->setMaxLength(21);
-    // A field the operator cannot change does not look like one he can.
-    ClientArea()->setStyleSheet(
-        QStringLiteral("QLineEdit:read-only { background-color: palette(window); }"));
+    FormBase::ShowReadOnlyFieldsAsSuch(ClientArea());
     resize(640, sizeHint().height() + ui_->gbLocalTax->maximumHeight() +
                     ui_->gbStateTax->maximumHeight() + 12);
     connect(tbtnSave_, &QToolButton::clicked, this, &Tfrm_CompanyInfo::Save);
@@ -112,7 +100,7 @@ void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
         {ui_->edtYzbm, "YZBM"},   {ui_->edtHymc, "HYMC"},
     };
     for (const auto& [edit, column] : basic) {
-        SetWhole(edit, stored(T::Company, column));
+        FormBase::ShowWhole(edit, stored(T::Company, column));
     }
     loadedRows_.Take(model_.CompanyId());
 
@@ -127,10 +115,10 @@ void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
             {ui_->edtYhzh, "YHZH"},
         };
         for (const auto& [edit, column] : fields) {
-            SetWhole(edit, stored(T::StateTax, column));
+            FormBase::ShowWhole(edit, stored(T::StateTax, column));
         }
         const bool paidByBank = stored(T::StateTax, "JKBZ") != QLatin1String("0");
-        SetWhole(ui_->edtJkbz, QString::fromUtf8(paidByBank ? "是" : "否"));
+        FormBase::ShowWhole(ui_->edtJkbz, QString::fromUtf8(paidByBank ? "是" : "否"));
         FillIndustries(ui_->cbxGsSSHY, stored(T::StateTax, "SSHY"), stored(T::StateTax, "SSHYMC"));
     } else if (!model_.TaxRowFailed(T::StateTax)) {
         Shrink(ui_->gbStateTax);
@@ -147,9 +135,9 @@ void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
             {ui_->edtDsSSHY, "HYMC"},
         };
         for (const auto& [edit, column] : fields) {
-            SetWhole(edit, stored(T::LocalTax, column));
+            FormBase::ShowWhole(edit, stored(T::LocalTax, column));
         }
-        SetWhole(ui_->edtGsgbze, model_.ShownShareCapital());
+        FormBase::ShowWhole(ui_->edtGsgbze, model_.ShownShareCapital());
     } else if (!model_.TaxRowFailed(T::LocalTax)) {
         Shrink(ui_->gbLocalTax);
     }
@@ -157,9 +145,7 @@ void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
     if (viewOnly_) {
         tbtnSave_->hide();
         tbtnSave_->setEnabled(false);
-        for (QLineEdit* edit : ClientArea()->findChildren<QLineEdit*>()) {
-            edit->setReadOnly(true);
-        }
+        FormBase::MakeFieldsReadOnly(ClientArea());
         for (QLineEdit* edit : {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm, ui_->edtYzbm,
                                 ui_->edtYydz, ui_->edtDsSwdjzHm, ui_->edtSsdljg}) {
             edit->setEnabled(false);

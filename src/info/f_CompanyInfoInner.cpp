@@ -64,9 +64,7 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     // Any amount NUMERIC(19,2) holds: a sign, 17 digits, the point and cents.
     ui_->edtGsgbze->setMaxLength(21);
     ui_->edtGsgbze2->setMaxLength(21);
-    // A field the operator cannot change does not look like one he can.
-    ClientArea()->setStyleSheet(
-        QStringLiteral("QLineEdit:read-only { background-color: palette(window); }"));
+    FormBase::ShowReadOnlyFieldsAsSuch(ClientArea());
 
     connect(ui_->actSave, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Save);
     connect(ui_->actBack, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Back);
@@ -85,14 +83,6 @@ void Tfrm_CompanyInfoInner::ApplySkin() {
     FormBase::SetBackgroundColor(this, FormBase::BackgroundColor(this));
     FormBase::SetBackgroundColor(ui_->pnlMainOnlyDS,
                                  ui_->tsBasic->palette().color(QPalette::Window));
-}
-
-void Tfrm_CompanyInfoInner::ShowText(QLineEdit* edit, const QString& text) {
-    // setText cuts to the maximum length; a stored value stays whole.
-    if (text.size() > edit->maxLength()) {
-        edit->setMaxLength(static_cast<int>(text.size()));
-    }
-    edit->setText(text);
 }
 
 bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly, bool showBack) {
@@ -156,7 +146,7 @@ void Tfrm_CompanyInfoInner::FillBasic() {
         {ui_->edtHymc, "HYMC", true},
     };
     for (const auto& f : fields) {
-        ShowText(f.edit, stored(f.column));
+        FormBase::ShowWhole(f.edit, stored(f.column));
         f.edit->setReadOnly(!f.editable || !config_.BasicFieldEditable(QLatin1String(f.column)));
     }
     const std::pair<QLineEdit*, const char*> copies[] = {
@@ -165,7 +155,7 @@ void Tfrm_CompanyInfoInner::FillBasic() {
         {ui_->edtYzbm2, "YZBM"},
     };
     for (const auto& [edit, column] : copies) {
-        ShowText(edit, stored(column));
+        FormBase::ShowWhole(edit, stored(column));
         edit->setReadOnly(edit != ui_->edtMail2);
     }
     for (QLineEdit* fixed :
@@ -193,11 +183,11 @@ void Tfrm_CompanyInfoInner::FillLocalTax() {
     };
     for (const auto& [column, edits] : fields) {
         for (QLineEdit* edit : edits) {
-            ShowText(edit, stored(column));
+            FormBase::ShowWhole(edit, stored(column));
         }
     }
-    ShowText(ui_->edtGsgbze, model_.ShownShareCapital());
-    ShowText(ui_->edtGsgbze2, model_.ShownShareCapital());
+    FormBase::ShowWhole(ui_->edtGsgbze, model_.ShownShareCapital());
+    FormBase::ShowWhole(ui_->edtGsgbze2, model_.ShownShareCapital());
     const int listed = stored("SFSS") == QLatin1String("0") ? 0 : 1;
     ui_->cbxSFSS->setCurrentIndex(listed);
     ui_->cbxSFSS2->setCurrentIndex(listed);
@@ -217,7 +207,7 @@ void Tfrm_CompanyInfoInner::FillStateTax() {
         {ui_->edtGsFlzsh, "FLZSH"},
     };
     for (const auto& [edit, column] : fields) {
-        ShowText(edit, stored(column));
+        FormBase::ShowWhole(edit, stored(column));
         edit->setReadOnly(!config_.StateTaxFieldEditable(QLatin1String(column)));
     }
     // A row that does not exist yet has no flags to tell.
@@ -264,9 +254,7 @@ void Tfrm_CompanyInfoInner::ApplyViewOnly() {
     ui_->actSave->setEnabled(false);
     // A button made for an action does not follow the action's visibility.
     saveButton_->setVisible(false);
-    for (QLineEdit* edit : ClientArea()->findChildren<QLineEdit*>()) {
-        edit->setReadOnly(true);
-    }
+    FormBase::MakeFieldsReadOnly(ClientArea());
     for (QLineEdit* edit : {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm, ui_->edtYzbm, ui_->edtYydz,
                             ui_->edtDsSwdjzHm, ui_->edtGsSsdljg}) {
         edit->setEnabled(false);

@@ -67,8 +67,6 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     // overwrite another desk's changes; on "reload" the page reads them anew.
     bool ConfirmRowsAsLoaded();
     void Back();
-    // The text whole, even beyond the field's length.
-    static void ShowText(QLineEdit* edit, const QString& text);
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
     // The tool bar's buttons, which do not follow their actions' visibility.
