@@ -43,7 +43,8 @@ void TSearchableCompanyList::SetTailMatch(int queryLength) {
 void TSearchableCompanyList::UseForChoosing() {
     choosing_ = true;
     view_->installEventFilter(this);
-    view_->viewport()->installEventFilter(this);
+    viewport_ = view_->viewport();
+    viewport_->installEventFilter(this);
 }
 
 void TSearchableCompanyList::UseRecent(const QString& operatorCode) {
@@ -175,7 +176,9 @@ bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     // A double-click anywhere on the list, rows or empty space, asks too.
-    if (choosing_ && watched == view_->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+    // The viewport as it was when the filter went on: while the view is being
+    // destroyed its events still come here, and it is no view any more.
+    if (choosing_ && watched == viewport_ && event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         emit ChooseAsked();
         return true;

@@ -76,6 +76,7 @@ class TSearchableCompanyList : public QObject {
     void Show(const std::function<void()>& change);
 
     QTreeView* view_;
+    QObject* viewport_ = nullptr;
     TCompanyListModel* model_;
     Loader loader_;
     QLineEdit* taxIdField_ = nullptr;
