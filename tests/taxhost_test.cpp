@@ -561,7 +561,7 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
     for (const char* line :
          {"step: press tbtQuery", "step: press actCompanyAdd",
           "dialog: Tfrm_CompanyAdd shown: 企业新增",
-          "step: type edtQysbh=91110108MA00TOUR01 in Tfrm_CompanyAdd",
+          "step: type edtQysbh=91110108MA00DEM01E in Tfrm_CompanyAdd",
           "step: press sBtnClose in Tfrm_CompanyAdd", "dialog: Tfrm_CompanyAdd closed: cancelled",
           "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs",
           "page: local-tax-only company 2"}) {

@@ -240,12 +240,12 @@ bool DemoTour::VisitCompanyManager() {
             return false;
         }
         file.write(QStringLiteral("纳税人识别号,单位名称,联系电话\r\n"
-                                  "91110108MA00TOUR02,北京演示导入有限公司,010-62345679\r\n"
+                                  "91110108MA00DEM02H,北京演示导入有限公司,010-62345679\r\n"
                                   "%1,重复的企业,\r\n"
                                   "%2,相似的企业,\r\n"
                                   ",没有识别号的企业,\r\n"
-                                  "91110108MA00TOUR03,电话有误的企业,010 6234\r\n"
-                                  "91110108MA00TOUR04,\"上海演示导入有限公司,分公司\",021-5555\r\n")
+                                  "91110108MA00DEM03L,电话有误的企业,010 6234\r\n"
+                                  "91110108MA00DEM04P,\"上海演示导入有限公司,分公司\",021-5555\r\n")
                        .arg(taken, similar)
                        .toUtf8());
         file.close();
@@ -258,7 +258,7 @@ bool DemoTour::VisitCompanyManager() {
         shot(&frame_, QStringLiteral("05-company-manager-search.png")),
         // The add dialog opens; the steps after it go into the dialog.
         Step(TPageStep::Press, QStringLiteral("actCompanyAdd")),
-        Step(TPageStep::Type, QStringLiteral("edtQysbh"), QStringLiteral("91110108MA00TOUR01")),
+        Step(TPageStep::Type, QStringLiteral("edtQysbh"), QStringLiteral("91110108MA00DEM01E")),
         Step(TPageStep::Type, QStringLiteral("edtQymc"), QStringLiteral("北京演示新增有限公司")),
         Step(TPageStep::Type, QStringLiteral("edtlxdh"), QStringLiteral("010-62345678")),
         shot(nullptr, QStringLiteral("06-company-add.png")),
