@@ -19,7 +19,6 @@
 #include "TestHost.h"
 #include "Transactions.h"
 #include "f_DataVO.h"
-#include "f_DataVO.h"
 
 namespace {
 

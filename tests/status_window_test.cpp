@@ -48,10 +48,11 @@ TEST(DropShadow, DarkensRightAndBelowFadingOutwardsAndTouchesNothingElse) {
             right = rightLevel;
             below = belowLevel;
         }
-        for (const QPoint untouched : {QPoint(1, 13), QPoint(15, 0), QPoint(10, 8),
-                                       QPoint(kBox.right() + 7, 13), QPoint(15, kBox.bottom() + 7)}) {
-            EXPECT_EQ(image.pixel(untouched), before.pixel(untouched)) << untouched.x() << ","
-                                                                       << untouched.y();
+        for (const QPoint untouched :
+             {QPoint(1, 13), QPoint(15, 0), QPoint(10, 8), QPoint(kBox.right() + 7, 13),
+              QPoint(15, kBox.bottom() + 7)}) {
+            EXPECT_EQ(image.pixel(untouched), before.pixel(untouched))
+                << untouched.x() << "," << untouched.y();
         }
         EXPECT_EQ(qAlpha(image.pixel(kBox.right() + 1, 13)), qAlpha(before.pixel(0, 0)));
     }
