@@ -17,10 +17,6 @@ bool IsTrue(const QString& text) {
     return text.trimmed().compare(kTrue, Qt::CaseInsensitive) == 0;
 }
 
-bool IsTrueAttribute(const QDomElement& element, const char* name) {
-    return IsTrue(element.attribute(QLatin1String(name)));
-}
-
 }  // namespace
 
 void TCmdCompanyInfo::LoadAll() {
@@ -76,7 +72,7 @@ bool TCmdCompanyInfo::ReadFile(const QString& path, QString& errorText) {
         if (element.isNull()) {
             continue;
         }
-        if (section.visible != nullptr && IsTrueAttribute(element, "visible")) {
+        if (section.visible != nullptr && IsTrue(element.attribute(QStringLiteral("visible")))) {
             *section.visible = true;
         }
         for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {

@@ -8,10 +8,7 @@ namespace AgencySettings {
 
 TAgencyMgr* CurrentAgency() {
     const TDataVO* company = ModuleLib::GetCompanyInfoVO();
-    if (company == nullptr) {
-        return nullptr;
-    }
-    return dynamic_cast<TAgencyMgr*>(company->GetObjValue("DLJGXX"));
+    return company != nullptr ? dynamic_cast<TAgencyMgr*>(company->GetObjValue("DLJGXX")) : nullptr;
 }
 
 TFields Read(const TAgencyMgr& agency) {

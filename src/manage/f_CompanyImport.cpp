@@ -130,11 +130,9 @@ void Tfrm_CompanyImport::Import() {
             return;
         case CompanyImport::Status::Failed:
             ui_->pbImport->setValue(0);
-            QString reason = result_.errorText;
-            if (reason.isEmpty()) {
-                reason = QStringLiteral("导入失败，没有新增任何企业。");
-            }
-            ModuleLib::InfoMsgBox(reason);
+            ModuleLib::InfoMsgBox(result_.errorText.isEmpty()
+                                      ? QStringLiteral("导入失败，没有新增任何企业。")
+                                      : result_.errorText);
             return;
     }
 }
