@@ -190,7 +190,10 @@ TEST(RecentCompanies, AChoiceGoesFirstAndTheUnseenAreForgotten) {
         {"an id twice in the list is kept once", {"3", "1", "3"}, "7", all, {"7", "3", "1"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(RecentCompanies::Update(c.list, QString::fromUtf8(c.chosen), c.visible), c.result)
+        EXPECT_EQ(
+            RecentCompanies::Update(c.list, QString::fromUtf8(c.chosen),
+                                    [&](const QString& id) { return c.visible.contains(id); }),
+            c.result)
             << c.what;
     }
     EXPECT_EQ(RecentCompanies::Parse(" 4, 2,,x,4,-,12"), QStringList({"4", "2", "12"}));
@@ -203,7 +206,9 @@ class RecentCompaniesStore : public HostTest {
 };
 
 TEST_F(RecentCompaniesStore, KeptInTheOperatorsOwnSettingsBesideTheOthers) {
-    const QSet<QString> visible = {"1", "2", "3"};
+    const auto visible = [](const QString& id) {
+        return QSet<QString>{"1", "2", "3"}.contains(id);
+    };
     // No operator: nowhere to keep it.
     EXPECT_FALSE(RecentCompanies::Remember("1", visible));
     ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");

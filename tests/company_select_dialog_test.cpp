@@ -147,7 +147,8 @@ TEST_F(CompanySelectDialog, AChoiceKeepsTheRecentCompaniesTheLatestListingShows)
     ASSERT_EQ(Rows(), 3);
     // Meanwhile a company is added and chosen at another desk.
     const QString fourth = AddCompany("911100000000000004", "单位4");
-    ASSERT_TRUE(RecentCompanies::Remember(fourth, {fourth}, "0001"));
+    ASSERT_TRUE(RecentCompanies::Remember(
+        fourth, [](const QString&) { return true; }, "0001"));
 
     SetQuietly("edtName", "单位1");
     Click("btnQuery");

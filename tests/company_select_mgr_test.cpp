@@ -387,7 +387,8 @@ TEST_P(MissingHostObjects, AreNeverDereferenced) {
     g_hostObjectsMissing = true;
     WriteFile("Config/Users/0001.ini", "[RecentCompanies]\nIds=1,2\n");
     EXPECT_TRUE(RecentCompanies::Read("0001").isEmpty());
-    EXPECT_FALSE(RecentCompanies::Remember("3", {"1", "2", "3"}, "0001"));
+    EXPECT_FALSE(RecentCompanies::Remember(
+        "3", [](const QString&) { return true; }, "0001"));
 }
 
 TEST_P(CompanyData, NoAgencyChildOnAnOrdinaryInstallation) {

@@ -69,6 +69,14 @@ void TCompanySearchIndex::SetRecent(const QStringList& recentIds) {
     }
 }
 
+QStringList TCompanySearchIndex::RecentIds() const {
+    QStringList ids;
+    for (const int row : recentRows_) {
+        ids << (*records_)[static_cast<std::size_t>(row)].Field(CompanyField::QYID).trimmed();
+    }
+    return ids;
+}
+
 int TCompanySearchIndex::RecentRank(int row) const {
     return row >= 0 && static_cast<std::size_t>(row) < recentRank_.size()
                ? recentRank_[static_cast<std::size_t>(row)]

@@ -41,6 +41,8 @@ class TCompanySearchIndex {
     int Size() const { return count_; }
     // Rank among the recent companies (0 = most recent), or -1.
     int RecentRank(int row) const;
+    // The ids of the recent companies the records hold, most recent first.
+    QStringList RecentIds() const;
 
     // Rows of the records that match, the recent ones first by rank, then the
     // rest in the records' order.

@@ -36,7 +36,7 @@ QStringList Parse(const QString& text) {
     return ids;
 }
 
-QStringList Update(const QStringList& list, const QString& id, const QSet<QString>& visible) {
+QStringList Update(const QStringList& list, const QString& id, const IsVisible& visible) {
     const QString chosen = id.trimmed();
     if (!IsSqlInteger(chosen)) {
         return list;
@@ -46,7 +46,7 @@ QStringList Update(const QStringList& list, const QString& id, const QSet<QStrin
         if (updated.size() >= kMaxCount) {
             break;
         }
-        if (old != chosen && visible.contains(old) && !updated.contains(old)) {
+        if (old != chosen && !updated.contains(old) && visible(old)) {
             updated << old;
         }
     }
@@ -61,7 +61,7 @@ QStringList Read(const QString& operatorCode) {
         ModuleLib::GetUserConfigParam(QLatin1String(kSection), QLatin1String(kKey), QString()));
 }
 
-bool Remember(const QString& id, const QSet<QString>& visible, const QString& operatorCode) {
+bool Remember(const QString& id, const IsVisible& visible, const QString& operatorCode) {
     if (!SettingsAreOperators(operatorCode)) {
         return false;
     }

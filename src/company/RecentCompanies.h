@@ -2,21 +2,26 @@
 // his own settings through the host so a real host may store them anywhere.
 #pragma once
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace RecentCompanies {
 
 inline constexpr int kMaxCount = 10;
 
+// Whether a stored id is still one the operator may choose. Asked of at most
+// kMaxCount ids, so a caller need not gather every company's id.
+using IsVisible = std::function<bool(const QString& id)>;
+
 // The stored text "12,7,3" as ids; blanks, non-numbers and repeats dropped,
 // at most kMaxCount kept.
 QStringList Parse(const QString& text);
 // list with id put first (moved when already there), cut to kMaxCount, and
-// without the ids that are not in visible (companies gone or no longer the
+// without the ids that are not visible (companies gone or no longer the
 // operator's). An id that is not a number leaves the list as it was.
-QStringList Update(const QStringList& list, const QString& id, const QSet<QString>& visible);
+QStringList Update(const QStringList& list, const QString& id, const IsVisible& visible);
 
 // The host keeps the settings of the operator it has logged in. A window
 // working for another operator (operatorCode given and different) neither
@@ -25,7 +30,6 @@ QStringList Update(const QStringList& list, const QString& id, const QSet<QStrin
 QStringList Read(const QString& operatorCode = QString());
 // Stores the choice of id among the visible companies; false when the host
 // could not write it or the settings are not the operator's.
-bool Remember(const QString& id, const QSet<QString>& visible,
-              const QString& operatorCode = QString());
+bool Remember(const QString& id, const IsVisible& visible, const QString& operatorCode = QString());
 
 }  // namespace RecentCompanies

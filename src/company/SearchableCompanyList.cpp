@@ -83,20 +83,15 @@ bool TSearchableCompanyList::Load(const QString& taxIdText, const QString& nameT
         ModuleLib::InfoMsgBox(QStringLiteral("读取单位列表失败，列表未更新。"));
         return false;
     }
-    // A narrower listing replaces the full one: what the operator may choose
-    // is kept from the full one first.
-    if (fullList_) {
-        visibleIds_.clear();
-        for (const TCompanyRecord& record : records_) {
-            visibleIds_.insert(record.Field(CompanyField::QYID).trimmed());
-        }
-    }
     Show([&] {
         records_ = std::move(found);
         fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
         index_.Assign(records_);
         index_.PrepareSoon(this);
         index_.SetRecent(recent_);
+        if (fullList_) {
+            recentListed_ = index_.RecentIds();
+        }
     });
     return true;
 }
@@ -138,13 +133,11 @@ void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
     if (!useRecent_) {
         return;
     }
-    QSet<QString> visible = visibleIds_;
-    if (fullList_) {
-        visible.clear();
-        for (const TCompanyRecord& listed : records_) {
-            visible.insert(listed.Field(CompanyField::QYID).trimmed());
-        }
-    }
+    // A recent company the latest full listing did not hold is gone or no
+    // longer the operator's; one remembered elsewhere meanwhile is kept.
+    const auto visible = [this](const QString& id) {
+        return recentListed_.contains(id) || !recent_.contains(id);
+    };
     RecentCompanies::Remember(record.QYID(), visible, operatorCode_);
 }
 

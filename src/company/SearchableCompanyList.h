@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -93,5 +92,5 @@ class TSearchableCompanyList : public QObject {
     std::vector<int> rows_;  // shown rows of records_
     bool loaded_ = false;
     bool fullList_ = false;     // records_ is every company, no query filter
-    QSet<QString> visibleIds_;  // ids of the latest full listing
+    QStringList recentListed_;  // the ids of recent_ that the latest full listing held
 };

@@ -119,10 +119,11 @@ SelectOutcome ChooseCompany(TCompanySelectMgr& manager, TCompanyRecord& chosen) 
         }
         chosen = records.front();
         // Taken without the dialog, it is still the operator's last company.
-        QSet<QString> visible;
-        for (const TCompanyRecord& record : records) {
-            visible.insert(record.Field(CompanyField::QYID).trimmed());
-        }
+        // With one company listed no other is the operator's. The
+        // single-company edition lists every company only to take the first:
+        // its other recent ids are kept rather than looked up among them.
+        const bool onlyOne = records.size() == 1;
+        const auto visible = [onlyOne](const QString&) { return !onlyOne; };
         RecentCompanies::Remember(chosen.QYID(), visible, manager.OperatorCode());
         return SelectOutcome::Chosen;
     }
