@@ -1,0 +1,26 @@
+# Run by cpack after the packages are made: takes the postinst and postrm
+# scripts that only run ldconfig out of each package, since the ldconfig
+# trigger does it, and packs the package again.
+foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+  set(tree ${CPACK_TOPLEVEL_DIRECTORY}/repack)
+  file(REMOVE_RECURSE ${tree})
+  execute_process(COMMAND dpkg-deb --raw-extract ${deb} ${tree} COMMAND_ERROR_IS_FATAL ANY)
+  set(dropped FALSE)
+  foreach(script postinst postrm)
+    set(path ${tree}/DEBIAN/${script})
+    if(EXISTS ${path})
+      file(STRINGS ${path} commands REGEX "^[ \t]*[a-z]")
+      list(FILTER commands EXCLUDE REGEX "^[ \t]*(set -e|if \\[|fi|ldconfig)[ \t]*$|^[ \t]*if \\[ \"\\$1\" = \"[a-z]+\" \\]; then$")
+      if(commands)
+        message(FATAL_ERROR "${deb}: ${script} does more than run ldconfig: ${commands}")
+      endif()
+      file(REMOVE ${path})
+      set(dropped TRUE)
+    endif()
+  endforeach()
+  if(dropped)
+    execute_process(COMMAND dpkg-deb --root-owner-group -Zgzip --build ${tree} ${deb}
+                    OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  file(REMOVE_RECURSE ${tree})
+endforeach()
