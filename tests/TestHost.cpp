@@ -38,6 +38,8 @@ QStringList PostgresPairs() {
         .split(QLatin1Char(';'), Qt::SkipEmptyParts);
 }
 
+}  // namespace
+
 QString PostgresSetting(const QString& key) {
     for (const QString& pair : PostgresPairs()) {
         if (pair.section(QLatin1Char('='), 0, 0).trimmed() == key) {
@@ -46,6 +48,8 @@ QString PostgresSetting(const QString& key) {
     }
     return QString();
 }
+
+namespace {
 
 // Runs one statement on a connection of the test's own, named name, that
 // configure sets up; the connection is gone afterwards.
@@ -69,7 +73,7 @@ bool RunOnOwnConnection(const QString& name, const QString& sql,
 // A connection to the server the tests may use, with the given options.
 QSqlDatabase ServerConnection(const QString& name, const QString& options) {
     QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
-    db.setConnectOptions(options);
+    db.setConnectOptions(PostgresSetting("ConnectOptions") + ' ' + options);
     db.setHostName(PostgresSetting("HostName"));
     db.setPort(PostgresSetting("Port").toInt());
     db.setUserName(PostgresSetting("UserName"));
@@ -89,14 +93,16 @@ bool RunOnServer(const QString& sql) {
 // starts with the old backslash escaping in literals, so every case shows
 // that the host switches to standard strings whatever the server's default.
 QString PostgresSettings() {
-    QString lines = QStringLiteral("Driver=QPSQL\n");
+    // The first of a key counts: this line, with the server's own options
+    // (TLS ones), comes before a ConnectOptions pair of the server's.
+    QString lines = QStringLiteral(
+                        "Driver=QPSQL\nConnectOptions=%1 options='-csearch_path=%2 "
+                        "-cstandard_conforming_strings=off -cescape_string_warning=off'\n")
+                        .arg(PostgresSetting("ConnectOptions"), PostgresSchema());
     for (const QString& pair : PostgresPairs()) {
         lines += pair.trimmed() + QLatin1Char('\n');
     }
-    return lines + QStringLiteral(
-                       "ConnectOptions=options='-csearch_path=%1 "
-                       "-cstandard_conforming_strings=off -cescape_string_warning=off'\n")
-                       .arg(PostgresSchema());
+    return lines;
 }
 
 }  // namespace
@@ -150,11 +156,11 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     HostSetup::Stop();
     engine_ = engine;
     ASSERT_TRUE(dir_.isValid());
-    QString settings = QStringLiteral("[Database]\nBusyTimeout=200\n");
+    // The extra lines come first, so they count over the server's.
+    QString settings = QStringLiteral("[Database]\nBusyTimeout=200\n") + extraSettings;
     if (engine == "POSTGRESQL") {
-        settings += PostgresSettings();
+        settings += QStringLiteral("\n[Database]\n") + PostgresSettings();
     }
-    settings += extraSettings;
     WriteFile(QStringLiteral("Config/SysConfig.ini"), settings.toUtf8());
 
     if (engine == "POSTGRESQL") {

@@ -19,7 +19,8 @@ class HostTest : public ::testing::Test {
     void TearDown() override;
 
     // Restarts the host on the given engine ("SQLITE" or "POSTGRESQL") with
-    // extra lines for the system settings file.
+    // extra lines for the system settings file, which count over the
+    // server's settings (the first of a key counts).
     void StartHost(const std::string& engine, const QString& extraSettings = QString());
 
     QString AppPath() const;
@@ -58,6 +59,10 @@ class EngineTest : public HostTest, public ::testing::WithParamInterface<std::st
     // database, through a trigger named "refuse_" and the event in lower case.
     void RefuseRowChanges(const QString& event, const QString& table) const;
 };
+
+// A setting of the server COMPANYMGR_TEST_PGSQL names ("HostName", "Port",
+// "UserName", "Password", "Database", "ConnectOptions"), empty when unset.
+QString PostgresSetting(const QString& key);
 
 // "SQLite" and "PostgreSQL", the last part of each case's name.
 std::string EngineCaseName(const ::testing::TestParamInfo<std::string>& info);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -329,6 +330,75 @@ TEST_F(HostDatabaseFailures, NewDatabaseGetsTheSchemaOnce) {
     ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲");
     EXPECT_EQ(creations(), 1);
+}
+
+// Said once per start, and only of a password (also one among the libpq
+// options) that the group or others may read.
+TEST_F(HostDatabaseFailures, APasswordOthersMayReadIsLoggedAtStart) {
+    for (const auto perms :
+         {QFile::ReadOwner | QFile::ReadGroup, QFile::ReadOwner | QFile::ReadOther,
+          QFile::ReadOwner | QFile::WriteOwner}) {
+        StartHost("SQLITE", perms.testFlag(QFile::ReadOther)
+                                ? "ConnectOptions=sslmode=require password=s"
+                                : "Password=secret");
+        ASSERT_TRUE(QFile::setPermissions(HostSetup::SysConfigFilePath(), perms));
+        QString error;
+        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+        EXPECT_EQ(LogCount("Warn"), perms.testFlag(QFile::WriteOwner) ? 0 : 1) << perms.toInt();
+    }
+}
+
+// A desk's server: libpq reads the password, or all of the server's
+// settings, from a file only its owner may read, so the settings file need
+// hold no password; the desk's role reads and writes rows, nothing else.
+using PostgreSQLAccess = EngineTest;
+INSTANTIATE_TEST_SUITE_P(Server, PostgreSQLAccess, ::testing::Values(std::string("POSTGRESQL")),
+                         EngineCaseName);
+
+TEST_P(PostgreSQLAccess, TheHostConnectsWithNoPasswordInItsSettings) {
+    QStringList v;
+    for (const char* key : {"HostName", "Port", "Database", "UserName", "Password"}) {
+        v << PostgresSetting(key);
+    }
+    const QString service = "options=-csearch_path=" + Scalar("select current_schema()") + "\n" +
+                            PostgresSetting("ConnectOptions").replace(' ', '\n');
+    const char* rows[][3] = {
+        {"PGPASSFILE", "%1:%2:%3:%4:%5\n", "Password=\n"},
+        {"PGSERVICEFILE", "[desks]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\npassword=%5\n",
+         "HostName=\nPort=\nDatabase=\nUserName=\nPassword=\nConnectOptions=service=desks\n"}};
+    for (const auto& row : rows) {
+        WriteFile("libpq", (QString(row[1]).arg(v[0], v[1], v[2], v[3], v[4]) +
+                            (row[1][0] == '[' ? service : QString()))
+                               .toUtf8());
+        QFile::setPermissions(dir_.filePath("libpq"), QFile::ReadOwner | QFile::WriteOwner);
+        qputenv(row[0], dir_.filePath("libpq").toUtf8());
+        StartHost("POSTGRESQL", row[2]);
+        qunsetenv(row[0]);
+        EXPECT_FALSE(AddCompany("911", "甲公司").isEmpty()) << row[0];
+    }
+}
+
+TEST_P(PostgreSQLAccess, ADeskRoleReadsAndWritesRowsAndNothingElse) {
+    QString error;
+    for (const QString& name : QStringList{"", "public", "Current_User", "desk; DROP TABLE XT_QYXX",
+                                           "\"desk\"", "1desk", QString(64, u'd')}) {
+        EXPECT_FALSE(HostSetup::GrantDeskRole(name, error)) << name.toStdString();
+    }
+    const QString role = QStringLiteral("cm_desk_%1").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(ExecElsewhere("CREATE ROLE " + role + " LOGIN PASSWORD 'desk'"));
+    ASSERT_TRUE(HostSetup::GrantDeskRole(role, error)) << error.toStdString();
+    QFile settings(HostSetup::SysConfigFilePath());
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    WriteFile("Config/SysConfig.ini",
+              "[Database]\nUserName=" + role.toUtf8() + "\nPassword=desk\n" + settings.readAll());
+    // The schema is complete: the start tries no DDL, which the role may not run.
+    EXPECT_TRUE(HostSetup::Start(AppPath(), error)) << error.toStdString();
+    EXPECT_TRUE(Exec("delete from XT_QYXX where QYID=" + AddCompany("911", "甲公司")));
+    TADOQuery query;
+    EXPECT_FALSE(query.Execute(kMainConnection, "create table DESK_OWN (A integer)", error));
+    EXPECT_FALSE(query.Execute(kMainConnection, "drop table XT_QYDSXX", error));
+    HostSetup::Stop();
+    EXPECT_TRUE(ExecElsewhere("DROP OWNED BY " + role + "; DROP ROLE " + role));
 }
 
 class HostSettings : public HostTest {

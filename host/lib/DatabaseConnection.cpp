@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -131,10 +132,27 @@ bool MakeStringsStandard(QString& errorText) {
     return true;
 }
 
-bool CreateSchema(const QString& driver, QString& errorText) {
+// Whether the server holds every object of the schema already.
+bool ReadSchemaComplete(bool& complete, QString& errorText) {
+    TADOQuery query;
+    if (!query.Open(kMainConnection, DatabaseSchema::CountMissingOnServer(), errorText)) {
+        errorText = QStringLiteral("读取数据库结构失败：%1").arg(errorText);
+        return false;
+    }
+    complete = query.FieldAsString(0) == QLatin1String("0");
+    return true;
+}
+
+// Makes what the schema lacks. On a server a complete schema is left alone
+// unless always is set: a desk's role may read and write rows, not run DDL.
+bool CreateSchema(const QString& driver, bool always, QString& errorText) {
+    const bool server = driver == QLatin1String(kPostgresDriver);
+    bool complete = false;
+    if (server && !always && (!ReadSchemaComplete(complete, errorText) || complete)) {
+        return complete;
+    }
     // Desks starting at once on one server would change the same catalog rows
     // ("tuple concurrently updated"): one desk at a time makes the schema.
-    const bool server = driver == QLatin1String(kPostgresDriver);
     if (server) {
         TADOQuery lock;
         if (!lock.Open(kMainConnection,
@@ -183,7 +201,7 @@ bool Open(ServiceState::State& state, QString& errorText) {
     const bool created = sqlite && !QFileInfo::exists(sqliteFile);
     if (!Connect(state, driver, sqliteFile, errorText) ||
         (driver == QLatin1String(kPostgresDriver) && !MakeStringsStandard(errorText)) ||
-        !CreateSchema(driver, errorText)) {
+        !CreateSchema(driver, false, errorText)) {
         Close();
         if (created) {
             QFile::remove(sqliteFile);
@@ -257,6 +275,43 @@ bool ReopenIfLost(QString& errorText) {
         return false;
     }
     logQuery::Warn("1", QStringLiteral("已重新连接数据库服务器"));
+    return true;
+}
+
+bool GrantDeskRole(const QString& role, QString& errorText) {
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+    // Names GRANT reads as every role or as the caller itself.
+    static const QStringList reserved{QStringLiteral("public"), QStringLiteral("current_user"),
+                                      QStringLiteral("current_role"),
+                                      QStringLiteral("session_user")};
+    if (!identifier.match(role).hasMatch() || reserved.contains(role.toLower())) {
+        errorText = QStringLiteral(
+                        "角色名[%1]无效：只能由字母、数字和下划线组成，不以数字开头，"
+                        "最长63个字符，且不能是public等保留名")
+                        .arg(role);
+        return false;
+    }
+    const QString driver = ServiceState::Get().driver;
+    if (driver != QLatin1String(kPostgresDriver)) {
+        errorText = QStringLiteral("只有PostgreSQL数据库服务器上才能给角色授权");
+        return false;
+    }
+    if (!CreateSchema(driver, true, errorText)) {
+        return false;
+    }
+    TADOQuery query;
+    if (!query.Open(kMainConnection, DatabaseSchema::DeskRoleLookup(), errorText) ||
+        query.FieldAsString(0).isEmpty() || query.FieldAsString(1).isEmpty()) {
+        errorText = QStringLiteral("找不到数据库表所在的模式：%1").arg(errorText);
+        return false;
+    }
+    for (const QString& grant :
+         DatabaseSchema::DeskRoleGrants(role, query.FieldAsString(0), query.FieldAsString(1))) {
+        if (!query.Execute(kMainConnection, grant, errorText)) {
+            errorText = QStringLiteral("给角色[%1]授权失败：%2").arg(role, errorText);
+            return false;
+        }
+    }
     return true;
 }
 

@@ -22,6 +22,10 @@ void CloseIfLost();
 // be opened again yet.
 bool ReopenIfLost(QString& errorText);
 
+// On a PostgreSQL server, brings the schema up to date and lets role (a
+// plain identifier) read and write the rows of every table, nothing more.
+bool GrantDeskRole(const QString& role, QString& errorText);
+
 // "SQLITE", "POSTGRESQL" or the upper-cased name of another Qt driver.
 QString EngineName(const QString& driver);
 

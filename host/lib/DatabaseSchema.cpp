@@ -65,6 +65,17 @@ QString SearchFoldFunction() {
         .arg(wide, half);
 }
 
+// The functions Statements makes on PostgreSQL, by signature.
+constexpr std::string_view kServerFunctions[] = {"mid(text,integer,integer)", "search_fold(text)"};
+
+QString TableList() {
+    QStringList names;
+    for (const TableColumns::Table& table : TableColumns::kTables) {
+        names << TableColumns::Name(table.name);
+    }
+    return names.join(QLatin1String(", "));
+}
+
 }  // namespace
 
 QStringList Statements(const QString& engine) {
@@ -99,6 +110,52 @@ QStringList Statements(const QString& engine) {
         statements << SearchFoldFunction();
     }
     return statements;
+}
+
+QString CountMissingOnServer() {
+    QStringList objects;
+    for (const TableColumns::Table& table : TableColumns::kTables) {
+        objects << QStringLiteral("('r', '%1')").arg(TableColumns::Name(table.name));
+    }
+    for (const auto& index : kIndexes) {
+        objects << QStringLiteral("('r', 'IX_%1_%2')")
+                       .arg(TableColumns::Name(index[0]), TableColumns::Name(index[1]));
+    }
+    for (std::string_view function : kServerFunctions) {
+        objects << QStringLiteral("('f', '%1')").arg(TableColumns::Name(function));
+    }
+    return QStringLiteral(
+               "SELECT count(*) FROM (VALUES %1) AS o(kind, name) WHERE CASE kind "
+               "WHEN 'r' THEN to_regclass(name) IS NULL ELSE to_regprocedure(name) IS NULL END")
+        .arg(objects.join(QLatin1String(", ")));
+}
+
+QString DeskRoleLookup() {
+    QStringList keys;
+    for (const TableColumns::Table& table : TableColumns::kTables) {
+        for (const TableColumns::Column& column : table.columns) {
+            if (column.type == ColumnType::Key) {
+                // The column name is taken as written, so in the case the server folds to.
+                keys << QStringLiteral("('%1', '%2')")
+                            .arg(TableColumns::Name(table.name),
+                                 TableColumns::Name(column.name).toLower());
+            }
+        }
+    }
+    return QStringLiteral(
+               "SELECT quote_ident(current_schema()), string_agg(pg_get_serial_sequence(t, c), "
+               "', ') FROM (VALUES %1) AS k(t, c)")
+        .arg(keys.join(QLatin1String(", ")));
+}
+
+QStringList DeskRoleGrants(const QString& role, const QString& schema, const QString& sequences) {
+    // What an earlier set-up or a person granted beyond that goes first.
+    return {
+        QStringLiteral("REVOKE ALL ON SCHEMA %1 FROM %2").arg(schema, role),
+        QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(TableList(), role),
+        QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, role),
+        QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2").arg(TableList(), role),
+        QStringLiteral("GRANT USAGE ON SEQUENCE %1 TO %2").arg(sequences, role)};
 }
 
 }  // namespace DatabaseSchema

@@ -11,4 +11,16 @@ namespace DatabaseSchema {
 // again on an existing database without changing it.
 QStringList Statements(const QString& engine);
 
+// On PostgreSQL: a query whose one value counts the objects of Statements
+// that the database lacks. A start that finds none runs no DDL, which the
+// role a desk connects with may not run.
+QString CountMissingOnServer();
+
+// On PostgreSQL: a query for the quoted name of the schema the tables are in
+// and the quoted names of their sequences, joined by ", ".
+QString DeskRoleLookup();
+// The grants that let role read and write the rows of every table (and take
+// new keys), and nothing else; role must be a plain identifier.
+QStringList DeskRoleGrants(const QString& role, const QString& schema, const QString& sequences);
+
 }  // namespace DatabaseSchema

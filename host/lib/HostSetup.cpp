@@ -2,6 +2,10 @@
 // (settings, log, database), stop, and the knobs a host program or a test
 // turns (overrides, message answers, recording, context objects).
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <exception>
 
 #include "DatabaseConnection.h"
 #include "ServiceState.h"
@@ -36,6 +40,21 @@ void LoadSubApps(ServiceState::State& state) {
     }
 }
 
+// A password in a settings file that other users may read is theirs as well.
+void WarnIfPasswordReadable(const ServiceState::State& state, const QString& path) {
+    static const QRegularExpression optionsPassword(QStringLiteral("(^|\\s)password\\s*="));
+    const bool password =
+        !state.sysConfig.Value("Database", "Password").isEmpty() ||
+        optionsPassword.match(state.sysConfig.Value("Database", "ConnectOptions")).hasMatch();
+    if (password &&
+        (QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) {
+        logQuery::Warn("1", QStringLiteral("系统设置文件[%1]存有数据库密码，且其他用户可读："
+                                           "请把密码移到~/.pgpass或服务文件中，"
+                                           "或只让本用户读取该文件")
+                                .arg(path));
+    }
+}
+
 }  // namespace
 
 namespace HostSetup {
@@ -57,6 +76,7 @@ bool Start(const QString& appPath, QString& errorText) {
         logQuery::Error("1", errorText);
         return false;
     }
+    WarnIfPasswordReadable(state, SysConfigFilePath());
     LoadSubApps(state);
     if (!DatabaseConnection::Open(state, errorText)) {
         logQuery::Error("1", QStringLiteral("打开数据库失败：%1").arg(errorText));
@@ -90,6 +110,17 @@ void Stop() {
     state.logFailureReported = false;
     state.driver.clear();
     state.genericQueryPath = false;
+}
+
+bool GrantDeskRole(const QString& role, QString& errorText) {
+    try {
+        return DatabaseConnection::GrantDeskRole(role, errorText);
+    } catch (const std::exception& error) {
+        errorText = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        errorText = QStringLiteral("给角色授权时发生未知错误");
+    }
+    return false;
 }
 
 bool IsStarted() {

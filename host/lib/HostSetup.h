@@ -45,6 +45,11 @@ SHARED_API bool Start(const QString& appPath, QString& errorText);
 SHARED_API void Stop();
 SHARED_API bool IsStarted();
 
+// Run by the role that owns the schema on a PostgreSQL server: brings the
+// schema up to date and lets role (a plain identifier) read and write the
+// rows of the module's tables, nothing more, so desks can connect with it.
+SHARED_API bool GrantDeskRole(const QString& role, QString& errorText);
+
 // Settings for this run, on top of the application folder's own.
 SHARED_API void OverrideSysConfig(const QString& section, const QString& key, const QString& value);
 SHARED_API void SetEditionCode(const QString& code);
