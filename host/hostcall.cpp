@@ -3,6 +3,7 @@
 //          [--press NAME | --type NAME=TEXT | --select NAME=TEXT]... ENTRY [ARG]...
 // hostcall --app-dir DIR [--operator PARAMS] --export FILE [--gbk]
 // hostcall --app-dir DIR [--operator PARAMS] --import FILE [--dry-run]
+// hostcall --app-dir DIR --grant-desk ROLE
 //
 // Does what a host does for one call of the module. Sets up the
 // reference host services on an application folder, loads libCompanyMgr.so,
@@ -12,10 +13,11 @@
 // --export and --import work the company manager page (ShowCompanyMgrProc):
 // its export or import button, the file dialog, and for an import the
 // preview, whose rows are printed before it is confirmed (or, dry, cancelled).
-// Exit codes: 0 the entry point returned true (or showed its page), 1 it
-// returned false, 2 usage error (a --pick row the dialog does not have or a
-// step that could not be done included), 3 the host or the module could not
-// be started.
+// --grant-desk sets up a PostgreSQL server for desks instead (HostSetup.h).
+// Exit codes: 0 the entry point returned true (or showed its page, or the
+// role was granted), 1 it returned false (or the grant failed), 2 usage
+// error (a --pick row the dialog does not have or a step that could not be
+// done included), 3 the host or the module could not be started.
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstdio>
@@ -94,6 +97,7 @@ struct Options {
     bool dryRun = false;
     std::string entry;
     std::vector<std::string> args;
+    QString deskRole;  // --grant-desk: no entry point is called
 };
 
 struct UsageError {
@@ -182,8 +186,9 @@ void Describe(QCommandLineParser& parser) {
                        "printed as \"row: QYID|QYSBH|QYMC|LBDM\".\n"
                        "\n"
                        "Exit codes:\n"
-                       "  0  the entry point returned true, or showed its page\n"
-                       "  1  it returned false\n"
+                       "  0  the entry point returned true, or showed its page, or --grant-desk\n"
+                       "     granted the role\n"
+                       "  1  it returned false, or the grant failed\n"
                        "  2  usage error, a --pick row the dialog does not have or a step that\n"
                        "     could not be done included\n"
                        "  3  the host or the module could not be started"));
@@ -210,6 +215,10 @@ void Describe(QCommandLineParser& parser) {
          "printing the preview's rows.",
          "FILE"},
         {"dry-run", "With --import: print the preview and cancel it; nothing is added."},
+        {"grant-desk",
+         "With the folder's settings naming the PostgreSQL role that owns the schema: bring "
+         "the schema up to date and let ROLE read and write the module's rows, nothing more.",
+         "ROLE"},
         {"module", "The module library (default: COMPANYMGR_MODULE, else next to the program).",
          "PATH"},
     });
@@ -241,6 +250,15 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
     // A mistyped folder would otherwise become a fresh, empty application folder.
     if (!QFileInfo(options.appDir).isDir()) {
         throw UsageError{QStringLiteral("--app-dir %1 is no folder").arg(options.appDir)};
+    }
+    if (parser.isSet(QStringLiteral("grant-desk"))) {
+        const QStringList others = parser.optionNames().filter(
+            QRegularExpression(QStringLiteral("^(?!app-dir$|grant-desk$)")));
+        if (!others.isEmpty() || !parser.positionalArguments().isEmpty()) {
+            throw UsageError{QStringLiteral("--grant-desk takes only --app-dir")};
+        }
+        options.deskRole = parser.value(QStringLiteral("grant-desk"));
+        return options;
     }
     options.operatorParams = parser.value(QStringLiteral("operator")).toStdString();
     options.company = parser.value(QStringLiteral("company"));
@@ -817,6 +835,16 @@ int Run(const Options& options) {
     if (!HostSetup::Start(options.appDir, error)) {
         PrintError(QStringLiteral("the host cannot start: ") + error);
         return kExitCannotRun;
+    }
+    if (!options.deskRole.isEmpty()) {
+        const bool granted = HostSetup::GrantDeskRole(options.deskRole, error);
+        HostSetup::Stop();
+        if (!granted) {
+            PrintError(error);
+            return kExitFalse;
+        }
+        Print(QStringLiteral("granted: ") + options.deskRole);
+        return kExitTrue;
     }
     SetUpHost(options);
     const int status = Call(options);
