@@ -65,8 +65,10 @@ bool WriteSettings(const QString& appPath, const QString& engine, long long rows
         for (const QString& pair : PostgresPairs()) {
             settings += pair.trimmed() + QLatin1Char('\n');
         }
+        // The server's own options (TLS ones) go with the schema's, in the line read last.
         settings +=
-            QStringLiteral("ConnectOptions=options='-csearch_path=%1'\n").arg(PostgresSchema(rows));
+            QStringLiteral("ConnectOptions=%1 options='-csearch_path=%2'\n")
+                .arg(PostgresSetting(QStringLiteral("ConnectOptions")), PostgresSchema(rows));
     }
     QDir().mkpath(appPath + QStringLiteral("/Config"));
     QFile file(appPath + QStringLiteral("/Config/SysConfig.ini"));
@@ -330,6 +332,7 @@ std::string PostgresConnInfo(const QString& schema) {
             info += std::string(name) + "='" + value.toStdString() + "' ";
         }
     }
+    info += PostgresSetting(QStringLiteral("ConnectOptions")).toStdString() + ' ';
     if (!schema.isEmpty()) {
         info += "options='-csearch_path=" + schema.toStdString() + "'";
     }
