@@ -368,7 +368,7 @@ TEST_P(PostgreSQLAccess, TheHostConnectsWithNoPasswordInItsSettings) {
          "HostName=\nPort=\nDatabase=\nUserName=\nPassword=\nConnectOptions=service=desks\n"}};
     for (const auto& row : rows) {
         WriteFile("libpq", (QString(row[1]).arg(v[0], v[1], v[2], v[3], v[4]) +
-                            (row[1][0] == '[' ? service : QString()))
+                            (qstrcmp(row[0], "PGSERVICEFILE") == 0 ? service : QString()))
                                .toUtf8());
         QFile::setPermissions(dir_.filePath("libpq"), QFile::ReadOwner | QFile::WriteOwner);
         qputenv(row[0], dir_.filePath("libpq").toUtf8());
