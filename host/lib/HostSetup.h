@@ -27,7 +27,7 @@ struct THostMessage {
 };
 
 struct TLogLine {
-    QString level;  // "Error" or "Warn"
+    QString level;  // "Error" or "Warn" from the module, "Info" from the host
     QString text;
 };
 
@@ -80,6 +80,9 @@ SHARED_API QString AgencyInfo();
 SHARED_API bool AgencyVerExist();
 SHARED_API QString HelpHtml();
 
+// The host's own entry in the log, beside the module's errors and warnings:
+// what its operator did, for whoever reads the file later.
+SHARED_API void LogInfo(const QString& text);
 SHARED_API QString LogFilePath();
 SHARED_API QString SysConfigFilePath();
 SHARED_API QString DatabaseDriver();

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "HostSetup.h"
 #include "ServiceState.h"
 
 namespace {
@@ -82,3 +83,11 @@ void Warn(const QString& /*level*/, const QString& text) {
 }
 
 }  // namespace logQuery
+
+namespace HostSetup {
+
+void LogInfo(const QString& text) {
+    WriteLog(QStringLiteral("Info"), text);
+}
+
+}  // namespace HostSetup

@@ -29,6 +29,23 @@ constexpr const char* kHarmlessWarnings[] = {
     "This plugin does not support lower()",
 };
 
+// The file dialog's type column, which Qt's Chinese catalogue does not have.
+class QtTextsMissingInCatalogue : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char* /*disambiguation*/,
+                      int /*n*/) const override {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0) {
+            return QString();
+        }
+        if (qstrcmp(sourceText, "Folder") == 0) {
+            return QStringLiteral("文件夹");
+        }
+        return qstrcmp(sourceText, "Drive") == 0 ? QStringLiteral("驱动器") : QString();
+    }
+};
+
 QtMessageHandler previousHandler = nullptr;
 
 void FilterMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -77,6 +94,10 @@ void QuietKnownQtWarnings() {
     }
 }
 
+void UseChineseLocale() {
+    qputenv("LANG", "zh_CN.UTF-8");
+}
+
 QTranslator* LoadQtTranslations(QObject* owner) {
     auto* translator = new QTranslator(owner);
     if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
@@ -86,6 +107,8 @@ QTranslator* LoadQtTranslations(QObject* owner) {
         delete translator;
         return nullptr;
     }
+    // Goes with the catalogue, and away with it.
+    QCoreApplication::installTranslator(new QtTextsMissingInCatalogue(translator));
     return translator;
 }
 

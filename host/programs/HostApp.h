@@ -22,7 +22,14 @@ void UseOffscreen();
 // else is printed as before. Call first thing in main.
 void QuietKnownQtWarnings();
 
-// Qt's own texts (standard buttons of message boxes and dialogs) in Chinese.
+// The host speaks Chinese whatever the desktop's language: Qt's own dialogs
+// write dates, sizes and file types in the language the environment names.
+// A category the operator set on purpose (LC_ALL, LC_TIME, ...) keeps his
+// choice. Call before the QApplication is made.
+void UseChineseLocale();
+
+// Qt's own texts (standard buttons of message boxes and dialogs, the file
+// dialog's) in Chinese.
 // The translator belongs to owner; null when the translations are not installed.
 QTranslator* LoadQtTranslations(QObject* owner);
 

@@ -71,6 +71,11 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     closePage->setObjectName(QStringLiteral("actClosePage"));
     closePage->setShortcut(QKeySequence::Close);
     closePage->setEnabled(false);
+    // Closed with its own button, the log panel comes back from here.
+    QAction* showLog = logDock_->toggleViewAction();
+    showLog->setText(QStringLiteral("宿主日志(&L)"));
+    showLog->setObjectName(QStringLiteral("actHostLog"));
+    system->addAction(showLog);
     system->addSeparator();
     system->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
     QMenu* company = menuBar()->addMenu(QStringLiteral("单位(&C)"));
@@ -300,6 +305,8 @@ void MainFrame::ShowCompany() {
 void MainFrame::AppendLog(const QString& line) {
     log_->appendPlainText(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss ")) +
                           line);
+    // Operators and auditors read the file, not the panel.
+    HostSetup::LogInfo(line);
 }
 
 QString MainFrame::LogText() const {
@@ -311,9 +318,16 @@ QString MainFrame::CompanyText() const {
 }
 
 void MainFrame::SetPageMaximised(bool maximised) {
-    menuBar()->setVisible(!maximised);
-    statusBar()->setVisible(!maximised);
-    logDock_->setVisible(!maximised);
+    // The page takes the log panel's room; the menus (and their Alt keys)
+    // and the status bar stay. Restoring brings the panel back only when it
+    // was open before.
+    if (maximised && !pageMaximised_) {
+        logShownBeforeMax_ = logDock_->isVisible();
+        logDock_->hide();
+    } else if (!maximised && pageMaximised_ && logShownBeforeMax_) {
+        logDock_->show();
+    }
+    pageMaximised_ = maximised;
 }
 
 bool MainFrame::event(QEvent* event) {

@@ -102,6 +102,8 @@ class MainFrame : public QMainWindow {
     QPointer<QWidget> taxOfficer_;
     QPlainTextEdit* log_;
     QDockWidget* logDock_;
+    bool pageMaximised_ = false;
+    bool logShownBeforeMax_ = true;
     QLabel* operatorLabel_;
     QLabel* companyLabel_;
 };

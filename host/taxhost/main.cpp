@@ -250,6 +250,7 @@ int main(int argc, char** argv) {
     }
 
     HostApp::UseOffscreenWithoutDisplay();
+    HostApp::UseChineseLocale();
     QApplication app(argc, argv);
     if (HostApp::LoadQtTranslations(&app) == nullptr) {
         PrintError(QStringLiteral(

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -69,6 +70,10 @@ void ApplyWindowSkin(QWidget* window, QWidget* band, TColor bandColor) {
     SetBackgroundColor(window, ColorFromTColor(ModuleLib::gclModuleBackColor()));
     SetBackgroundColor(band, ColorFromTColor(bandColor));
     ModuleLib::SetSkinSchemeCtrls(window);
+}
+
+QString ShortcutToolTip(const QString& text, const QKeySequence& keys) {
+    return QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText));
 }
 
 void HookEditIme(QWidget* window) {

@@ -13,6 +13,7 @@
 #include "HostServices.h"
 
 class QEvent;
+class QKeySequence;
 class QWidget;
 class QLineEdit;
 class TXPFamerEdit;
@@ -64,6 +65,8 @@ void ShowWhole(QLineEdit* edit, const QString& text);
 void ShowReadOnlyFieldsAsSuch(QWidget* window);
 // Makes every field of the window read-only.
 void MakeFieldsReadOnly(QWidget* window);
+// A tooltip that names the key doing the same: "保存 (Ctrl+S)".
+QString ShortcutToolTip(const QString& text, const QKeySequence& keys);
 
 }  // namespace FormBase
 

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -96,6 +97,16 @@ void Tfrm_CustomDlg::done(int result) {
     }
     QDialog::done(mrCancel);
     emit rejected();
+}
+
+void Tfrm_CustomDlg::setVisible(bool visible) {
+    const bool opening = visible && !isVisible();
+    QDialog::setVisible(visible);
+    // QDialog hands the first focus over as Tab would, and a line edit then
+    // selects all its text: the first key typed would overwrite it.
+    if (auto* edit = qobject_cast<QLineEdit*>(focusWidget()); opening && edit != nullptr) {
+        edit->deselect();
+    }
 }
 
 bool Tfrm_CustomDlg::event(QEvent* event) {

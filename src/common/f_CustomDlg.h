@@ -79,6 +79,8 @@ class Tfrm_CustomDlg : public QDialog, public TFormBase {
 
     // Rejection becomes mrCancel; rejected() is still emitted for it.
     void done(int result) override;
+    // Showing leaves the text of the first focused field unselected.
+    void setVisible(bool visible) override;
 
   protected:
     bool event(QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "f_CustomForm.h"
 
 #include <QAction>
+#include <QShowEvent>
 #include <QToolBar>
 
 #include "MainFrameLink.h"
@@ -46,7 +47,25 @@ QWidget* Tfrm_Custom::AddToolAction(QAction* action, const QString& buttonName) 
     QWidget* button = ui_->ModuleToolbar->widgetForAction(action);
     button->setObjectName(buttonName);
     button->setMinimumSize(kToolButtonSize);
+    // A tool bar keeps its buttons out of the Tab chain; a page is worked by
+    // keyboard too.
+    button->setFocusPolicy(Qt::TabFocus);
+    AddPageShortcut(action);
     return button;
+}
+
+void Tfrm_Custom::AddPageShortcut(QAction* action) {
+    // The page sits in the host's window beside the host's own panels: its
+    // keys act only while the focus is inside it. An action with a narrower
+    // context of its own keeps it.
+    if (action->shortcutContext() == Qt::WindowShortcut) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
+    const QList<QKeySequence> keys = action->shortcuts();
+    if (!keys.isEmpty()) {
+        action->setToolTip(FormBase::ShortcutToolTip(action->iconText(), keys.first()));
+    }
 }
 
 bool Tfrm_Custom::event(QEvent* event) {
@@ -76,4 +95,25 @@ void Tfrm_Custom::changeEvent(QEvent* event) {
 void Tfrm_Custom::showEvent(QShowEvent* event) {
     CreateOnShow();
     QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        FocusFirstField();
+    }
+}
+
+void Tfrm_Custom::FocusFirstField() {
+    // Keys typed into a page that just came up go to it, not to whatever the
+    // host had focused; a focus already inside stays.
+    const QWidget* focus = window()->focusWidget();
+    if (focus != nullptr && isAncestorOf(focus)) {
+        return;
+    }
+    QWidget* client = ClientArea();
+    for (QWidget* next = client->nextInFocusChain(); next != client;
+         next = next->nextInFocusChain()) {
+        if (client->isAncestorOf(next) && next->isVisibleTo(this) && next->isEnabled() &&
+            (next->focusPolicy() & Qt::TabFocus) != 0) {
+            next->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }

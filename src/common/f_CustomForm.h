@@ -57,7 +57,12 @@ class Tfrm_Custom : public QWidget, public TFormBase {
     // Adds an action to ModuleToolbar as a button of the page's size
     // (85 x 30, caption beside a 24 x 24 image) named buttonName, the name the
     // host and scripts press it by.
+    // The button takes Tab focus; the action's shortcuts go as
+    // AddPageShortcut says, so set them first.
     QWidget* AddToolAction(QAction* action, const QString& buttonName);
+    // The action's shortcuts work while the focus is inside the page (unless
+    // the action has a narrower context), and its tooltip names the first.
+    void AddPageShortcut(QAction* action);
 
   protected:
     bool event(QEvent* event) override;
@@ -65,5 +70,8 @@ class Tfrm_Custom : public QWidget, public TFormBase {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The first control of the client area that Tab reaches.
+    void FocusFirstField();
+
     std::unique_ptr<Ui::frm_Custom> ui_;
 };

@@ -83,7 +83,8 @@ void Tfrm_CompanySelect::showEvent(QShowEvent* event) {
     list_->UseRecent(manager_.OperatorCode());
     list_->Load(QString(), QString());
     HideStatus();
-    ui_->vstCompList->setFocus();
+    // Typing narrows the list at once; Enter there still takes the selected row.
+    ui_->edtSbh->setFocus();
 }
 
 void Tfrm_CompanySelect::Search() {

@@ -52,6 +52,8 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     tbtnClose_->setObjectName(QStringLiteral("tbtnClose"));
     tbtnClose_->setText(QStringLiteral("关闭(&X)"));
     tbtnSave_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    tbtnSave_->setShortcut(QKeySequence::Save);
+    tbtnSave_->setToolTip(FormBase::ShortcutToolTip(tbtnSave_->text(), tbtnSave_->shortcut()));
     tbtnClose_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     for (QToolButton* button : {tbtnSave_, tbtnClose_}) {
         button->setAutoRaise(true);

@@ -44,6 +44,7 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     setWindowTitle(QStringLiteral("单位信息"));
     ui_->actSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     ui_->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    ui_->actSave->setShortcut(QKeySequence::Save);
     saveButton_ = AddToolAction(ui_->actSave, QStringLiteral("tbtnSave"));
     backButton_ = AddToolAction(ui_->actBack, QStringLiteral("btnBack"));
     backButton_->setVisible(false);
@@ -100,7 +101,10 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
         localTaxOnly_ = hasLocalTax_ && !hasStateTax_;
         FillBasic();
         if (localTaxOnly_) {
-            ui_->pnlMainOnlyDS->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+            // Wide enough for its fields' minimum widths, so no text is cut.
+            const QSize size =
+                ui_->pnlMainOnlyDS->sizeHint().expandedTo(QSize(kPanelWidth, kPanelHeight));
+            ui_->pnlMainOnlyDS->setGeometry(QRect(QPoint(0, 0), size));
             ui_->pnlMainOnlyDS->setVisible(true);
             ui_->pnlMainOnlyDS->raise();
             FillLocalTax();

@@ -1,5 +1,6 @@
 #include "f_AdvSwitchCompay.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,6 +74,16 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     connect(ui_->btnSwitch, &QPushButton::clicked, this, &TfrmAdvSwitchCompay::Switch);
 
     FormCreate();
+    // Whole taxpayer numbers, in the skin's font: up to 20 characters, in
+    // bold for the recent companies, and a character's room to spare.
+    QFont bold = ui_->vstCompList->font();
+    bold.setBold(true);
+    const int numberWidth = QFontMetrics(bold).horizontalAdvance(QString(21, QLatin1Char('8')));
+    const int grow = numberWidth - header->sectionSize(1);
+    if (grow > 0) {
+        header->resizeSection(1, numberWidth);
+        resize(width() + grow, height());
+    }
 }
 
 TfrmAdvSwitchCompay::~TfrmAdvSwitchCompay() = default;
@@ -94,6 +105,8 @@ void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
         list_->UseRecent(QString());
         list_->SetTailMatch(ReadQueryLength());
         list_->Load(QString(), QString());
+        // As in the selection dialog.
+        ui_->edtSbh->setFocus();
     }
 }
 

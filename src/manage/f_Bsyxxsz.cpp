@@ -17,9 +17,13 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &Tfrm_Bsyxxsz::Save);
 
+    // The style's own popup covers the screen and ignores the 20 visible
+    // lines; a plain list drops down below the field instead.
+    ui_->cbxCantonCode->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     FormCreate();
 }
 

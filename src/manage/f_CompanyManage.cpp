@@ -29,6 +29,10 @@ constexpr int kNothingSelected = 106004;
 constexpr int kCompanyAdded = 106017;
 // The host's company information pages.
 constexpr const char* kCompanyInfoFunction = "01004-01-16-00-00";
+// Qt's own file dialog, in the host's language and translations, whatever
+// the desktop's; a desktop's native one also escapes the host's scripted
+// runs.
+constexpr QFileDialog::Options kOwnFileDialog = QFileDialog::DontUseNativeDialog;
 constexpr int kTaxIdColumnWidth = 250;
 constexpr int kNameColumnWidth = 500;
 
@@ -65,6 +69,13 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     ui_->actCompanyInfoEdit->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
     ui_->actExport->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
     ui_->actImport->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    ui_->actCompanyAdd->setShortcut(Qt::Key_Insert);
+    ui_->actCompanyDel->setShortcut(Qt::Key_Delete);
+    // Enter works the row as a double click does, in the list only: in the
+    // search fields it searches.
+    ui_->actCompanyInfoEdit->setShortcuts({Qt::Key_Enter, Qt::Key_Return});
+    ui_->actCompanyInfoEdit->setShortcutContext(Qt::WidgetShortcut);
+    ui_->vstCompList->addAction(ui_->actCompanyInfoEdit);
     const std::pair<QAction*, const char*> buttons[] = {
         {ui_->actQuery, "tbtQuery"},           {ui_->actCompanyAdd, "tbtCompanyAdd"},
         {ui_->actCompanyDel, "tbtCompanyDel"}, {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
@@ -73,6 +84,20 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     for (const auto& [action, name] : buttons) {
         AddToolAction(action, QLatin1String(name));
     }
+    // Ctrl+F goes to the search, F5 lists again; neither has a button.
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    AddPageShortcut(find);
+    ui_->actQuery->setToolTip(
+        FormBase::ShortcutToolTip(ui_->actQuery->iconText(), find->shortcut()));
+    connect(find, &QAction::triggered, this, [this] {
+        ui_->actQuery->setChecked(true);
+        ui_->edtQysbh->setFocus(Qt::ShortcutFocusReason);
+    });
+    auto* refresh = new QAction(this);
+    refresh->setShortcut(Qt::Key_F5);
+    AddPageShortcut(refresh);
+    connect(refresh, &QAction::triggered, this, &Tfrm_CompanyManage::Search);
 
     auto* header = new TFlatHeaderView(Qt::Horizontal, ui_->vstCompList);
     ui_->vstCompList->setHeader(header);
@@ -97,7 +122,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     header->resizeSection(0, kTaxIdColumnWidth);
     header->resizeSection(1, kNameColumnWidth);
 
-    connect(ui_->actQuery, &QAction::toggled, ui_->pnlFind, &QWidget::setVisible);
+    connect(ui_->actQuery, &QAction::toggled, this, &Tfrm_CompanyManage::ShowSearch);
     ui_->pnlFind->installEventFilter(this);
     connect(ui_->sBtnFind, &QPushButton::clicked, this, &Tfrm_CompanyManage::Search);
     connect(ui_->sBtnClear, &QPushButton::clicked, this, &Tfrm_CompanyManage::Reset);
@@ -140,6 +165,17 @@ bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
         ui_->actQuery->setChecked(event->type() == QEvent::ShowToParent);
     }
     return Tfrm_CustomEx::eventFilter(watched, event);
+}
+
+void Tfrm_CompanyManage::ShowSearch(bool shown) {
+    ui_->pnlFind->setVisible(shown);
+    // Typing goes where the operator just turned: into the search, or back
+    // to the list from a search that went away.
+    if (shown) {
+        ui_->edtQysbh->setFocus(Qt::OtherFocusReason);
+    } else {
+        ui_->vstCompList->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void Tfrm_CompanyManage::Search() {
@@ -227,7 +263,8 @@ void Tfrm_CompanyManage::Export() {
     const QString gbkType = QLatin1String(CsvFileTypes::kGbk);
     QString type = utf8Type;
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出企业"), QString(),
-                                                utf8Type + QStringLiteral(";;") + gbkType, &type);
+                                                utf8Type + QStringLiteral(";;") + gbkType, &type,
+                                                kOwnFileDialog);
     if (path.isEmpty()) {
         return;
     }
@@ -247,8 +284,9 @@ void Tfrm_CompanyManage::Export() {
 }
 
 void Tfrm_CompanyManage::Import() {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入企业"), QString(),
-                                                      QLatin1String(CsvFileTypes::kImport));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("导入企业"), QString(),
+                                     QLatin1String(CsvFileTypes::kImport), nullptr, kOwnFileDialog);
     if (path.isEmpty()) {
         return;
     }

@@ -30,6 +30,8 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Shows or hides the search panel, the focus with it.
+    void ShowSearch(bool shown);
     // Lists again with the search fields, trimmed.
     void Search();
     void Reset();

@@ -24,6 +24,7 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
 
