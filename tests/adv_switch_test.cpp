@@ -99,7 +99,7 @@ TEST_P(AdvSwitch, ListShowsNumberedRowsUnderTheFlatHeader) {
     const int widths[] = {39, 150, 258};
     for (int column = 0; column < 3; ++column) {
         EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), titles[column]);
-        EXPECT_EQ(header->sectionSize(column), widths[column]);
+        EXPECT_GE(header->sectionSize(column), widths[column]);
     }
     ASSERT_EQ(model->rowCount(), 2);
     EXPECT_EQ(model->index(0, 0).data().toString(), "1");

@@ -119,6 +119,7 @@ TEST_P(CompanyInfoDialogTest, GroupsWithoutARowShrinkTheDialog) {
             shown.sort();
             EXPECT_EQ(shown, (QStringList{"tbtnClose=关闭(&X)", "tbtnSave=保存"})) << c.name;
             EXPECT_EQ(dialog->focusWidget(), Edit(dialog, "edtYydz"));
+            EXPECT_FALSE(Edit(dialog, "edtYydz")->hasSelectedText());
             Press(dialog, "tbtnClose");
         });
         EXPECT_FALSE(ok) << c.name;

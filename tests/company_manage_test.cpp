@@ -521,6 +521,27 @@ TEST_P(CompanyManager, TypingNarrowsTheListAndTheArrowsMoveInIt) {
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
 }
 
+// Each key does what its button does.
+TEST_P(CompanyManager, KeysDoWhatTheirButtonsDo) {
+    AddCompany("91A", "甲公司");
+    ManagerPage page;
+    DialogDriver add([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    const std::pair<QKeySequence, std::function<bool()>> cases[] = {
+        // Editing asks the host for its function, unknown here.
+        {Qt::Key_Return, [&] { return LogCount("Warn") == 1; }},
+        {Qt::Key_Insert, [&] { return add.Shown() == 1; }},
+        {Qt::Key_Delete, [&] { return page.RowOf("91A") < 0; }},
+        {QKeySequence::Find,
+         [&] { return page.Page()->focusWidget()->objectName() == "edtQysbh"; }},
+    };
+    for (const auto& [key, happened] : cases) {
+        QApplication::setActiveWindow(page.Container());
+        page.Focus(0);
+        QTest::keySequence(page.List(), key);
+        EXPECT_TRUE(happened()) << key.toString().toStdString();
+    }
+}
+
 }  // namespace
 
 // The file chosen in the file dialog, or none, decides what is written and said.

@@ -137,7 +137,8 @@ TEST_F(CompanySelection, ChoosingARowWritesItBack) {
     DialogDriver driver([](QWidget* dialog) {
         QAbstractItemView* list = List(dialog);
         EXPECT_EQ(list->model()->rowCount(), 3);
-        EXPECT_EQ(dialog->focusWidget(), list);
+        // Typing narrows the list at once.
+        EXPECT_EQ(dialog->focusWidget()->objectName(), "edtSbh");
         // The first row is selected when the dialog opens.
         EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), 0);
         list->setCurrentIndex(list->model()->index(2, 0));

@@ -644,6 +644,8 @@ TEST_F(EditIme, EnteringAnEditSwitchesItsInputMethod) {
     page->edit->setImeMode(TXPFamerEdit::imChinese);
     page->HookEditIme();
     Activate(page);
+    // The page opens in its first field: leave it, so as to enter it.
+    page->toolButton->setFocus(Qt::TabFocusReason);
 
     page->edit->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(page->edit->imeMode(), TXPFamerEdit::imOpen);

@@ -13,7 +13,9 @@
 #include "DialogDriver.h"
 #include "HostServices.h"
 #include "TestHost.h"
+#include "f_AdvSwitchCompay.h"
 #include "f_Bsyxxsz.h"
+#include "f_CompanyManage.h"
 #include "f_DataVO.h"
 #include "f_Dljgsz.h"
 
@@ -90,6 +92,21 @@ TEST_P(SettingsWindows, AnOfficerWithoutARegionFromTheFileIsNotSaved) {
         EXPECT_EQ(Scalar("select QYMC || '/' || XZQHDM from XT_QYXX where QYID=" + officer),
                   "张三/1101")
             << c.name;
+    }
+}
+
+// Each window opens where typing belongs.
+TEST_P(SettingsWindows, WindowsOpenInTheirFirstField) {
+    const std::pair<std::function<QWidget*()>, const char*> cases[] = {
+        {[] { return new Tfrm_CompanyManage; }, "vstCompList"},
+        {[] { return new TfrmAdvSwitchCompay; }, "edtSbh"},
+        {[] { return new TfrmGljgsz; }, "edtAgentName"},
+        {[] { return new Tfrm_Bsyxxsz; }, "edtBsymc"},
+    };
+    for (const auto& [make, field] : cases) {
+        std::unique_ptr<QWidget> window(make());
+        window->show();
+        EXPECT_EQ(window->focusWidget() ? window->focusWidget()->objectName() : "", field);
     }
 }
 

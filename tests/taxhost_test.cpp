@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -48,12 +49,15 @@ TEST_F(TaxHostFrame, PageStateMessagesMaximiseAndRestoreThePage) {
     MainFrame frame(module);
     frame.show();
     EXPECT_EQ(frame.objectName(), "Tfrm_MainFrame");
+    // The page takes the log panel's room; the menus and their Alt keys stay.
     ASSERT_TRUE(SendHostText(&frame, HostMsg::kPageState, "max"));
-    EXPECT_FALSE(frame.menuBar()->isVisible());
-    EXPECT_FALSE(frame.statusBar()->isVisible());
+    EXPECT_TRUE(frame.menuBar()->isVisible());
+    EXPECT_TRUE(frame.statusBar()->isVisible());
+    EXPECT_FALSE(frame.findChild<QDockWidget*>("dockHostLog")->isVisible());
     ASSERT_TRUE(SendHostText(&frame, HostMsg::kPageState, "reset"));
     EXPECT_TRUE(frame.menuBar()->isVisible());
     EXPECT_TRUE(frame.statusBar()->isVisible());
+    EXPECT_TRUE(frame.findChild<QDockWidget*>("dockHostLog")->isVisible());
 }
 
 TEST_F(TaxHostFrame, ModuleNoticesGoToTheHostLog) {
@@ -66,6 +70,13 @@ TEST_F(TaxHostFrame, ModuleNoticesGoToTheHostLog) {
     EXPECT_TRUE(log.contains("MSG|123|0|1"));
     EXPECT_TRUE(log.contains("F1"));
     EXPECT_TRUE(log.contains("01004-01-16-00-00"));
+    // The file that operators and auditors read has every line of the panel.
+    QFile file(HostSetup::LogFilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    for (const QString& line : log.split('\n')) {
+        EXPECT_TRUE(written.contains("\tInfo\t" + line.mid(9) + "\n")) << line.toStdString();
+    }
 }
 
 TEST_F(TaxHostFrame, StatusBarShowsOperatorAndCompany) {
