@@ -1,0 +1,86 @@
+#include "LoadReport.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace LoadReport {
+
+namespace {
+
+double Percentile(std::vector<double> sorted, double share) {
+    std::sort(sorted.begin(), sorted.end());
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+QString Fixed(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+
+// Ids in messages would make every failure a kind of its own.
+QString Kind(const LoadJournal::TEntry& e) {
+    static const QRegularExpression number(QStringLiteral("\\d{3,}"));
+    QString message = e.message;
+    message.replace(number, QStringLiteral("#"));
+    return e.action + QLatin1Char(' ') + e.outcome +
+           (message.isEmpty()
+                ? QString()
+                : QStringLiteral(": ") + message.section(QChar(u'。'), 0, 0).left(60));
+}
+
+}  // namespace
+
+QString Figures(const std::vector<LoadJournal::TEntry>& entries) {
+    if (entries.empty()) {
+        return QStringLiteral("No operation was journalled.\n");
+    }
+    qint64 first = entries.front().startUs, last = entries.front().endUs;
+    std::map<QString, std::vector<double>> times;
+    std::map<QString, int> errors, conflicts;
+    for (const LoadJournal::TEntry& e : entries) {
+        first = std::min(first, e.startUs);
+        last = std::max(last, e.endUs);
+        times[e.action].push_back(static_cast<double>(e.endUs - e.startUs) / 1000);
+        if (LoadJournal::IsConflict(e)) {
+            ++conflicts[Kind(e)];
+        } else if (!LoadJournal::IsSuccess(e)) {
+            ++errors[Kind(e)];
+        }
+    }
+    const double seconds = std::max(static_cast<double>(last - first) / 1e6, 1e-3);
+    QString text =
+        QStringLiteral("%1 operations in %2 s: %3 operations per second.\n\n")
+            .arg(entries.size())
+            .arg(Fixed(seconds, 1), Fixed(static_cast<double>(entries.size()) / seconds, 1));
+    text += QStringLiteral(
+        "| action | operations | per second | p50 (ms) | p99 (ms) |\n|---|---:|---:|---:|---:|\n");
+    for (const auto& [action, list] : times) {
+        text += QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
+                    .arg(action)
+                    .arg(list.size())
+                    .arg(Fixed(static_cast<double>(list.size()) / seconds, 1),
+                         Fixed(Percentile(list, 0.5), 1), Fixed(Percentile(list, 0.99), 1));
+    }
+    const auto table = [&text](const char* title, const std::map<QString, int>& counts) {
+        text += QStringLiteral("\n%1\n\n").arg(QLatin1String(title));
+        if (counts.empty()) {
+            text += QStringLiteral("None.\n");
+            return;
+        }
+        text += QStringLiteral("| kind | count |\n|---|---:|\n");
+        for (const auto& [kind, count] : counts) {
+            text += QStringLiteral("| %1 | %2 |\n")
+                        .arg(QString(kind).replace(QLatin1Char('|'), QLatin1Char('/')))
+                        .arg(count);
+        }
+    };
+    table("Errors by kind:", errors);
+    table("Conflicts told truthfully to the operator (counted, no loss):", conflicts);
+    return text;
+}
+
+}  // namespace LoadReport
