@@ -572,6 +572,14 @@ int main(int argc, char** argv) {
     std::printf("%s\n%s", table.c_str(), notes.c_str());
     if (!options.writePath.isEmpty()) {
         QFile file(options.writePath);
+        // The load run's section at the end is a run of its own: it stays.
+        QByteArray load;
+        if (file.open(QIODevice::ReadOnly)) {
+            load = file.readAll();
+            const qsizetype at = load.indexOf("\n## Load\n");
+            load = at >= 0 ? load.mid(at) : QByteArray();
+            file.close();
+        }
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             Fail("cannot write " + options.writePath.toStdString());
         }
@@ -585,7 +593,7 @@ int main(int argc, char** argv) {
             "taken run by run, then its median. The floor steps the same statement through "
             "the engine's C library, reading the same columns as text. Peak memory is the "
             "highest heap growth while our step ran.\n\n![ratios](ratios.png)\n\n";
-        file.write(QByteArray::fromStdString(head + table + "\n" + notes));
+        file.write(QByteArray::fromStdString(head + table + "\n" + notes) + load);
     }
     return Floor::Checksum() == 0 ? 1 : 0;
 }
