@@ -21,11 +21,15 @@ QString Fixed(double value, int decimals) {
     return QString::number(value, 'f', decimals);
 }
 
-// Ids in messages would make every failure a kind of its own.
+// Ids in messages, and the columns a conflict names, would make every
+// failure a kind of its own.
 QString Kind(const LoadJournal::TEntry& e) {
     static const QRegularExpression number(QStringLiteral("\\d{3,}"));
     QString message = e.message;
     message.replace(number, QStringLiteral("#"));
+    if (e.outcome == QLatin1String("conflict")) {
+        message = message.section(QChar(u'：'), 0, 0);
+    }
     return e.action + QLatin1Char(' ') + e.outcome +
            (message.isEmpty()
                 ? QString()

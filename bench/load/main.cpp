@@ -107,7 +107,7 @@ bool FreshSchema(QString& errorText) {
             }
         }
         QSqlQuery query(db);
-        ok = db.open() &&
+        ok = db.open() && query.exec(QStringLiteral("SET client_min_messages TO warning")) &&
              query.exec(
                  QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(QLatin1String(kSchema))) &&
              query.exec(QStringLiteral("CREATE SCHEMA %1").arg(QLatin1String(kSchema)));
