@@ -58,17 +58,17 @@ QString PostgresSetting(const QString& key) {
     return QString();
 }
 
-bool WriteSettings(const QString& appPath, const QString& engine, long long rows) {
+// Settings for SQLite, or with a schema for the PostgreSQL server.
+bool WriteSettings(const QString& appPath, const QString& schema) {
     QString settings = QStringLiteral("[Database]\nBusyTimeout=2000\n");
-    if (engine == QLatin1String("POSTGRESQL")) {
+    if (!schema.isEmpty()) {
         settings += QStringLiteral("Driver=QPSQL\n");
         for (const QString& pair : PostgresPairs()) {
             settings += pair.trimmed() + QLatin1Char('\n');
         }
         // The server's own options (TLS ones) go with the schema's, in the line read last.
-        settings +=
-            QStringLiteral("ConnectOptions=%1 options='-csearch_path=%2'\n")
-                .arg(PostgresSetting(QStringLiteral("ConnectOptions")), PostgresSchema(rows));
+        settings += QStringLiteral("ConnectOptions=%1 options='-csearch_path=%2'\n")
+                        .arg(PostgresSetting(QStringLiteral("ConnectOptions")), schema);
     }
     QDir().mkpath(appPath + QStringLiteral("/Config"));
     QFile file(appPath + QStringLiteral("/Config/SysConfig.ini"));
@@ -186,7 +186,7 @@ bool PrepareSqlite(long long rows, const QString& root, QString& appPath, QStrin
         return true;
     }
     QDir(folder).removeRecursively();
-    if (!WriteSettings(folder, QStringLiteral("SQLITE"), rows) || !MakeSchema(folder, errorText) ||
+    if (!WriteSettings(folder, QString()) || !MakeSchema(folder, errorText) ||
         !FillSqlite(folder + QStringLiteral("/Data/main.db"), rows, errorText)) {
         if (errorText.isEmpty()) {
             errorText = QStringLiteral("cannot write under %1").arg(folder);
@@ -252,16 +252,34 @@ bool Copy(PGconn* db, const std::string& sql, long long rows, TProgress* progres
     return ok;
 }
 
-bool PreparePostgres(long long rows, const QString& root, QString& appPath, QString& errorText) {
-    appPath = QDir(root).filePath(QStringLiteral("pgsql-%1").arg(rows));
-    const std::string schema = PostgresSchema(rows).toStdString();
-    TConnection db(PQconnectdb(PostgresConnInfo(QString()).c_str()), PQfinish);
+// The server, with the settings of appPath pointing at schema.
+bool Connect(TConnection& db, const QString& schema, const QString& appPath, QString& errorText) {
+    db.reset(PQconnectdb(PostgresConnInfo(QString()).c_str()));
     if (PQstatus(db.get()) != CONNECTION_OK) {
         errorText = QString::fromUtf8(PQerrorMessage(db.get()));
         return false;
     }
-    if (!WriteSettings(appPath, QStringLiteral("POSTGRESQL"), rows)) {
+    if (!WriteSettings(appPath, schema)) {
         errorText = QStringLiteral("cannot write under %1").arg(appPath);
+        return false;
+    }
+    return true;
+}
+
+bool Recreate(PGconn* db, const QString& schema, const QString& appPath, QString& errorText) {
+    const std::string name = schema.toStdString();
+    return Run(db,
+               "SET client_min_messages TO WARNING; DROP SCHEMA IF EXISTS " + name +
+                   " CASCADE; CREATE SCHEMA " + name,
+               errorText) &&
+           MakeSchema(appPath, errorText);
+}
+
+bool PreparePostgres(long long rows, const QString& root, QString& appPath, QString& errorText) {
+    appPath = QDir(root).filePath(QStringLiteral("pgsql-%1").arg(rows));
+    const std::string schema = PostgresSchema(rows).toStdString();
+    TConnection db(nullptr, PQfinish);
+    if (!Connect(db, PostgresSchema(rows), appPath, errorText)) {
         return false;
     }
     std::string done;
@@ -270,11 +288,7 @@ bool PreparePostgres(long long rows, const QString& root, QString& appPath, QStr
         done == "t") {
         return true;
     }
-    if (!Run(db.get(),
-             "SET client_min_messages TO WARNING; DROP SCHEMA IF EXISTS " + schema +
-                 " CASCADE; CREATE SCHEMA " + schema,
-             errorText) ||
-        !MakeSchema(appPath, errorText)) {
+    if (!Recreate(db.get(), PostgresSchema(rows), appPath, errorText)) {
         return false;
     }
     std::string columns = "QYID, LBDM, SSDLJGID";
@@ -310,6 +324,12 @@ bool PreparePostgres(long long rows, const QString& root, QString& appPath, QStr
 }
 
 }  // namespace
+
+bool FreshPostgres(const QString& schema, const QString& appPath, QString& errorText) {
+    TConnection db(nullptr, PQfinish);
+    return Connect(db, schema, appPath, errorText) &&
+           Recreate(db.get(), schema, appPath, errorText);
+}
 
 bool PostgresConfigured() {
     return !PostgresPairs().isEmpty();

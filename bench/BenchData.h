@@ -28,6 +28,10 @@ QString PostgresSchema(long long rows);
 bool Prepare(const QString& engine, long long rows, const QString& root, QString& appPath,
              QString& errorText);
 
+// An application folder at appPath whose database is schema on that server,
+// made afresh with the host's tables and no rows.
+bool FreshPostgres(const QString& schema, const QString& appPath, QString& errorText);
+
 // Text columns of company number index (0-based), as XT_QYXX holds them from
 // QYSBH to CZY_DM, in UTF-8.
 std::vector<std::string> CompanyTexts(long long index);

@@ -12,9 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -23,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchData.h"
 #include "HostServices.h"
 #include "HostSetup.h"
 #include "LoadDesk.h"
@@ -52,70 +50,6 @@ QString JournalPath(const QString& folder, int desk) {
 
 QString ListingPath(const QString& folder, int desk) {
     return QStringLiteral("%1/listing-%2.txt").arg(folder).arg(desk);
-}
-
-// The server COMPANYMGR_TEST_PGSQL names, as "Key=value" pairs.
-QStringList ServerPairs() {
-    return qEnvironmentVariable("COMPANYMGR_TEST_PGSQL")
-        .split(QLatin1Char(';'), Qt::SkipEmptyParts);
-}
-
-// The desks' settings: the server, searching the run's own schema first, and
-// lock waits as long as a desk's operator would bear.
-bool WriteSettings(const QString& folder, QString& errorText) {
-    QString settings = QStringLiteral("[Database]\nBusyTimeout=20000\nDriver=QPSQL\n");
-    QString options = QStringLiteral("options='-csearch_path=%1'").arg(QLatin1String(kSchema));
-    for (const QString& pair : ServerPairs()) {
-        if (pair.section(QLatin1Char('='), 0, 0).trimmed() == QLatin1String("ConnectOptions")) {
-            options = pair.section(QLatin1Char('='), 1).trimmed() + QLatin1Char(';') + options;
-        } else {
-            settings += pair.trimmed() + QLatin1Char('\n');
-        }
-    }
-    settings += QStringLiteral("ConnectOptions=") + options + QLatin1Char('\n');
-    QDir().mkpath(folder + QStringLiteral("/Config"));
-    QFile file(folder + QStringLiteral("/Config/SysConfig.ini"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(settings.toUtf8()) < 0) {
-        errorText = QStringLiteral("cannot write the settings under %1").arg(folder);
-        return false;
-    }
-    return true;
-}
-
-// A fresh schema: the host makes its tables there when it starts.
-bool FreshSchema(QString& errorText) {
-    bool ok = false;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("load-admin"));
-        for (const QString& pair : ServerPairs()) {
-            const QString key = pair.section(QLatin1Char('='), 0, 0).trimmed();
-            const QString value = pair.section(QLatin1Char('='), 1).trimmed();
-            if (key == QLatin1String("HostName")) {
-                db.setHostName(value);
-            } else if (key == QLatin1String("Port")) {
-                db.setPort(value.toInt());
-            } else if (key == QLatin1String("UserName")) {
-                db.setUserName(value);
-            } else if (key == QLatin1String("Password")) {
-                db.setPassword(value);
-            } else if (key == QLatin1String("Database")) {
-                db.setDatabaseName(value);
-            } else if (key == QLatin1String("ConnectOptions")) {
-                db.setConnectOptions(value);
-            }
-        }
-        QSqlQuery query(db);
-        ok = db.open() && query.exec(QStringLiteral("SET client_min_messages TO warning")) &&
-             query.exec(
-                 QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(QLatin1String(kSchema))) &&
-             query.exec(QStringLiteral("CREATE SCHEMA %1").arg(QLatin1String(kSchema)));
-        errorText = db.lastError().text() + QLatin1Char(' ') + query.lastError().text();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("load-admin"));
-    return ok;
 }
 
 bool StartHost(const QString& folder, QString& errorText) {
@@ -217,7 +151,7 @@ bool WriteSection(const QString& path, const QString& section) {
 }
 
 int Drive(int desks, int seconds, QString folder, const QString& writePath) {
-    if (ServerPairs().isEmpty()) {
+    if (!BenchData::PostgresConfigured()) {
         return Fail(
             QStringLiteral("the desks share a PostgreSQL server: set COMPANYMGR_TEST_PGSQL"));
     }
@@ -226,11 +160,9 @@ int Drive(int desks, int seconds, QString folder, const QString& writePath) {
         folder = scratch.path();
     }
     QString errorText;
-    if (!WriteSettings(folder, errorText) || !FreshSchema(errorText) ||
-        !StartHost(folder, errorText)) {
+    if (!BenchData::FreshPostgres(QLatin1String(kSchema), folder, errorText)) {
         return Fail(errorText);
     }
-    HostSetup::Stop();
     Say(QStringLiteral("%1 desks for %2 s on one PostgreSQL database...\n")
             .arg(desks)
             .arg(seconds));
