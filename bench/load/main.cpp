@@ -33,6 +33,10 @@ namespace {
 constexpr const char* kSchema = "companymgr_load";
 // Beyond its own time a desk may still finish the operation it is in.
 constexpr int kGraceMs = 300000;
+// A day: the waits, in milliseconds, stay within an int.
+constexpr int kMaxSeconds = 86400;
+// Far beyond an agency's desks, and within what one machine can start.
+constexpr int kMaxDesks = 200;
 
 void Say(const QString& text) {
     std::fputs(qPrintable(text), stdout);
@@ -269,15 +273,19 @@ int main(int argc, char** argv) {
         while (QFile::exists(JournalPath(checked, desks))) {
             ++desks;
         }
+        if (desks == 0) {
+            return Fail(QStringLiteral("no desk's journal in %1").arg(checked));
+        }
         QString figures;
         const int status = Check(checked, desks, figures);
         Say(figures);
         return status;
     }
     const int desks = value("--desks").toInt();
-    if (desks <= 0 || seconds <= 0) {
+    if (desks <= 0 || desks > kMaxDesks || seconds <= 0 || seconds > kMaxSeconds) {
         std::fputs(
             "usage: companymgr_load --desks N --seconds S [--folder DIR] [--write results.md]\n"
+            "       (N up to 200 desks, S up to 86400 seconds)\n"
             "       companymgr_load --check DIR\n",
             stderr);
         return 2;
