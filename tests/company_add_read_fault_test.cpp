@@ -54,7 +54,7 @@ TEST_F(CompanyAddReadFaults, EveryFailedReadFailsTheAddWithoutARow) {
     }
     // The walk failed each of the reading statements, the similar lookup too.
     failedReads.removeDuplicates();
-    EXPECT_TRUE(failedReads.contains("look for a taxpayer id"))
+    EXPECT_TRUE(failedReads.contains("look for taxpayer ids"))
         << failedReads.join(", ").toStdString();
     EXPECT_TRUE(failedReads.contains("look for similar taxpayer ids"))
         << failedReads.join(", ").toStdString();

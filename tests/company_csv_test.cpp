@@ -2,6 +2,7 @@
 // rows are classified, and that an import adds all its rows or none.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "CompanyCsv.h"
@@ -10,6 +11,7 @@
 #include "FaultVfs.h"
 #include "FileSizeLimit.h"
 #include "HostServices.h"
+#include "HostSetup.h"
 #include "TestHost.h"
 #include "Transaction.h"
 #include "f_CompanyImport.h"
@@ -314,15 +316,56 @@ TEST_P(CompanyImporting, TenThousandRowsAreAddedAllOrNone) {
         const int added = c.status == Status::Done ? toAdd : 0;
         EXPECT_EQ(result.added, added) << c.name;
         EXPECT_EQ(result.companyIds.size(), added) << c.name;
-        if (!result.companyIds.isEmpty()) {
-            EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + result.companyIds.last()),
-                      "93339999");
+        // Each id handed back is its own row's.
+        QStringList pairs;
+        for (qsizetype i = 0; i < result.companyIds.size(); ++i) {
+            pairs << "'9333" + QString::number(10 * (i / 6) + 4 + i % 6) + "|" +
+                         result.companyIds[i] + "'";
+        }
+        if (!pairs.isEmpty()) {
+            EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH || '|' || QYID in (" +
+                            pairs.join(",") + ")"),
+                      added);
         }
         EXPECT_EQ(Companies(), before + added) << c.name;
     }
     EXPECT_EQ(Count("select count(*) from XT_QYXX where QYSBH='93339999'"), 1);
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYSBH='93339999'"), "公司,9999");
     EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYSBH='93339999'"), "010-9999");
+}
+
+// A row the database does not take fails the import by its line, wherever
+// it falls among the statements the rows are sent in; nothing is added.
+TEST_P(CompanyImporting, ARowNotAddedIsNamedAndNothingIsAdded) {
+    QByteArray csv = "QYSBH,QYMC\r\n";
+    for (int i = 0; i < 1200; ++i) {
+        csv += "9444" + QByteArray::number(i) + ",公司\r\n";
+    }
+    const std::vector<CompanyImport::Row> read = Classified(csv);
+    struct {
+        const char* name;
+        int row;
+        std::function<void(std::vector<CompanyImport::Row>&)> spoil;
+    } const cases[] = {
+        {"a name holding a NUL character", 1100, [](auto& rows) { rows[1100].name += QChar(0); }},
+        {"an agency's installation without its agency row", 0,
+         [](auto&) { HostSetup::SetAgencyExist(true); }},
+        {"added by another desk since the preview", 700,
+         [this](auto&) { AddCompany("9444700", "别处"); }},
+    };
+    for (const auto& c : cases) {
+        std::vector<CompanyImport::Row> rows = read;
+        c.spoil(rows);
+        const int before = Companies();
+        const CompanyImport::Result result = CompanyImport::Run(rows);
+        HostSetup::SetAgencyExist(false);
+        EXPECT_EQ(result.status, Status::Failed) << c.name;
+        EXPECT_EQ(result.errorText,
+                  QStringLiteral("第%1行（9444%2）未能新增，全部未导入").arg(c.row + 2).arg(c.row))
+            << c.name;
+        EXPECT_TRUE(result.companyIds.isEmpty()) << c.name;
+        EXPECT_EQ(Companies(), before) << c.name;
+    }
 }
 
 TEST_P(CompanyImporting, PreviewListsEachRowAndCancelLeavesNothingAdded) {

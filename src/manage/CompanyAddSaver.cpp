@@ -1,5 +1,7 @@
 #include "CompanyAddSaver.h"
 
+#include <QHash>
+
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -16,33 +18,9 @@ QString Quoted(const QString& text) {
     return QLatin1Char('\'') + QuoteSqlValue(text) + QLatin1Char('\'');
 }
 
-// True when the statement ran; exists tells whether the number is taken.
-bool TaxIdExists(const QString& taxId, bool& exists) {
-    exists = false;
-    return SqlQuery::ReadRows("look for a taxpayer id",
-                              QStringLiteral("Select 1 from XT_QYXX where QYSBH =") + Quoted(taxId),
-                              [&](TADOQuery& query) { exists = !query.Eof(); });
-}
-
-// The agency's own row; empty when there is none.
-QString AgencyId() {
-    QString id;
-    SqlQuery::ReadValue("find the agency row",
-                        QStringLiteral("select QYID from XT_QYXX where LBDM=19"), "QYID", id);
-    return IsSqlInteger(id) ? id : QString();
-}
-
-QString InsertSql(const QString& taxId, const QString& name, const QString& phone,
-                  const QString& agencyId) {
-    const QString values = Quoted(taxId) + QLatin1Char(',') + Quoted(name) + QLatin1Char(',') +
-                           Quoted(phone) + QLatin1Char(',');
-    if (!agencyId.isEmpty()) {
-        return QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM,SSDLJGID) VALUES(") +
-               values + QLatin1String(kAgencyServedClass) + QStringLiteral(", ") + agencyId +
-               QStringLiteral(") RETURNING QYID");
-    }
-    return QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES(") + values +
-           QLatin1String(kOrdinaryClass) + QStringLiteral(") RETURNING QYID");
+QString Values(const CompanyAddSaver::Entry& entry, const QString& placement) {
+    return QLatin1Char('(') + Quoted(entry.taxId) + QLatin1Char(',') + Quoted(entry.name) +
+           QLatin1Char(',') + Quoted(entry.phone) + QLatin1Char(',') + placement + QLatin1Char(')');
 }
 
 }  // namespace
@@ -91,6 +69,97 @@ QString RefusalText(Outcome outcome) {
     }
 }
 
+bool FindStored(const QStringList& taxIds, QSet<QString>& stored) {
+    stored.clear();
+    if (taxIds.isEmpty()) {
+        return true;
+    }
+    QStringList quoted;
+    quoted.reserve(taxIds.size());
+    for (const QString& taxId : taxIds) {
+        quoted << Quoted(taxId);
+    }
+    return SqlQuery::ReadRows("look for taxpayer ids",
+                              QStringLiteral("select QYSBH from XT_QYXX where QYSBH in (") +
+                                  quoted.join(QLatin1Char(',')) + QLatin1Char(')'),
+                              [&](TADOQuery& query) {
+                                  for (; !query.Eof(); query.Next()) {
+                                      stored.insert(query.FieldAsString(0));
+                                  }
+                              });
+}
+
+bool AgencyOfNewCompanies(QString& agencyId) {
+    agencyId.clear();
+    if (!ModuleLib::CheckAgencyExist()) {
+        return true;
+    }
+    QString id;
+    SqlQuery::ReadValue("find the agency row",
+                        QStringLiteral("select QYID from XT_QYXX where LBDM=19"), "QYID", id);
+    if (!IsSqlInteger(id)) {
+        logQuery::Warn("1", QStringLiteral("新增企业：没有代理机构的企业信息"));
+        return false;
+    }
+    agencyId = id;
+    return true;
+}
+
+bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringList& companyIds) {
+    companyIds.clear();
+    if (!agencyId.isEmpty() && !IsSqlInteger(agencyId)) {
+        return false;
+    }
+    const QString placement = agencyId.isEmpty()
+                                  ? QLatin1String(kOrdinaryClass)
+                                  : QLatin1String(kAgencyServedClass) + QLatin1Char(',') + agencyId;
+    QString sql =
+        agencyId.isEmpty()
+            ? QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES")
+            : QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM,SSDLJGID) VALUES");
+    QHash<QString, QString> idOf;  // taxpayer id -> new QYID
+    idOf.reserve(static_cast<qsizetype>(entries.size()));
+    for (const Entry& entry : entries) {
+        if (idOf.contains(entry.taxId)) {
+            return false;
+        }
+        idOf.insert(entry.taxId, QString());
+        if (&entry != &entries.front()) {
+            sql += QLatin1Char(',');
+        }
+        sql += Values(entry, placement);
+    }
+    if (entries.empty()) {
+        return true;
+    }
+    sql += QStringLiteral(" RETURNING QYID,QYSBH");
+    // Neither engine promises the order of returned rows: they are matched
+    // by the taxpayer id, which the entries hold once each.
+    const bool ran = SqlQuery::ReadRows("add companies", sql, [&](TADOQuery& query) {
+        for (; !query.Eof(); query.Next()) {
+            const auto it = idOf.find(query.FieldAsString(1));
+            if (it != idOf.end()) {
+                *it = query.FieldAsString(0);
+            }
+        }
+    });
+    if (!ran) {
+        return false;
+    }
+    QStringList ids;
+    ids.reserve(static_cast<qsizetype>(entries.size()));
+    for (const Entry& entry : entries) {
+        const QString& id = idOf.value(entry.taxId);
+        // Both engines hand the new id back; a row without one is not kept.
+        if (!IsSqlInteger(id)) {
+            return false;
+        }
+        ids << id;
+    }
+    companyIds = std::move(ids);
+    return true;
+}
+
 Result Save(const QString& taxIdText, const QString& name, const QString& phone,
             const ConfirmSimilar& confirmSimilar,
             const ConfirmCheckCharacter& confirmCheckCharacter) {
@@ -103,11 +172,11 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
     result.outcome = Outcome::Failed;
     try {
         if (confirmSimilar) {
-            bool exists = false;
-            if (!TaxIdExists(result.taxId, exists)) {
+            QSet<QString> stored;
+            if (!FindStored({result.taxId}, stored)) {
                 return result;
             }
-            if (exists) {
+            if (!stored.isEmpty()) {
                 result.outcome = Outcome::Duplicate;
                 return result;
             }
@@ -134,32 +203,21 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
             logQuery::Warn("1", QStringLiteral("新增企业：") + transaction.ErrorText());
             return result;
         }
-        bool exists = false;
-        if (!TaxIdExists(result.taxId, exists)) {
+        QSet<QString> stored;
+        if (!FindStored({result.taxId}, stored)) {
             return result;
         }
-        if (exists) {
+        if (!stored.isEmpty()) {
             result.outcome = Outcome::Duplicate;
             return result;
         }
         QString agencyId;
-        if (ModuleLib::CheckAgencyExist()) {
-            agencyId = AgencyId();
-            if (agencyId.isEmpty()) {
-                logQuery::Warn("1", QStringLiteral("新增企业：没有代理机构的企业信息"));
-                return result;
-            }
-        }
-        QString companyId;
-        if (!SqlQuery::ReadValue("add a company", InsertSql(result.taxId, name, phone, agencyId),
-                                 "QYID", companyId)) {
+        QStringList companyIds;
+        if (!AgencyOfNewCompanies(agencyId) ||
+            !Insert({{result.taxId, name, phone}}, agencyId, companyIds) || !transaction.Commit()) {
             return result;
         }
-        // Both engines hand the new id back; a row without one is not kept.
-        if (!IsSqlInteger(companyId) || !transaction.Commit()) {
-            return result;
-        }
-        result.companyId = companyId;
+        result.companyId = companyIds.front();
         result.outcome = Outcome::Saved;
         return result;
     } catch (...) {

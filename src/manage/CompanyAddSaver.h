@@ -2,10 +2,12 @@
 // duplicate check and the insert serialised against every other desk.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 namespace CompanyAddSaver {
 
@@ -40,6 +42,29 @@ Outcome CheckEntries(const QString& taxIdText, const QString& name, const QStrin
 // What the operator reads about a refused entry, in the dialog and the
 // import preview alike.
 QString RefusalText(Outcome outcome);
+
+// A company to add, its entries passed by CheckEntries, the taxpayer id trimmed.
+struct Entry {
+    QString taxId;
+    QString name;
+    QString phone;
+};
+
+// Which of taxIds are stored already, compared exactly. False when they
+// could not be read.
+bool FindStored(const QStringList& taxIds, QSet<QString>& stored);
+
+// The row new companies are filed under: the agency's own QYID on an
+// agency's installation, empty otherwise. False (and logged) when an agency's
+// installation has no agency row.
+bool AgencyOfNewCompanies(QString& agencyId);
+
+// Inserts the entries with one statement, inside the serialised transaction
+// the caller holds: class 10 under agencyId when one is given, class 0
+// otherwise. companyIds gets each new row's QYID, in the entries' order.
+// False when the database refused, an id came back missing or two entries
+// share a taxpayer id; the caller's rollback then drops whatever was written.
+bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringList& companyIds);
 
 // Checks the entries in the dialog's order and inserts the company: class 10
 // under the agency's own row on an agency's installation (no row of class 19:

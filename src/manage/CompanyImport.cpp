@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
 #include "CompanySelectMgr.h"
@@ -129,34 +131,62 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
 
 Result Run(const std::vector<Row>& rows, const Progress& progress) {
     Result result;
-    int total = 0;
+    std::vector<const Row*> toAdd;
     for (const Row& row : rows) {
-        total += row.action == Action::Add;
+        if (row.action == Action::Add) {
+            toAdd.push_back(&row);
+        }
     }
+    const int total = static_cast<int>(toAdd.size());
+    const auto refuse = [&result](const Row& row) {
+        result.errorText =
+            QStringLiteral("第%1行（%2）未能新增，全部未导入").arg(row.line).arg(row.taxId);
+        logQuery::Warn("1", QStringLiteral("导入企业：") + result.errorText);
+        return result;
+    };
     try {
         // Serialised like a single add, so no other desk adds a number between
-        // the checks and the inserts; each insert is a savepoint inside it.
+        // the checks and the inserts.
         TTransaction transaction(ModuleLib::TransactionMode::Serialized);
         if (!transaction.IsActive()) {
             result.errorText = transaction.ErrorText();
             return result;
         }
+        QString agencyId;
+        if (total > 0 && !CompanyAddSaver::AgencyOfNewCompanies(agencyId)) {
+            return refuse(*toAdd.front());
+        }
         QStringList companyIds;
-        for (const Row& row : rows) {
-            if (row.action != Action::Add) {
-                continue;
+        companyIds.reserve(total);
+        for (std::size_t first = 0; first < toAdd.size(); first += kImportBatchRows) {
+            const std::size_t end = std::min(toAdd.size(), first + kImportBatchRows);
+            std::vector<CompanyAddSaver::Entry> entries;
+            QStringList taxIds;
+            for (std::size_t i = first; i < end; ++i) {
+                const Row& row = *toAdd[i];
+                // A text no engine keeps fails its own row, not the batch's first.
+                if (!SqlQuery::Storable(row.name)) {
+                    return refuse(row);
+                }
+                entries.push_back({row.taxId, row.name, row.phone});
+                taxIds << row.taxId;
             }
-            const CompanyAddSaver::Result saved =
-                CompanyAddSaver::Save(row.taxId, row.name, row.phone);
-            if (saved.outcome != CompanyAddSaver::Outcome::Saved) {
-                result.errorText =
-                    QStringLiteral("第%1行（%2）未能新增，全部未导入").arg(row.line).arg(row.taxId);
-                logQuery::Warn("1", QStringLiteral("导入企业：") + result.errorText);
-                return result;
+            // Another desk may have added a number since the preview.
+            QSet<QString> stored;
+            if (!CompanyAddSaver::FindStored(taxIds, stored)) {
+                return refuse(*toAdd[first]);
             }
-            companyIds << saved.companyId;
-            const int added = static_cast<int>(companyIds.size());
-            if (progress && !progress(added, total)) {
+            for (std::size_t i = first; i < end; ++i) {
+                if (stored.contains(toAdd[i]->taxId)) {
+                    return refuse(*toAdd[i]);
+                }
+            }
+            QStringList ids;
+            if (!CompanyAddSaver::Insert(entries, agencyId, ids)) {
+                return refuse(*toAdd[first]);
+            }
+            companyIds += ids;
+            if (progress && !progress(static_cast<int>(companyIds.size()), total)) {
                 result.status = Status::Cancelled;
                 return result;
             }

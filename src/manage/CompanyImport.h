@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -58,13 +59,18 @@ struct Result {
     QString errorText;
 };
 
-// Asked after each added row with the count so far and the number to add;
-// false cancels.
+// Rows added with each statement: few round trips to a server, yet a
+// progress step the operator sees move.
+inline constexpr std::size_t kImportBatchRows = 500;
+
+// Asked after each statement of added rows with the count so far and the
+// number to add; false cancels.
 using Progress = std::function<bool(int done, int total)>;
 
-// Adds the rows classified Add, with the add dialog's insert, inside one
-// transaction: cancelled, or any row not added (another desk added the number
-// since the preview, or the database refused), and nothing is added.
+// Adds the rows classified Add, with the add dialog's insert, kImportBatchRows
+// to a statement, inside one transaction: cancelled, or any row not added
+// (another desk added the number since the preview, or the database refused),
+// and nothing is added.
 Result Run(const std::vector<Row>& rows, const Progress& progress = {});
 
 }  // namespace CompanyImport
