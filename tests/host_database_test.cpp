@@ -320,6 +320,30 @@ TEST_P(QueryReading, WritesReportTheirRowsAndRefuseSplicedStatements) {
     EXPECT_EQ(Count("select count(*) from XT_QYXX where LBDM=5"), 2);
 }
 
+// The benchmarks count an action's round trips and run its statements again:
+// each statement that reaches the engine is counted and kept, as sent.
+TEST_P(QueryReading, EachStatementSentIsCountedAndKept) {
+    const struct {
+        QString sql;
+        bool sent;
+    } cases[] = {
+        {"select QYMC from XT_QYXX where QYID=1", true},
+        {"select * from NO_SUCH_TABLE", true},
+        {QStringLiteral("select '") + QChar(0) + "'", false},
+        {"  ", false},
+    };
+    for (const auto& c : cases) {
+        HostSetup::SetStatementRecording(true);
+        const qint64 before = HostSetup::StatementCount();
+        TADOQuery query;
+        QString error;
+        query.Open(kMainConnection, c.sql, error);
+        EXPECT_EQ(HostSetup::StatementCount() - before, c.sent ? 1 : 0) << c.sql.toStdString();
+        EXPECT_EQ(HostSetup::TakeRecordedStatements(), c.sent ? QStringList{c.sql} : QStringList())
+            << c.sql.toStdString();
+    }
+}
+
 // A reader that raises ends the read as a failure, logged with the
 // operation's name and the reason; nothing escapes to the caller.
 TEST_P(QueryReading, AReaderThatRaisesIsALoggedFailure) {

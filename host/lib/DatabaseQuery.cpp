@@ -94,7 +94,12 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
             const QString text = database.driverName() == QLatin1String("QSQLITE")
                                      ? SqlText::AdaptToSqlite(folded)
                                      : folded;
-            db = ServiceState::Get().genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
+            ServiceState::State& state = ServiceState::Get();
+            ++state.statementCount;
+            if (state.recordStatements) {
+                state.statements << text;
+            }
+            db = state.genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
             ok = db != nullptr ? RunSqlite(text, keepRows, errorText)
                                : RunQt(database, text, keepRows, errorText);
         }

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <exception>
+#include <utility>
 
 #include "DatabaseConnection.h"
 #include "ServiceState.h"
@@ -110,6 +111,8 @@ void Stop() {
     state.logFailureReported = false;
     state.driver.clear();
     state.genericQueryPath = false;
+    state.recordStatements = false;
+    state.statements.clear();
 }
 
 bool GrantDeskRole(const QString& role, QString& errorText) {
@@ -214,6 +217,19 @@ QString DatabaseDriver() {
 
 void SetGenericQueryPath(bool on) {
     Get().genericQueryPath = on;
+}
+
+qint64 StatementCount() {
+    return Get().statementCount;
+}
+
+void SetStatementRecording(bool on) {
+    Get().recordStatements = on;
+    Get().statements.clear();
+}
+
+QStringList TakeRecordedStatements() {
+    return std::exchange(Get().statements, QStringList());
 }
 
 }  // namespace HostSetup

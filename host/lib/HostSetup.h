@@ -91,4 +91,11 @@ SHARED_API QString DatabaseDriver();
 // generic query class as well, not stepped directly. Stop turns it off.
 SHARED_API void SetGenericQueryPath(bool on);
 
+// Statements sent to a database since the process began, each a round trip
+// to a server. With recording on, their texts are kept as the engine got
+// them, for the benchmarks to run again on the engine's own library.
+SHARED_API qint64 StatementCount();
+SHARED_API void SetStatementRecording(bool on);
+SHARED_API QStringList TakeRecordedStatements();
+
 }  // namespace HostSetup

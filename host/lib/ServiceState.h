@@ -55,6 +55,9 @@ struct State {
 
     QString driver;
     bool genericQueryPath = false;
+    qint64 statementCount = 0;
+    bool recordStatements = false;
+    QStringList statements;
     // Open transaction levels per connection, outermost first.
     struct TransactionLevel {
         // A statement failed in the level: it cannot commit.
