@@ -1,8 +1,11 @@
 #include "EntryPoints.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QLineEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -17,7 +20,9 @@
 #include <string>
 
 #include "BenchData.h"
+#include "CompanyDelete.h"
 #include "CompanyImport.h"
+#include "CompanyRecord.h"
 #include "Floor.h"
 #include "HostServices.h"
 #include "HostSetup.h"
@@ -33,6 +38,8 @@ using PageEntry = void (*)(std::uintptr_t, std::uintptr_t, char**);
 // An import as large as the database, up to the 100,000 rows held to 5 s.
 constexpr long long kImportMostRows = 100000;
 constexpr std::size_t kBufferSize = 500;
+// Far past the benchmark's own rows.
+constexpr long long kDeletedId = 900000000;
 
 template <typename Function>
 Function Entry(const char* name) {
@@ -118,6 +125,16 @@ QByteArray ImportFile(long long rows) {
     return csv;
 }
 
+// The benchmark's rows were made with their ids given: new rows take theirs
+// from the server's sequence, which must start past them.
+void FollowGivenIds() {
+    if (ModuleLib::GetDBType(QLatin1String(kMainConnection)) == QLatin1String("POSTGRESQL")) {
+        SqlQuery::Execute("move the id sequence past the rows",
+                          QStringLiteral("SELECT setval(pg_get_serial_sequence('xt_qyxx', "
+                                         "'qyid'), (SELECT max(QYID) FROM XT_QYXX))"));
+    }
+}
+
 void DropImported() {
     SqlQuery::Execute(
         "drop the imported rows",
@@ -136,6 +153,7 @@ std::vector<TCase> Cases(const Replay& replay, long long rows) {
         QString edition;
         TPageHost page;
         QByteArray importFile;
+        int saves = 0;
     };
     auto s = std::make_shared<TState>();
     const std::string served =
@@ -198,6 +216,63 @@ std::vector<TCase> Cases(const Replay& replay, long long rows) {
                          });
                      },
                      [s] { s->page.Drop(); }, floor, true});
+    // The open page's registered address changed and saved, as the operator
+    // does with Ctrl+S; it takes turns between two texts, so each save writes.
+    cases.push_back(
+        {"ShowComapnayInfoInnerProc, save one changed field", false, false,
+         [s, info] {
+             Floor::DropKept();
+             s->page.Make();
+             s->page.Show("ShowComapnayInfoInnerProc", info);
+         },
+         [s] {
+             // A save that sent nothing saved nothing: a failed case.
+             const long long sent = Recorded(s->statements, [s] {
+                 auto* address = s->page.holder->findChild<QLineEdit*>(QStringLiteral("edtZcdz"));
+                 auto* save = s->page.holder->findChild<QAction*>(QStringLiteral("actSave"));
+                 if (address == nullptr || save == nullptr) {
+                     return false;
+                 }
+                 s->saves += 1;
+                 address->setText(QStringLiteral("北京市海淀区测试路%1号").arg(s->saves));
+                 save->trigger();
+                 return true;
+             });
+             return sent > 0 ? sent : -1;
+         },
+         [s] { s->page.Drop(); }, floor, true});
+    // The manager's delete of one company, confirmed; the company is put
+    // back (untimed) before each run of either side.
+    const auto putBack = [] {
+        SqlQuery::Execute("put the deleted company back",
+                          QStringLiteral("INSERT INTO XT_QYXX(QYID,QYSBH,QYMC,LBDM) SELECT %1,"
+                                         "'96660001','删除测试公司',0 WHERE NOT EXISTS (SELECT 1 "
+                                         "FROM XT_QYXX WHERE QYID=%1)")
+                              .arg(kDeletedId));
+    };
+    cases.push_back(
+        {"delete a company", false, false,
+         [putBack] {
+             Floor::DropKept();
+             putBack();
+         },
+         [s] {
+             return Recorded(s->statements, [] {
+                 TCompanyRecord company;
+                 company.SetField(CompanyField::QYID, QString::number(kDeletedId));
+                 company.SetField(CompanyField::QYSBH, u"96660001");
+                 company.SetField(CompanyField::QYMC, u"删除测试公司");
+                 return CompanyDelete::Run(company, ModuleLib::GetUserInfoVO(),
+                                           ModuleLib::GetCompanyInfoVO(),
+                                           QDir::tempPath() + "/companymgr-bench-ca/") ==
+                        CompanyDelete::Outcome::Deleted;
+             });
+         },
+         putBack, floor, true,
+         [] {
+             SqlQuery::Execute("drop the deleted company",
+                               QStringLiteral("DELETE FROM XT_QYXX WHERE QYID=%1").arg(kDeletedId));
+         }});
     // Read, classified and added as a script's import does; the rows added
     // by either side are dropped before the next run.
     const long long imported = std::min(rows, kImportMostRows);
@@ -206,6 +281,7 @@ std::vector<TCase> Cases(const Replay& replay, long long rows) {
                          Floor::DropKept();
                          DropImported();
                          if (s->importFile.isEmpty()) {
+                             FollowGivenIds();
                              s->importFile = ImportFile(imported);
                          }
                      },
