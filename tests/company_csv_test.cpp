@@ -347,6 +347,8 @@ TEST_P(CompanyImporting, ARowNotAddedIsNamedAndNothingIsAdded) {
         int row;
         std::function<void(std::vector<CompanyImport::Row>&)> spoil;
     } const cases[] = {
+        {"a telephone the add dialog refuses, the row said to be added", 300,
+         [](auto& rows) { rows[300].phone = "12a"; }},
         {"a name holding a NUL character", 1100, [](auto& rows) { rows[1100].name += QChar(0); }},
         {"an agency's installation without its agency row", 0,
          [](auto&) { HostSetup::SetAgencyExist(true); }},

@@ -164,8 +164,11 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
             QStringList taxIds;
             for (std::size_t i = first; i < end; ++i) {
                 const Row& row = *toAdd[i];
-                // A text no engine keeps fails its own row, not the batch's first.
-                if (!SqlQuery::Storable(row.name)) {
+                // A row the add dialog or the engines refuse fails by its own
+                // line, not by the first of its statement.
+                if (CompanyAddSaver::CheckEntries(row.taxId, row.name, row.phone) !=
+                        CompanyAddSaver::Outcome::Saved ||
+                    !SqlQuery::Storable(row.name)) {
                     return refuse(row);
                 }
                 entries.push_back({row.taxId, row.name, row.phone});
