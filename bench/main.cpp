@@ -41,14 +41,14 @@
 
 namespace {
 
-constexpr double kRatioTarget = 1.5;
 constexpr long long kTargetFromRows = 100000;
 constexpr const char* kTailText = "0012";
 constexpr const char* kNameText = "科技";
 constexpr const char* kKeystrokeCase = "instant search, one keystroke";
 constexpr double kFrameMs = 16;
-constexpr double kEntryTargetSqlite = 1.2;
-constexpr double kEntryTargetPostgres = 1.3;
+// Entry points at every size, lists from kTargetFromRows rows on.
+constexpr double kTargetSqlite = 1.2;
+constexpr double kTargetPostgres = 1.3;
 constexpr double kImportTargetMs = 5000;
 
 struct TOptions {
@@ -408,15 +408,11 @@ std::string Target(const TResult& r) {
     if (r.name == EntryPoints::ImportCaseName(kTargetFromRows)) {
         return r.oursMs <= kImportTargetMs ? "met (≤5 s)" : "**missed** (>5 s)";
     }
-    if (r.entryPoint) {
-        const double target = r.engine == "POSTGRESQL" ? kEntryTargetPostgres : kEntryTargetSqlite;
-        return r.ratio <= target ? Cell("met (≤%.1f×)", target)
-                                 : Cell("**missed** (>%.1f×)", target);
-    }
-    if (!r.listTarget || r.rows < kTargetFromRows) {
+    if (!r.entryPoint && (!r.listTarget || r.rows < kTargetFromRows)) {
         return "";
     }
-    return r.ratio <= kRatioTarget ? "met (≤1.5×)" : "**missed** (>1.5×)";
+    const double target = r.engine == "POSTGRESQL" ? kTargetPostgres : kTargetSqlite;
+    return r.ratio <= target ? Cell("met (≤%.1f×)", target) : Cell("**missed** (>%.1f×)", target);
 }
 
 std::string Table(const std::vector<TResult>& results) {
@@ -499,19 +495,6 @@ std::string Notes(const std::vector<TResult>& results, const std::vector<TMemory
             "The single-company edition stops at the first company where its floor reads "
             "every row, hence a ratio below 1.\n";
     }
-    // No network shaping was run: a round trip's cost is shown as what the
-    // statements would add at 2 ms each, and named an estimate.
-    for (const TResult& r : results) {
-        if (r.entryPoint && r.rows == 10000) {
-            const double atTwoMs = r.oursMs + 2.0 * static_cast<double>(r.statements);
-            text += "- " + r.name + " (" + (r.engine == "POSTGRESQL" ? "PostgreSQL" : "SQLite") +
-                    "), 10000 companies: " + std::to_string(r.statements) +
-                    " statements; at a 2 ms round trip an estimated " + Cell("%.0f", atTwoMs) +
-                    " ms (measured time plus 2 ms per statement, not measured through a "
-                    "shaped network)" +
-                    (atTwoMs < 100 ? "." : ", **over the 100 ms target**.") + "\n";
-        }
-    }
     for (const TMemoryCheck& m : memory) {
         const double rows = static_cast<double>(m.rows);
         const double limit = 1.5 * static_cast<double>(m.utf8) + 64 * rows;
@@ -523,6 +506,35 @@ std::string Notes(const std::vector<TResult>& results, const std::vector<TMemory
                 " B/row: " + (static_cast<double>(m.held) <= limit ? "met" : "**missed**") + ".\n";
     }
     return text;
+}
+
+// Statements and time per operator action at 10,000 companies. No network
+// shaping was run: a 2 ms round trip is added per statement and the figure
+// is named an estimate.
+std::string RoundTrips(const std::vector<TResult>& results) {
+    std::string text =
+        "\n### Round trips per operator action, 10000 companies\n\n"
+        "| action | engine | statements | measured (ms) | at a 2 ms round trip, estimated (ms) "
+        "| target |\n|---|---|---:|---:|---:|---|\n";
+    for (const TResult& r : results) {
+        if (!r.entryPoint || r.rows != 10000) {
+            continue;
+        }
+        const double atTwoMs = r.oursMs + 2.0 * static_cast<double>(r.statements);
+        // An import is held to its own 5 s, not to an action's 100 ms.
+        const bool action = r.name.rfind("import", 0) != 0;
+        text += "| " + r.name + " | " + (r.engine == "POSTGRESQL" ? "PostgreSQL" : "SQLite") +
+                " | " + std::to_string(r.statements) + " | " + Cell("%.2f", r.oursMs) + " | " +
+                Cell("%.0f", atTwoMs) + " | " +
+                (!action         ? std::string()
+                 : atTwoMs < 100 ? std::string("met (<100 ms), estimated")
+                                 : std::string("**missed** (≥100 ms), estimated")) +
+                " |\n";
+    }
+    return text +
+           "\nThe estimate is the measured time plus 2 ms per statement: no run through a "
+           "shaped network (netem) was made, so the 100 ms target is judged on the estimate "
+           "only.\n";
 }
 
 TOptions ParseOptions(const QStringList& args) {
@@ -618,7 +630,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string table = Table(results);
-    const std::string notes = Notes(results, memory);
+    const std::string notes = Notes(results, memory) + RoundTrips(results);
     std::printf("%s\n%s", table.c_str(), notes.c_str());
     if (!options.writePath.isEmpty()) {
         QFile file(options.writePath);
@@ -633,13 +645,18 @@ int main(int argc, char** argv) {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             Fail("cannot write " + options.writePath.toStdString());
         }
+        std::string sizes;
+        for (const long long rows : options.sizes) {
+            sizes += (sizes.empty() ? "" : ", ") + std::to_string(rows);
+        }
         const std::string head =
             "# Benchmark results\n\nOne run of `./run bench` on " +
             QDateTime::currentDateTimeUtc()
                 .toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))
                 .toStdString() +
-            ", " + std::to_string(QThread::idealThreadCount()) +
-            " cores. Times are medians over the runs; the ratio is ours over the floor, "
+            ", " + std::to_string(QThread::idealThreadCount()) + " cores, on databases of " +
+            sizes +
+            " companies. Times are medians over the runs; the ratio is ours over the floor, "
             "taken run by run, then its median. The floor steps the same statement through "
             "the engine's C library, reading the same columns as text. Peak memory is the "
             "highest heap growth while our step ran. Entry points are called through the built "
