@@ -14,7 +14,8 @@ def read_table(path):
     with open(path, encoding="utf-8") as source:
         for line in source:
             cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
-            if len(cells) < 6 or not cells[2].isdigit():
+            # Rows of the main table only, whose sixth cell is the ratio.
+            if len(cells) < 9 or not cells[2].isdigit():
                 continue
             key = f"{cells[0]} ({cells[1]})"
             lines.setdefault(key, []).append((int(cells[2]), float(cells[5])))
