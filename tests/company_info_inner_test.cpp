@@ -259,8 +259,8 @@ TEST_F(CompanyInfoInnerTest, BackAsksOnlyAboutUnsavedEdits) {
     } cases[] = {
         {"nothing edited", false, "", 2, false, true},
         {"view only, the e-mail typed over", true, "a@b.cn", 2, false, true},
-        {"edited, kept", false, "a@b.cn", 2, true, false},
-        {"edited, given up", false, "a@b.cn", 1, true, true},
+        {"edited, kept", false, "a@b.cn", 3, true, false},
+        {"edited, given up", false, "a@b.cn", 2, true, true},
     };
     for (const auto& c : cases) {
         Answer(0, c.answer);

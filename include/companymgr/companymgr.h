@@ -51,7 +51,9 @@
  * (the window registered with HostSetup::SetMainFrame). They travel as one
  * Qt event, THostMessageEvent (WindowMessage.h), sent synchronously; a text
  * message carries its text, a plain one wParam and lParam. */
-/* host -> page: close. */
+/* host -> page: close. A page holding unsaved edits first asks the operator
+ * (save, give them up, or stay); the message is refused (SendHostMessage
+ * returns false) when the page stays open. */
 #define COMPANYMGR_MSG_CLOSE_PAGE 1280
 /* page -> host, text "<ModalFormMsg>|<window id>|<help 0/1>|<flag 0/1>": a page
  * was docked into a host container; sent when the page entry point's
@@ -66,6 +68,10 @@
 #define COMPANYMGR_MSG_APPLY_SKIN 1303
 /* page -> host, text "max" or "reset": maximise the page's frame or restore it. */
 #define COMPANYMGR_MSG_PAGE_STATE 1329
+/* window -> host, text: the function code of a window that saved the
+ * operator's edits. Its own message boxes are unchanged; a host may note the
+ * save, for example in its status bar, or ignore the message. */
+#define COMPANYMGR_MSG_FORM_SAVED 1330
 /* page -> host, wParam 1, lParam 0: a page became the active one. */
 #define COMPANYMGR_MSG_ACTIVATED 134
 

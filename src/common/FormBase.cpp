@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "ColorNumber.h"
+#include "MainFrameLink.h"
 #include "WindowMessage.h"
 #include "XPFamerEdit.h"
 
@@ -159,6 +160,35 @@ bool TFormBase::HandleApplySkin(QEvent* event) {
     } catch (...) {
     }
     return true;
+}
+
+namespace {
+
+const QString kUnsavedQuestion = QStringLiteral(
+    "修改的内容尚未保存。\n选择“是”保存后关闭，“否”放弃修改并关闭，“取消”继续编辑。");
+
+}  // namespace
+
+TFormBase::CloseAnswer TFormBase::QueryClose() {
+    try {
+        if (!HasUnsavedEdits()) {
+            return CloseAnswer::Close;
+        }
+        switch (ModuleLib::InfoMsgBox(kUnsavedQuestion, 2)) {
+            case 1:
+                return SaveEdits() ? CloseAnswer::Saved : CloseAnswer::Stay;
+            case 2:
+                return CloseAnswer::Close;
+            default:
+                break;
+        }
+    } catch (...) {
+    }
+    return CloseAnswer::Stay;
+}
+
+void TFormBase::TellHostSaved() const {
+    MainFrameLink::SendText(HostMsg::kFormSaved, FuncCode());
 }
 
 TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)

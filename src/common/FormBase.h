@@ -97,11 +97,24 @@ class TFormBase {
     // handler of its own (FormBase::EditImeEnter).
     void HookEditIme();
 
+    // Edits the operator made and has not saved yet; windows that edit
+    // nothing never hold any.
+    virtual bool HasUnsavedEdits() { return false; }
+    // Saves those edits as the window's save button does, telling the
+    // operator as it does, but without closing; true when they were stored.
+    virtual bool SaveEdits() { return false; }
+
     const THostContext& HostContext() const { return context_; }
     const QString& FuncCode() const { return context_.FuncCode; }
     bool IsFormCreated() const { return formCreated_; }
 
   protected:
+    enum class CloseAnswer {
+        Close,  // nothing unsaved, or the operator gave it up
+        Saved,  // the operator had it saved first
+        Stay,   // the operator keeps his edits, or the save failed
+    };
+
     // window is the widget this is a base of; pages also take the host's
     // parent forms into their context, dialogs leave them empty.
     TFormBase(QWidget* window, bool withParentForms);
@@ -111,6 +124,12 @@ class TFormBase {
     // For event: the host's 1303 applies the skin again (and hooks edits
     // added since). True when the event was that message; never throws.
     bool HandleApplySkin(QEvent* event);
+    // Every way of closing a window asks this first: with edits unsaved the
+    // operator chooses to save them, to give them up or to stay. Never
+    // throws; a failure keeps the window and its edits.
+    CloseAnswer QueryClose();
+    // A save tells the host, which may note it where the operator looks.
+    void TellHostSaved() const;
 
   private:
     QWidget* window_;

@@ -109,6 +109,22 @@ void Tfrm_CustomDlg::setVisible(bool visible) {
     }
 }
 
+void Tfrm_CustomDlg::reject() {
+    switch (QueryClose()) {
+        case CloseAnswer::Close:
+            QDialog::reject();
+            return;
+        case CloseAnswer::Saved:
+            // A dialog whose save ends it has ended already.
+            if (isVisible()) {
+                done(mrOk);
+            }
+            return;
+        case CloseAnswer::Stay:
+            return;
+    }
+}
+
 bool Tfrm_CustomDlg::event(QEvent* event) {
     if (HandleApplySkin(event)) {
         return true;
@@ -126,9 +142,17 @@ void Tfrm_CustomDlg::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
-    } else if (event->matches(QKeySequence::Cancel)) {
-        event->ignore();
-        return;
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // QDialog presses push buttons only; the tool buttons some dialogs
+        // carry answer Enter too when they have the focus.
+        auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+        if (button != nullptr && qobject_cast<QPushButton*>(button) == nullptr) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+            event->accept();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

@@ -6,8 +6,10 @@
 //
 // Dialogs are owned by whoever creates them (run them with exec() and read
 // their results afterwards). The modal result is mrOk (1) or mrCancel (2);
-// closing the window any other way, sBtnClose included, counts as cancel.
-// Escape does not close a dialog.
+// closing the window any other way, sBtnClose and Escape included, counts as
+// cancel. Enter presses the default button, or the button that has the focus.
+// A dialog holding unsaved edits asks before it cancels: saved, it ends with
+// mrOk; kept, it stays open.
 //
 // Without key preview (the default) F1 counts only when the dialog itself has
 // the focus; SetKeyPreview(true) makes it count wherever the focus is inside.
@@ -81,6 +83,8 @@ class Tfrm_CustomDlg : public QDialog, public TFormBase {
     void done(int result) override;
     // Showing leaves the text of the first focused field unselected.
     void setVisible(bool visible) override;
+    // Every way of cancelling comes here: asks about unsaved edits first.
+    void reject() override;
 
   protected:
     bool event(QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "f_CustomForm.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QShowEvent>
 #include <QToolBar>
 
@@ -71,11 +72,12 @@ void Tfrm_Custom::AddPageShortcut(QAction* action) {
 bool Tfrm_Custom::event(QEvent* event) {
     const THostMessageEvent* message = THostMessageEvent::Cast(event);
     if (message != nullptr && message->Code() == HostMsg::kClosePage) {
+        // The answer tells the host whether the page went.
         try {
-            close();
+            return close();
         } catch (...) {
+            return false;
         }
-        return true;
     }
     if (HandleApplySkin(event)) {
         return true;
@@ -90,6 +92,22 @@ void Tfrm_Custom::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         MainFrameLink::Send(HostMsg::kNcActivate, 1, 0);
     }
+}
+
+void Tfrm_Custom::closeEvent(QCloseEvent* event) {
+    event->setAccepted(AllowClose());
+}
+
+bool Tfrm_Custom::AllowClose() {
+    if (!closeAllowed_) {
+        closeAllowed_ = QueryClose() != CloseAnswer::Stay;
+    }
+    return closeAllowed_;
+}
+
+void Tfrm_Custom::CloseSaved() {
+    closeAllowed_ = true;
+    close();
 }
 
 void Tfrm_Custom::showEvent(QShowEvent* event) {

@@ -8,6 +8,10 @@
 // when it becomes active, closes on the host's message 1280 and applies the
 // skin again on 1303.
 //
+// However it is closed (its own buttons, the host's 1280, the host going
+// away), a page holding unsaved edits asks the operator first and stays open
+// when he keeps them; 1280 is then refused, so the host knows.
+//
 // Creation is TFormBase's two-phase creation: the constructor of the most
 // derived class calls FormCreate() as its last step.
 //
@@ -67,11 +71,19 @@ class Tfrm_Custom : public QWidget, public TFormBase {
   protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+    // True when the page may close: asks about unsaved edits, once.
+    bool AllowClose();
+    // Closes the page whose edits were just saved, without asking.
+    void CloseSaved();
 
   private:
     // The first control of the client area that Tab reaches.
     void FocusFirstField();
 
     std::unique_ptr<Ui::frm_Custom> ui_;
+    // Once the operator let the page go, every later close goes unasked.
+    bool closeAllowed_ = false;
 };

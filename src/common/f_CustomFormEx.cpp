@@ -85,6 +85,10 @@ void Tfrm_CustomEx::PageFormClick() {
 }
 
 void Tfrm_CustomEx::PageCloseClick() {
+    // Asked first: a page the operator keeps open stays maximised.
+    if (!AllowClose()) {
+        return;
+    }
     // The host's frame must be back to normal before the page goes.
     if (pageState_ == psMaximised) {
         MainFrameLink::SendText(HostMsg::kPageState, kRestored);

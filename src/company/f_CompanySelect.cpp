@@ -39,7 +39,7 @@ Tfrm_CompanySelect::Tfrm_CompanySelect(TCompanySelectMgr& manager, QWidget* pare
     connect(list_, &TSearchableCompanyList::ChooseAsked, this, &Tfrm_CompanySelect::Accept);
     AddButton(ui_->sBtnConfirm);
     sBtnClose()->setText(QStringLiteral("取消"));
-    sBtnClose()->setAutoDefault(false);
+    ui_->sBtnConfirm->setDefault(true);
     SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
     resize(480, 440);
 

@@ -14,6 +14,7 @@ static_assert(COMPANYMGR_MSG_HELP == HostMsg::kHelp);
 static_assert(COMPANYMGR_MSG_FORM_DESTROYED == HostMsg::kFormDestroyed);
 static_assert(COMPANYMGR_MSG_APPLY_SKIN == HostMsg::kApplySkin);
 static_assert(COMPANYMGR_MSG_PAGE_STATE == HostMsg::kPageState);
+static_assert(COMPANYMGR_MSG_FORM_SAVED == HostMsg::kFormSaved);
 static_assert(COMPANYMGR_MSG_ACTIVATED == HostMsg::kNcActivate);
 
 // The library's name and version come from the build files.

@@ -194,7 +194,7 @@ bool Tfrm_CompanyInfo::Collect() {
     return model_.IsChanged();
 }
 
-void Tfrm_CompanyInfo::Save() {
+bool Tfrm_CompanyInfo::SaveEdits() {
     tbtnSave_->setEnabled(false);
     struct Reenable {
         QToolButton* button;
@@ -223,14 +223,13 @@ void Tfrm_CompanyInfo::Save() {
             // Kept for correcting: an emptied share capital would save as 0.
             field->selectAll();
         }
-        return;
+        return false;
     }
     if (!changed) {
-        done(mrOk);
-        return;
+        return true;
     }
     if (!ConfirmRowsAsLoaded()) {
-        return;
+        return false;
     }
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const bool written =
@@ -240,8 +239,9 @@ void Tfrm_CompanyInfo::Save() {
     if (!written) {
         ModuleLib::InforMsg(InfoMessages::kSaveFailed,
                             QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-        return;
+        return false;
     }
+    TellHostSaved();
     TDataVO* current = HostContext().CompanyInfoVO;
     if (ContextValues::IsCompany(current, model_.CompanyId())) {
         try {
@@ -249,11 +249,21 @@ void Tfrm_CompanyInfo::Save() {
         } catch (...) {
             ModuleLib::InforMsg(InfoMessages::kRefreshFailed,
                                 QString::fromLatin1(InfoMessages::kRefreshFailedDetail), 1);
-            return;
+            return false;
         }
     }
     ModuleLib::InforMsg(InfoMessages::kSaved, QString(), 1);
-    done(mrOk);
+    return true;
+}
+
+void Tfrm_CompanyInfo::Save() {
+    if (SaveEdits()) {
+        done(mrOk);
+    }
+}
+
+bool Tfrm_CompanyInfo::HasUnsavedEdits() {
+    return !viewOnly_ && Collect();
 }
 
 bool Tfrm_CompanyInfo::ConfirmRowsAsLoaded() {

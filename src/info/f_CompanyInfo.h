@@ -32,6 +32,8 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     void Load(const TCompanyInfoModel& company, bool viewOnly);
 
     void ApplySkin() override;
+    bool HasUnsavedEdits() override;
+    bool SaveEdits() override;
 
     QToolButton* tbtnSave() const { return tbtnSave_; }
     QToolButton* tbtnClose() const { return tbtnClose_; }

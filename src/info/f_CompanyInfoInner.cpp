@@ -327,7 +327,7 @@ QLineEdit* Tfrm_CompanyInfoInner::FieldOf(const QString& column) const {
     return ui_->edtQysbh;
 }
 
-void Tfrm_CompanyInfoInner::Save() {
+bool Tfrm_CompanyInfoInner::SaveEdits() {
     ui_->actSave->setEnabled(false);
     struct Reenable {
         QAction* action;
@@ -348,10 +348,13 @@ void Tfrm_CompanyInfoInner::Save() {
         if (field->isEnabled() && field->isVisibleTo(this)) {
             field->setFocus();
         }
-        return;
+        return false;
     }
-    if (!changed || !ConfirmRowsAsLoaded()) {
-        return;
+    if (!changed) {
+        return true;
+    }
+    if (!ConfirmRowsAsLoaded()) {
+        return false;
     }
     const QString today = Today();
     const bool written =
@@ -361,8 +364,9 @@ void Tfrm_CompanyInfoInner::Save() {
     if (!written) {
         ModuleLib::InforMsg(InfoMessages::kSaveFailed,
                             QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-        return;
+        return false;
     }
+    TellHostSaved();
     TDataVO* current = HostContext().CompanyInfoVO;
     if (ContextValues::IsCompany(current, companyId_)) {
         try {
@@ -370,11 +374,19 @@ void Tfrm_CompanyInfoInner::Save() {
         } catch (...) {
             ModuleLib::InforMsg(InfoMessages::kRefreshFailed,
                                 QString::fromLatin1(InfoMessages::kRefreshFailedDetail), 1);
-            return;
+            return false;
         }
     }
     ModuleLib::InforMsg(InfoMessages::kSaved, QString(), 1);
-    close();
+    return true;
+}
+
+void Tfrm_CompanyInfoInner::Save() {
+    // A save that found nothing changed leaves the page open.
+    const bool changed = Collect();
+    if (SaveEdits() && changed) {
+        CloseSaved();
+    }
 }
 
 bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
@@ -394,13 +406,10 @@ bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
     return false;
 }
 
+bool Tfrm_CompanyInfoInner::HasUnsavedEdits() {
+    return !viewOnly_ && !companyId_.isEmpty() && Collect();
+}
+
 void Tfrm_CompanyInfoInner::Back() {
-    if (!viewOnly_ && Collect()) {
-        const int answer = ModuleLib::InfoMsgBox(
-            QStringLiteral("单位信息已修改但尚未保存，确定放弃修改并返回吗？"), 1);
-        if (answer != 1) {
-            return;
-        }
-    }
     close();
 }

@@ -37,6 +37,8 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     ~Tfrm_CompanyInfoInner() override;
 
     void ApplySkin() override;
+    bool HasUnsavedEdits() override;
+    bool SaveEdits() override;
 
     // Loads the company and everything the page shows of it. An id that is
     // no number or finds no row leaves the page empty; false then.
@@ -62,6 +64,7 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     // what was stored.
     bool Collect();
     QLineEdit* FieldOf(const QString& column) const;
+    // The toolbar's save: the page closes once its edits are stored.
     void Save();
     // True when the stored rows are as loaded, or the operator chose to
     // overwrite another desk's changes; on "reload" the page reads them anew.

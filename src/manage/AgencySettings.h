@@ -16,6 +16,8 @@ struct TFields {
     QString Phone;
     QString PostCode;
     QString Address;
+
+    bool operator==(const TFields&) const = default;
 };
 
 enum class Check {

@@ -25,6 +25,7 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frmAdvSwitchCompay>()) {
     ui_->setupUi(ClientArea());
     AddButton(ui_->btnSwitch);
+    ui_->btnSwitch->setDefault(true);
     SetTitle(QStringLiteral("单位选择"), QStringLiteral("单位选择"));
     resize(500, 440);
 

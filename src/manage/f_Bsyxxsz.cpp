@@ -19,7 +19,7 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
-    connect(save, &QAction::triggered, this, &Tfrm_Bsyxxsz::Save);
+    connect(save, &QAction::triggered, this, &Tfrm_Bsyxxsz::SaveEdits);
 
     // The style's own popup covers the screen and ignores the 20 visible
     // lines; a plain list drops down below the field instead.
@@ -59,12 +59,18 @@ void Tfrm_Bsyxxsz::LoadRegions() {
 void Tfrm_Bsyxxsz::LoadOfficer() {
     officerRead_ = true;
     TaxOfficer::TRow row;
-    if (!TaxOfficer::ReadRow(row)) {
-        return;
+    if (TaxOfficer::ReadRow(row)) {
+        ui_->edtBsymc->setText(row.Name);
+        ui_->edtSfzh->setText(row.IdNumber);
+        SelectRegion(row.RegionCode.trimmed());
     }
-    ui_->edtBsymc->setText(row.Name);
-    ui_->edtSfzh->setText(row.IdNumber);
-    SelectRegion(row.RegionCode.trimmed());
+    shownName_ = ui_->edtBsymc->text();
+    shownRegion_ = SelectedRegionCode();
+}
+
+bool Tfrm_Bsyxxsz::HasUnsavedEdits() {
+    return officerRead_ &&
+           (ui_->edtBsymc->text() != shownName_ || SelectedRegionCode() != shownRegion_);
 }
 
 // A save of the name alone writes the region shown, so the one shown is the
@@ -90,7 +96,7 @@ QString Tfrm_Bsyxxsz::SelectedRegionCode() const {
     return ui_->cbxCantonCode->currentData().toString();
 }
 
-void Tfrm_Bsyxxsz::Save() {
+bool Tfrm_Bsyxxsz::SaveEdits() {
     const QString name = ui_->edtBsymc->text();
     const QString regionCode = SelectedRegionCode();
     TaxOfficer::Field field = TaxOfficer::Field::None;
@@ -102,12 +108,14 @@ void Tfrm_Bsyxxsz::Save() {
         } else if (field == TaxOfficer::Field::Region) {
             ui_->cbxCantonCode->setFocus();
         }
-        return;
+        return false;
     }
     if (!TaxOfficer::Save(name, regionCode)) {
         ModuleLib::InfoMsgBox(QStringLiteral("办税员设置失败！"));
-        return;
+        return false;
     }
+    TellHostSaved();
     ModuleLib::InfoMsgBox(QStringLiteral("办税员设置成功！"));
     LoadOfficer();
+    return true;
 }

@@ -22,6 +22,8 @@ class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
 
     // The base's creation, then the region list.
     void FormCreate() override;
+    bool HasUnsavedEdits() override;
+    bool SaveEdits() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -31,11 +33,13 @@ class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
     void LoadOfficer();
     void SelectRegion(const QString& code);
     QString SelectedRegionCode() const;
-    void Save();
 
     std::unique_ptr<Ui::frm_Bsyxxsz> ui_;
     QStringList regions_;
     // Read on the first show and after a save; other shows keep what the
     // operator typed.
     bool officerRead_ = false;
+    // The name and region as read: what an edit differs from.
+    QString shownName_;
+    QString shownRegion_;
 };

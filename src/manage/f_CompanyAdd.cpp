@@ -22,7 +22,7 @@ Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
     ui_->setupUi(ClientArea());
     AddButton(ui_->sBtnSave);
     sBtnClose()->setText(QStringLiteral("取消"));
-    sBtnClose()->setAutoDefault(false);
+    ui_->sBtnSave->setDefault(true);
     SetTitle(QStringLiteral("企业新增"), QStringLiteral("企业信息"));
     setTabOrder(ui_->edtlxdh, ui_->sBtnSave);
     setTabOrder(ui_->sBtnSave, sBtnClose());

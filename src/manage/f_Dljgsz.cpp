@@ -26,7 +26,7 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
-    connect(save, &QAction::triggered, this, &TfrmGljgsz::Save);
+    connect(save, &QAction::triggered, this, &TfrmGljgsz::SaveEdits);
 
     ui_->edtPhone->setValidator(
         new TCharSetValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
@@ -49,6 +49,7 @@ void TfrmGljgsz::Load() {
         return;
     }
     const AgencySettings::TFields fields = AgencySettings::Read(*agency);
+    stored_ = fields;
     ui_->edtAgentCode->setText(fields.Code);
     ui_->edtAgentName->setText(fields.Name);
     ui_->edtTaxAuthorities->setText(fields.TaxOffice);
@@ -59,7 +60,7 @@ void TfrmGljgsz::Load() {
     ui_->edtCount->setText(QString::number(agency->CountServedCompanies()));
 }
 
-void TfrmGljgsz::Save() {
+AgencySettings::TFields TfrmGljgsz::Shown() const {
     AgencySettings::TFields fields;
     fields.Code = ui_->edtAgentCode->text();
     fields.Name = ui_->edtAgentName->text();
@@ -68,6 +69,16 @@ void TfrmGljgsz::Save() {
     fields.Phone = ui_->edtPhone->text();
     fields.PostCode = ui_->edtPostCode->text();
     fields.Address = ui_->edtAddr->text();
+    return fields;
+}
+
+bool TfrmGljgsz::HasUnsavedEdits() {
+    // Without an agency there is nothing to save them to.
+    return AgencySettings::CurrentAgency() != nullptr && Shown() != stored_;
+}
+
+bool TfrmGljgsz::SaveEdits() {
+    const AgencySettings::TFields fields = Shown();
 
     const AgencySettings::Check check = AgencySettings::Validate(fields);
     if (check != AgencySettings::Check::Ok) {
@@ -77,16 +88,19 @@ void TfrmGljgsz::Save() {
         } else if (check == AgencySettings::Check::BadPostCode) {
             ui_->edtPostCode->setFocus();
         }
-        return;
+        return false;
     }
     TAgencyMgr* agency = AgencySettings::CurrentAgency();
     if (agency == nullptr) {
-        return;
+        return false;
     }
     if (!AgencySettings::Save(*agency, fields)) {
         // The fields keep what the operator typed, for another try.
         ModuleLib::InfoMsgBox(QStringLiteral("代理机构设置保存失败！"));
-        return;
+        return false;
     }
+    stored_ = fields;
     ModuleLib::SetgsAgencyInfo(agency->GetName());
+    TellHostSaved();
+    return true;
 }

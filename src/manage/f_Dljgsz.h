@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "AgencySettings.h"
 #include "f_CustomFormEx.h"
 
 namespace Ui {
@@ -20,10 +21,14 @@ class TfrmGljgsz : public Tfrm_CustomEx {
 
     // The base's creation, then the fields from the agency manager.
     void FormCreate() override;
+    bool HasUnsavedEdits() override;
+    bool SaveEdits() override;
 
   private:
     void Load();
-    void Save();
+    AgencySettings::TFields Shown() const;
 
     std::unique_ptr<Ui::frmGljgsz> ui_;
+    // As loaded or last saved: what an edit differs from.
+    AgencySettings::TFields stored_;
 };

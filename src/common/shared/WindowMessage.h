@@ -13,12 +13,13 @@ class QObject;
 
 namespace HostMsg {
 
-inline constexpr int kClosePage = 1280;      // host -> page: close
+inline constexpr int kClosePage = 1280;      // host -> page: close, unless the operator keeps edits
 inline constexpr int kFormShown = 1282;      // text: a window was docked into a host container
 inline constexpr int kHelp = 1296;           // F1 pressed, wParam 0, lParam 0
 inline constexpr int kFormDestroyed = 1302;  // text: FuncCode of a page being destroyed
 inline constexpr int kApplySkin = 1303;      // host -> window: apply the skin again
 inline constexpr int kPageState = 1329;      // text: "max" or "reset"
+inline constexpr int kFormSaved = 1330;      // text: FuncCode of a window that saved its edits
 inline constexpr int kNcActivate = 134;      // a page became active, wParam 1, lParam 0
 
 }  // namespace HostMsg
