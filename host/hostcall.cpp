@@ -201,7 +201,10 @@ void Describe(QCommandLineParser& parser) {
         {"agency", "Run as a tax agency's installation."},
         {"edition", "Edition code (10: single-company edition).", "CODE"},
         {"setting", "Override a system setting; may be repeated.", "SECTION/KEY=VALUE"},
-        {"answer", "Answer host message CODE with N (default 1); may be repeated.", "CODE=N"},
+        {"answer",
+         "Answer host message CODE (0: plain message boxes) with N; may be repeated. "
+         "Default 1, and 2 to a question asked while closing what the steps left open.",
+         "CODE=N"},
         {"pick", "Row of a module dialog to choose, from 1; 0 (the default) cancels.", "N"},
         {"press", "Step: click the button, or the action's toolbar button, NAME.", "NAME"},
         {"type", "Step: replace the text of the edit field NAME by TEXT.", "NAME=TEXT"},
@@ -466,9 +469,14 @@ void PrintRecorded() {
     PrintAgency();
 }
 
-int AnswerFor(const Options& options, const HostSetup::THostMessage& message) {
+int AnswerFor(const Options& options, const HostSetup::THostMessage& message,
+              bool closing = false) {
     const auto found = options.answers.find(message.code);
-    return found == options.answers.end() ? 1 : found->second;
+    if (found != options.answers.end()) {
+        return found->second;
+    }
+    // Closing what the steps left open saves nothing they did not save.
+    return closing && message.buttons != HostSetup::THostMessage::Ok ? 2 : 1;
 }
 
 void SetUpHost(const Options& options) {
@@ -620,9 +628,11 @@ void PrintCompanyTables(const QString& companyId) {
 // it as a host does (1280) and prints what happened.
 int CallPage(const Options& options, const ModuleApi& module) {
     Trace trace;
+    bool closing = false;
+    const PageScript* running = nullptr;
     HostSetup::SetMessageResponder([&](const HostSetup::THostMessage& message) {
         trace << MessageLine(message);
-        return AnswerFor(options, message);
+        return AnswerFor(options, message, closing || (running != nullptr && running->Closing()));
     });
     TDataVO* user = ModuleLib::GetUserInfoVO();
     user->SetObjValue("TPSession", new TraceSession(trace));
@@ -653,6 +663,7 @@ int CallPage(const Options& options, const ModuleApi& module) {
     PageScript script(
         steps, [stack] { return stack->CurrentPage(); },
         [&trace](const QString& line) { trace << line; }, options.pick);
+    running = &script;
     QEventLoop loop;
     script.onFinished = [&loop] { loop.quit(); };
     script.Start();
@@ -666,6 +677,7 @@ int CallPage(const Options& options, const ModuleApi& module) {
         loop.exec();
     }
 
+    closing = true;
     if (page) {
         SendHostMessage(page, HostMsg::kClosePage);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -720,13 +732,15 @@ int CallPage(const Options& options, const ModuleApi& module) {
 // and it is closed unsaved if still open when they have run out.
 int CallDialog(const Options& options, const ModuleApi& module) {
     Trace trace;
+    const PageScript* running = nullptr;
     HostSetup::SetMessageResponder([&](const HostSetup::THostMessage& message) {
         trace << MessageLine(message);
-        return AnswerFor(options, message);
+        return AnswerFor(options, message, running != nullptr && running->Closing());
     });
     PageScript script(
         options.steps, [] { return static_cast<QWidget*>(nullptr); },
         [&trace](const QString& line) { trace << line; }, options.pick);
+    running = &script;
     QEventLoop loop;
     script.onFinished = [&loop] { loop.quit(); };
     script.Start();

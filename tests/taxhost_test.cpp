@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
@@ -474,7 +475,7 @@ TEST_F(TaxHostManager, InformationPageBackAsksBeforeDroppingEdits) {
     const struct {
         int answer;
         bool stays;
-    } answers[] = {{2, true}, {1, false}};
+    } answers[] = {{3, true}, {2, false}};
     for (const auto& c : answers) {
         Answer(0, c.answer);
         const std::size_t before = Messages().size();
@@ -488,16 +489,6 @@ TEST_F(TaxHostManager, InformationPageBackAsksBeforeDroppingEdits) {
         EXPECT_EQ(area->CurrentPage(), c.stays ? info.data() : manager) << c.answer;
     }
     EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "");
-
-    // The host's own close asks nothing.
-    info = openInfo();
-    ASSERT_NE(info, nullptr);
-    const std::size_t before = Messages().size();
-    frame.CloseCurrentPage();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(info, nullptr);
-    EXPECT_EQ(Messages().size(), before);
-    EXPECT_EQ(area->CurrentPage(), manager);
 }
 
 TEST(HostPrograms, QtStandardButtonsReadChinese) {
@@ -705,6 +696,102 @@ TEST_F(TaxHostProgram, HelpAndUsageErrors) {
     }
     EXPECT_FALSE(QFileInfo::exists(folder_->filePath("no-such-folder")));
     EXPECT_FALSE(QFileInfo::exists(folder_->filePath("c")));
+}
+
+// Every way of closing a window with unsaved edits asks: the agency settings
+// (window 0), the tax officer page (1) and the information dialog (2), each
+// without edits (answer 0) and with edits answered 1 save, 2 give up or 3
+// stay; a dialog kept open is closed again giving them up.
+TEST_F(TaxHostAgency, EveryWayOfClosingAsksAboutUnsavedEdits) {
+    WriteFile("AppComs/Dmzd/CantonCode.dat", "1101北京市市辖区\r\n");
+    Exec("INSERT INTO XT_QYXX(QYSBH,QYMC,XZQHDM,LBDM) VALUES('530102200508011','张','1101',20)");
+    const std::pair<const char*, QString> windows[] = {
+        {"edtAgentName", "select QYMC from XT_QYXX where LBDM=19"},
+        {"edtBsymc", "select QYMC from XT_QYXX where LBDM=20"},
+        {"edtDhhm", "select QYDHHM from XT_QYXX where QYID=" + first_}};
+    MainFrame* frame = nullptr;
+    const auto press = [](const char* name) {
+        return [name](QWidget* shown) { shown->findChild<QAbstractButton*>(name)->click(); };
+    };
+    const std::pair<QString, std::function<void(QWidget*)>> paths[] = {
+        {"01 关闭当前页", [&](QWidget*) { frame->findChild<QAction*>("actClosePage")->trigger(); }},
+        {"01 ×", press("spToolPageClose")},
+        {"01 退出", [&](QWidget*) { frame->close(); }},
+        {"01 切换单位", [&](QWidget*) { WithRow(2, [&] { frame->SwitchCompany(); }); }},
+        {"2 关闭(X)", press("tbtnClose")},
+        {"2 Esc", [](QWidget* shown) { QTest::keyClick(shown->focusWidget(), Qt::Key_Escape); }},
+        {"2 ×", [](QWidget* shown) { shown->close(); }}};
+    for (int window = 0; window < 3; ++window) {
+        for (int path = 0; path < 7; ++path) {
+            const auto& [name, close] = paths[path];
+            for (int answer = 0; answer < 4 && name.contains(QString::number(window)); ++answer) {
+                ModuleLib::SetUserConfigParam("RecentCompanies", "Ids", QString());
+                const QString typed = QStringLiteral("010-%1").arg(path * 10 + answer + 100);
+                MainFrame host(module_);
+                frame = &host;
+                host.show();
+                WithRow(1, [&] { host.LogIn(); });
+                bool stayed = false;
+                const auto editAndClose = [&](QWidget* shown) {
+                    const QPointer<QWidget> guard(shown);
+                    if (answer != 0) {
+                        shown->findChild<QLineEdit*>(windows[window].first)->setText(typed);
+                    }
+                    Answer(0, answer);
+                    HostSetup::ClearRecorded();
+                    close(shown);
+                    stayed = guard && !guard->isHidden();
+                    if (stayed && window == 2) {
+                        Answer(0, 2);
+                        shown->close();
+                    }
+                };
+                if (window == 2) {
+                    ModalDialogWatcher watcher(editAndClose);
+                    host.ShowCompanyInfoDialog();
+                } else if (window == 1 ? host.OpenTaxOfficerSettings()
+                                       : host.OpenAgencySettings()) {
+                    editAndClose(host.ModuleArea()->CurrentPage());
+                }
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                const auto asked = Messages();
+                EXPECT_EQ(
+                    std::tuple(std::count_if(asked.begin(), asked.end(),
+                                             [](auto& m) { return m.text.contains("尚未保存"); }),
+                               stayed, host.isVisible(), host.CompanyText().contains("乙"),
+                               Scalar(windows[window].second) == typed, host.SavedText().isEmpty()),
+                    std::tuple((answer != 0) + (answer == 3 && window == 2), answer == 3,
+                               !name.contains("退出") || answer == 3,
+                               name.contains("切换") && answer != 3, answer == 1, answer != 1))
+                    << name.toStdString() << " in window " << window << ", answer " << answer;
+            }
+        }
+    }
+}
+
+// Enter presses the default button or the focused one; in the host's
+// questions it answers with the choice that changes nothing.
+TEST_F(TaxHostAgency, EnterDoesWhatTheOperatorExpects) {
+    MainFrame frame(module_);
+    ASSERT_TRUE(frame.OpenCompanyManager());
+    for (const char* focus : {"edtQysbh", "sBtnClose"}) {
+        ModalDialogWatcher watcher([focus](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("edtQysbh")->setText(focus);
+            dialog->findChild<QWidget*>(focus)->setFocus();
+            QTest::keyClick(dialog->findChild<QWidget*>(focus), Qt::Key_Return);
+            EXPECT_FALSE(dialog->isVisible()) << focus;
+            PickDialogRow(dialog, 0);
+        });
+        frame.ModuleArea()->CurrentPage()->findChild<QAction*>("actCompanyAdd")->trigger();
+    }
+    EXPECT_EQ(Scalar("select group_concat(QYSBH) from XT_QYXX where QYSBH like '%t%'"), "edtQysbh");
+    HostSetup::SetMessageResponder({});
+    HostSetup::SetAskOffscreen(true);
+    for (const int buttons : {1, 2}) {
+        ModalDialogWatcher watcher([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        EXPECT_EQ(ModuleLib::InfoMsgBox("?", buttons), buttons + 1) << buttons;
+    }
+    HostSetup::SetAskOffscreen(false);
 }
 
 }  // namespace

@@ -146,6 +146,10 @@ void SetMessageResponder(MessageResponder responder) {
     Get().responder = std::move(responder);
 }
 
+void SetAskOffscreen(bool on) {
+    Get().askOffscreen = on;
+}
+
 void SetRecording(bool on) {
     Get().recording = on;
 }

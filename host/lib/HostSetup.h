@@ -58,6 +58,9 @@ SHARED_API void SetAgencyExist(bool exists);
 // Answers message boxes instead of the operator; without one, a GUI host asks
 // the operator and a host without a screen confirms.
 SHARED_API void SetMessageResponder(MessageResponder responder);
+// Shows the message boxes on the offscreen platform as well, for a caller
+// that answers them with keys as an operator would.
+SHARED_API void SetAskOffscreen(bool on);
 SHARED_API void SetRecording(bool on);
 SHARED_API std::vector<THostMessage> RecordedMessages();
 SHARED_API std::vector<TLogLine> RecordedLog();

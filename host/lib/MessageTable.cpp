@@ -68,6 +68,9 @@ bool CanAskOperator() {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return false;
     }
+    if (ServiceState::Get().askOffscreen) {
+        return true;
+    }
     const QString platform = QGuiApplication::platformName();
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
@@ -77,8 +80,14 @@ int AskOperator(const HostSetup::THostMessage& message) {
     const QString title = QStringLiteral("提示");
     switch (message.buttons) {
         case HostSetup::THostMessage::YesNo:
-            return QMessageBox::question(parent, title, message.text) == QMessageBox::Yes ? 1 : 2;
+            // A question may delete or add for good: Enter alone does neither.
+            return QMessageBox::question(parent, title, message.text,
+                                         QMessageBox::Yes | QMessageBox::No,
+                                         QMessageBox::No) == QMessageBox::Yes
+                       ? 1
+                       : 2;
         case HostSetup::THostMessage::YesNoCancel: {
+            // Cancel leaves everything as it is.
             const auto answer = QMessageBox::question(
                 parent, title, message.text,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);

@@ -47,6 +47,7 @@ struct State {
 
     HostSetup::MessageResponder responder;
     bool recording = false;
+    bool askOffscreen = false;
     std::vector<HostSetup::THostMessage> messages;
     std::vector<HostSetup::TLogLine> logLines;
     QString logPath;

@@ -176,6 +176,7 @@ void PageScript::Advance() {
         Run(step);
         return;
     }
+    closing_ = true;
     if (QWidget* modal = OpenModal()) {
         Schedule();
         const TDialogPick pick = PickDialogRow(modal, pick_);

@@ -70,6 +70,8 @@ class PageScript : public QObject {
     void Release();
 
     bool Finished() const { return finished_; }
+    // The steps have run out and the dialogs left open are being closed.
+    bool Closing() const { return closing_; }
     bool Failed() const { return !error_.isEmpty(); }
     QString Error() const { return error_; }
     // The list dialogs left open at the end and what was picked in them.
@@ -103,4 +105,5 @@ class PageScript : public QObject {
     QString error_;
     bool started_ = false;
     bool finished_ = false;
+    bool closing_ = false;
 };

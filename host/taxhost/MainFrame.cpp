@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDockWidget>
 #include <QLabel>
@@ -64,6 +65,9 @@ MainFrame::MainFrame(const ModuleApi& module, QWidget* parent)
     companyLabel_ = new QLabel(this);
     statusBar()->addWidget(operatorLabel_);
     statusBar()->addWidget(companyLabel_, 1);
+    savedLabel_ = new QLabel(this);
+    savedLabel_->setObjectName(QStringLiteral("lblSaved"));
+    statusBar()->addPermanentWidget(savedLabel_);
 
     QMenu* system = menuBar()->addMenu(QStringLiteral("系统(&S)"));
     QAction* closePage =
@@ -150,7 +154,7 @@ bool MainFrame::LogIn() {
     const QString companyId = HostParams::Value(params, "QYID");
     AppendLog(
         QStringLiteral("选择了单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
-    return LoadCompany(companyId);
+    return ChangeCompany(companyId);
 }
 
 bool MainFrame::SwitchCompany() {
@@ -166,6 +170,14 @@ bool MainFrame::SwitchCompany() {
     }
     AppendLog(
         QStringLiteral("切换到单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
+    return ChangeCompany(companyId);
+}
+
+bool MainFrame::ChangeCompany(const QString& companyId) {
+    if (companyId != ModuleLib::GetCompanyInfoVO()->GetStrValue("QYID") && !CloseAllPages()) {
+        AppendLog(QStringLiteral("有页面保留了未保存的修改，单位未切换"));
+        return false;
+    }
     return LoadCompany(companyId);
 }
 
@@ -276,6 +288,8 @@ bool MainFrame::ShowCompanyInfoDialog() {
         AppendLog(QStringLiteral("模块没有入口 %1").arg(QLatin1String(kEntry)));
         return false;
     }
+    // Its saves are noted under its own name, not the last page's.
+    HostSetup::SetCurFuncCode(QLatin1String(kCompanyInfoDialogFunc));
     const bool saved = module_.CallIdFlag(kEntry, companyId.toStdString(), false);
     AppendLog(saved ? QStringLiteral("单位信息对话框已确定")
                     : QStringLiteral("单位信息对话框已关闭"));
@@ -284,10 +298,29 @@ bool MainFrame::ShowCompanyInfoDialog() {
     return saved;
 }
 
-void MainFrame::CloseCurrentPage() {
-    if (QWidget* page = moduleArea_->CurrentPage()) {
-        SendHostMessage(page, HostMsg::kClosePage);
+bool MainFrame::CloseCurrentPage() {
+    QWidget* page = moduleArea_->CurrentPage();
+    return page != nullptr && SendHostMessage(page, HostMsg::kClosePage);
+}
+
+bool MainFrame::CloseAllPages() {
+    while (QWidget* page = moduleArea_->CurrentPage()) {
+        // A page that took the message but stayed would be asked forever.
+        if (!SendHostMessage(page, HostMsg::kClosePage) || !page->isHidden()) {
+            return false;
+        }
+        // A closed page deletes itself later; the one below is asked now.
+        delete page;
     }
+    return true;
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (!CloseAllPages()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainFrame::ShowCompany() {
@@ -315,6 +348,28 @@ QString MainFrame::LogText() const {
 
 QString MainFrame::CompanyText() const {
     return companyLabel_->text();
+}
+
+QString MainFrame::SavedText() const {
+    return savedLabel_->text();
+}
+
+void MainFrame::NoteSaved(const QString& funcCode) {
+    const std::pair<const char*, const char*> names[] = {
+        {kCompanyInfoFunc, "单位信息"},
+        {kCompanyInfoDialogFunc, "单位信息"},
+        {kAgencySettingsFunc, "代理机构设置"},
+        {kTaxOfficerFunc, "办税员设置"},
+    };
+    QString name = funcCode;
+    for (const auto& [code, text] : names) {
+        if (funcCode == QLatin1String(code)) {
+            name = QString::fromUtf8(text);
+        }
+    }
+    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+    savedLabel_->setText(QStringLiteral("%1已保存（%2）").arg(name, time));
+    AppendLog(QStringLiteral("模块已保存：") + funcCode);
 }
 
 void MainFrame::SetPageMaximised(bool maximised) {
@@ -347,6 +402,9 @@ bool MainFrame::event(QEvent* event) {
             break;
         case HostMsg::kFormDestroyed:
             AppendLog(QStringLiteral("模块窗口已关闭：") + message->Text());
+            break;
+        case HostMsg::kFormSaved:
+            NoteSaved(message->Text());
             break;
         default:
             break;

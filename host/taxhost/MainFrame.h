@@ -5,8 +5,10 @@
 // Module pages are docked into the docking area one above the other: the
 // page shown last covers the welcome text and the pages before it; closing it
 // (the page closes itself, or the host sends it 1280) brings the one below
-// back. While the window lives it is the host's session object ("TPSession"
-// of the operator object) and runs the host function for the company
+// back. A page holding unsaved edits may refuse to close: then quitting, or
+// switching to another company (which closes every page, since they were
+// opened for the company before), does not happen. While the window lives it is the host's session
+// object ("TPSession" of the operator object) and runs the host function for the company
 // information pages.
 #pragma once
 
@@ -33,6 +35,7 @@ class MainFrame : public QMainWindow {
     static constexpr const char* kCompanyInfoFunc = "01004-01-16-00-00";
     static constexpr const char* kAgencySettingsFunc = "01004-01-17-00-00";
     static constexpr const char* kTaxOfficerFunc = "01004-01-18-00-00";
+    static constexpr const char* kCompanyInfoDialogFunc = "01004-01-19-00-00";
 
     explicit MainFrame(const ModuleApi& module, QWidget* parent = nullptr);
     ~MainFrame() override;
@@ -63,8 +66,11 @@ class MainFrame : public QMainWindow {
     // The current company's information dialog, modal; true when it ended
     // with OK.
     bool ShowCompanyInfoDialog();
-    // Asks the page on top to close (1280), as the host's menu does.
-    void CloseCurrentPage();
+    // Asks the page on top to close (1280), as the host's menu does; false
+    // when it stayed (the operator kept its edits) or there is none.
+    bool CloseCurrentPage();
+    // Closes every page, top first; false at the first that stays open.
+    bool CloseAllPages();
 
     // The container module pages are docked into.
     PageStack* ModuleArea() const { return moduleArea_; }
@@ -73,9 +79,13 @@ class MainFrame : public QMainWindow {
     QString LogText() const;
     // The status bar's text of the current company.
     QString CompanyText() const;
+    // The status bar's note of the module's last save; empty before one.
+    QString SavedText() const;
 
   protected:
     bool event(QEvent* event) override;
+    // Quitting closes the pages first; one that stays keeps the host running.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     std::string OperatorParams() const;
@@ -88,6 +98,10 @@ class MainFrame : public QMainWindow {
     bool OpenOnce(QPointer<QWidget>& page, const char* entry, const char* funcCode);
     // Loads the company as the current one and shows it in the status bar.
     bool LoadCompany(const QString& companyId);
+    // LoadCompany for the company chosen through the module, after the
+    // pages of the one before have closed; false when one stayed.
+    bool ChangeCompany(const QString& companyId);
+    void NoteSaved(const QString& funcCode);
     // The host function kCompanyInfoFunc: buffer holds the company manager's
     // parameter string.
     bool OpenCompanyInfo(const char* buffer, std::size_t size);
@@ -106,4 +120,5 @@ class MainFrame : public QMainWindow {
     bool logShownBeforeMax_ = true;
     QLabel* operatorLabel_;
     QLabel* companyLabel_;
+    QLabel* savedLabel_;
 };
