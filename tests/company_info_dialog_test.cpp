@@ -70,6 +70,7 @@ class CompanyInfoDialogTest : public EngineTest {
         DialogDriver driver([&](QWidget* dialog) {
             act(dialog);
             if (dialog->isVisible()) {
+                Answer(0, 2);  // what was typed is given up
                 static_cast<QDialog*>(dialog)->reject();
             }
         });
@@ -333,6 +334,7 @@ TEST_P(CompanyInfoDialogTest, AnIdWithoutARowOpensEmptyAndAnEmptyIdOpensNothing)
             EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& line) {
                 return line.text.contains("单位编号不是数字");
             })) << id;
+            Answer(0, 2);
             Press(dialog, "tbtnClose");
         })) << id;
     }
@@ -435,19 +437,21 @@ TEST_P(CompanyInfoDialogTest, ThePostCodeLetsEnterEscAndTheFocusKeysThrough) {
         dialog->installEventFilter(&reached);
         int entered = 0;
         QObject::connect(code, &QLineEdit::returnPressed, &reached, [&entered] { ++entered; });
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
             code->setFocus();
             QTest::keyClick(code, key);
         }
         EXPECT_EQ(entered, 2);
-        EXPECT_TRUE(reached.keys.contains(Qt::Key_Escape));
-        EXPECT_TRUE(dialog->isVisible());
         for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
             code->setFocus();
             ASSERT_EQ(dialog->focusWidget(), code);
             QTest::keyClick(code, key);
             EXPECT_NE(dialog->focusWidget(), code) << key;
         }
+        // Esc reaches the dialog, which cancels.
+        QTest::keyClick(code, Qt::Key_Escape);
+        EXPECT_TRUE(reached.keys.contains(Qt::Key_Escape));
+        EXPECT_FALSE(dialog->isVisible());
         dialog->removeEventFilter(&reached);
     });
 }
