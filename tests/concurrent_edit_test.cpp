@@ -45,7 +45,8 @@ class ConcurrentEdit : public EngineTest {
         const auto messages = Messages();
         int questions = 0;
         for (const auto& m : messages) {
-            if (m.buttons == HostSetup::THostMessage::YesNoCancel) {
+            // Closing with the edit kept asks about it as well.
+            if (m.buttons == HostSetup::THostMessage::YesNoCancel && !m.text.contains("尚未保存")) {
                 ++questions;
                 EXPECT_TRUE(m.text.contains("XT_QYXX.EMAIL")) << m.text.toStdString();
             }
@@ -100,6 +101,7 @@ TEST_P(ConcurrentEdit, TheDialogAsksBeforeOverwritingAnotherDesk) {
                 // Still open, or opened anew: what it shows now.
                 if (dialog->isVisible()) {
                     phoneAfter = phone->text();
+                    Answer(0, 2);
                     DialogDriver::Child<QAbstractButton>(dialog, "tbtnClose")->click();
                 }
             },
@@ -148,6 +150,7 @@ TEST_P(ConcurrentEdit, RowsThatCannotBeReadAtTheSaveStopIt) {
             ASSERT_TRUE(ExecElsewhere("ALTER TABLE XT_QYDSXX RENAME TO XT_QYDSXX_AWAY"));
             DialogDriver::Child<QLineEdit>(dialog, "edtDhhm")->setText("010-3");
             DialogDriver::Child<QAbstractButton>(dialog, "tbtnSave")->click();
+            Answer(0, 2);
             DialogDriver::Child<QAbstractButton>(dialog, "tbtnClose")->click();
         });
         HostSetup::ClearRecorded();
@@ -161,7 +164,8 @@ TEST_P(ConcurrentEdit, RowsThatCannotBeReadAtTheSaveStopIt) {
         codes.push_back(m.code);
     }
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(codes, (std::vector<int>{106018, 106018}));
+    // Between the two failures, closing the dialog asked about its edit.
+    EXPECT_EQ(codes, (std::vector<int>{106018, 0, 106018}));
     EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "010-1");
     delete page.data();
 }
