@@ -542,6 +542,18 @@ TEST_P(CompanyManager, KeysDoWhatTheirButtonsDo) {
     }
 }
 
+// Reached by Tab, the list's focused row is the one Del deletes.
+TEST_P(CompanyManager, TheRowTabFocusesIsTheChosenOne) {
+    AddCompany("91A", "甲公司");
+    ManagerPage page;
+    QApplication::setActiveWindow(page.Container());
+    page.List()->clearFocus();
+    page.List()->clearSelection();
+    page.List()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(page.List(), Qt::Key_Delete);
+    EXPECT_LT(page.RowOf("91A"), 0);
+}
+
 }  // namespace
 
 // The file chosen in the file dialog, or none, decides what is written and said.

@@ -24,6 +24,7 @@ TSearchableCompanyList::TSearchableCompanyList(QTreeView* view, QStringList head
     model_->SetRowMarked(
         [this](int row) { return index_.RecentRank(rows_[static_cast<std::size_t>(row)]) >= 0; });
     view_->setModel(model_);
+    view_->installEventFilter(this);
 }
 
 void TSearchableCompanyList::SetFilterFields(QLineEdit* taxIdField, QLineEdit* nameField) {
@@ -42,7 +43,6 @@ void TSearchableCompanyList::SetTailMatch(int queryLength) {
 
 void TSearchableCompanyList::UseForChoosing() {
     choosing_ = true;
-    view_->installEventFilter(this);
     viewport_ = view_->viewport();
     viewport_->installEventFilter(this);
 }
@@ -142,6 +142,13 @@ void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
 }
 
 bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
+    // Reached by keyboard, the list would show a focused row that Del and
+    // Enter do not count as chosen: the row under the focus is the chosen one.
+    if (watched == view_ && event->type() == QEvent::FocusIn &&
+        !view_->selectionModel()->hasSelection() && model_->rowCount() > 0) {
+        const QModelIndex current = view_->currentIndex();
+        view_->setCurrentIndex(current.isValid() ? current : model_->index(0, 0));
+    }
     const bool field = watched == taxIdField_ || watched == nameField_;
     if ((field || watched == view_) && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
