@@ -1,8 +1,14 @@
 #include "f_CustomForm.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QShowEvent>
+#include <QTextEdit>
 #include <QToolBar>
 
 #include "MainFrameLink.h"
@@ -118,20 +124,45 @@ void Tfrm_Custom::showEvent(QShowEvent* event) {
     }
 }
 
+namespace {
+
+// A field takes what is typed; scroll areas, tab bars and buttons do not.
+bool IsField(const QWidget* widget) {
+    if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
+        return !edit->isReadOnly();
+    }
+    return qobject_cast<const QComboBox*>(widget) != nullptr ||
+           qobject_cast<const QAbstractSpinBox*>(widget) != nullptr ||
+           qobject_cast<const QAbstractItemView*>(widget) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
+           qobject_cast<const QTextEdit*>(widget) != nullptr;
+}
+
+}  // namespace
+
 void Tfrm_Custom::FocusFirstField() {
     // Keys typed into a page that just came up go to it, not to whatever the
-    // host had focused; a focus already inside stays.
+    // host had focused; a field already focused inside stays.
     const QWidget* focus = window()->focusWidget();
-    if (focus != nullptr && isAncestorOf(focus)) {
+    if (focus != nullptr && isAncestorOf(focus) && IsField(focus)) {
         return;
     }
     QWidget* client = ClientArea();
+    QWidget* first = nullptr;
     for (QWidget* next = client->nextInFocusChain(); next != client;
          next = next->nextInFocusChain()) {
         if (client->isAncestorOf(next) && next->isVisibleTo(this) && next->isEnabled() &&
             (next->focusPolicy() & Qt::TabFocus) != 0) {
-            next->setFocus(Qt::OtherFocusReason);
-            return;
+            if (IsField(next)) {
+                first = next;
+                break;
+            }
+            if (first == nullptr) {
+                first = next;
+            }
         }
+    }
+    if (first != nullptr) {
+        first->setFocus(Qt::OtherFocusReason);
     }
 }
