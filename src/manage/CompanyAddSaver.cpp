@@ -1,6 +1,6 @@
 #include "CompanyAddSaver.h"
 
-#include <QHash>
+#include <map>
 
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
@@ -117,13 +117,13 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
         agencyId.isEmpty()
             ? QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES")
             : QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM,SSDLJGID) VALUES");
-    QHash<QString, QString> idOf;  // taxpayer id -> new QYID
-    idOf.reserve(static_cast<qsizetype>(entries.size()));
+    // Taxpayer id -> new QYID. A std::map: QHash's growth may not throw, and
+    // an add that runs out of memory must fail, not end the program.
+    std::map<QString, QString> idOf;
     for (const Entry& entry : entries) {
-        if (idOf.contains(entry.taxId)) {
+        if (!idOf.emplace(entry.taxId, QString()).second) {
             return false;
         }
-        idOf.insert(entry.taxId, QString());
         if (&entry != &entries.front()) {
             sql += QLatin1Char(',');
         }
@@ -139,7 +139,7 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
         for (; !query.Eof(); query.Next()) {
             const auto it = idOf.find(query.FieldAsString(1));
             if (it != idOf.end()) {
-                *it = query.FieldAsString(0);
+                it->second = query.FieldAsString(0);
             }
         }
     });
@@ -149,7 +149,7 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
     QStringList ids;
     ids.reserve(static_cast<qsizetype>(entries.size()));
     for (const Entry& entry : entries) {
-        const QString& id = idOf.value(entry.taxId);
+        const QString& id = idOf.at(entry.taxId);
         // Both engines hand the new id back; a row without one is not kept.
         if (!IsSqlInteger(id)) {
             return false;
@@ -221,6 +221,9 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
         result.outcome = Outcome::Saved;
         return result;
     } catch (...) {
+        // Nothing was committed; the log says why the add failed.
+        logQuery::Warn("1", QStringLiteral("新增企业：处理中出错，没有新增"));
+        result.outcome = Outcome::Failed;
         return result;
     }
 }
