@@ -9,6 +9,12 @@
 # Needs Xvfb, openbox, xdotool and sqlite3. Ends itself within two minutes.
 set -euo pipefail
 
+# The whole session, whatever hangs: timeout stops it with TERM, which the
+# trap below turns into a failure that still cleans up.
+if [ -z "${KEYBOARD_SESSION_TIMED:-}" ]; then
+  KEYBOARD_SESSION_TIMED=1 exec timeout 115 bash "$0" "$@"
+fi
+
 taxhost=$1
 work=$(mktemp -d /tmp/companymgr-xsession.XXXXXX)
 pids=()
@@ -18,7 +24,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 1' TERM
+trap 'echo "keyboard session: out of time" >&2; exit 1' TERM
 
 step=start
 fail() {
@@ -31,14 +37,7 @@ fail() {
   exit 1
 }
 
-# The whole session, whatever hangs.
 deadline=$((SECONDS + 110))
-(
-  sleep 115
-  echo "keyboard session: out of time" >&2
-  kill -TERM $$
-) &
-pids+=($!)
 
 # Polls until COMMAND succeeds; a step that waits longer than 20 seconds fails.
 await() {
