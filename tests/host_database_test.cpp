@@ -230,22 +230,30 @@ TEST_P(HostText, BackslashesAndQuotesAreStoredAsWritten) {
     }
 }
 
-// TADOQuery reads SQLite either directly or through Qt's generic query class,
-// the path every server engine takes; both must read alike.
-class QueryReading : public HostTest, public ::testing::WithParamInterface<bool> {
+// TADOQuery reads SQLite through its C library or through Qt's generic query
+// class (the path of any other engine), and PostgreSQL through libpq: all
+// three must read alike.
+class QueryReading : public HostTest, public ::testing::WithParamInterface<std::string> {
   protected:
     void SetUp() override {
         HostTest::SetUp();
+        if (GetParam() == "PostgreSQL") {
+            if (qEnvironmentVariableIsEmpty("COMPANYMGR_TEST_PGSQL")) {
+                GTEST_SKIP() << "COMPANYMGR_TEST_PGSQL is not set";
+            }
+            StartHost("POSTGRESQL");
+        }
         Exec("INSERT INTO XT_QYXX(QYID, QYSBH, QYMC, LBDM) VALUES(1, '911', '甲公司', 0)");
         Exec("INSERT INTO XT_QYXX(QYID, QYSBH, QYMC, LBDM) VALUES(2, '912', NULL, NULL)");
         Exec("INSERT INTO XT_QYXX(QYID, QYSBH, QYMC, LBDM) VALUES(3, '', '', 10)");
-        Exec("INSERT INTO XT_QYDSXX(QYID, GSGBZE, GXSJ) VALUES(1, 12.5, '2026-03-05')");
-        HostSetup::SetGenericQueryPath(GetParam());
+        Exec("INSERT INTO XT_QYDSXX(QYID, GSGBZE, GXSJ) VALUES(1, 12.25, '2026-03-05')");
+        HostSetup::SetGenericQueryPath(GetParam() == "QtGeneric");
     }
 };
-INSTANTIATE_TEST_SUITE_P(Paths, QueryReading, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "QtGeneric" : "Direct";
+INSTANTIATE_TEST_SUITE_P(Paths, QueryReading,
+                         ::testing::Values("Direct", "QtGeneric", "PostgreSQL"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
                          });
 
 using Row = std::vector<std::optional<QString>>;  // nullopt: NULL
@@ -265,7 +273,7 @@ TEST_P(QueryReading, ReadsRowsColumnsAndNullsAlike) {
         {"select count(*) as Cnt, 1.5 as Half, 'x''y' as Quoted, NULL as NoValue from XT_QYXX",
          {"Cnt", "Half", "Quoted", "NoValue"},
          {{"3", "1.5", "x'y", std::nullopt}}},
-        {"select GSGBZE, GXSJ from XT_QYDSXX", {"GSGBZE", "GXSJ"}, {{"12.5", "2026-03-05"}}},
+        {"select GSGBZE, GXSJ from XT_QYDSXX", {"GSGBZE", "GXSJ"}, {{"12.25", "2026-03-05"}}},
         {"select right(QYSBH, 2) as Tail from XT_QYXX where QYID=1", {"Tail"}, {{"11"}}},
         // A statement without a result set leaves nothing to read.
         {"UPDATE XT_QYXX SET LBDM=LBDM where QYID=1", {}, {}},
@@ -317,7 +325,45 @@ TEST_P(QueryReading, WritesReportTheirRowsAndRefuseSplicedStatements) {
         query.Execute(kMainConnection, "UPDATE XT_QYXX SET LBDM=6; DELETE FROM XT_QYXX", error));
     EXPECT_FALSE(query.Open(kMainConnection, "select * from NO_SUCH_TABLE", error));
     EXPECT_FALSE(query.Active());
+    // A COPY is refused and ended; the connection goes on.
+    EXPECT_FALSE(query.Execute(kMainConnection, "COPY XT_QYXX TO STDOUT", error));
+    EXPECT_FALSE(query.Execute(kMainConnection, "COPY XT_QYXX FROM STDIN", error));
     EXPECT_EQ(Count("select count(*) from XT_QYXX where LBDM=5"), 2);
+}
+
+// Statements run between the rows of a list being read (the engine may still
+// be sending them) leave the list whole; a list the engine breaks off midway
+// keeps the rows read and says so in the log.
+TEST_P(QueryReading, AListIsReadWholeOrItsBreakIsLogged) {
+    const QString breaksAtTwo =
+        GetParam() == "PostgreSQL"
+            ? "select g from generate_series(1, 3) g where 1/(g-2) <> 0 or g <> 2"
+            : "select QYID from XT_QYXX where abs(case when QYID=2 then -9223372036854775807-1 "
+              "else 1 end) > 0 order by QYID";
+    const struct {
+        QString sql;
+        QStringList rows;
+        bool logged;
+    } cases[] = {
+        {"select QYID from XT_QYXX order by QYID", {"1", "2", "3"}, false},
+        {breaksAtTwo, {"1"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql.toStdString());
+        const int errors = LogCount("Error");
+        TADOQuery list;
+        QString error;
+        ASSERT_TRUE(list.Open(kMainConnection, c.sql, error)) << error.toStdString();
+        QStringList read{list.FieldAsString(0)};
+        EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=1"), "911");
+        EXPECT_TRUE(Exec("UPDATE XT_QYXX SET LBDM=LBDM+1 where QYID=1"));
+        while (list.Next()) {
+            read << list.FieldAsString(0);
+        }
+        EXPECT_EQ(read, c.rows);
+        EXPECT_EQ(LogCount("Error") - errors, c.logged ? 1 : 0);
+    }
+    EXPECT_EQ(Scalar("select LBDM from XT_QYXX where QYID=1"), "2");
 }
 
 // The benchmarks count an action's round trips and run its statements again:

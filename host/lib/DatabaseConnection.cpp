@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 
 #include "DatabaseSchema.h"
+#include "PostgresRows.h"
 #include "SqliteFunctions.h"
 #include "Transactions.h"
 
@@ -223,6 +224,8 @@ void Close() {
     Transactions::RollbackAll(kMainConnection);
     {
         QSqlDatabase db = QSqlDatabase::database(kMainConnection, false);
+        // A query still reading keeps its rows; the connection goes.
+        PostgresRows::ReleaseConnection(PostgresRows::Handle(db));
         db.close();
     }
     QSqlDatabase::removeDatabase(kMainConnection);
@@ -240,6 +243,7 @@ void CloseIfLost() {
         return;
     }
     // Qt keeps calling a dropped server connection open; only asking tells.
+    PostgresRows::ReleaseConnection(PostgresRows::Handle(db));
     bool answers = false;
     {
         QSqlQuery probe(db);

@@ -1,6 +1,7 @@
 // The query class the module reads and writes with (TADOQuery): SQLite is
-// stepped directly on Qt's sqlite3 handle, one row at a time; other engines go
-// through Qt's QSqlQuery, read forward only.
+// stepped directly on Qt's sqlite3 handle and PostgreSQL read through libpq on
+// Qt's connection, one row at a time; other engines go through Qt's
+// QSqlQuery, read forward only.
 #include <QDate>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -14,6 +15,7 @@
 
 #include "DatabaseConnection.h"
 #include "HostServices.h"
+#include "PostgresRows.h"
 #include "ServiceState.h"
 #include "SqlText.h"
 #include "SqliteFunctions.h"
@@ -22,6 +24,8 @@
 struct TADOQuery::Impl {
     sqlite3* db = nullptr;
     sqlite3_stmt* stmt = nullptr;
+    PostgresRows postgres;
+    bool onPostgres = false;
     std::unique_ptr<QSqlQuery> query;
     QStringList columns;
     // The current row's texts in UTF-8 on the Qt path, one per column read.
@@ -39,6 +43,8 @@ struct TADOQuery::Impl {
             sqlite3_finalize(stmt);
             stmt = nullptr;
         }
+        postgres.Reset();
+        onPostgres = false;
         query.reset();
         db = nullptr;
         columns.clear();
@@ -52,6 +58,7 @@ struct TADOQuery::Impl {
 
     bool Run(const QString& connection, const QString& sql, bool keepRows, QString& errorText);
     bool RunSqlite(const QString& sql, bool keepRows, QString& errorText);
+    bool RunPostgres(pg_conn* connection, const QString& sql, bool keepRows, QString& errorText);
     bool RunQt(QSqlDatabase& database, const QString& sql, bool keepRows, QString& errorText);
     bool SqliteStep(QString& errorText);
 };
@@ -100,8 +107,11 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
                 state.statements << text;
             }
             db = state.genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
-            ok = db != nullptr ? RunSqlite(text, keepRows, errorText)
-                               : RunQt(database, text, keepRows, errorText);
+            pg_conn* server =
+                state.genericQueryPath || db != nullptr ? nullptr : PostgresRows::Handle(database);
+            ok = db != nullptr       ? RunSqlite(text, keepRows, errorText)
+                 : server != nullptr ? RunPostgres(server, text, keepRows, errorText)
+                                     : RunQt(database, text, keepRows, errorText);
         }
     }
     if (!ok) {
@@ -177,6 +187,30 @@ bool TADOQuery::Impl::RunSqlite(const QString& sql, bool keepRows, QString& erro
     return true;
 }
 
+bool TADOQuery::Impl::RunPostgres(pg_conn* connection, const QString& sql, bool keepRows,
+                                  QString& errorText) {
+    // The server would run every statement of the text; one per call.
+    if (SqlText::HasSecondStatement(sql)) {
+        errorText = QStringLiteral("一次只能执行一条SQL语句");
+        return false;
+    }
+    if (!postgres.Run(connection, sql, keepRows, errorText)) {
+        Reset();
+        return false;
+    }
+    columns = postgres.Columns();
+    affected = columns.isEmpty() ? postgres.RowsAffected() : -1;
+    if (!keepRows || columns.isEmpty()) {
+        postgres.Reset();
+        return true;
+    }
+    onPostgres = true;
+    eof = !postgres.OnRow();
+    hadRows = !eof;
+    active = true;
+    return true;
+}
+
 bool TADOQuery::Impl::RunQt(QSqlDatabase& database, const QString& sql, bool keepRows,
                             QString& errorText) {
     // Server engines would run every statement of the text; one per call.
@@ -184,6 +218,8 @@ bool TADOQuery::Impl::RunQt(QSqlDatabase& database, const QString& sql, bool kee
         errorText = QStringLiteral("一次只能执行一条SQL语句");
         return false;
     }
+    // Qt's driver cannot send while a query of ours still reads the connection.
+    PostgresRows::ReleaseConnection(PostgresRows::Handle(database));
     query = std::make_unique<QSqlQuery>(database);
     query->setForwardOnly(true);
     query->setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -241,11 +277,21 @@ bool TADOQuery::Next() {
     if (!d_->active || d_->eof) {
         return false;
     }
+    QString errorText;
     if (d_->stmt != nullptr) {
-        QString ignored;
-        return d_->SqliteStep(ignored) && !d_->eof;
+        d_->SqliteStep(errorText);
+    } else if (d_->onPostgres) {
+        d_->eof = !d_->postgres.Next(errorText);
+    } else {
+        d_->eof = !d_->query->next();
+        if (d_->eof && d_->query->lastError().isValid()) {
+            errorText = d_->query->lastError().text();
+        }
     }
-    d_->eof = !d_->query->next();
+    // A list cut short by the engine must not pass for a whole one unseen.
+    if (!errorText.isEmpty()) {
+        logQuery::Error("1", QStringLiteral("读取查询结果失败：%1").arg(errorText));
+    }
     return !d_->eof;
 }
 
@@ -269,6 +315,9 @@ bool TADOQuery::FieldIsNull(int index) const {
     if (d_->stmt != nullptr) {
         return sqlite3_column_type(d_->stmt, index) == SQLITE_NULL;
     }
+    if (d_->onPostgres) {
+        return d_->postgres.IsNull(index);
+    }
     return d_->query->isNull(index);
 }
 
@@ -279,6 +328,9 @@ QString TADOQuery::FieldAsString(int index) const {
     if (d_->stmt != nullptr) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(d_->stmt, index));
         return QString::fromUtf8(text, sqlite3_column_bytes(d_->stmt, index));
+    }
+    if (d_->onPostgres) {
+        return QString::fromUtf8(d_->postgres.Utf8(index));
     }
     const QVariant value = d_->query->value(index);
     if (value.metaType().id() == QMetaType::QDate) {
@@ -299,6 +351,9 @@ QByteArrayView TADOQuery::FieldAsUtf8(int index) const {
         const unsigned char* text = sqlite3_column_text(d_->stmt, index);
         return text != nullptr ? QByteArrayView(text, sqlite3_column_bytes(d_->stmt, index))
                                : QByteArrayView();
+    }
+    if (d_->onPostgres) {
+        return d_->postgres.Utf8(index);
     }
     if (d_->query->isNull(index)) {
         return QByteArrayView();
