@@ -205,11 +205,13 @@ class TFloorEngine {
                                   : Floor::KeepPostgres(pg_.get(), statements, error);
     }
 
+    // Runs the statement as the host sends it: searches folded, as on every engine.
     long long Read(const QString& sql, const std::vector<std::string>& columns,
                    QString& error) const {
+        const QString sent = SqlText::FoldLikeOperands(sql);
         return sqlite_ != nullptr
-                   ? Floor::Sqlite(sqlite_, SqlText::AdaptToSqlite(sql), columns, error)
-                   : Floor::Postgres(pg_.get(), sql, columns, error);
+                   ? Floor::Sqlite(sqlite_, SqlText::AdaptToSqlite(sent), columns, error)
+                   : Floor::Postgres(pg_.get(), sent, columns, error);
     }
 
   private:
