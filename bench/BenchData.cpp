@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "HostSetup.h"
@@ -49,26 +50,29 @@ QStringList PostgresPairs() {
         .split(QLatin1Char(';'), Qt::SkipEmptyParts);
 }
 
-QString PostgresSetting(const QString& key) {
-    for (const QString& pair : PostgresPairs()) {
-        if (pair.section(QLatin1Char('='), 0, 0).trimmed() == key) {
-            return pair.section(QLatin1Char('='), 1).trimmed();
-        }
-    }
-    return QString();
-}
-
-// Settings for SQLite, or with a schema for the PostgreSQL server.
-bool WriteSettings(const QString& appPath, const QString& schema) {
+// Settings for SQLite, or with a schema for the PostgreSQL server, reached at
+// via (HostName and Port, with extra connection options) when given.
+bool WriteSettings(const QString& appPath, const QString& schema,
+                   const std::map<QString, QString>& via = {}) {
     QString settings = QStringLiteral("[Database]\nBusyTimeout=2000\n");
     if (!schema.isEmpty()) {
         settings += QStringLiteral("Driver=QPSQL\n");
+        std::map<QString, QString> values;
         for (const QString& pair : PostgresPairs()) {
-            settings += pair.trimmed() + QLatin1Char('\n');
+            values[pair.section(QLatin1Char('='), 0, 0).trimmed()] =
+                pair.section(QLatin1Char('='), 1).trimmed();
         }
-        // The server's own options (TLS ones) go with the schema's, in the line read last.
-        settings += QStringLiteral("ConnectOptions=%1 options='-csearch_path=%2'\n")
-                        .arg(PostgresSetting(QStringLiteral("ConnectOptions")), schema);
+        for (const auto& [key, value] : via) {
+            values[key] = key == QLatin1String("ConnectOptions")
+                              ? value + QLatin1Char(' ') + values[key]
+                              : value;
+        }
+        // The server's own options (TLS ones) go with the schema's.
+        values[QStringLiteral("ConnectOptions")] +=
+            QStringLiteral(" options='-csearch_path=%1'").arg(schema);
+        for (const auto& [key, value] : values) {
+            settings += key + QLatin1Char('=') + value + QLatin1Char('\n');
+        }
     }
     QDir().mkpath(appPath + QStringLiteral("/Config"));
     QFile file(appPath + QStringLiteral("/Config/SysConfig.ini"));
@@ -329,6 +333,33 @@ bool FreshPostgres(const QString& schema, const QString& appPath, QString& error
     TConnection db(nullptr, PQfinish);
     return Connect(db, schema, appPath, errorText) &&
            Recreate(db.get(), schema, appPath, errorText);
+}
+
+QString PostgresSetting(const QString& key) {
+    for (const QString& pair : PostgresPairs()) {
+        if (pair.section(QLatin1Char('='), 0, 0).trimmed() == key) {
+            return pair.section(QLatin1Char('='), 1).trimmed();
+        }
+    }
+    return QString();
+}
+
+bool PostgresVia(long long rows, const QString& root, const QString& host, int port,
+                 QString& appPath, QString& errorText) {
+    appPath = QDir(root).filePath(QStringLiteral("pgsql-%1-via").arg(rows));
+    // A link that stops passing bytes fails the connection instead of hanging it.
+    const std::map<QString, QString> via{
+        {QStringLiteral("HostName"), host},
+        {QStringLiteral("Port"), QString::number(port)},
+        {QStringLiteral("ConnectOptions"),
+         QStringLiteral("connect_timeout=10 tcp_user_timeout=10000 keepalives_idle=5 "
+                        "keepalives_interval=2 keepalives_count=3")}};
+    if (!WriteSettings(appPath, PostgresSchema(rows), via)) {
+        errorText = QStringLiteral("cannot write under %1").arg(appPath);
+        return false;
+    }
+    appPath = QDir::cleanPath(appPath) + QLatin1Char('/');
+    return true;
 }
 
 bool PostgresConfigured() {

@@ -18,6 +18,8 @@ inline constexpr int kFirstCompanyId = 2;
 
 // The server COMPANYMGR_TEST_PGSQL names, empty when none.
 bool PostgresConfigured();
+// A setting of that server (HostName, Port, ...), empty when not given.
+QString PostgresSetting(const QString& key);
 // libpq's connection text for that server, searching schema first.
 std::string PostgresConnInfo(const QString& schema);
 QString PostgresSchema(long long rows);
@@ -27,6 +29,11 @@ QString PostgresSchema(long long rows);
 // the database when it is missing or unfinished. The folder goes under root.
 bool Prepare(const QString& engine, long long rows, const QString& root, QString& appPath,
              QString& errorText);
+
+// An application folder for the database Prepare made for rows companies on
+// that server, reaching it at host and port instead (a relay in front of it).
+bool PostgresVia(long long rows, const QString& root, const QString& host, int port,
+                 QString& appPath, QString& errorText);
 
 // An application folder at appPath whose database is schema on that server,
 // made afresh with the host's tables and no rows.
