@@ -34,6 +34,7 @@
 #include "HeapCount.h"
 #include "HostServices.h"
 #include "HostSetup.h"
+#include "ShapedLink.h"
 #include "SqlText.h"
 #include "f_CommonUnit.h"
 #include "f_CompanyInfoInner.h"
@@ -510,33 +511,116 @@ std::string Notes(const std::vector<TResult>& results, const std::vector<TMemory
     return text;
 }
 
-// Statements and time per operator action at 10,000 companies. No network
-// shaping was run: a 2 ms round trip is added per statement and the figure
-// is named an estimate.
-std::string RoundTrips(const std::vector<TResult>& results) {
+constexpr long long kRoundTripRows = 10000;
+
+// The entry points run once more through a 2 ms round trip, or why not.
+struct TShaped {
+    std::vector<TResult> results;
+    std::string how;      // how the delay was made
+    std::string failure;  // why no link was made
+};
+
+// Starts the host on appPath as an operator of every company would find it.
+void StartHost(const QString& appPath) {
+    QString error;
+    if (!HostSetup::Start(appPath, error)) {
+        Fail(error.toStdString());
+    }
+    HostSetup::SetAgencyExist(true);
+    HostSetup::SetMessageResponder([](const HostSetup::THostMessage&) { return 1; });
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+}
+
+// The PostgreSQL entry points at kRoundTripRows companies once more, the host
+// reaching the server across a veth pair with 1 ms each way.
+TShaped RunShaped(const TOptions& options, const std::vector<TResult>& local) {
+    TShaped shaped;
+    const bool wanted = std::any_of(local.begin(), local.end(), [](const TResult& r) {
+        return r.entryPoint && r.rows == kRoundTripRows && r.engine == "POSTGRESQL";
+    });
+    if (!wanted) {
+        shaped.failure = "no PostgreSQL entry point was measured at 10000 companies";
+        return shaped;
+    }
+    const QString port = BenchData::PostgresSetting(QStringLiteral("Port"));
+    const ShapedLink::TLink link(BenchData::PostgresSetting(QStringLiteral("HostName")),
+                                 port.isEmpty() ? 5432 : port.toInt());
+    if (!link.Ready()) {
+        shaped.failure = link.Failure().toStdString();
+        return shaped;
+    }
+    QString appPath, error;
+    if (!BenchData::PostgresVia(kRoundTripRows, options.dataFolder, link.Host(), link.Port(),
+                                appPath, error)) {
+        Fail(error.toStdString());
+    }
+    StartHost(appPath);
+    {
+        const TFloorEngine floor("POSTGRESQL", kRoundTripRows);
+        TState state;
+        for (const TCase& c : Cases(floor, state, kRoundTripRows)) {
+            if (!c.entryPoint || !QString::fromStdString(c.name).contains(options.only)) {
+                continue;
+            }
+            std::fprintf(stderr, "measuring %s, POSTGRESQL through the 2 ms round trip\n",
+                         c.name.c_str());
+            shaped.results.push_back(
+                Measure(c, "POSTGRESQL", kRoundTripRows, RunsFor(options, kRoundTripRows)));
+        }
+    }
+    HostSetup::Stop();
+    shaped.how = link.How().toStdString();
+    return shaped;
+}
+
+// Statements and time per operator action at 10,000 companies: measured
+// through a 2 ms round trip when the link could be made, else estimated.
+std::string RoundTrips(const std::vector<TResult>& results, const TShaped& shaped) {
+    const bool measured = !shaped.results.empty();
     std::string text =
-        "\n### Round trips per operator action, 10000 companies\n\n"
-        "| action | engine | statements | measured (ms) | at a 2 ms round trip, estimated (ms) "
-        "| target |\n|---|---|---:|---:|---:|---|\n";
+        "\n### Round trips per operator action, 10000 companies\n\n| action | "
+        "engine | statements | measured locally (ms) | " +
+        std::string(measured ? "through a 2 ms round trip, measured (ms)"
+                             : "at a 2 ms round trip, estimated (ms)") +
+        " | target |\n|---|---|---:|---:|---:|---|\n";
     for (const TResult& r : results) {
-        if (!r.entryPoint || r.rows != 10000) {
+        // SQLite has no server to reach: nothing to send across a link.
+        if (!r.entryPoint || r.rows != kRoundTripRows || (measured && r.engine != "POSTGRESQL")) {
             continue;
         }
-        const double atTwoMs = r.oursMs + 2.0 * static_cast<double>(r.statements);
-        // An import is held to its own 5 s, not to an action's 100 ms.
+        const auto through = std::find_if(shaped.results.begin(), shaped.results.end(),
+                                          [&r](const TResult& s) { return s.name == r.name; });
+        if (measured && through == shaped.results.end()) {
+            continue;
+        }
+        const double atTwoMs =
+            measured ? through->oursMs : r.oursMs + 2.0 * static_cast<double>(r.statements);
+        // An import is held to its own 5 s at 100,000 rows, not to an action's 100 ms.
         const bool action = r.name.rfind("import", 0) != 0;
+        const std::string how = measured ? "" : ", estimated";
         text += "| " + r.name + " | " + (r.engine == "POSTGRESQL" ? "PostgreSQL" : "SQLite") +
-                " | " + std::to_string(r.statements) + " | " + Cell("%.2f", r.oursMs) + " | " +
-                Cell("%.0f", atTwoMs) + " | " +
-                (!action         ? std::string()
-                 : atTwoMs < 100 ? std::string("met (<100 ms), estimated")
-                                 : std::string("**missed** (≥100 ms), estimated")) +
+                " | " + std::to_string(measured ? through->statements : r.statements) + " | " +
+                Cell("%.2f", r.oursMs) + " | " + Cell(measured ? "%.2f" : "%.0f", atTwoMs) + " | " +
+                (!action         ? std::string("its own (≤5 s at 100000 rows)")
+                 : atTwoMs < 100 ? "met (<100 ms)" + how
+                                 : "**missed** (≥100 ms)" + how) +
                 " |\n";
     }
+    if (measured) {
+        return text +
+               "\nMeasured, not estimated: the host reached the PostgreSQL server across "
+               "a veth pair into a network namespace of the bench's own, the delay made "
+               "by " +
+               shaped.how +
+               " (a 2 ms round trip), and the same calls ran again with the same number of "
+               "runs. SQLite is left out: it has no server, so there is no round trip; its "
+               "local times are in the table above.\n";
+    }
     return text +
-           "\nThe estimate is the measured time plus 2 ms per statement: no run through a "
-           "shaped network (netem) was made, so the 100 ms target is judged on the estimate "
-           "only.\n";
+           "\nThese are estimates, the measured time plus 2 ms per statement: no run "
+           "through a delayed link was made (" +
+           shaped.failure + "), so the 100 ms target is judged on the estimate only.\n";
 }
 
 TOptions ParseOptions(const QStringList& args) {
@@ -604,14 +688,10 @@ int main(int argc, char** argv) {
         for (const long long rows : options.sizes) {
             QString appPath, error;
             if (!BenchData::Prepare(QString::fromStdString(engine), rows, options.dataFolder,
-                                    appPath, error) ||
-                !HostSetup::Start(appPath, error)) {
+                                    appPath, error)) {
                 Fail(error.toStdString());
             }
-            HostSetup::SetAgencyExist(true);
-            HostSetup::SetMessageResponder([](const HostSetup::THostMessage&) { return 1; });
-            ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
-            ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+            StartHost(appPath);
             {
                 const TFloorEngine floor(engine, rows);
                 TState state;
@@ -632,7 +712,8 @@ int main(int argc, char** argv) {
     }
 
     const std::string table = Table(results);
-    const std::string notes = Notes(results, memory) + RoundTrips(results);
+    const std::string notes =
+        Notes(results, memory) + RoundTrips(results, RunShaped(options, results));
     std::printf("%s\n%s", table.c_str(), notes.c_str());
     if (!options.writePath.isEmpty()) {
         QFile file(options.writePath);
