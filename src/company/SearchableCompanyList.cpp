@@ -87,7 +87,7 @@ bool TSearchableCompanyList::Load(const QString& taxIdText, const QString& nameT
         records_ = std::move(found);
         fullList_ = taxIdText.isEmpty() && nameText.isEmpty();
         index_.Assign(records_);
-        index_.PrepareSoon(this);
+        foldAfterPaint_ = true;
         index_.SetRecent(recent_);
         if (fullList_) {
             recentListed_ = index_.RecentIds();
@@ -174,6 +174,12 @@ bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
             default:
                 break;
         }
+    }
+    // The search texts are folded once the list is on the screen, not before:
+    // a key typed sooner folds them itself.
+    if (foldAfterPaint_ && watched == viewport_ && event->type() == QEvent::Paint) {
+        foldAfterPaint_ = false;
+        index_.PrepareSoon(this);
     }
     // A double-click anywhere on the list, rows or empty space, asks too.
     // The viewport as it was when the filter went on: while the view is being

@@ -91,6 +91,7 @@ class TSearchableCompanyList : public QObject {
     TCompanySearchIndex index_;
     std::vector<int> rows_;  // shown rows of records_
     bool loaded_ = false;
+    bool foldAfterPaint_ = false;
     bool fullList_ = false;     // records_ is every company, no query filter
     QStringList recentListed_;  // the ids of recent_ that the latest full listing held
 };
