@@ -121,12 +121,15 @@ long long Sqlite(sqlite3* db, const QString& sql, const std::vector<std::string>
     }
     long long rows = 0;
     int rc = SQLITE_ROW;
+    std::vector<std::pair<const char*, int>> texts;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         ++rows;
+        texts.clear();
         for (const int i : index) {
-            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            Touch(value, sqlite3_column_bytes(stmt, i));
+            texts.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                               sqlite3_column_bytes(stmt, i));
         }
+        Keep(texts);
     }
     if (rc != SQLITE_DONE) {
         errorText = QString::fromUtf8(sqlite3_errmsg(db));
@@ -155,10 +158,13 @@ long long Postgres(pg_conn* db, const QString& sql, const std::vector<std::strin
         }
     }
     const int rows = PQntuples(result);
+    std::vector<std::pair<const char*, int>> texts;
     for (int row = 0; row < rows; ++row) {
+        texts.clear();
         for (const int i : index) {
-            Touch(PQgetvalue(result, row, i), PQgetlength(result, row, i));
+            texts.emplace_back(PQgetvalue(result, row, i), PQgetlength(result, row, i));
         }
+        Keep(texts);
     }
     PQclear(result);
     return rows;

@@ -1,5 +1,6 @@
 // The floor: a statement stepped through with the engine's own C library,
-// reading the named columns of every row as text and nothing more.
+// reading the named columns of every row as text and keeping them, one block
+// per row, as a list keeps its rows; nothing more.
 #pragma once
 
 #include <QString>
