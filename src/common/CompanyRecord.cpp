@@ -180,13 +180,17 @@ std::size_t TCompanyRecord::BlockSize() const {
 }
 
 QString TCompanyRecord::Field(CompanyField field) const {
+    return block_ == nullptr ? QString() : QString::fromUtf8(FieldUtf8(field));
+}
+
+QByteArrayView TCompanyRecord::FieldUtf8(CompanyField field) const {
     if (block_ == nullptr) {
-        return QString();
+        return QByteArrayView();
     }
     const Ends ends = ReadEnds();
     const int i = Index(field);
     const int start = Start(ends, i);
-    return QString::fromUtf8(block_.get() + kEndsBytes + start, ends[i] - start);
+    return QByteArrayView(block_.get() + kEndsBytes + start, ends[i] - start);
 }
 
 void TCompanyRecord::SetField(CompanyField field, QStringView value) {

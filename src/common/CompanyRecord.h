@@ -64,6 +64,8 @@ class TCompanyRecord {
     TCompanyRecord& operator=(TCompanyRecord&&) noexcept = default;
 
     QString Field(CompanyField field) const;
+    // The field's UTF-8 text in place, valid while the record is unchanged.
+    QByteArrayView FieldUtf8(CompanyField field) const;
     // Stores the value cut to 255 legacy bytes.
     void SetField(CompanyField field, QStringView value);
 

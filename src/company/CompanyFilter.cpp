@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include "HalfWidth.h"
 
 namespace {
@@ -54,11 +56,19 @@ void TCompanySearchIndex::SetRecent(const QStringList& recentIds) {
     }
     recentRank_.assign(static_cast<std::size_t>(count_), -1);
     std::vector<int> rowOfRank(static_cast<std::size_t>(recentIds.size()), -1);
+    // Compared in UTF-8, as the records hold them: no text is made per row.
+    std::vector<QByteArray> wanted;
+    wanted.reserve(static_cast<std::size_t>(recentIds.size()));
+    for (const QString& id : recentIds) {
+        wanted.push_back(id.toUtf8());
+    }
     for (int row = 0; row < count_; ++row) {
-        const qsizetype rank = recentIds.indexOf(
-            (*records_)[static_cast<std::size_t>(row)].Field(CompanyField::QYID).trimmed());
-        if (rank >= 0 && rowOfRank[static_cast<std::size_t>(rank)] < 0) {
-            rowOfRank[static_cast<std::size_t>(rank)] = row;
+        const QByteArrayView id =
+            (*records_)[static_cast<std::size_t>(row)].FieldUtf8(CompanyField::QYID).trimmed();
+        const auto found = std::find(wanted.begin(), wanted.end(), id);
+        const auto rank = static_cast<std::size_t>(found - wanted.begin());
+        if (found != wanted.end() && rowOfRank[rank] < 0) {
+            rowOfRank[rank] = row;
         }
     }
     for (const int row : rowOfRank) {
