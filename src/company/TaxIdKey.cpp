@@ -33,12 +33,24 @@ bool IsInvisibleCharacter(char32_t c) {
 }
 
 bool HasInvisibleCharacter(const QString& text) {
+    // Most numbers hold no surrogate: no code point list to build.
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); })) {
+        return std::any_of(text.cbegin(), text.cend(),
+                           [](QChar c) { return IsInvisibleCharacter(c.unicode()); });
+    }
     const QList<uint> codePoints = text.toUcs4();
     return std::any_of(codePoints.begin(), codePoints.end(),
                        [](uint c) { return IsInvisibleCharacter(c); });
 }
 
 QString TaxIdKey(const QString& taxId) {
+    // A number typed plainly is its own key; it is shared, not copied.
+    if (std::all_of(taxId.cbegin(), taxId.cend(), [](QChar c) {
+            return c.unicode() > u' ' && c.unicode() < 0x7F && c != u'-' &&
+                   !(c.unicode() >= u'a' && c.unicode() <= u'z');
+        })) {
+        return taxId;
+    }
     QString key;
     key.reserve(taxId.size());
     // By code point, so that invisible characters beyond the first plane go too.
@@ -52,7 +64,10 @@ QString TaxIdKey(const QString& taxId) {
 }
 
 bool HasValidCheckCharacter(const QString& taxId) {
-    const QString key = TaxIdKey(taxId);
+    return KeyHasValidCheckCharacter(TaxIdKey(taxId));
+}
+
+bool KeyHasValidCheckCharacter(const QString& key) {
     if (key.size() != kCodeLength) {
         return true;
     }

@@ -22,6 +22,8 @@ QString TaxIdKey(const QString& taxId);
 // any character lies outside the code's alphabet). Other lengths, the older
 // 15- and 20-character numbers, pass unchecked.
 bool HasValidCheckCharacter(const QString& taxId);
+// The same, for a key TaxIdKey gave.
+bool KeyHasValidCheckCharacter(const QString& key);
 
 // The stored numbers similar to taxId but not equal to it, in stored order.
 // False when they could not be read.

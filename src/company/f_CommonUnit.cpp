@@ -188,6 +188,10 @@ QString QuoteSqlValue(const QString& text) {
     if (text.isEmpty()) {
         return QString();
     }
+    // Shared, not copied, when there is nothing to double.
+    if (!text.contains(QLatin1Char('\''))) {
+        return text;
+    }
     QString quoted = text;
     return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
