@@ -1,6 +1,7 @@
 #include "CompanyAddSaver.h"
 
-#include <map>
+#include <cstddef>
+#include <unordered_map>
 
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
@@ -14,13 +15,24 @@ namespace {
 constexpr const char* kAgencyServedClass = "10";
 constexpr const char* kOrdinaryClass = "0";
 
-QString Quoted(const QString& text) {
-    return QLatin1Char('\'') + QuoteSqlValue(text) + QLatin1Char('\'');
+// Appended in place: a statement of many rows is written once, not copied
+// piece by piece.
+void AppendQuoted(QString& sql, const QString& text) {
+    sql += QLatin1Char('\'');
+    sql += QuoteSqlValue(text);
+    sql += QLatin1Char('\'');
 }
 
-QString Values(const CompanyAddSaver::Entry& entry, const QString& placement) {
-    return QLatin1Char('(') + Quoted(entry.taxId) + QLatin1Char(',') + Quoted(entry.name) +
-           QLatin1Char(',') + Quoted(entry.phone) + QLatin1Char(',') + placement + QLatin1Char(')');
+void AppendValues(QString& sql, const CompanyAddSaver::Entry& entry, const QString& placement) {
+    sql += QLatin1Char('(');
+    AppendQuoted(sql, entry.taxId);
+    sql += QLatin1Char(',');
+    AppendQuoted(sql, entry.name);
+    sql += QLatin1Char(',');
+    AppendQuoted(sql, entry.phone);
+    sql += QLatin1Char(',');
+    sql += placement;
+    sql += QLatin1Char(')');
 }
 
 }  // namespace
@@ -74,19 +86,24 @@ bool FindStored(const QStringList& taxIds, QSet<QString>& stored) {
     if (taxIds.isEmpty()) {
         return true;
     }
-    QStringList quoted;
-    quoted.reserve(taxIds.size());
+    QString sql = QStringLiteral("select QYSBH from XT_QYXX where QYSBH in (");
+    qsizetype length = sql.size() + 1;
     for (const QString& taxId : taxIds) {
-        quoted << Quoted(taxId);
+        length += taxId.size() + 3;
     }
-    return SqlQuery::ReadRows("look for taxpayer ids",
-                              QStringLiteral("select QYSBH from XT_QYXX where QYSBH in (") +
-                                  quoted.join(QLatin1Char(',')) + QLatin1Char(')'),
-                              [&](TADOQuery& query) {
-                                  for (; !query.Eof(); query.Next()) {
-                                      stored.insert(query.FieldAsString(0));
-                                  }
-                              });
+    sql.reserve(length);
+    for (const QString& taxId : taxIds) {
+        if (&taxId != &taxIds.front()) {
+            sql += QLatin1Char(',');
+        }
+        AppendQuoted(sql, taxId);
+    }
+    sql += QLatin1Char(')');
+    return SqlQuery::ReadRows("look for taxpayer ids", sql, [&](TADOQuery& query) {
+        for (; !query.Eof(); query.Next()) {
+            stored.insert(query.FieldAsString(0));
+        }
+    });
 }
 
 bool AgencyOfNewCompanies(QString& agencyId) {
@@ -117,30 +134,48 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
         agencyId.isEmpty()
             ? QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES")
             : QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM,SSDLJGID) VALUES");
-    // Taxpayer id -> new QYID. A std::map: QHash's growth may not throw, and
-    // an add that runs out of memory must fail, not end the program.
-    std::map<QString, QString> idOf;
+    // Taxpayer id -> its entry. A std container: QHash's growth may not
+    // throw, and an add that runs out of memory must fail, not end the program.
+    std::unordered_map<QString, std::size_t> indexOf;
+    indexOf.reserve(entries.size());
+    // Room for every row unless quotes are doubled.
+    qsizetype length = sql.size() + 24;
     for (const Entry& entry : entries) {
-        if (!idOf.emplace(entry.taxId, QString()).second) {
+        length +=
+            entry.taxId.size() + entry.name.size() + entry.phone.size() + placement.size() + 12;
+    }
+    sql.reserve(length);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!indexOf.emplace(entries[i].taxId, i).second) {
             return false;
         }
-        if (&entry != &entries.front()) {
+        if (i > 0) {
             sql += QLatin1Char(',');
         }
-        sql += Values(entry, placement);
+        AppendValues(sql, entries[i], placement);
     }
     if (entries.empty()) {
         return true;
     }
     sql += QStringLiteral(" RETURNING QYID,QYSBH");
     // Neither engine promises the order of returned rows: they are matched
-    // by the taxpayer id, which the entries hold once each.
+    // by the taxpayer id, which the entries hold once each. They mostly come
+    // in the entries' order, so the next entry is tried first.
+    std::vector<QString> idOf(entries.size());
     const bool ran = SqlQuery::ReadRows("add companies", sql, [&](TADOQuery& query) {
+        std::size_t next = 0;
         for (; !query.Eof(); query.Next()) {
-            const auto it = idOf.find(query.FieldAsString(1));
-            if (it != idOf.end()) {
-                it->second = query.FieldAsString(0);
+            const QString taxId = query.FieldAsString(1);
+            std::size_t at = next;
+            if (at >= entries.size() || entries[at].taxId != taxId) {
+                const auto it = indexOf.find(taxId);
+                if (it == indexOf.end()) {
+                    continue;
+                }
+                at = it->second;
             }
+            idOf[at] = query.FieldAsString(0);
+            next = at + 1;
         }
     });
     if (!ran) {
@@ -148,8 +183,7 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
     }
     QStringList ids;
     ids.reserve(static_cast<qsizetype>(entries.size()));
-    for (const Entry& entry : entries) {
-        const QString& id = idOf.at(entry.taxId);
+    for (const QString& id : idOf) {
         // Both engines hand the new id back; a row without one is not kept.
         if (!IsSqlInteger(id)) {
             return false;
