@@ -159,6 +159,9 @@ struct ClassCase {
 
 TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
     AddCompany("9111TAKEN", "已有公司");
+    // Two stored numbers alike: each is still a duplicate of itself.
+    AddCompany("9111PAIR", "甲");
+    AddCompany("9111 pair", "乙");
     // Columns in another order, headed by captions, one extra column.
     QByteArray csv = "备注,联系电话,纳税人识别号,单位名称\r\n";
     const std::vector<ClassCase> cases = {
@@ -176,6 +179,8 @@ TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
         {"9111NEW", "", Action::Duplicate, "9111NEW"},
         {"９１１１ｎｅｗ", "", Action::Similar, "9111NEW"},
         {"9111OTHER", "(010)1234", Action::Add, ""},
+        {"9111PAIR", "", Action::Duplicate, "9111PAIR"},
+        {"9111 pair", "", Action::Duplicate, "9111 pair"},
     };
     for (const ClassCase& c : cases) {
         csv += "x," + c.phone.toUtf8() + "," + c.taxId.toUtf8() + ",名称\r\n";

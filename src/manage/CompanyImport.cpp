@@ -83,26 +83,46 @@ bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
 }
 
 bool Classify(std::vector<Row>& rows, QString& errorText) {
-    QSet<QString> taken;
-    QHash<QString, QString> takenKeys;  // key -> first number with it
+    QStringList storedIds;
     const bool ok =
         SqlQuery::ReadRows("read the taxpayer numbers", QStringLiteral("select QYSBH from XT_QYXX"),
                            [&](TADOQuery& query) {
                                const int column = query.FieldIndex(QStringLiteral("QYSBH"));
                                for (; !query.Eof(); query.Next()) {
-                                   const QString taxId = query.FieldAsString(column).trimmed();
-                                   taken.insert(taxId);
-                                   takenKeys.insert(TaxIdKey(taxId), taxId);
+                                   storedIds << query.FieldAsString(column).trimmed();
                                }
                            });
     if (!ok) {
         errorText = QStringLiteral("读取已有的纳税人识别号失败");
         return false;
     }
+    // One lookup by key answers both questions: equal numbers share a key.
+    // A key names the last stored number with it; numbers it named before
+    // are kept aside, still taken.
+    QHash<QString, QString> takenKeys;
+    takenKeys.reserve(storedIds.size() + static_cast<qsizetype>(rows.size()));
+    QSet<QString> takenAside;
+    for (const QString& taxId : storedIds) {
+        const qsizetype before = takenKeys.size();
+        QString& named = takenKeys[TaxIdKey(taxId)];
+        if (takenKeys.size() != before) {
+            named = taxId;
+        } else if (named != taxId) {
+            takenAside.insert(named);
+            named = taxId;
+        }
+    }
     // Stored numbers of companies the operator may not see are not named.
-    const QStringList nameable = TCompanySelectMgr::ForLoggedInOperator().NameableTaxIds(
-        QStringList(taken.cbegin(), taken.cend()));
-    const QSet<QString> hidden = taken - QSet<QString>(nameable.cbegin(), nameable.cend());
+    const QStringList nameable = TCompanySelectMgr::ForLoggedInOperator().NameableTaxIds(storedIds);
+    QSet<QString> hidden;
+    if (nameable.size() != storedIds.size()) {
+        const QSet<QString> shown(nameable.cbegin(), nameable.cend());
+        for (const QString& taxId : storedIds) {
+            if (!shown.contains(taxId)) {
+                hidden.insert(taxId);
+            }
+        }
+    }
     for (Row& row : rows) {
         row.match.clear();
         row.reason.clear();
@@ -110,20 +130,23 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
             refusal != CompanyAddSaver::Outcome::Saved) {
             row.action = Action::Refused;
             row.reason = CompanyAddSaver::RefusalText(refusal);
-        } else if (taken.contains(row.taxId)) {
+            continue;
+        }
+        const QString key = TaxIdKey(row.taxId);
+        const auto similar = takenKeys.constFind(key);
+        if (similar != takenKeys.cend() &&
+            (*similar == row.taxId || takenAside.contains(row.taxId))) {
             row.action = Action::Duplicate;
             row.match = row.taxId;
-        } else if (const auto similar = takenKeys.constFind(TaxIdKey(row.taxId));
-                   similar != takenKeys.cend()) {
+        } else if (similar != takenKeys.cend()) {
             row.action = Action::Similar;
             row.match = hidden.contains(*similar) ? QString() : *similar;
-        } else if (!HasValidCheckCharacter(row.taxId)) {
+        } else if (!KeyHasValidCheckCharacter(key)) {
             row.action = Action::CheckCharacter;
         } else {
             row.action = Action::Add;
             // Later rows are measured against this one as if stored.
-            taken.insert(row.taxId);
-            takenKeys.insert(TaxIdKey(row.taxId), row.taxId);
+            takenKeys.insert(key, row.taxId);
         }
     }
     return true;
@@ -161,7 +184,9 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
         for (std::size_t first = 0; first < toAdd.size(); first += kImportBatchRows) {
             const std::size_t end = std::min(toAdd.size(), first + kImportBatchRows);
             std::vector<CompanyAddSaver::Entry> entries;
+            entries.reserve(end - first);
             QStringList taxIds;
+            taxIds.reserve(static_cast<qsizetype>(end - first));
             for (std::size_t i = first; i < end; ++i) {
                 const Row& row = *toAdd[i];
                 // A row the add dialog or the engines refuse fails by its own
