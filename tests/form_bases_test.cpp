@@ -678,6 +678,25 @@ TEST_F(EditIme, DialogsSwitchToo) {
     EXPECT_TRUE(later->hasEnterHandler());
 }
 
+// A field the operator cannot change is drawn on the window's colour, and
+// follows its read-only state as it changes later.
+TEST(ReadOnlyFields, AreDrawnOnTheWindowsColour) {
+    QWidget window;
+    auto* locked = new QLineEdit(&window);
+    auto* open = new QLineEdit(&window);
+    locked->setReadOnly(true);
+    FormBase::ShowReadOnlyFieldsAsSuch(&window);
+    const auto onWindowColour = [](const QLineEdit* edit) {
+        return edit->palette().color(QPalette::Base) == edit->palette().color(QPalette::Window);
+    };
+    EXPECT_TRUE(onWindowColour(locked));
+    EXPECT_FALSE(onWindowColour(open));
+    locked->setReadOnly(false);
+    open->setReadOnly(true);
+    EXPECT_FALSE(onWindowColour(locked));
+    EXPECT_TRUE(onWindowColour(open));
+}
+
 TEST(ModuleGui, AvailableOnlyOnTheApplicationsThread) {
     EXPECT_TRUE(ModuleGuiAvailable());
     bool elsewhere = true;

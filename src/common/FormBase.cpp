@@ -1,10 +1,15 @@
 #include "FormBase.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QPalette>
 #include <QWidget>
+
+#include <map>
+#include <utility>
 
 #include "ColorNumber.h"
 #include "MainFrameLink.h"
@@ -19,6 +24,31 @@ const QString kImeSection = QStringLiteral("RunParameter");
 const QString kImeKey = QStringLiteral("SysIME");
 const QString kImeUnchosen = QStringLiteral("-请选择-");
 const QString kLatinImeName = QStringLiteral("英语");
+
+// Draws a read-only field on the window's colour, following each change of
+// its read-only state.
+class TReadOnlyLook : public QObject {
+  public:
+    using QObject::QObject;
+
+    static void Apply(QLineEdit* edit) {
+        QPalette palette = edit->palette();
+        const QPalette usual = QApplication::palette(edit);
+        palette.setColor(QPalette::Base, edit->isReadOnly() ? usual.color(QPalette::Window)
+                                                            : usual.color(QPalette::Base));
+        edit->setPalette(palette);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ReadOnlyChange) {
+            if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+                Apply(edit);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -105,14 +135,31 @@ void ShowWhole(QLineEdit* edit, const QString& text) {
 }
 
 void ShowReadOnlyFieldsAsSuch(QWidget* window) {
-    window->setStyleSheet(
-        QStringLiteral("QLineEdit:read-only { background-color: palette(window); }"));
+    // A palette per field, not a style sheet: a sheet on the window would
+    // restyle every control under it, most of the time a page takes to open.
+    auto* look = new TReadOnlyLook(window);
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        edit->installEventFilter(look);
+        TReadOnlyLook::Apply(edit);
+    }
 }
 
 void MakeFieldsReadOnly(QWidget* window) {
     for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
         edit->setReadOnly(true);
     }
+}
+
+QIcon StandardIcon(const QWidget* widget, QStyle::StandardPixmap which) {
+    QStyle* style = widget->style();
+    // Keyed by the style's class, not its address, which a later style may reuse.
+    static std::map<std::pair<QByteArray, int>, QIcon> icons;
+    const std::pair<QByteArray, int> key{style->metaObject()->className(), which};
+    auto found = icons.find(key);
+    if (found == icons.end()) {
+        found = icons.emplace(key, style->standardIcon(which)).first;
+    }
+    return found->second;
 }
 
 }  // namespace FormBase

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStyle>
 
 #include <functional>
 
@@ -65,6 +67,8 @@ void ShowWhole(QLineEdit* edit, const QString& text);
 void ShowReadOnlyFieldsAsSuch(QWidget* window);
 // Makes every field of the window read-only.
 void MakeFieldsReadOnly(QWidget* window);
+// The style's standard icon, read from its image files once per process.
+QIcon StandardIcon(const QWidget* widget, QStyle::StandardPixmap which);
 // A tooltip that names the key doing the same: "保存 (Ctrl+S)".
 QString ShortcutToolTip(const QString& text, const QKeySequence& keys);
 
