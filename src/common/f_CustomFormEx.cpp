@@ -4,6 +4,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "FormBase.h"
 #include "MainFrameLink.h"
 #include "WindowMessage.h"
 #include "ui_f_CustomFormEx.h"
@@ -20,9 +21,9 @@ Tfrm_CustomEx::Tfrm_CustomEx(QWidget* parent)
       pnlToolResize_(new QFrame(this)),
       uiEx_(std::make_unique<Ui::frm_CustomEx>()) {
     uiEx_->setupUi(pnlToolResize_);
-    uiEx_->spToolPageForm->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
-    uiEx_->spToolPageMax->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
-    uiEx_->spToolPageClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    uiEx_->spToolPageForm->setIcon(FormBase::StandardIcon(this, QStyle::SP_TitleBarNormalButton));
+    uiEx_->spToolPageMax->setIcon(FormBase::StandardIcon(this, QStyle::SP_TitleBarMaxButton));
+    uiEx_->spToolPageClose->setIcon(FormBase::StandardIcon(this, QStyle::SP_TitleBarCloseButton));
     connect(uiEx_->spToolPageMax, &QToolButton::clicked, this, &Tfrm_CustomEx::PageMaxClick);
     connect(uiEx_->spToolPageForm, &QToolButton::clicked, this, &Tfrm_CustomEx::PageFormClick);
     connect(uiEx_->spToolPageClose, &QToolButton::clicked, this, &Tfrm_CustomEx::PageCloseClick);

@@ -16,6 +16,7 @@
 #include "CharSetValidator.h"
 #include "ColorNumber.h"
 #include "ContextValues.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -51,10 +52,10 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     tbtnClose_ = new QToolButton(pnlTop());
     tbtnClose_->setObjectName(QStringLiteral("tbtnClose"));
     tbtnClose_->setText(QStringLiteral("关闭(&X)"));
-    tbtnSave_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    tbtnSave_->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
     tbtnSave_->setShortcut(QKeySequence::Save);
     tbtnSave_->setToolTip(FormBase::ShortcutToolTip(tbtnSave_->text(), tbtnSave_->shortcut()));
-    tbtnClose_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    tbtnClose_->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogCloseButton));
     for (QToolButton* button : {tbtnSave_, tbtnClose_}) {
         button->setAutoRaise(true);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

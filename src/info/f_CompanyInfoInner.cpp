@@ -13,6 +13,7 @@
 #include "CharSetValidator.h"
 #include "ContextValues.h"
 #include "FlatHeaderView.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "ParamString.h"
 #include "f_CommonUnit.h"
@@ -42,8 +43,8 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     setObjectName(QStringLiteral("frm_CompanyInfoInner"));
     ui_->setupUi(ClientArea());
     setWindowTitle(QStringLiteral("单位信息"));
-    ui_->actSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui_->actBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    ui_->actSave->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
+    ui_->actBack->setIcon(FormBase::StandardIcon(this, QStyle::SP_ArrowBack));
     ui_->actSave->setShortcut(QKeySequence::Save);
     saveButton_ = AddToolAction(ui_->actSave, QStringLiteral("tbtnSave"));
     backButton_ = AddToolAction(ui_->actBack, QStringLiteral("btnBack"));

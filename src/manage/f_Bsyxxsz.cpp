@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QStyle>
 
+#include "FormBase.h"
 #include "HostServices.h"
 #include "TaxOfficer.h"
 #include "ui_f_Bsyxxsz.h"
@@ -16,7 +17,7 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
 
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
-    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
     save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &Tfrm_Bsyxxsz::SaveEdits);

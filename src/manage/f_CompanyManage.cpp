@@ -14,6 +14,7 @@
 #include "ContextValues.h"
 #include "CsvFileTypes.h"
 #include "FlatHeaderView.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "ParamString.h"
 #include "SearchableCompanyList.h"
@@ -62,13 +63,13 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     ui_->setupUi(ClientArea());
     setWindowTitle(QStringLiteral("企业管理"));
 
-    QStyle* look = style();
-    ui_->actQuery->setIcon(look->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui_->actCompanyAdd->setIcon(look->standardIcon(QStyle::SP_FileIcon));
-    ui_->actCompanyDel->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
-    ui_->actCompanyInfoEdit->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui_->actExport->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    ui_->actImport->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    ui_->actQuery->setIcon(FormBase::StandardIcon(this, QStyle::SP_FileDialogContentsView));
+    ui_->actCompanyAdd->setIcon(FormBase::StandardIcon(this, QStyle::SP_FileIcon));
+    ui_->actCompanyDel->setIcon(FormBase::StandardIcon(this, QStyle::SP_TrashIcon));
+    ui_->actCompanyInfoEdit->setIcon(
+        FormBase::StandardIcon(this, QStyle::SP_FileDialogDetailedView));
+    ui_->actExport->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
+    ui_->actImport->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogOpenButton));
     ui_->actCompanyAdd->setShortcut(Qt::Key_Insert);
     ui_->actCompanyDel->setShortcut(Qt::Key_Delete);
     // Enter works the row as a double click does, in the list only: in the

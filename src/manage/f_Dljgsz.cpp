@@ -5,6 +5,7 @@
 
 #include "AgencySettings.h"
 #include "CharSetValidator.h"
+#include "FormBase.h"
 #include "HostServices.h"
 #include "f_AgencyMgr.h"
 #include "ui_f_Gljgsz.h"
@@ -23,7 +24,7 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
 
     auto* save = new QAction(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("actSave"));
-    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    save->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
     save->setShortcut(QKeySequence::Save);
     AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &TfrmGljgsz::SaveEdits);
