@@ -53,15 +53,6 @@ Function Entry(const char* name) {
     return reinterpret_cast<Function>(symbol);
 }
 
-// Runs call with the statements it sends kept, which are then the floor's.
-long long Recorded(QStringList& statements, const std::function<bool()>& call) {
-    HostSetup::SetStatementRecording(true);
-    const bool ok = call();
-    statements = HostSetup::TakeRecordedStatements();
-    HostSetup::SetStatementRecording(false);
-    return ok ? static_cast<long long>(statements.size()) : -1;
-}
-
 bool CallBuffer(const char* name, const std::string& params) {
     std::string buffer = params;
     buffer.resize(kBufferSize);
@@ -142,6 +133,14 @@ void DropImported() {
 }
 
 }  // namespace
+
+long long Recorded(QStringList& statements, const std::function<bool()>& call) {
+    HostSetup::SetStatementRecording(true);
+    const bool ok = call();
+    statements = HostSetup::TakeRecordedStatements();
+    HostSetup::SetStatementRecording(false);
+    return ok ? static_cast<long long>(statements.size()) : -1;
+}
 
 std::string ImportCaseName(long long rows) {
     return "import of " + std::to_string(rows) + " rows";

@@ -17,6 +17,10 @@ namespace EntryPoints {
 // they return; the count run, or -1 with the reason.
 using Replay = std::function<long long(const QStringList& statements, QString& errorText)>;
 
+// Runs call with the statements it sends kept, which are then the floor's:
+// their count, or -1 when call failed.
+long long Recorded(QStringList& statements, const std::function<bool()>& call);
+
 // The import's case, held to 5 s at 100,000 rows.
 std::string ImportCaseName(long long rows);
 
