@@ -22,15 +22,18 @@ QString ErrorText(const char* message) {
 }
 
 // A COPY cannot run through the query class: it is refused and ended.
-void EndCopy(PGconn* connection, ExecStatusType status) {
+// False when it could not be ended: libpq would report the COPY forever.
+bool EndCopy(PGconn* connection, ExecStatusType status) {
     if (status == PGRES_COPY_IN) {
-        PQputCopyEnd(connection, "COPY is not supported here");
-    } else if (status == PGRES_COPY_OUT) {
+        return PQputCopyEnd(connection, "COPY is not supported here") == 1;
+    }
+    if (status == PGRES_COPY_OUT) {
         char* buffer = nullptr;
         while (PQgetCopyData(connection, &buffer, 0) > 0) {
             PQfreemem(buffer);
         }
     }
+    return status != PGRES_COPY_BOTH;
 }
 
 // Takes whatever the connection still sends for a statement.
@@ -38,10 +41,9 @@ void Drain(PGconn* connection) {
     while (PGresult* result = PQgetResult(connection)) {
         const ExecStatusType status = PQresultStatus(result);
         PQclear(result);
-        if (status == PGRES_COPY_BOTH) {
+        if (!EndCopy(connection, status)) {
             break;
         }
-        EndCopy(connection, status);
     }
 }
 
