@@ -419,14 +419,17 @@ std::string Target(const TResult& r) {
     if (r.name == kKeystrokeCase && r.rows == kTargetFromRows) {
         return r.oursMs < kFrameMs ? "met (<16 ms)" : "**missed** (≥16 ms)";
     }
-    if (r.name == EntryPoints::ImportCaseName(kTargetFromRows)) {
-        return r.oursMs <= kImportTargetMs ? "met (≤5 s)" : "**missed** (>5 s)";
-    }
     if (!r.entryPoint && (!r.listTarget || r.rows < kTargetFromRows)) {
         return "";
     }
     const double target = r.engine == "POSTGRESQL" ? kTargetPostgres : kTargetSqlite;
-    return r.ratio <= target ? Cell("met (≤%.1f×)", target) : Cell("**missed** (>%.1f×)", target);
+    const std::string ratio =
+        r.ratio <= target ? Cell("met (≤%.1f×)", target) : Cell("**missed** (>%.1f×)", target);
+    // The large import is held to its 5 s as well as to the entry points' ratio.
+    if (r.name == EntryPoints::ImportCaseName(kTargetFromRows)) {
+        return (r.oursMs <= kImportTargetMs ? "met (≤5 s); " : "**missed** (>5 s); ") + ratio;
+    }
+    return ratio;
 }
 
 std::string Table(const std::vector<TResult>& results) {
@@ -436,7 +439,8 @@ std::string Table(const std::vector<TResult>& results) {
     for (const TResult& r : results) {
         text += "| " + r.name + " | " + (r.engine == "POSTGRESQL" ? "PostgreSQL" : "SQLite") +
                 " | " + std::to_string(r.rows) + " | " + Cell("%.2f", r.oursMs) + " | " +
-                Cell("%.2f", r.floorMs) + " | " + Cell("%.2f", r.ratio) + " | " +
+                Cell("%.2f", r.floorMs) + " | " + Cell(r.ratio < 0.1 ? "%.3f" : "%.2f", r.ratio) +
+                " | " +
                 (r.perRow ? Cell("%.0f ns", r.oursMs * 1e6 / static_cast<double>(r.rows)) : "—") +
                 " | " + Memory(r) + " | " + Target(r) + " | " + std::to_string(r.statements) +
                 " |\n";
