@@ -57,12 +57,13 @@ bool Execute(const char* operation, const QString& sql) {
 }
 
 bool ReadValue(const char* operation, const QString& sql, const char* column, QString& value,
-               bool* found) {
+               bool* found, QString* reason) {
     value.clear();
     if (found != nullptr) {
         *found = false;
     }
-    QString errorText;
+    QString ignored;
+    QString& errorText = reason != nullptr ? *reason : ignored;
     return Guarded(operation, errorText, [&] {
         TADOQuery query;
         if (!ModuleLib::ExecADOQueryMsg(kMainConnection, sql, query, errorText, 1)) {

@@ -24,9 +24,10 @@ bool Execute(const char* operation, const QString& sql);
 bool Storable(const QString& sql);
 
 // Reads a column of the first row. True when the statement ran; found tells
-// whether there was a row (value is empty then).
+// whether there was a row (value is empty then); errorText, when given, why
+// the statement failed.
 bool ReadValue(const char* operation, const QString& sql, const char* column, QString& value,
-               bool* found = nullptr);
+               bool* found = nullptr, QString* errorText = nullptr);
 
 // Opens the statement and hands the open result to read, which steps through
 // its rows (looking column indexes up once). True when the statement ran and

@@ -24,8 +24,9 @@ bool DeleteCompany(const QString& companyText) {
     }
     const QString companyId = companyText.trimmed();
     // All or nothing: a company is never left stripped of its grants and tax
-    // rows while its own row stays.
-    TTransaction transaction;
+    // rows while its own row stays. Serialised with the write-backs, which
+    // check the company before they write its rows.
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
     if (!transaction.IsActive()) {
         return false;
     }

@@ -10,6 +10,7 @@
 #include "HostServices.h"
 #include "SqlQuery.h"
 #include "TaxRecords.h"
+#include "Transaction.h"
 #include "WriteBackSql.h"
 #include "f_CommonUnit.h"
 
@@ -198,7 +199,8 @@ void TCompanySelectMgr::AttachAgency(TDataVO& company) {
     }
 }
 
-bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId, bool* ran) {
+bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId, bool* ran,
+                                  QString* errorText) {
     if (ran != nullptr) {
         *ran = false;
     }
@@ -211,7 +213,7 @@ bool TCompanySelectMgr::RowExists(const char* table, const QString& companyId, b
         "look for a company's row",
         QStringLiteral("select QYID from %1 where QYID=").arg(QLatin1String(table)) +
             companyId.trimmed(),
-        "QYID", ignored, &found);
+        "QYID", ignored, &found, errorText);
     if (ran != nullptr) {
         *ran = ok;
     }
@@ -276,6 +278,7 @@ bool Guarded(const Failure& failure, QString& errorText, Write write) {
 
 // What differs between the local-tax and the state-tax row.
 struct TaxRowKind {
+    const char* table;
     const char* requiredKey;
     const char* missingText;
     Failure failure;
@@ -284,13 +287,15 @@ struct TaxRowKind {
     const char* child;
 };
 
-const TaxRowKind kLocalTaxRow{"KJYWRBM",
+const TaxRowKind kLocalTaxRow{"XT_QYDSXX",
+                              "KJYWRBM",
                               "传入的企业ID或扣缴义务人编码为空",
                               kLocalTaxFailure,
                               &WriteBackSql::LocalTax,
                               &TaxRecords::LoadLocalTax,
                               "QYDSXX"};
-const TaxRowKind kStateTaxRow{"NSRSBH",
+const TaxRowKind kStateTaxRow{"XT_QYGSXX",
+                              "NSRSBH",
                               "传入的企业ID或纳税人识别号为空",
                               kStateTaxFailure,
                               &WriteBackSql::StateTax,
@@ -313,6 +318,26 @@ bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString
     return false;
 }
 
+// The company's check and the write as one step for every desk, serialised
+// with deletes: a delete between them would leave a tax row without its
+// company, or an update of no row reported as written.
+template <typename Write>
+bool AsOneStep(QString& errorText, Write write) {
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+    if (!transaction.IsActive()) {
+        errorText = transaction.ErrorText();
+        return false;
+    }
+    if (!write()) {
+        return false;
+    }
+    if (!transaction.Commit()) {
+        errorText = transaction.ErrorText();
+        return false;
+    }
+    return true;
+}
+
 bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO* data,
                  bool rowExists, QString& errorText) {
     QString sql;
@@ -325,6 +350,18 @@ bool WriteTaxRow(const TaxRowKind& kind, const QString& companyId, const TDataVO
         company->SetObjValue(QLatin1String(kind.child), kind.load(companyId).release());
     }
     return true;
+}
+
+// The company's tax row inserted, or updated when it has one: false with the
+// reason when the company is gone or its row could not be looked for.
+bool WriteTaxInfo(TCompanySelectMgr& manager, const TaxRowKind& kind, const QString& companyId,
+                  const TDataVO* data, QString& errorText) {
+    bool ran = false;
+    if (!CompanyExists(manager, companyId, errorText)) {
+        return false;
+    }
+    const bool rowExists = manager.RowExists(kind.table, companyId, &ran, &errorText);
+    return ran && WriteTaxRow(kind, companyId, data, rowExists, errorText);
 }
 
 // A key the write requires that the data leaves empty; none required, none lacking.
@@ -358,8 +395,8 @@ bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return CompanyExists(*this, companyId, errorText) &&
-               WriteTaxRow(kind, companyId, data, LocalTaxInfoExists(companyId), errorText);
+        return AsOneStep(errorText,
+                         [&] { return WriteTaxInfo(*this, kind, companyId, data, errorText); });
     });
 }
 
@@ -370,8 +407,8 @@ bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return CompanyExists(*this, companyId, errorText) &&
-               WriteTaxRow(kind, companyId, data, StateTaxInfoExists(companyId), errorText);
+        return AsOneStep(errorText,
+                         [&] { return WriteTaxInfo(*this, kind, companyId, data, errorText); });
     });
 }
 
@@ -381,15 +418,17 @@ bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* 
         return false;
     }
     return Guarded(kBasicFailure, errorText, [&] {
-        QString sql;
-        if (!CompanyExists(*this, companyId, errorText) ||
-            !WriteBackSql::Basic(companyId, *data, sql, errorText) ||
-            !SqlQuery::Execute("write basic company data", sql, errorText)) {
-            return false;
-        }
-        if (CurrentCompanyIf(companyId) != nullptr) {
-            LoadCompanyInfo(companyId);
-        }
-        return true;
+        return AsOneStep(errorText, [&] {
+            QString sql;
+            if (!CompanyExists(*this, companyId, errorText) ||
+                !WriteBackSql::Basic(companyId, *data, sql, errorText) ||
+                !SqlQuery::Execute("write basic company data", sql, errorText)) {
+                return false;
+            }
+            if (CurrentCompanyIf(companyId) != nullptr) {
+                LoadCompanyInfo(companyId);
+            }
+            return true;
+        });
     });
 }

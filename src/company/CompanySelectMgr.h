@@ -43,6 +43,10 @@ class TCompanySelectMgr : public TObject {
     // Whether the company has its own row; ran, when given, tells whether the
     // question could be asked at all.
     bool CompanyInfoExists(const QString& companyId, bool* ran = nullptr);
+    // The same for the company's row in table; errorText, when given, says why
+    // the question could not be asked.
+    bool RowExists(const char* table, const QString& companyId, bool* ran = nullptr,
+                   QString* errorText = nullptr);
     bool LocalTaxInfoExists(const QString& companyId);
     bool StateTaxInfoExists(const QString& companyId);
     bool WriteLocalTaxInfo(const QString& companyId, const TDataVO* data, QString& errorText);
@@ -52,7 +56,6 @@ class TCompanySelectMgr : public TObject {
   private:
     QString ListSql(const QString& taxIdText, const QString& nameText, bool countOnly) const;
     void AttachAgency(TDataVO& company);
-    bool RowExists(const char* table, const QString& companyId, bool* ran = nullptr);
 
     QString operatorCode_;
     QString operatorClass_;
