@@ -254,6 +254,10 @@ TEST_P(CompanyInfoModelTest, ASaveThatCannotBeWrittenWritesNothing) {
         std::tuple<T, const char*, const char*> edit;
     } cases[] = {
         {"share capital no amount", InfoWindow::Dialog, "", {T::LocalTax, "GSGBZE", "1,5"}},
+        {"company deleted after loading",
+         InfoWindow::Page,
+         "DELETE FROM XT_QYXX WHERE QYID=%1",
+         {T::StateTax, "NSRBM", "N2"}},
         {"state-tax row not readable",
          InfoWindow::Page,
          "DROP TABLE XT_QYGSXX",
@@ -265,10 +269,12 @@ TEST_P(CompanyInfoModelTest, ASaveThatCannotBeWrittenWritesNothing) {
         ASSERT_EQ(model.Load(id), TCompanyInfoModel::LoadResult::Loaded);
         model.SetEdited(T::Company, "QYDHHM", "2");
         model.SetEdited(std::get<0>(c.edit), std::get<1>(c.edit), std::get<2>(c.edit));
-        ASSERT_TRUE(QString(c.spoil).isEmpty() || Exec(c.spoil)) << c.name;
+        ASSERT_TRUE(QString(c.spoil).isEmpty() || Exec(QString(c.spoil).arg(id))) << c.name;
         EXPECT_EQ(model.Save(c.window, "2026-01-02"), TCompanyInfoModel::SaveResult::Failed)
             << c.name;
-        EXPECT_EQ(Scalar("select QYDHHM from XT_QYXX where QYID=" + id), "1") << c.name;
+        // No company's rows took the edits, a deleted one's tax rows included.
+        EXPECT_EQ(Scalar("select count(*) from XT_QYXX where QYDHHM='2'"), "0") << c.name;
+        EXPECT_EQ(Scalar("select count(*) from XT_QYDSXX where GXBZ=1"), "0") << c.name;
     }
 }
 

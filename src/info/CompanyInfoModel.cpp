@@ -7,6 +7,7 @@
 #include "ShareCapital.h"
 #include "SqlQuery.h"
 #include "TableColumns.h"
+#include "Transaction.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
@@ -408,6 +409,15 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window
                         QStringLiteral("保存单位信息：单位编号不是数字，未保存"));
         return SaveResult::Failed;
     }
+    // Serialised with the write-backs and the delete: a company deleted
+    // meanwhile would get a state-tax row without its company, and an update
+    // of no row would be reported as saved.
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+    if (!transaction.IsActive()) {
+        logQuery::Error(QStringLiteral("1"),
+                        QStringLiteral("保存单位信息：") + transaction.ErrorText());
+        return SaveResult::Failed;
+    }
     bool stateTaxExists = HasRow(InfoTable::StateTax);
     if (window == InfoWindow::Page && writesStateTax_) {
         // Another desk may have added or removed the row since it was read.
@@ -422,8 +432,8 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window
         }
     }
     const QStringList statements = Statements(window, today, stateTaxExists);
-    // The statements run without a transaction: one that cannot be stored
-    // stops the save before the first, or the earlier tables would be written.
+    // One that cannot be stored stops the save before the first, or the
+    // earlier tables would be written.
     for (const QString& sql : statements) {
         if (sql.isEmpty()) {
             logQuery::Error(QStringLiteral("1"),
@@ -436,12 +446,30 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window
             return SaveResult::Failed;
         }
     }
-    for (const QString& sql : statements) {
-        if (!SqlQuery::Execute("保存单位信息", sql)) {
-            return SaveResult::Failed;
-        }
+    // The company's own row comes first; no row matched means it is gone.
+    QString errorText;
+    qint64 companyRows = 0;
+    if (!SqlQuery::Execute("保存单位信息", statements.first(), errorText, &companyRows)) {
+        return SaveResult::Failed;
     }
-    return SaveResult::Saved;
+    if (companyRows <= 0) {
+        logQuery::Error(QStringLiteral("1"),
+                        QStringLiteral("保存单位信息：单位[%1]已被删除，未保存").arg(companyId_));
+        return SaveResult::Failed;
+    }
+    // The tables are not written all or nothing: a later table that fails
+    // keeps the earlier ones written, each in a savepoint of its own.
+    bool written = true;
+    for (qsizetype i = 1; written && i < statements.size(); ++i) {
+        TTransaction step;
+        written = SqlQuery::Execute("保存单位信息", statements.at(i)) && step.Commit();
+    }
+    if (!transaction.Commit()) {
+        logQuery::Error(QStringLiteral("1"),
+                        QStringLiteral("保存单位信息：") + transaction.ErrorText());
+        return SaveResult::Failed;
+    }
+    return written ? SaveResult::Saved : SaveResult::Failed;
 }
 
 void TCompanyInfoModel::RefreshCurrentCompany(TDataVO& current, InfoWindow window,
