@@ -218,6 +218,14 @@ class TDesk {
         e.outcome = saved     ? QStringLiteral("stored")
                     : Asked() ? QStringLiteral("conflict")
                               : QStringLiteral("failed");
+        // A delete after the page's check fails the save: told, not lost.
+        if (e.outcome == QLatin1String("failed")) {
+            TCompanySelectMgr manager(QStringLiteral("0001"), QStringLiteral("0"));
+            bool ran = false;
+            if (!manager.CompanyInfoExists(e.companyId, &ran) && ran) {
+                e.outcome = QStringLiteral("gone");
+            }
+        }
     }
 
     // Every fourth add is of an id the other desks add too.
