@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 
+#include <tuple>
 #include <vector>
 
 #include "HostServices.h"
@@ -84,11 +85,23 @@ TEST_P(SerializedTransactions, ASecondDeskWaitsUntilTheFirstHasEnded) {
     EXPECT_EQ(RowsSeenByDesk("9111A"), 1);
 }
 
+// On a server only levels of one scope queue; SQLite has one writer at a time.
+TEST_P(SerializedTransactions, OnAServerOnlyLevelsOfOneScopeQueue) {
+    for (const auto& [one, other, sameLock] : {std::tuple(0, 0, true), std::tuple(7, 7, true),
+                                               std::tuple(7, 8, false), std::tuple(0, 7, false)}) {
+        TTransaction first(TransactionMode::Serialized, one);
+        ASSERT_TRUE(first.IsActive()) << first.ErrorText().toStdString();
+        TTransaction second(TransactionMode::Serialized, other, kSecondDesk);
+        EXPECT_EQ(second.IsActive(), GetParam() == "POSTGRESQL" && !sameLock) << one << other;
+    }
+}
+
 struct NestingCase {
     const char* name;
     TransactionMode outer;
     TransactionMode inner;
     bool innerBegins;
+    qint64 outerScope = 0, innerScope = 0;
 };
 
 TEST_P(SerializedTransactions, ASerialisedLevelIsOutermostOrInsideOne) {
@@ -99,12 +112,14 @@ TEST_P(SerializedTransactions, ASerialisedLevelIsOutermostOrInsideOne) {
          true},
         {"serialised inside serialised", TransactionMode::Serialized, TransactionMode::Serialized,
          true},
+        {"one company inside another", TransactionMode::Serialized, TransactionMode::Serialized,
+         false, 7, 8},
     };
     for (const NestingCase& c : cases) {
-        TTransaction outer(c.outer);
+        TTransaction outer(c.outer, c.outerScope);
         ASSERT_TRUE(outer.IsActive()) << c.name;
         {
-            TTransaction inner(c.inner);
+            TTransaction inner(c.inner, c.innerScope);
             EXPECT_EQ(inner.IsActive(), c.innerBegins) << c.name;
             EXPECT_EQ(ModuleLib::TransactionDepth(kMainConnection), c.innerBegins ? 2 : 1)
                 << c.name;

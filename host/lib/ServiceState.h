@@ -63,8 +63,9 @@ struct State {
     struct TransactionLevel {
         // A statement failed in the level: it cannot commit.
         bool failed = false;
-        // Begun serialised, or inside a level that was.
+        // Begun serialised, or inside a level that was; and for which scope.
         bool serialized = false;
+        qint64 scope = 0;
     };
     QHash<QString, QList<TransactionLevel>> transactions;
 };

@@ -89,17 +89,39 @@ bool EngineEnded(const QString& connection) {
     return handle != nullptr && sqlite3_get_autocommit(handle) != 0;
 }
 
+QString LockSql(qint64 scope) {
+    if (scope == 0) {
+        return QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSerializedLockKey);
+    }
+    // The two-key form never meets the one-key lock; scopes that fold to the
+    // same key only queue behind each other.
+    const auto folded = static_cast<qint32>(scope ^ (scope >> 32));
+    return QStringLiteral("SELECT pg_advisory_xact_lock(%1, %2)")
+        .arg(kSerializedLockKey)
+        .arg(folded);
+}
+
 }  // namespace Transactions
 
 namespace ModuleLib {
 
-bool BeginTransaction(const QString& connection, QString& errorText, TransactionMode mode) {
+bool BeginTransaction(const QString& connection, QString& errorText, TransactionMode mode,
+                      qint64 scope) {
     const qsizetype depth = TransactionDepth(connection);
     const bool outerSerialized = depth > 0 && LevelsOf(connection).last().serialized;
     const bool serialize = mode == TransactionMode::Serialized && depth == 0;
     if (mode == TransactionMode::Serialized && depth > 0 && !outerSerialized) {
         errorText = QStringLiteral("已开始的普通事务不能再串行执行");
         return false;
+    }
+    // The outer level's lock covers its own scope only.
+    if (mode == TransactionMode::Serialized && outerSerialized &&
+        LevelsOf(connection).last().scope != scope) {
+        errorText = QStringLiteral("已开始的串行事务属于另一范围，不能再串行执行");
+        return false;
+    }
+    if (depth > 0) {
+        scope = LevelsOf(connection).last().scope;
     }
     const QString engine = GetDBType(connection);
     const bool postgres = engine == QLatin1String("POSTGRESQL");
@@ -115,16 +137,12 @@ bool BeginTransaction(const QString& connection, QString& errorText, Transaction
     if (!Run(connection, sql, errorText)) {
         return false;
     }
-    if (serialize && postgres &&
-        !Run(connection,
-             QStringLiteral("SELECT pg_advisory_xact_lock(%1)")
-                 .arg(Transactions::kSerializedLockKey),
-             errorText)) {
+    if (serialize && postgres && !Run(connection, Transactions::LockSql(scope), errorText)) {
         QString ignored;
         Run(connection, QStringLiteral("ROLLBACK"), ignored);
         return false;
     }
-    LevelsOf(connection).append({false, serialize || outerSerialized});
+    LevelsOf(connection).append({false, serialize || outerSerialized, scope});
     return true;
 }
 

@@ -9,6 +9,8 @@ namespace Transactions {
 
 // The PostgreSQL advisory lock every serialised transaction holds.
 inline constexpr qint64 kSerializedLockKey = 0x436F4D67;
+// The statement that takes it for a scope (see TransactionMode).
+QString LockSql(qint64 scope);
 
 // A statement failed inside the connection's innermost open level; that level
 // can then only be rolled back (PostgreSQL refuses everything else in it).

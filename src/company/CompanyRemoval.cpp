@@ -26,7 +26,7 @@ bool DeleteCompany(const QString& companyText) {
     // All or nothing: a company is never left stripped of its grants and tax
     // rows while its own row stays. Serialised with the write-backs, which
     // check the company before they write its rows.
-    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized, companyId.toLongLong());
     if (!transaction.IsActive()) {
         return false;
     }

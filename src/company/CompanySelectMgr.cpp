@@ -318,12 +318,13 @@ bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString
     return false;
 }
 
-// The company's check and the write as one step for every desk, serialised
-// with deletes: a delete between them would leave a tax row without its
+// The company's check and the write as one step, serialised with the
+// company's delete: a delete between them would leave a tax row without its
 // company, or an update of no row reported as written.
 template <typename Write>
-bool AsOneStep(QString& errorText, Write write) {
-    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+bool AsOneStep(const QString& companyId, QString& errorText, Write write) {
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized,
+                             companyId.trimmed().toLongLong());
     if (!transaction.IsActive()) {
         errorText = transaction.ErrorText();
         return false;
@@ -395,7 +396,7 @@ bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return AsOneStep(errorText,
+        return AsOneStep(companyId, errorText,
                          [&] { return WriteTaxInfo(*this, kind, companyId, data, errorText); });
     });
 }
@@ -407,7 +408,7 @@ bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataV
         return false;
     }
     return Guarded(kind.failure, errorText, [&] {
-        return AsOneStep(errorText,
+        return AsOneStep(companyId, errorText,
                          [&] { return WriteTaxInfo(*this, kind, companyId, data, errorText); });
     });
 }
@@ -418,7 +419,7 @@ bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* 
         return false;
     }
     return Guarded(kBasicFailure, errorText, [&] {
-        return AsOneStep(errorText, [&] {
+        return AsOneStep(companyId, errorText, [&] {
             QString sql;
             if (!CompanyExists(*this, companyId, errorText) ||
                 !WriteBackSql::Basic(companyId, *data, sql, errorText) ||

@@ -412,7 +412,7 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window
     // Serialised with the write-backs and the delete: a company deleted
     // meanwhile would get a state-tax row without its company, and an update
     // of no row would be reported as saved.
-    TTransaction transaction(ModuleLib::TransactionMode::Serialized);
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized, companyId_.toLongLong());
     if (!transaction.IsActive()) {
         logQuery::Error(QStringLiteral("1"),
                         QStringLiteral("保存单位信息：") + transaction.ErrorText());

@@ -96,7 +96,9 @@ enum class TransactionMode {
     // cannot both pass on two desks at once. SQLite begins an immediate
     // transaction (a second desk waits up to the busy timeout, then fails);
     // PostgreSQL takes a transaction-level advisory lock right after BEGIN (a
-    // second desk waits until the first one ends).
+    // second desk waits until the first one ends). A level given a scope (a
+    // company's id) queues only behind levels of the same scope there; scope
+    // 0 is the whole database's, for what checks across companies.
     Serialized,
 };
 
@@ -108,7 +110,8 @@ enum class TransactionMode {
 // serialise a transaction that has begun already, so Serialized inside a
 // deferred level is refused. Hold them through TTransaction, never by hand.
 SHARED_API bool BeginTransaction(const QString& connection, QString& errorText,
-                                 TransactionMode mode = TransactionMode::Deferred);
+                                 TransactionMode mode = TransactionMode::Deferred,
+                                 qint64 scope = 0);
 SHARED_API bool CommitTransaction(const QString& connection, QString& errorText);
 SHARED_API bool RollbackTransaction(const QString& connection, QString& errorText);
 // Nesting depth of the connection's open transaction; 0 outside one.

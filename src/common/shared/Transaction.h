@@ -16,8 +16,12 @@ class TTransaction {
     // A serialised level (see ModuleLib::TransactionMode).
     explicit TTransaction(ModuleLib::TransactionMode mode,
                           QString connection = QString::fromLatin1(kMainConnection))
+        : TTransaction(mode, 0, std::move(connection)) {}
+    // A serialised level of one scope, a company's id.
+    TTransaction(ModuleLib::TransactionMode mode, qint64 scope,
+                 QString connection = QString::fromLatin1(kMainConnection))
         : connection_(std::move(connection)) {
-        if (ModuleLib::BeginTransaction(connection_, errorText_, mode)) {
+        if (ModuleLib::BeginTransaction(connection_, errorText_, mode, scope)) {
             level_ = ModuleLib::TransactionDepth(connection_);
         }
     }
