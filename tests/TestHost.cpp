@@ -157,7 +157,8 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     engine_ = engine;
     ASSERT_TRUE(dir_.isValid());
     // The extra lines come first, so they count over the server's.
-    QString settings = QStringLiteral("[Database]\nBusyTimeout=200\n") + extraSettings;
+    QString settings = QStringLiteral("[Database]\nBusyTimeout=200\n") + extraSettings +
+                       QStringLiteral("\n[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
     if (engine == "POSTGRESQL") {
         settings += QStringLiteral("\n[Database]\n") + PostgresSettings();
     }
@@ -188,6 +189,21 @@ bool HostTest::ExecElsewhere(const QString& sql) const {
         db.setDatabaseName(dir_.filePath(QStringLiteral("Data/main.db")));
         return db;
     });
+}
+
+void HostTest::AllowInfoEdits() const {
+    QString basic, stateTax;
+    for (const char* key : {"QYMC", "ZCDZ", "YYDZ", "FDDBRMC", "CWFZR", "QYDHHM", "QYCZHM", "EMAIL",
+                            "YZBM", "HYMC"}) {
+        basic += QStringLiteral("<f key=\"%1\" edit=\"true\"/>").arg(QLatin1String(key));
+    }
+    for (const char* key : {"NSRSBH", "NSRBM", "DJZCLX_DM", "NSRLX", "SSHY", "QYLXMC", "NSRZT",
+                            "SSSWJG_DM", "XYDJ", "SSDLJG", "KKYH", "YHZH", "JBZH", "FLZSH"}) {
+        stateTax += QStringLiteral("<f key=\"%1\" edit=\"true\"/>").arg(QLatin1String(key));
+    }
+    WriteFile(
+        QStringLiteral("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml"),
+        QStringLiteral("<c><jcxx>%1</jcxx><gsxx>%2</gsxx></c>").arg(basic, stateTax).toUtf8());
 }
 
 QString HostTest::AppPath() const {

@@ -25,6 +25,9 @@ class HostTest : public ::testing::Test {
 
     QString AppPath() const;
     void WriteFile(const QString& relativePath, const QByteArray& content) const;
+    // A command configuration of the host's sub-application that makes every
+    // field of the information page's basic and state-tax tabs editable.
+    void AllowInfoEdits() const;
 
     // Statements run straight through the host's query service.
     bool Exec(const QString& sql) const;

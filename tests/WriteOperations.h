@@ -278,12 +278,22 @@ class WriteOperations : public HostTest {
              [this, agency] { *agency = std::make_unique<TAgencyMgrImpl>(agencyId_); },
              [agency] {
                  const bool ok = AgencySettings::Save(
-                     **agency, {"91110108AG0002", "新代理", "局", "王", "010-2", "100081", "路"});
+                     **agency, AgencySettings::Read(**agency),
+                     {"91110108AG0002", "新代理", "局", "王", "010-2", "100081", "路"});
                  // Other windows read the shared object: it holds what is stored.
                  EXPECT_EQ((*agency)->GetName(), ok ? QString("新代理") : QString("代理"));
                  return ok;
              }},
-            {"tax officer", {}, [] {}, [] { return TaxOfficer::Save("新办税员", "1102"); }},
+            {"tax officer",
+             {},
+             [] {},
+             [] {
+                 TaxOfficer::TRow row;
+                 QStringList changed;
+                 return TaxOfficer::ReadRow(row) &&
+                        TaxOfficer::Save(row, QString("新办税员"), QString("1102"), changed) ==
+                            TaxOfficer::SaveResult::Saved;
+             }},
         };
     }
 

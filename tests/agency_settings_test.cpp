@@ -189,6 +189,33 @@ TEST_P(AgencySettingsWindow, AFailedSaveReloadsTheSharedAgency) {
     EXPECT_EQ(Edit("edtAgentName")->text(), "未保存的名称");
 }
 
+// A save that changes no row is no save; another desk's change of the same
+// field is asked about, of another field kept.
+TEST_P(AgencySettingsWindow, ASaveOfNoRowFailsAndAnotherDesksChangeIsKeptOrAsked) {
+    Open();
+    ASSERT_TRUE(
+        ExecElsewhere("UPDATE XT_QYXX SET YYDZ='别处', QYMC='别名' where QYID=" + agencyId_));
+    Answer(0, 3);
+    Edit("edtAgentName")->setText("甲");
+    Edit("edtPhone")->setText("021-1");
+    Save();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].text.contains("XT_QYXX.QYMC")) << Messages()[0].text.toStdString();
+    EXPECT_EQ(Stored("QYDHHM"), "010-88886666");
+    HostSetup::ClearRecorded();
+    Edit("edtAgentName")->setText("别名");
+    Save();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Stored("QYDHHM") + Stored("YYDZ"), "021-1别处");
+
+    ModuleLib::SetgsAgencyInfo("");
+    ASSERT_TRUE(ExecElsewhere("DELETE FROM XT_QYXX WHERE QYID=" + agencyId_));
+    Edit("edtAgentName")->setText("乙");
+    Save();
+    EXPECT_EQ(PlainTexts(), QStringList{"代理机构设置保存失败！"});
+    EXPECT_NE(HostSetup::AgencyInfo(), "乙");
+}
+
 TEST_P(AgencySettingsWindow, TakesTheManagerTheHostHoldsAtEachSave) {
     Open();
     // The host replaces the object while the window is open.

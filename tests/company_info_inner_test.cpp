@@ -26,6 +26,7 @@ class CompanyInfoInnerTest : public HostTest {
             "AppComs/Dmzd/hy.txt",
             TextCodec::EncodeGbk(QStringLiteral("1101|烟煤和无烟煤开采洗选\r\n01|农业种植业\r\n")));
         id_ = AddCompany("110101000000001", QStringLiteral("甲公司"));
+        AllowInfoEdits();
     }
     void AddStateTax(const QString& values =
                          "'1101', 'x', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1\n'") {
@@ -74,6 +75,7 @@ class CompanyInfoInnerTest : public HostTest {
 
 TEST_F(CompanyInfoInnerTest, StateTaxTabShowsExactIndustryFlagsAndCards) {
     AddStateTax("'01', '农业种植业', '', '0', 'ICBH=A1;ICLX=1;KPJH=0\nICBH=B2;ICLX=2;KPJH=1\n'");
+    WriteFile("SubApps/GS/AppComs/BaseInfo/CmdCompanyInfo.xml", "<c/>");
     Open();
     EXPECT_TRUE(TabShown("tsGs"));
     EXPECT_FALSE(TabShown("tsDs"));
@@ -122,8 +124,18 @@ TEST_F(CompanyInfoInnerTest, UnknownIndustryIsWrittenBackAsStored) {
 
 TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
     AddLocalTax();
+    // A stored address and phone under the panel: none of it is the operator's.
+    Exec("UPDATE XT_QYXX SET YYDZ='营业地址', QYDHHM='x' where QYID=" + id_);
     Open();
     EXPECT_TRUE(page_->LocalTaxOnly());
+    // It opens in the panel's first editable field; the covered ones take
+    // no focus.
+    QApplication::setActiveWindow(page_);
+    EXPECT_EQ(page_->focusWidget(), Get<QLineEdit>("edtMail2"));
+    for (const char* covered : {"edtYydz", "edtDhhm", "edtQymc"}) {
+        EXPECT_FALSE(Get<QLineEdit>(covered)->isEnabled()) << covered;
+    }
+    Type("edtYydz", "abc");
     EXPECT_FALSE(Get<QWidget>("pnlMainOnlyDS")->isHidden());
     EXPECT_FALSE(TabShown("tsDs"));
     EXPECT_FALSE(TabShown("tsGs"));
@@ -139,6 +151,7 @@ TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
     Type("edtGsgbze2", "99.5");
     PressSave();
     EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id_), "x@y.cn");
+    EXPECT_EQ(Scalar("select YYDZ || '/' || QYDHHM from XT_QYXX where QYID=" + id_), "营业地址/x");
     EXPECT_EQ(Scalar("select DZXX || '/' || GSGBZE from XT_QYDSXX where QYID=" + id_),
               "x@y.cn/99.5");
 }
@@ -300,23 +313,28 @@ TEST_F(CompanyInfoInnerTest, AnIndustryEntryWithoutACodeIsSavedAsAName) {
 TEST_F(CompanyInfoInnerTest, ATaxTableUnreadableAtOpeningLeavesTheBasicDataToSave) {
     AddStateTax();
     AddLocalTax();
+    // Without its state-tax row the company shows the local-tax-only panel.
     const struct {
         const char* table;
         bool stateTaxTab;
-        const char* fax;
-    } cases[] = {{"XT_QYDSXX", true, "010-1"}, {"XT_QYGSXX", false, "010-2"}};
-    for (const auto& [table, stateTaxTab, fax] : cases) {
+        const char* field;
+        const char* column;
+        const char* value;
+    } cases[] = {{"XT_QYDSXX", true, "edtCzhm", "QYCZHM", "010-1"},
+                 {"XT_QYGSXX", false, "edtMail2", "EMAIL", "a@b.cn"}};
+    for (const auto& [table, stateTaxTab, field, column, value] : cases) {
         ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE %1 RENAME TO AWAY").arg(table)));
         Open();
         ASSERT_TRUE(Exec(QStringLiteral("ALTER TABLE AWAY RENAME TO %1").arg(table)));
         EXPECT_EQ(Get<QLineEdit>("edtQysbh")->text(), "110101000000001") << table;
         EXPECT_FALSE(TabShown("tsDs")) << table;
         EXPECT_EQ(TabShown("tsGs"), stateTaxTab) << table;
-        Type("edtCzhm", fax);
+        Type(field, value);
         HostSetup::ClearRecorded();
         PressSave();
         EXPECT_EQ(Codes(106019), 1) << table;
-        EXPECT_EQ(Scalar("select QYCZHM from XT_QYXX where QYID=" + id_), fax) << table;
+        EXPECT_EQ(Scalar(QString("select %1 from XT_QYXX where QYID=").arg(column) + id_), value)
+            << table;
         delete page_.data();
     }
 }
@@ -331,12 +349,13 @@ TEST_F(CompanyInfoInnerTest, AnIdWithoutACompanyOpensAPageThatWritesNothing) {
         page_->show();
         EXPECT_FALSE(TabShown("tsGs")) << id.toStdString();
         EXPECT_FALSE(TabShown("tsDs")) << id.toStdString();
+        // The company code is never the operator's to type on the page.
         Type("edtQysbh", "9111B");
         Type("edtQymc", "乙");
         HostSetup::ClearRecorded();
         PressSave();
         ASSERT_EQ(Messages().size(), 1u) << id.toStdString();
-        EXPECT_EQ(Messages()[0].code, 106018) << id.toStdString();
+        EXPECT_EQ(Messages()[0].code, 106021) << id.toStdString();
         EXPECT_EQ(Count("select count(*) from XT_QYXX"), 1) << id.toStdString();
         EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id_), "甲公司");
         delete page_.data();

@@ -37,6 +37,7 @@ class CompanyInfoModelTest : public EngineTest {
         EngineTest::SetUp();
         WriteFile("AppComs/Dmzd/hy.txt",
                   TextCodec::EncodeGbk(QStringLiteral("1101|烟煤\r\n01|农业\r\n")));
+        AllowInfoEdits();
     }
     static Row Dump(const TableColumns::Table& table, const QString& id) {
         Row row;

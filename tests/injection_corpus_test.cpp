@@ -84,6 +84,7 @@ class InjectionCorpus : public EngineTest {
         }
         ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
         ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
+        AllowInfoEdits();
         target_ = AddCompany("91TARGET", "目标公司");
         bystander_ = AddCompany("91BYSTANDER", "旁观公司");
         for (const QString& id : {target_, bystander_}) {
@@ -292,7 +293,7 @@ class InjectionCorpus : public EngineTest {
                  TAgencyMgrImpl agency(agency_);
                  const AgencySettings::TFields fields{text, text, text, text, text, "100000", text};
                  EXPECT_EQ(AgencySettings::Validate(fields), AgencySettings::Check::Ok);
-                 return AgencySettings::Save(agency, fields);
+                 return AgencySettings::Save(agency, AgencySettings::Read(agency), fields);
              },
              [this] {
                  const AgencySettings::TFields f = AgencySettings::Read(TAgencyMgrImpl(agency_));
@@ -301,7 +302,12 @@ class InjectionCorpus : public EngineTest {
             {"tax officer",
              {0, 0},
              0,
-             [](const QString& text) { return TaxOfficer::Save(text, text); },
+             [](const QString& text) {
+                 TaxOfficer::TRow row;
+                 QStringList changed;
+                 return TaxOfficer::ReadRow(row) &&
+                        TaxOfficer::Save(row, text, text, changed) == TaxOfficer::SaveResult::Saved;
+             },
              [] {
                  TaxOfficer::TRow row;
                  EXPECT_TRUE(TaxOfficer::ReadRow(row));

@@ -257,7 +257,11 @@ TEST_P(TaxOfficerWindow, AnUnreadableTableShowsAndSavesNothing) {
     Open();
     EXPECT_EQ(Edit("edtBsymc")->text(), "");
     EXPECT_EQ(Edit("edtSfzh")->text(), "");
-    EXPECT_FALSE(TaxOfficer::Save("李四", "1201"));
+    TaxOfficer::TRow row;
+    EXPECT_FALSE(TaxOfficer::ReadRow(row));
+    QStringList changed;
+    EXPECT_EQ(TaxOfficer::Save(row, QString("李四"), QString("1201"), changed),
+              TaxOfficer::SaveResult::Failed);
     ASSERT_TRUE(Exec("ALTER TABLE XT_QYXX_AWAY RENAME TO XT_QYXX"));
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where LBDM=20"), "张三");
     EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where LBDM=20"), "1101");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -36,7 +37,13 @@ class TAgencyMgr : public TObject {
     virtual int CountServedCompanies() = 0;
     virtual void GetExtraValue(const QString& name, QVariant& value) const = 0;
     virtual void SetExtraValue(const QString& name, const QVariant& value) = 0;
+    // Writes the fields that differ from the row as loaded; the others keep
+    // what is stored. False when the row changed no row, or when another desk
+    // changed a column it writes since it was loaded (ChangedElsewhere).
     virtual bool SaveAgency() = 0;
+    // Those columns after a SaveAgency that found them ("XT_QYXX.QYMC");
+    // empty after any other.
+    virtual QStringList ChangedElsewhere() const = 0;
     virtual bool DeleteCompany(const QString& companyId) = 0;
     virtual bool ListServedCompanies(const QString& codeText, const QString& nameText,
                                      TAgcyCompanyInfoList& list) = 0;

@@ -30,6 +30,7 @@ void TAgencyMgrImpl::LoadAgency(const QString& agencyId) {
     }
     const QString id = agencyId.trimmed();
     bool found = false;
+    std::optional<TStoredRow> row;
     SqlQuery::ReadRows("load the agency",
                        QStringLiteral("select * from XT_QYXX where QYID=") + id +
                            QStringLiteral(" and LBDM=") + QStringLiteral("19"),
@@ -47,6 +48,10 @@ void TAgencyMgrImpl::LoadAgency(const QString& agencyId) {
                            postCode_ = row.FieldByName("YZBM");
                            address_ = row.FieldByName("YYDZ");
                        });
+    // The whole stored texts and their NULLs, for the save to compare with.
+    if (found && TStoredRow::Read("XT_QYXX", id, row)) {
+        loaded_ = std::move(row);
+    }
     if (found) {
         ModuleLib::SetgsAgencyInfo(name_);
         ModuleLib::SetgbAgencyVerExist(true);
@@ -77,17 +82,46 @@ void TAgencyMgrImpl::SetExtraValue(const QString& name, const QVariant& value) {
 }
 
 bool TAgencyMgrImpl::SaveAgency() {
-    if (!IsSqlInteger(agencyId_)) {
+    changedElsewhere_.clear();
+    if (!IsSqlInteger(agencyId_) || !loaded_) {
         return false;
     }
-    const QString sql =
-        QStringLiteral("UPDATE XT_QYXX SET QYSBH ='") + QuoteSqlValue(code_) +
-        QStringLiteral("', QYMC='") + QuoteSqlValue(name_) + QStringLiteral("', QYDHHM='") +
-        QuoteSqlValue(phone_) + QStringLiteral("', YZBM='") + QuoteSqlValue(postCode_) +
-        QStringLiteral("', YYDZ='") + QuoteSqlValue(address_) + QStringLiteral("', SSSWJG='") +
-        QuoteSqlValue(taxOffice_) + QStringLiteral("', FDDBRMC='") + QuoteSqlValue(legalRep_) +
-        QStringLiteral("' where QYID=") + agencyId_;
-    return SqlQuery::Execute("save the agency", sql);
+    TRowSave save{"XT_QYXX",
+                  agencyId_,
+                  QStringLiteral("UPDATE XT_QYXX SET QYSBH ={QYSBH}, QYMC={QYMC}, "
+                                 "QYDHHM={QYDHHM}, YZBM={YZBM}, YYDZ={YYDZ}, SSSWJG={SSSWJG}, "
+                                 "FDDBRMC={FDDBRMC} where QYID={QYID}"),
+                  {{QStringLiteral("QYID"), TSqlValue::Of(agencyId_)}},
+                  {}};
+    const std::pair<const char*, const QString&> fields[] = {
+        {"QYSBH", code_},   {"QYMC", name_},        {"QYDHHM", phone_},     {"YZBM", postCode_},
+        {"YYDZ", address_}, {"SSSWJG", taxOffice_}, {"FDDBRMC", legalRep_},
+    };
+    for (const auto& [column, value] : fields) {
+        const QString name = QLatin1String(column);
+        if (value == loaded_->Text(name)) {
+            save.values.emplace(name, TSqlValue::Itself());
+        } else {
+            save.values.emplace(name, TSqlValue::Of(value));
+            save.written << name;
+        }
+    }
+    QString errorText;
+    switch (SaveRow(save, *loaded_, changedElsewhere_, errorText)) {
+        case RowSaveResult::Saved:
+            TStoredRow::Read("XT_QYXX", agencyId_, loaded_);
+            return true;
+        case RowSaveResult::Gone:
+            logQuery::Warn(
+                "1", QStringLiteral("保存代理机构：代理机构[%1]的记录已不存在").arg(agencyId_));
+            return false;
+        case RowSaveResult::Changed:
+            return false;
+        case RowSaveResult::Failed:
+            break;
+    }
+    logQuery::Warn("1", QStringLiteral("保存代理机构：") + errorText);
+    return false;
 }
 
 bool TAgencyMgrImpl::DeleteCompany(const QString& companyId) {

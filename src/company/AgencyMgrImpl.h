@@ -6,6 +6,9 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
+
+#include "StoredRow.h"
 
 #include "f_AgencyMgr.h"
 
@@ -33,6 +36,7 @@ class TAgencyMgrImpl : public TAgencyMgr {
     void GetExtraValue(const QString& name, QVariant& value) const override;
     void SetExtraValue(const QString& name, const QVariant& value) override;
     bool SaveAgency() override;
+    QStringList ChangedElsewhere() const override { return changedElsewhere_; }
     bool DeleteCompany(const QString& companyId) override;
     bool ListServedCompanies(const QString& codeText, const QString& nameText,
                              TAgcyCompanyInfoList& list) override;
@@ -48,4 +52,7 @@ class TAgencyMgrImpl : public TAgencyMgr {
     QString postCode_;
     QString address_;
     std::unique_ptr<TDataVO> extraValues_;
+    // The row as loaded: what the fields are compared with at a save.
+    std::optional<TStoredRow> loaded_;
+    QStringList changedElsewhere_;
 };

@@ -1,6 +1,7 @@
 #include "CompanyRemoval.h"
 
 #include "SqlQuery.h"
+#include "SqlWriter.h"
 #include "Transaction.h"
 #include "f_CommonUnit.h"
 
@@ -19,10 +20,11 @@ constexpr const char* kDependentDeletes[] = {
 namespace CompanyRemoval {
 
 bool DeleteCompany(const QString& companyText) {
-    if (!IsSqlInteger(companyText)) {
+    QString companyId, ignored;
+    if (!SqlWriter::Spell("XT_QYXX", QStringLiteral("QYID"), TSqlValue::Of(companyText), companyId,
+                          ignored)) {
         return false;
     }
-    const QString companyId = companyText.trimmed();
     // All or nothing: a company is never left stripped of its grants and tax
     // rows while its own row stays. Serialised with the write-backs, which
     // check the company before they write its rows.

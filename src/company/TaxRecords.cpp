@@ -40,7 +40,7 @@ constexpr const char* kStateTaxKeys[] = {
     "QYLXDM", "QYLXMC",    "GXSJ",  "GXBZ",
 };
 
-enum class Conversion { Plain, Whole, ShareCapital, Date };
+enum class Conversion { Plain, ShareCapital, Date };
 
 Conversion ConversionOf(const char* key) {
     const QLatin1String name(key);
@@ -49,9 +49,6 @@ Conversion ConversionOf(const char* key) {
     }
     if (name == QLatin1String("GXSJ")) {
         return Conversion::Date;
-    }
-    if (name == QLatin1String("ICCARD")) {
-        return Conversion::Whole;
     }
     return Conversion::Plain;
 }
@@ -67,12 +64,10 @@ QString ReadValue(const TADOQuery& query, const char* key) {
         }
         case Conversion::Date:
             return FormatUpdateDate(text);
-        case Conversion::Whole:
-            return text;
         case Conversion::Plain:
             break;
     }
-    return CutToLegacyBytes(text).toString();
+    return HostCopy(QLatin1String(key), text);
 }
 
 std::unique_ptr<TDataVO> LoadRow(const char* table, const QString& companyId,
@@ -123,6 +118,13 @@ std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId) {
 
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId) {
     return LoadRow("XT_QYGSXX", companyId, StateTaxKeys());
+}
+
+QString HostCopy(const QString& column, const QString& text) {
+    if (column == QLatin1String("ICCARD")) {
+        return text;
+    }
+    return CutToLegacyBytes(text).toString();
 }
 
 QString FormatUpdateDate(const QString& text) {

@@ -26,6 +26,10 @@ std::span<const char* const> StateTaxKeys();
 std::unique_ptr<TDataVO> LoadLocalTax(const QString& companyId);
 std::unique_ptr<TDataVO> LoadStateTax(const QString& companyId);
 
+// A column's text as the host's copies hold it: at most 255 legacy bytes,
+// the IC cards whole.
+QString HostCopy(const QString& column, const QString& text);
+
 // "yyyy-MM-dd" form of a stored date; empty gives today, and a text that
 // cannot be read as a date stays as it was stored.
 QString FormatUpdateDate(const QString& text);

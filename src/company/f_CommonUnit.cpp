@@ -30,6 +30,15 @@ int TextLength(const QString& text) {
 // backslash in the pattern for its escape character, which SQLite does not.
 // The host compares both sides folded as typing does (FoldForSearch), so the
 // same text finds the same companies on every engine.
+// A text compared with a company column ("QYSBH", "t2.QYMC"), as the
+// statement writer spells it.
+QString CompanyText(const QString& column, const QString& text) {
+    QString spelled, ignored;
+    SqlWriter::Spell("XT_QYXX", column.section(QLatin1Char('.'), -1), TSqlValue::Of(text), spelled,
+                     ignored);
+    return spelled;
+}
+
 QString ContainsFilter(const QString& column, const QString& text) {
     QString pattern;
     pattern.reserve(text.size());
@@ -41,7 +50,8 @@ QString ContainsFilter(const QString& column, const QString& text) {
         }
         pattern += c;
     }
-    return QStringLiteral(" and %1 like '%%2%' escape '!'").arg(column, QuoteSqlValue(pattern));
+    return QStringLiteral(" and %1 like %2 escape '!'")
+        .arg(column, CompanyText(column, QLatin1Char('%') + pattern + QLatin1Char('%')));
 }
 
 QString TaxIdFilter(const QString& column, const QString& taxIdText, bool tailMatch) {
@@ -73,27 +83,27 @@ QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool t
     if (taxIdText.isEmpty()) {
         return QString();
     }
-    const QString quoted = QuoteSqlValue(taxIdText);
+    const QString quoted = CompanyText(column, taxIdText);
     const int length = TextLength(taxIdText);
     if (!tailMatch || length > queryLength) {
         return ContainsFilter(column, taxIdText);
     }
     const QString dialect = engine.toUpper();
     if (dialect == QLatin1String("MSSQLSERVER")) {
-        return QStringLiteral(" and SUBSTRING(right(%1,%2),1,%3)='%4'")
+        return QStringLiteral(" and SUBSTRING(right(%1,%2),1,%3)=%4")
             .arg(column)
             .arg(queryLength)
             .arg(length)
             .arg(quoted);
     }
     if (dialect == QLatin1String("ORACLE")) {
-        return QStringLiteral(" and substr(%1,length(%1)-%2,%3)='%4'")
+        return QStringLiteral(" and substr(%1,length(%1)-%2,%3)=%4")
             .arg(column)
             .arg(queryLength - 1)
             .arg(length)
             .arg(quoted);
     }
-    return QStringLiteral(" and mid(right(%1,%2),1,%3)='%4'")
+    return QStringLiteral(" and mid(right(%1,%2),1,%3)=%4")
         .arg(column)
         .arg(queryLength)
         .arg(length)
@@ -125,9 +135,11 @@ QString BuildRoleCompanyListSql(const QString& roleCode, const QString& taxIdTex
     sql += QStringLiteral(
         " t1, XT_QYXX t2, QX_PRMSMAP t3 WHERE t3.PRMS_DM=t1.PRMS_DM AND t2.QYID=t3.KZDM");
     // The role code comes from the host, but it is still text in quotes.
-    sql += QStringLiteral(" AND t1.JS_DM='") + QuoteSqlValue(roleCode) +
-           QStringLiteral("' AND t3.PRMS_TYPE='") + QLatin1String(kCompanyPermissionType) +
-           QStringLiteral("'");
+    QString role, ignored;
+    SqlWriter::Spell("QX_ROLEPRMS", QStringLiteral("JS_DM"), TSqlValue::Of(roleCode), role,
+                     ignored);
+    sql += QStringLiteral(" AND t1.JS_DM=") + role + QStringLiteral(" AND t3.PRMS_TYPE='") +
+           QLatin1String(kCompanyPermissionType) + QStringLiteral("'");
     // A grant naming the agency's or the tax officer's own row grants nothing:
     // those rows hold the agency's and a person's data, not a company to file for.
     sql += QStringLiteral(" AND t2.LBDM<>") + QLatin1String(kAgencyClass) +
@@ -184,32 +196,6 @@ int ReadQueryLength() {
     return ok ? length : kDefaultQueryLength;
 }
 
-QString QuoteSqlValue(const QString& text) {
-    if (text.isEmpty()) {
-        return QString();
-    }
-    // Shared, not copied, when there is nothing to double.
-    if (!text.contains(QLatin1Char('\''))) {
-        return text;
-    }
-    QString quoted = text;
-    return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-bool IsSqlInteger(const QString& text) {
-    const QStringView number = QStringView(text).trimmed();
-    const qsizetype start = number.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (number.size() <= start || number.size() - start > 18) {
-        return false;
-    }
-    for (qsizetype i = start; i < number.size(); ++i) {
-        if (!IsAsciiDigit(number[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsValidEmail(const QString& text) {
     if (text.isEmpty()) {
         return true;
@@ -234,7 +220,8 @@ bool IsValidPhone(const QString& text) {
 }
 
 bool IsValidPostCode(const QString& text) {
-    return text.isEmpty() || TextLength(text) == 6;
+    const QString code = text.trimmed();
+    return code.isEmpty() || TextLength(code) == 6;
 }
 
 QString EnsureTrailingBackslash(const QString& path) {

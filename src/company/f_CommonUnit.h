@@ -7,6 +7,7 @@
 #include <span>
 
 #include "CompanyRecord.h"
+#include "SqlWriter.h"
 
 // "0", "SYSTEM" and "BUSINESS" see every company; any other class is a role code.
 bool IsAllCompanyClass(const QString& operatorClass);
@@ -36,14 +37,9 @@ bool ReadCompanyList(const char* operation, const QString& sql,
 // How many trailing characters of the identification number a short filter matches.
 int ReadQueryLength();
 
-// Every single quote doubled, for a text placed between single quotes in SQL.
-QString QuoteSqlValue(const QString& text);
-// A text that may go into SQL without quotes: an optional minus sign and
-// decimal digits, with blanks around them. Splice text.trimmed(), never text.
-bool IsSqlInteger(const QString& text);
-
 bool IsValidEmail(const QString& text);
 bool IsValidPhone(const QString& text);
+// Empty, or six characters once the blanks around are gone.
 bool IsValidPostCode(const QString& text);
 
 // Trims a folder path and makes it end with the path separator ("/" here).

@@ -8,6 +8,7 @@
 #include "CompanySelectMgr.h"
 #include "FormBase.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "ModuleForm.h"
 #include "RecentCompanies.h"
 #include "SearchableCompanyList.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int kNoCompanySelected = 106004;
 constexpr const char* kSingleCompanyEdition = "10";
 
 }  // namespace
@@ -100,7 +100,7 @@ void Tfrm_CompanySelect::Accept() {
         done(mrOk);
         return;
     }
-    ModuleLib::InforMsg(kNoCompanySelected, QString(), 1);
+    ModuleLib::InforMsg(MessageCodes::kNothingSelected, QString(), 1);
     ui_->sBtnConfirm->setEnabled(true);
 }
 

@@ -4,6 +4,7 @@
 #include "EntryExport.h"
 #include "EntryParams.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "f_CompanySelect.h"
 
 namespace {
@@ -11,7 +12,6 @@ namespace {
 constexpr const char* kInitFailed = "[70019504]系统初始化企业信息失败。";
 constexpr const char* kNoOperator =
     "[70019503]选择对应企业失败：无法获取到操作员名称或操作员类别。";
-constexpr int kNoCompany = 106002;
 
 // Every way InitGlobalCompanyInfo can fail leaves this line in the log.
 void LogInitFailed() noexcept {
@@ -44,7 +44,7 @@ ENTRY_POINT bool LoadSelectCompanyForm(int count, char** buffers) {
                 params.Set("QYSBH", chosen.QYSBH());
                 return params.Finish(true);
             case SelectOutcome::NoCompany:
-                ModuleLib::InforMsg(kNoCompany, QString(), 1);
+                ModuleLib::InforMsg(MessageCodes::kNoCompany, QString(), 1);
                 break;
             case SelectOutcome::NotChosen:
                 break;

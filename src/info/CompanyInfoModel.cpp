@@ -1,12 +1,13 @@
 #include "CompanyInfoModel.h"
 
-#include <QRegularExpression>
-
 #include "CompanyRecord.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "ShareCapital.h"
 #include "SqlQuery.h"
+#include "SqlWriter.h"
 #include "TableColumns.h"
+#include "TaxRecords.h"
 #include "Transaction.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -25,33 +26,6 @@ const char* TableName(InfoTable table) {
             break;
     }
     return "XT_QYGSXX";
-}
-
-TableColumns::ColumnList Columns(InfoTable table) {
-    switch (table) {
-        case InfoTable::Company:
-            return TableColumns::kCompany;
-        case InfoTable::LocalTax:
-            return TableColumns::kLocalTax;
-        case InfoTable::StateTax:
-            break;
-    }
-    return TableColumns::kStateTax;
-}
-
-bool IsNumeric(InfoTable table, const QString& column) {
-    for (const TableColumns::Column& c : Columns(table)) {
-        if (column.compare(QLatin1String(c.name.data(), static_cast<qsizetype>(c.name.size())),
-                           Qt::CaseInsensitive) == 0) {
-            return c.type == ColumnType::Integer || c.type == ColumnType::Money;
-        }
-    }
-    return false;
-}
-
-bool IsPlainNumber(const QString& text) {
-    static const QRegularExpression number(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
-    return number.match(text).hasMatch();
 }
 
 const QString kShareCapital = QStringLiteral("GSGBZE");
@@ -86,63 +60,55 @@ const Mirror* MirrorOf(InfoTable table, const QString& column) {
     return nullptr;
 }
 
-// What each window writes, column by column, in the statements' order.
-const QStringList kPageCompany = {"QYMC",  "FDDBRMC", "CWFZR",  "ZCDZ", "YYDZ", "YZBM",
-                                  "EMAIL", "QYDHHM",  "QYCZHM", "HYMC", "HYDM", "ZSID"};
-const QStringList kDialogCompany = {"QYSBH", "QYDHHM", "QYCZHM", "YZBM", "EMAIL", "YYDZ"};
-const QStringList kLocalTax = {"NSRSBH", "DZXX", "GSGBZE"};
-const QStringList kPageStateTax = {"NSRSBH", "NSRBM", "NSRMC", "FDDBRMC",   "DHHM",   "YZBM",
-                                   "ZCDZ",   "YYDZ",  "SSHY",  "DJZCLX_DM", "NSRZT",  "KKYH",
-                                   "YHZH",   "NSRLX", "XYDJ",  "SSSWJG_DM", "SSDLJG", "JKBZ",
-                                   "ZDH",    "JBZH",  "FLZSH", "QYLXMC",    "SSHYMC", "SSSWJG_MC"};
-const QStringList kDialogStateTax = {"YYDZ", "DHHM", "YZBM", "SSHY", "SSDLJG"};
-// The state-tax child of the current-company object, in its key order.
-const QStringList kStateTaxKeys = {"NSRSBH", "NSRBM",     "NSRMC",  "FDDBRMC",   "DHHM",   "YZBM",
-                                   "ZCDZ",   "YYDZ",      "SSHY",   "DJZCLX_DM", "NSRZT",  "KKYH",
-                                   "YHZH",   "NSRLX",     "XYDJ",   "SSSWJG_DM", "SSDLJG", "JKBZ",
-                                   "ZDH",    "SQR",       "SMR",    "KSSCJYRQ",  "KSHLND", "KJZG",
-                                   "ZJFMC",  "ZJGSWDJH",  "FZR",    "JBZH",      "FLZSH",  "ICCARD",
-                                   "SSHYMC", "SSSWJG_MC", "QYLXDM", "QYLXMC",    "GXSJ",   "GXBZ"};
+// The statements each window runs, as their texts stand, a "{COLUMN}" for
+// each value.
+const QString kPageCompanyUpdate = QStringLiteral(
+    "UPDATE XT_QYXX SET QYMC={QYMC}, FDDBRMC={FDDBRMC}, CWFZR={CWFZR}, ZCDZ={ZCDZ}, "
+    "YYDZ={YYDZ}, YZBM={YZBM}, EMAIL={EMAIL}, QYDHHM={QYDHHM}, QYCZHM={QYCZHM}, HYMC={HYMC}, "
+    "HYDM={HYDM}, ZSID={ZSID} where QYID={QYID}");
+const QString kDialogCompanyUpdate = QStringLiteral(
+    "UPDATE XT_QYXX SET QYSBH={QYSBH}, QYDHHM ={QYDHHM}, QYCZHM={QYCZHM}, YZBM={YZBM}, "
+    "EMAIL={EMAIL}, YYDZ={YYDZ} where QYID={QYID}");
+const QString kLocalTaxUpdate = QStringLiteral(
+    "UPDATE XT_QYDSXX SET Nsrsbh={NSRSBH},DZXX={DZXX}, GSGBZE ={GSGBZE},GXSJ={GXSJ}, Gxbz=1 "
+    "where QYID={QYID}");
+const QString kPageStateTaxUpdate = QStringLiteral(
+    "UPDATE XT_QYGSXX SET NSRSBH={NSRSBH}, NSRBM ={NSRBM}, NSRMC ={NSRMC}, FDDBRMC={FDDBRMC}, "
+    "DHHM={DHHM}, YZBM={YZBM}, ZCDZ={ZCDZ}, YYDZ={YYDZ}, SSHY={SSHY}, DJZCLX_DM={DJZCLX_DM}, "
+    "NSRZT={NSRZT}, KKYH={KKYH}, YHZH={YHZH}, NSRLX={NSRLX}, XYDJ={XYDJ}, "
+    "SSSWJG_DM={SSSWJG_DM}, SSDLJG={SSDLJG}, JKBZ={JKBZ}, ZDH={ZDH}, JBZH={JBZH}, "
+    "FLZSH={FLZSH}, QYLXMC={QYLXMC}, SSHYMC={SSHYMC}, SSSWJG_MC={SSSWJG_MC}, GXSJ={GXSJ}, "
+    "GXBZ=1 where QYID={QYID}");
+const QString kStateTaxInsert = QStringLiteral(
+    "INSERT INTO XT_QYGSXX(QYID, NSRSBH, NSRBM, NSRMC,FDDBRMC,DHHM,YZBM,ZCDZ,YYDZ,SSHY,"
+    "DJZCLX_DM,NSRZT,KKYH,YHZH,NSRLX,XYDJ,SSSWJG_DM,SSDLJG,JKBZ,ZDH,JBZH,FLZSH,QYLXMC,SSHYMC,"
+    "SSSWJG_MC,GXSJ,GXBZ) VALUES({QYID},{NSRSBH},{NSRBM},{NSRMC},{FDDBRMC},{DHHM},{YZBM},"
+    "{ZCDZ},{YYDZ},{SSHY},{DJZCLX_DM},{NSRZT},{KKYH},{YHZH},{NSRLX},{XYDJ},{SSSWJG_DM},"
+    "{SSDLJG},{JKBZ},{ZDH},{JBZH},{FLZSH},{QYLXMC},{SSHYMC},{SSSWJG_MC},{GXSJ},1)");
+const QString kDialogStateTaxUpdate = QStringLiteral(
+    "UPDATE XT_QYGSXX SET YYDZ={YYDZ}, DHHM ={DHHM}, YZBM ={YZBM}, SSHY={SSHY}, "
+    "SSDLJG={SSDLJG} where QYID={QYID}");
+const QString kDialogStateTax[] = {"YYDZ", "DHHM", "YZBM", "SSHY", "SSDLJG"};
+
+// The "{COLUMN}"s of a statement's text, in order.
+QStringList Placeholders(const QString& text) {
+    QStringList columns;
+    for (qsizetype open = text.indexOf(QLatin1Char('{')); open >= 0;
+         open = text.indexOf(QLatin1Char('{'), open + 1)) {
+        columns << text.mid(open + 1, text.indexOf(QLatin1Char('}'), open) - open - 1);
+    }
+    return columns;
+}
+
 const QStringList kPageCurrentTexts = {"QYMC", "FDDBRMC", "CWFZR",  "ZCDZ",   "YYDZ",
                                        "YZBM", "QYDHHM",  "EMAIL",  "QYCZHM", "HYDM",
                                        "HYMC", "ZSID",    "CZY_DM", "NSRSBH", "BSY"};
 const QStringList kDialogCurrentTexts = {"QYSBH", "QYMC", "QYDHHM", "EMAIL"};
 
-// The host's copies hold at most 255 legacy bytes; the IC cards whole.
-QString HostCopy(const QString& column, const QString& value) {
-    if (column == QLatin1String("ICCARD")) {
-        return value;
-    }
-    return CutToLegacyBytes(value).toString();
-}
-
-QString Quoted(const QString& text) {
-    return QLatin1Char('\'') + QuoteSqlValue(text) + QLatin1Char('\'');
-}
-
 }  // namespace
 
-bool TCompanyInfoModel::ReadRow(InfoTable table, std::optional<Row>& row) const {
-    row.reset();
-    return SqlQuery::ReadRows(
-        "读取单位信息",
-        QStringLiteral("select * from %1 where QYID=%2")
-            .arg(QLatin1String(TableName(table)), companyId_),
-        [&](TADOQuery& rows) {
-            if (rows.Eof()) {
-                return;
-            }
-            row.emplace();
-            for (const TableColumns::Column& column : Columns(table)) {
-                const QString name = QString::fromLatin1(
-                    column.name.data(), static_cast<qsizetype>(column.name.size()));
-                const int index = rows.FieldIndex(name);
-                row->values[name] = index >= 0 ? rows.FieldAsString(index) : QString();
-                if (index < 0 || rows.FieldIsNull(index)) {
-                    row->nulls.insert(name);
-                }
-            }
-        });
+bool TCompanyInfoModel::ReadRow(InfoTable table, std::optional<TStoredRow>& row) const {
+    return TStoredRow::Read(TableName(table), companyId_, row);
 }
 
 TCompanyInfoModel::LoadResult TCompanyInfoModel::Load(const QString& companyId) {
@@ -164,7 +130,7 @@ TCompanyInfoModel::LoadResult TCompanyInfoModel::LoadRows(const QString& company
         return LoadResult::NoRow;
     }
     companyId_ = companyId.trimmed();
-    std::optional<Row> company;
+    std::optional<TStoredRow> company;
     if (!ReadRow(InfoTable::Company, company)) {
         companyId_.clear();
         return LoadResult::Failed;
@@ -196,15 +162,18 @@ QString TCompanyInfoModel::Stored(InfoTable table, const QString& column) const 
     if (!HasRow(table)) {
         return QString();
     }
-    const auto& values = rows_.at(table)->values;
-    const auto found = values.find(column.toUpper());
-    return found != values.end() ? found->second : QString();
+    return rows_.at(table)->Text(column);
 }
 
 QString TCompanyInfoModel::ShownShareCapital() const {
     QString shown;
     ReadStoredShareCapital(Stored(InfoTable::LocalTax, kShareCapital), shown);
     return shown;
+}
+
+QString TCompanyInfoModel::Shown(InfoTable table, const QString& column) const {
+    return table == InfoTable::LocalTax && column == kShareCapital ? ShownShareCapital()
+                                                                   : Stored(table, column);
 }
 
 void TCompanyInfoModel::SetEdited(InfoTable table, const QString& column, const QString& text) {
@@ -238,37 +207,52 @@ bool TCompanyInfoModel::IsChanged() const {
 }
 
 std::optional<TInfoCheckFailure> TCompanyInfoModel::Check() const {
-    const auto value = [this](InfoTable table, const char* column) {
+    // What the operator changed is checked; what he left is kept as stored.
+    const auto edited = [this](InfoTable table, const char* column) -> std::optional<QString> {
         const auto found = edited_.find({table, QLatin1String(column)});
-        return found != edited_.end() ? found->second : Stored(table, QLatin1String(column));
+        if (found == edited_.end() || !IsChanged(table, QLatin1String(column))) {
+            return std::nullopt;
+        }
+        return found->second;
     };
-    const auto company = [&](const char* column) { return value(InfoTable::Company, column); };
-    if (company("QYSBH").trimmed().isEmpty()) {
-        return TInfoCheckFailure{"QYSBH", InfoMessages::kCompanyCodeEmpty, QString(), false};
+    const auto company = [&](const char* column) { return edited(InfoTable::Company, column); };
+    const QString code = company("QYSBH").value_or(Stored(InfoTable::Company, "QYSBH"));
+    if (code.trimmed().isEmpty()) {
+        return TInfoCheckFailure{InfoTable::Company, "QYSBH", MessageCodes::kCompanyCodeEmpty,
+                                 QString(), false};
     }
-    if (!IsValidPhone(company("QYDHHM"))) {
-        return TInfoCheckFailure{"QYDHHM", InfoMessages::kPhoneInvalid, QString(), true};
+    const auto phone = company("QYDHHM");
+    if (phone && !IsValidPhone(*phone)) {
+        return TInfoCheckFailure{InfoTable::Company, "QYDHHM", MessageCodes::kPhoneInvalid,
+                                 QString(), true};
     }
-    if (!IsValidPhone(company("QYCZHM"))) {
-        return TInfoCheckFailure{"QYCZHM", InfoMessages::kFaxInvalid, QString(), true};
+    const auto fax = company("QYCZHM");
+    if (fax && !IsValidPhone(*fax)) {
+        return TInfoCheckFailure{InfoTable::Company, "QYCZHM", MessageCodes::kFaxInvalid, QString(),
+                                 true};
     }
-    if (!IsValidEmail(company("EMAIL"))) {
-        return TInfoCheckFailure{"EMAIL", InfoMessages::kEmailInvalid, QString(), true};
+    const auto mail = company("EMAIL");
+    if (mail && !IsValidEmail(*mail)) {
+        return TInfoCheckFailure{InfoTable::Company, "EMAIL", MessageCodes::kEmailInvalid,
+                                 QString(), true};
     }
-    if (!IsValidPostCode(company("YZBM"))) {
-        return TInfoCheckFailure{"YZBM", 0, QStringLiteral("请输入的正确的邮政编码。"), true};
+    const auto postCode = company("YZBM");
+    if (postCode && !IsValidPostCode(*postCode)) {
+        return TInfoCheckFailure{InfoTable::Company, "YZBM", 0,
+                                 QStringLiteral("请输入的正确的邮政编码。"), true};
     }
     // DJZCLX_DM goes into the statements without quotes.
-    const QString registerType = value(InfoTable::StateTax, "DJZCLX_DM").trimmed();
+    const QString registerType = edited(InfoTable::StateTax, "DJZCLX_DM").value_or(QString());
     if (writesStateTax_ && IsChanged(InfoTable::StateTax, kRegisterType) &&
-        !registerType.isEmpty() && !IsSqlInteger(registerType)) {
-        return TInfoCheckFailure{kRegisterType, 0,
+        !registerType.trimmed().isEmpty() && !IsSqlInteger(registerType)) {
+        return TInfoCheckFailure{InfoTable::StateTax, kRegisterType, 0,
                                  QStringLiteral("注册类型（DJZCLX_DM）只能填写整数代码。"), false};
     }
     QString ignored;
     if (HasRow(InfoTable::LocalTax) && IsChanged(InfoTable::LocalTax, kShareCapital) &&
-        !ParseShareCapital(value(InfoTable::LocalTax, "GSGBZE"), ignored)) {
-        return TInfoCheckFailure{kShareCapital, 0, ShareCapitalInvalidMessage(), false};
+        !ParseShareCapital(edited(InfoTable::LocalTax, "GSGBZE").value_or(QString()), ignored)) {
+        return TInfoCheckFailure{InfoTable::LocalTax, kShareCapital, 0,
+                                 ShareCapitalInvalidMessage(), false};
     }
     return std::nullopt;
 }
@@ -312,85 +296,63 @@ QString TCompanyInfoModel::Saved(InfoTable table, const QString& column) const {
     return Stored(table, column);
 }
 
-QStringList TCompanyInfoModel::Statements(InfoWindow window, const QString& today,
-                                          bool stateTaxExists) const {
-    // An unchanged column is written as it was read, NULL included; a number
-    // that reads otherwise keeps its stored value through its own name.
-    const auto spelled = [this](InfoTable table, const QString& column,
-                                bool inserting) -> std::optional<QString> {
-        const bool numeric = IsNumeric(table, column);
-        if (const auto value = NewValue(table, column)) {
-            if (numeric && !IsPlainNumber(*value)) {
-                return std::nullopt;
-            }
-            return numeric ? *value : Quoted(*value);
-        }
-        if (inserting) {
-            const QString value = Saved(table, column);
-            if (numeric) {
-                return IsPlainNumber(value) ? value : QStringLiteral("0");
-            }
-            return Quoted(value);
-        }
-        const Row& row = *rows_.at(table);
-        const QString stored = Stored(table, column);
-        if (row.nulls.count(column) > 0) {
-            return QStringLiteral("NULL");
-        }
-        if (numeric) {
-            return IsPlainNumber(stored) ? stored : column;
-        }
-        return Quoted(stored);
-    };
-    const auto update = [&](InfoTable table, const QStringList& columns,
-                            const QString& marks) -> std::optional<QString> {
-        QStringList sets;
-        for (const QString& column : columns) {
-            const auto value = spelled(table, column, false);
-            if (!value) {
-                return std::nullopt;
-            }
-            sets << column + QLatin1Char('=') + *value;
-        }
-        if (!marks.isEmpty()) {
-            sets << marks;
-        }
-        return QStringLiteral("UPDATE %1 SET ").arg(QLatin1String(TableName(table))) +
-               sets.join(QStringLiteral(", ")) + QStringLiteral(" where QYID=") + companyId_;
-    };
-    const QString marks = QStringLiteral("GXSJ=") + Quoted(today) + QStringLiteral(", GXBZ=1");
-    QStringList statements;
+TSqlValue TCompanyInfoModel::ValueOf(InfoTable table, const QString& column, bool inserting,
+                                     const QString& today) const {
+    if (column == QLatin1String("QYID")) {
+        return TSqlValue::Of(companyId_);
+    }
+    if (column == QLatin1String("GXSJ")) {
+        // The insert takes the host's date literal; the updates the text.
+        return inserting ? TSqlValue::Literal(ModuleLib::GetSQLDataTime(
+                               QString::fromLatin1(kMainConnection), today))
+                         : TSqlValue::Of(today);
+    }
+    if (const auto value = NewValue(table, column)) {
+        return TSqlValue::Of(*value);
+    }
+    if (!inserting) {
+        return TSqlValue::Itself();
+    }
+    const QString value = Saved(table, column);
+    return TSqlValue::Of(column == kRegisterType && value.trimmed().isEmpty() ? QStringLiteral("0")
+                                                                              : value);
+}
+
+bool TCompanyInfoModel::Statements(InfoWindow window, const QString& today,
+                                   std::vector<Statement>& statements, QString& errorText) const {
     const bool page = window == InfoWindow::Page;
-    std::optional<QString> sql =
-        update(InfoTable::Company, page ? kPageCompany : kDialogCompany, {});
-    statements << sql.value_or(QString());
+    std::vector<std::pair<InfoTable, QString>> texts = {
+        {InfoTable::Company, page ? kPageCompanyUpdate : kDialogCompanyUpdate}};
     if (HasRow(InfoTable::LocalTax)) {
-        statements << update(InfoTable::LocalTax, kLocalTax, marks).value_or(QString());
+        texts.emplace_back(InfoTable::LocalTax, kLocalTaxUpdate);
     }
-    if (page && writesStateTax_ && !stateTaxExists) {
-        QStringList columns = {QStringLiteral("QYID")};
-        QStringList values = {companyId_};
-        for (const QString& column : kPageStateTax) {
-            const auto value = spelled(InfoTable::StateTax, column, true);
-            columns << column;
-            values << value.value_or(QString());
-            if (!value) {
-                values.clear();
-                break;
+    if (page && writesStateTax_) {
+        texts.emplace_back(InfoTable::StateTax,
+                           HasRow(InfoTable::StateTax) ? kPageStateTaxUpdate : kStateTaxInsert);
+    } else if (!page && HasRow(InfoTable::StateTax)) {
+        texts.emplace_back(InfoTable::StateTax, kDialogStateTaxUpdate);
+    }
+    statements.clear();
+    for (const auto& [table, text] : texts) {
+        const bool inserting = text.startsWith(QLatin1String("INSERT"));
+        Statement statement{table, QString(), {}};
+        std::map<QString, TSqlValue> values;
+        for (const QString& column : Placeholders(text)) {
+            const TSqlValue value = ValueOf(table, column, inserting, today);
+            values.emplace(column, value);
+            // The update marks are this save's own; another desk's are no
+            // change of the operator's.
+            if (value.kind() != TSqlValue::Kind::Itself && column != QLatin1String("QYID") &&
+                column != QLatin1String("GXSJ")) {
+                statement.written << column;
             }
         }
-        const QString date = ModuleLib::GetSQLDataTime(QString::fromLatin1(kMainConnection), today);
-        statements << (values.isEmpty()
-                           ? QString()
-                           : QStringLiteral("INSERT INTO XT_QYGSXX(%1,GXSJ,GXBZ) VALUES(%2,%3,1)")
-                                 .arg(columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')),
-                                      date));
-    } else if ((page && writesStateTax_) || (!page && HasRow(InfoTable::StateTax))) {
-        statements << update(InfoTable::StateTax, page ? kPageStateTax : kDialogStateTax,
-                             page ? marks : QString())
-                          .value_or(QString());
+        if (!SqlWriter::Fill(TableName(table), text, values, statement.sql, errorText)) {
+            return false;
+        }
+        statements.push_back(std::move(statement));
     }
-    return statements;
+    return true;
 }
 
 TCompanyInfoModel::SaveResult TCompanyInfoModel::Save(InfoWindow window, const QString& today) {
@@ -402,72 +364,79 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::Save(InfoWindow window, const Q
     }
 }
 
+bool TCompanyInfoModel::Reread() {
+    Rows now;
+    for (InfoTable table : {InfoTable::Company, InfoTable::LocalTax, InfoTable::StateTax}) {
+        if (!ReadRow(table, now[table])) {
+            return false;
+        }
+    }
+    rows_ = std::move(now);
+    return true;
+}
+
 TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window,
                                                                const QString& today) {
+    changedMeanwhile_.clear();
+    const auto fail = [](const QString& why) {
+        logQuery::Error(QStringLiteral("1"), QStringLiteral("保存单位信息：") + why);
+        return SaveResult::Failed;
+    };
     if (companyId_.isEmpty()) {
-        logQuery::Error(QStringLiteral("1"),
-                        QStringLiteral("保存单位信息：单位编号不是数字，未保存"));
-        return SaveResult::Failed;
+        return fail(QStringLiteral("单位编号不是数字，未保存"));
     }
-    // Serialised with the write-backs and the delete: a company deleted
-    // meanwhile would get a state-tax row without its company, and an update
-    // of no row would be reported as saved.
-    TTransaction transaction(ModuleLib::TransactionMode::Serialized, companyId_.toLongLong());
-    if (!transaction.IsActive()) {
-        logQuery::Error(QStringLiteral("1"),
-                        QStringLiteral("保存单位信息：") + transaction.ErrorText());
-        return SaveResult::Failed;
-    }
-    bool stateTaxExists = HasRow(InfoTable::StateTax);
-    if (window == InfoWindow::Page && writesStateTax_) {
-        // Another desk may have added or removed the row since it was read.
-        QString ignored;
-        if (!SqlQuery::ReadValue("单位国税信息读取",
-                                 QStringLiteral("select 1 from XT_QYGSXX where QYID=") + companyId_,
-                                 "1", ignored, &stateTaxExists)) {
-            return SaveResult::Failed;
-        }
-        if (stateTaxExists && !HasRow(InfoTable::StateTax)) {
-            rows_[InfoTable::StateTax] = Row();
-        }
-    }
-    const QStringList statements = Statements(window, today, stateTaxExists);
+    std::vector<Statement> statements;
+    QString errorText;
     // One that cannot be stored stops the save before the first, or the
     // earlier tables would be written.
-    for (const QString& sql : statements) {
-        if (sql.isEmpty()) {
-            logQuery::Error(QStringLiteral("1"),
-                            QStringLiteral("保存单位信息：内容不是数字，未保存"));
-            return SaveResult::Failed;
-        }
-        if (!SqlQuery::Storable(sql)) {
-            logQuery::Error(QStringLiteral("1"),
-                            QStringLiteral("保存单位信息：内容含有空字符(U+0000)，未保存"));
-            return SaveResult::Failed;
+    if (!Statements(window, today, statements, errorText)) {
+        return fail(errorText + QStringLiteral("，未保存"));
+    }
+    for (const Statement& statement : statements) {
+        if (!SqlQuery::Storable(statement.sql)) {
+            return fail(QStringLiteral("内容含有空字符(U+0000)，未保存"));
         }
     }
-    // The company's own row comes first; no row matched means it is gone.
-    QString errorText;
+    // The check and the writes in one step, serialised with the other desks'
+    // saves, the write-backs and the delete of this company.
+    TTransaction transaction(ModuleLib::TransactionMode::Serialized, companyId_.toLongLong());
+    if (!transaction.IsActive()) {
+        return fail(transaction.ErrorText());
+    }
+    Rows now;
+    for (const Statement& statement : statements) {
+        if (!ReadRow(statement.table, now[statement.table])) {
+            return fail(QStringLiteral("无法读取单位的当前记录，未保存"));
+        }
+    }
+    if (!now[InfoTable::Company]) {
+        return fail(QStringLiteral("单位[%1]已被删除，未保存").arg(companyId_));
+    }
+    for (const Statement& statement : statements) {
+        changedMeanwhile_ << ::ChangedMeanwhile(TableName(statement.table), rows_[statement.table],
+                                                now[statement.table], statement.written);
+    }
+    if (!changedMeanwhile_.isEmpty()) {
+        return SaveResult::Changed;
+    }
     qint64 companyRows = 0;
-    if (!SqlQuery::Execute("保存单位信息", statements.first(), errorText, &companyRows)) {
+    if (!SqlQuery::Execute("保存单位信息", statements.front().sql, errorText, &companyRows)) {
         return SaveResult::Failed;
     }
     if (companyRows <= 0) {
-        logQuery::Error(QStringLiteral("1"),
-                        QStringLiteral("保存单位信息：单位[%1]已被删除，未保存").arg(companyId_));
-        return SaveResult::Failed;
+        return fail(QStringLiteral("单位[%1]已被删除，未保存").arg(companyId_));
     }
     // The tables are not written all or nothing: a later table that fails
     // keeps the earlier ones written, each in a savepoint of its own.
     bool written = true;
-    for (qsizetype i = 1; written && i < statements.size(); ++i) {
+    for (std::size_t i = 1; written && i < statements.size(); ++i) {
         TTransaction step;
-        written = SqlQuery::Execute("保存单位信息", statements.at(i)) && step.Commit();
+        qint64 rows = 0;
+        written = SqlQuery::Execute("保存单位信息", statements[i].sql, errorText, &rows) &&
+                  rows > 0 && step.Commit();
     }
     if (!transaction.Commit()) {
-        logQuery::Error(QStringLiteral("1"),
-                        QStringLiteral("保存单位信息：") + transaction.ErrorText());
-        return SaveResult::Failed;
+        return fail(transaction.ErrorText());
     }
     return written ? SaveResult::Saved : SaveResult::Failed;
 }
@@ -476,7 +445,8 @@ void TCompanyInfoModel::RefreshCurrentCompany(TDataVO& current, InfoWindow windo
                                               const QString& today) const {
     const bool page = window == InfoWindow::Page;
     for (const QString& column : page ? kPageCurrentTexts : kDialogCurrentTexts) {
-        current.SetStrValue(column, HostCopy(column, Saved(InfoTable::Company, column)));
+        current.SetStrValue(column,
+                            TaxRecords::HostCopy(column, Saved(InfoTable::Company, column)));
     }
     const bool localTaxChanged = IsChanged(InfoTable::Company, QStringLiteral("EMAIL")) ||
                                  IsChanged(InfoTable::LocalTax, kShareCapital);
@@ -484,8 +454,9 @@ void TCompanyInfoModel::RefreshCurrentCompany(TDataVO& current, InfoWindow windo
     if (localTax != nullptr && (page || localTaxChanged)) {
         localTax->SetStrValue(kShareCapital,
                               HasRow(InfoTable::LocalTax) ? SavedShareCapital() : QString());
-        localTax->SetStrValue(QStringLiteral("DZXX"),
-                              HostCopy({}, Saved(InfoTable::Company, QStringLiteral("EMAIL"))));
+        localTax->SetStrValue(
+            QStringLiteral("DZXX"),
+            TaxRecords::HostCopy({}, Saved(InfoTable::Company, QStringLiteral("EMAIL"))));
         localTax->SetStrValue(QStringLiteral("GXSJ"), today);
         localTax->SetStrValue(QStringLiteral("GXBZ"), QStringLiteral("1"));
     }
@@ -495,14 +466,17 @@ void TCompanyInfoModel::RefreshCurrentCompany(TDataVO& current, InfoWindow windo
             stateTax = new TDataVO();
             current.SetObjValue(QStringLiteral("QYGSXX"), stateTax);
         }
-        for (const QString& column : kStateTaxKeys) {
-            stateTax->SetStrValue(column, HostCopy(column, Saved(InfoTable::StateTax, column)));
+        for (const char* key : TaxRecords::StateTaxKeys()) {
+            const QString column = QLatin1String(key);
+            stateTax->SetStrValue(column,
+                                  TaxRecords::HostCopy(column, Saved(InfoTable::StateTax, column)));
         }
         stateTax->SetStrValue(QStringLiteral("GXSJ"), today);
         stateTax->SetStrValue(QStringLiteral("GXBZ"), QStringLiteral("1"));
     } else if (!page && stateTax != nullptr && HasRow(InfoTable::StateTax)) {
         for (const QString& column : kDialogStateTax) {
-            stateTax->SetStrValue(column, HostCopy(column, Saved(InfoTable::StateTax, column)));
+            stateTax->SetStrValue(column,
+                                  TaxRecords::HostCopy(column, Saved(InfoTable::StateTax, column)));
         }
     }
 }

@@ -10,21 +10,11 @@
 
 #include <map>
 #include <optional>
-#include <set>
+#include <vector>
+
+#include "StoredRow.h"
 
 class TDataVO;
-
-namespace InfoMessages {
-inline constexpr int kSaveFailed = 106018;
-inline constexpr const char* kSaveFailedDetail = "70019507";
-inline constexpr int kSaved = 106019;
-inline constexpr int kRefreshFailed = 106020;
-inline constexpr const char* kRefreshFailedDetail = "70019508";
-inline constexpr int kCompanyCodeEmpty = 106021;
-inline constexpr int kPhoneInvalid = 106022;
-inline constexpr int kFaxInvalid = 106023;
-inline constexpr int kEmailInvalid = 106024;
-}  // namespace InfoMessages
 
 enum class InfoTable { Company, LocalTax, StateTax };
 
@@ -36,6 +26,7 @@ enum class InfoWindow { Page, Dialog };
 // text (messageText), the column whose field it concerns, and whether that
 // field is emptied before it gets the focus.
 struct TInfoCheckFailure {
+    InfoTable table = InfoTable::Company;
     QString column;
     int messageCode = 0;
     QString messageText;
@@ -45,7 +36,7 @@ struct TInfoCheckFailure {
 class TCompanyInfoModel {
   public:
     enum class LoadResult { Loaded, NoRow, Failed };
-    enum class SaveResult { Saved, Failed };
+    enum class SaveResult { Saved, Failed, Changed };
 
     // The company row; an id that is no number finds no row. The tax rows
     // are read after it; a tax row that cannot be read counts as missing and
@@ -65,23 +56,35 @@ class TCompanyInfoModel {
     // The share capital as the fields show it: two places when the stored
     // value can be read, otherwise the stored text as it is.
     QString ShownShareCapital() const;
+    // What a column's field shows: the stored text, the share capital so.
+    QString Shown(InfoTable table, const QString& column) const;
 
     // What the field of a column holds now; columns never set count as
     // unedited. The share capital is set as typed.
     void SetEdited(InfoTable table, const QString& column, const QString& text);
     void ClearEdits() { edited_.clear(); }
 
-    // The checks, in the order the operator meets them.
+    // The checks, in the order the operator meets them, of what he changed:
+    // a field he could not reach or left as stored fails no save. The
+    // company code always counts.
     std::optional<TInfoCheckFailure> Check() const;
     // Whether any edited column differs from what was stored (the share
     // capital by its amount).
     bool IsChanged() const;
     bool IsChanged(InfoTable table, const QString& column) const;
 
-    // Runs the window's statements in order; the first that fails stops the
-    // rest (the earlier ones stay), and so does a failed test for the state-
-    // tax row. Nothing runs when a statement could not be stored at all.
+    // Runs the window's statements in one serialised step. It first reads
+    // the rows again: when another desk changed a column this save writes
+    // (or a row it writes came or went) nothing runs, the result is Changed
+    // and ChangedMeanwhile says what. Then the statements in order: the first
+    // that fails stops the rest (the earlier ones stay). A column the
+    // operator did not change is written as itself. Nothing runs when a
+    // statement could not be stored at all.
     SaveResult Save(InfoWindow window, const QString& today);
+    const QStringList& ChangedMeanwhile() const { return changedMeanwhile_; }
+    // Reads the rows as stored now, keeping the edits: what the next save
+    // compares with (the operator chose to overwrite, or a save ended).
+    bool Reread();
 
     // Copies what the save wrote into the current-company object: its texts
     // cut as the host's copies are, the local-tax child when it has one (the
@@ -90,23 +93,33 @@ class TCompanyInfoModel {
     void RefreshCurrentCompany(TDataVO& current, InfoWindow window, const QString& today) const;
 
   private:
-    struct Row {
-        std::map<QString, QString> values;
-        std::set<QString> nulls;
+    using Rows = std::map<InfoTable, std::optional<TStoredRow>>;
+    struct Statement {
+        InfoTable table;
+        QString sql;
+        QStringList written;
     };
     LoadResult LoadRows(const QString& companyId);
     SaveResult RunStatements(InfoWindow window, const QString& today);
-    bool ReadRow(InfoTable table, std::optional<Row>& row) const;
+    bool ReadRow(InfoTable table, std::optional<TStoredRow>& row) const;
     // The value a column gets: the edit when it changed, else nothing.
     std::optional<QString> NewValue(InfoTable table, const QString& column) const;
+    // How a statement spells a column: its new value, else itself (or, in a
+    // row that is added, what it will hold).
+    TSqlValue ValueOf(InfoTable table, const QString& column, bool inserting,
+                      const QString& today) const;
     // What the column holds after the save.
     QString Saved(InfoTable table, const QString& column) const;
     // The share capital after the save, as the host's copy shows it.
     QString SavedShareCapital() const;
-    QStringList Statements(InfoWindow window, const QString& today, bool stateTaxExists) const;
+    // The statements the window runs, filled; false when a value cannot go
+    // into one (the reason in errorText).
+    bool Statements(InfoWindow window, const QString& today, std::vector<Statement>& statements,
+                    QString& errorText) const;
 
     QString companyId_;
-    std::map<InfoTable, std::optional<Row>> rows_;
+    Rows rows_;
+    QStringList changedMeanwhile_;
     std::set<InfoTable> failed_;
     std::map<std::pair<InfoTable, QString>, QString> edited_;
     bool writesStateTax_ = false;

@@ -18,6 +18,7 @@
 #include "ContextValues.h"
 #include "FormBase.h"
 #include "HostServices.h"
+#include "InfoSave.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 #include "ui_f_CompanyInfo.h"
@@ -65,12 +66,13 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     band->addStretch(1);
 
     // The post code takes digits only, as on the page.
-    ui_->edtYzbm->setValidator(new TCharSetValidator(QStringLiteral("0123456789"), 0, this));
+    TCharSetValidator::Attach(ui_->edtYzbm, QStringLiteral("0123456789"), 0);
     // Any amount NUMERIC(19,2) holds: a sign, 17 digits, the point and cents.
     ui_->edtGsgbze->setMaxLength(21);
     FormBase::ShowReadOnlyFieldsAsSuch(ClientArea());
     resize(640, sizeHint().height() + ui_->gbLocalTax->maximumHeight() +
                     ui_->gbStateTax->maximumHeight() + 12);
+    DeclareFields();
     connect(tbtnSave_, &QToolButton::clicked, this, &Tfrm_CompanyInfo::Save);
     connect(tbtnClose_, &QToolButton::clicked, this, &Tfrm_CompanyInfo::reject);
     FormCreate();
@@ -90,36 +92,60 @@ void Tfrm_CompanyInfo::Shrink(QWidget* group) {
     group->hide();
 }
 
+void Tfrm_CompanyInfo::DeclareFields() {
+    const std::tuple<QLineEdit*, InfoTable, const char*, bool> fields[] = {
+        {ui_->edtQysbh, T::Company, "QYSBH", true},
+        {ui_->edtQymc, T::Company, "QYMC", false},
+        {ui_->edtZcdz, T::Company, "ZCDZ", false},
+        {ui_->edtYydz, T::Company, "YYDZ", true},
+        {ui_->edtFddbr, T::Company, "FDDBRMC", false},
+        {ui_->edtCwfzr, T::Company, "CWFZR", false},
+        {ui_->edtDhhm, T::Company, "QYDHHM", true},
+        {ui_->edtCzhm, T::Company, "QYCZHM", true},
+        {ui_->edtMail, T::Company, "EMAIL", true},
+        {ui_->edtYzbm, T::Company, "YZBM", true},
+        {ui_->edtHymc, T::Company, "HYMC", false},
+        {ui_->edtGsNsrsbh, T::StateTax, "NSRSBH", false},
+        {ui_->edtGsNsrbm, T::StateTax, "NSRBM", false},
+        {ui_->edtGsDjzclx, T::StateTax, "DJZCLX_DM", false},
+        {ui_->edtNsrlx, T::StateTax, "NSRLX", false},
+        {ui_->edtNsrzt, T::StateTax, "NSRZT", false},
+        {ui_->edtGsZgswjg, T::StateTax, "SSSWJG_DM", false},
+        {ui_->edtXydj, T::StateTax, "XYDJ", false},
+        {ui_->edtYfzdh, T::StateTax, "ZDH", false},
+        {ui_->edtSsdljg, T::StateTax, "SSDLJG", true},
+        {ui_->edtKhyh, T::StateTax, "KKYH", false},
+        {ui_->edtYhzh, T::StateTax, "YHZH", false},
+        {ui_->edtKjywrbm, T::LocalTax, "KJYWRBM", false},
+        {ui_->edtDsNsrsbh, T::LocalTax, "NSRSBH", false},
+        {ui_->edtDsSwdjzHm, T::LocalTax, "NSRSBH", true},
+        {ui_->edtDsZgswjg, T::LocalTax, "ZGSWJGMC", false},
+        {ui_->edtJjlx, T::LocalTax, "DJZCLXMC", false},
+        // Shown as on the page, so the two windows agree.
+        {ui_->edtDsSSHY, T::LocalTax, "HYMC", false},
+        {ui_->edtGsgbze, T::LocalTax, "GSGBZE", true},
+    };
+    for (const auto& [edit, table, column, editable] : fields) {
+        fields_.Add(edit, static_cast<int>(table), QLatin1String(column), editable);
+    }
+    fields_.Add(ui_->cbxGsSSHY, static_cast<int>(T::StateTax), QStringLiteral("SSHY"), [this] {
+        QString code, name;
+        SelectedIndustry(ui_->cbxGsSSHY, code, name);
+        return code;
+    });
+}
+
 void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
     model_ = company;
     viewOnly_ = viewOnly;
+    fields_.Show([this](int table, const QString& column) {
+        return model_.Shown(static_cast<InfoTable>(table), column);
+    });
     const auto stored = [this](InfoTable table, const char* column) {
         return model_.Stored(table, QLatin1String(column));
     };
-    const std::pair<QLineEdit*, const char*> basic[] = {
-        {ui_->edtQysbh, "QYSBH"}, {ui_->edtQymc, "QYMC"},     {ui_->edtZcdz, "ZCDZ"},
-        {ui_->edtYydz, "YYDZ"},   {ui_->edtFddbr, "FDDBRMC"}, {ui_->edtCwfzr, "CWFZR"},
-        {ui_->edtDhhm, "QYDHHM"}, {ui_->edtCzhm, "QYCZHM"},   {ui_->edtMail, "EMAIL"},
-        {ui_->edtYzbm, "YZBM"},   {ui_->edtHymc, "HYMC"},
-    };
-    for (const auto& [edit, column] : basic) {
-        FormBase::ShowWhole(edit, stored(T::Company, column));
-    }
-    loadedRows_.Take(model_.CompanyId());
-
     if (model_.HasRow(T::StateTax)) {
         ui_->gbStateTax->show();
-        const std::pair<QLineEdit*, const char*> fields[] = {
-            {ui_->edtGsNsrsbh, "NSRSBH"},    {ui_->edtGsNsrbm, "NSRBM"},
-            {ui_->edtGsDjzclx, "DJZCLX_DM"}, {ui_->edtNsrlx, "NSRLX"},
-            {ui_->edtNsrzt, "NSRZT"},        {ui_->edtGsZgswjg, "SSSWJG_DM"},
-            {ui_->edtXydj, "XYDJ"},          {ui_->edtYfzdh, "ZDH"},
-            {ui_->edtSsdljg, "SSDLJG"},      {ui_->edtKhyh, "KKYH"},
-            {ui_->edtYhzh, "YHZH"},
-        };
-        for (const auto& [edit, column] : fields) {
-            FormBase::ShowWhole(edit, stored(T::StateTax, column));
-        }
         const bool paidByBank = stored(T::StateTax, "JKBZ") != QLatin1String("0");
         FormBase::ShowWhole(ui_->edtJkbz, QString::fromUtf8(paidByBank ? "是" : "否"));
         FillIndustries(ui_->cbxGsSSHY, stored(T::StateTax, "SSHY"), stored(T::StateTax, "SSHYMC"));
@@ -128,22 +154,12 @@ void Tfrm_CompanyInfo::Load(const TCompanyInfoModel& company, bool viewOnly) {
     }
     if (model_.HasRow(T::LocalTax)) {
         ui_->gbLocalTax->show();
-        const std::pair<QLineEdit*, const char*> fields[] = {
-            {ui_->edtKjywrbm, "KJYWRBM"},
-            {ui_->edtDsNsrsbh, "NSRSBH"},
-            {ui_->edtDsSwdjzHm, "NSRSBH"},
-            {ui_->edtDsZgswjg, "ZGSWJGMC"},
-            {ui_->edtJjlx, "DJZCLXMC"},
-            // Shown as on the page, so the two windows agree.
-            {ui_->edtDsSSHY, "HYMC"},
-        };
-        for (const auto& [edit, column] : fields) {
-            FormBase::ShowWhole(edit, stored(T::LocalTax, column));
-        }
-        FormBase::ShowWhole(ui_->edtGsgbze, model_.ShownShareCapital());
     } else if (!model_.TaxRowFailed(T::LocalTax)) {
         Shrink(ui_->gbLocalTax);
     }
+    // A group without its row holds nothing to change.
+    ui_->gbStateTax->setEnabled(model_.HasRow(T::StateTax));
+    ui_->gbLocalTax->setEnabled(model_.HasRow(T::LocalTax));
 
     if (viewOnly_) {
         tbtnSave_->hide();
@@ -173,88 +189,19 @@ void Tfrm_CompanyInfo::showEvent(QShowEvent* event) {
     Tfrm_CustomDlg::showEvent(event);
 }
 
-bool Tfrm_CompanyInfo::Collect() {
-    model_.ClearEdits();
-    const std::pair<const char*, QLineEdit*> basic[] = {
-        {"QYSBH", ui_->edtQysbh}, {"QYDHHM", ui_->edtDhhm}, {"QYCZHM", ui_->edtCzhm},
-        {"YZBM", ui_->edtYzbm},   {"EMAIL", ui_->edtMail},  {"YYDZ", ui_->edtYydz},
-    };
-    for (const auto& [column, edit] : basic) {
-        model_.SetEdited(T::Company, QLatin1String(column), edit->text());
-    }
-    if (model_.HasRow(T::LocalTax)) {
-        model_.SetEdited(T::LocalTax, QStringLiteral("NSRSBH"), ui_->edtDsSwdjzHm->text());
-        model_.SetEdited(T::LocalTax, QStringLiteral("GSGBZE"), ui_->edtGsgbze->text());
-    }
-    if (model_.HasRow(T::StateTax)) {
-        model_.SetEdited(T::StateTax, QStringLiteral("SSDLJG"), ui_->edtSsdljg->text());
-        QString code, name;
-        SelectedIndustry(ui_->cbxGsSSHY, code, name);
-        model_.SetEdited(T::StateTax, QStringLiteral("SSHY"), code);
-    }
-    return model_.IsChanged();
-}
-
 bool Tfrm_CompanyInfo::SaveEdits() {
     tbtnSave_->setEnabled(false);
     struct Reenable {
         QToolButton* button;
         ~Reenable() { button->setEnabled(true); }
     } reenable{tbtnSave_};
-
-    const bool changed = Collect();
-    if (const auto failure = model_.Check()) {
-        QLineEdit* fields[] = {ui_->edtQysbh, ui_->edtDhhm, ui_->edtCzhm,
-                               ui_->edtMail,  ui_->edtYzbm, ui_->edtGsgbze};
-        const char* columns[] = {"QYSBH", "QYDHHM", "QYCZHM", "EMAIL", "YZBM", "GSGBZE"};
-        QLineEdit* field = ui_->edtQysbh;
-        for (int i = 0; i < 6; ++i) {
-            field = failure->column == QLatin1String(columns[i]) ? fields[i] : field;
-        }
-        if (failure->clearField) {
-            field->clear();
-        }
-        if (failure->messageCode != 0) {
-            ModuleLib::InforMsg(failure->messageCode, QString(), 1);
-        } else {
-            ModuleLib::InfoMsgBox(failure->messageText);
-        }
-        field->setFocus();
-        if (!failure->clearField) {
-            // Kept for correcting: an emptied share capital would save as 0.
-            field->selectAll();
-        }
-        return false;
-    }
-    if (!changed) {
-        return true;
-    }
-    if (!ConfirmRowsAsLoaded()) {
-        return false;
-    }
-    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    const bool written =
-        model_.Save(InfoWindow::Dialog, today) == TCompanyInfoModel::SaveResult::Saved;
-    // What this dialog wrote is no other desk's change at the next save.
-    loadedRows_.Take(model_.CompanyId());
-    if (!written) {
-        ModuleLib::InforMsg(InfoMessages::kSaveFailed,
-                            QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-        return false;
-    }
-    TellHostSaved();
-    TDataVO* current = HostContext().CompanyInfoVO;
-    if (ContextValues::IsCompany(current, model_.CompanyId())) {
-        try {
-            model_.RefreshCurrentCompany(*current, InfoWindow::Dialog, today);
-        } catch (...) {
-            ModuleLib::InforMsg(InfoMessages::kRefreshFailed,
-                                QString::fromLatin1(InfoMessages::kRefreshFailedDetail), 1);
-            return false;
-        }
-    }
-    ModuleLib::InforMsg(InfoMessages::kSaved, QString(), 1);
-    return true;
+    const TInfoSave save{model_,
+                         fields_,
+                         InfoWindow::Dialog,
+                         HostContext().CompanyInfoVO,
+                         [this] { done(mrReload); },
+                         [this] { TellHostSaved(); }};
+    return SaveCompanyInfo(save) != InfoSaveOutcome::Stopped;
 }
 
 void Tfrm_CompanyInfo::Save() {
@@ -264,24 +211,7 @@ void Tfrm_CompanyInfo::Save() {
 }
 
 bool Tfrm_CompanyInfo::HasUnsavedEdits() {
-    return !viewOnly_ && Collect();
-}
-
-bool Tfrm_CompanyInfo::ConfirmRowsAsLoaded() {
-    switch (CheckRowsAsLoaded(loadedRows_, model_.CompanyId())) {
-        case RowsCheck::Write:
-            return true;
-        case RowsCheck::Reload:
-            done(mrReload);
-            return false;
-        case RowsCheck::Unreadable:
-            ModuleLib::InforMsg(InfoMessages::kSaveFailed,
-                                QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-            return false;
-        case RowsCheck::Wait:
-            break;
-    }
-    return false;
+    return !viewOnly_ && CollectInfoEdits(model_, fields_);
 }
 
 bool ShowCompanyInfoDialog(const QString& companyId, bool viewOnly) {

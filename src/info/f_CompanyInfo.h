@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "CompanyInfoModel.h"
+#include "FieldTable.h"
 #include "IndustryList.h"
-#include "StoredRows.h"
 #include "f_CustomDlg.h"
 
 class QToolButton;
@@ -42,12 +42,7 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     void showEvent(QShowEvent* event) override;
 
   private:
-    // True when the stored rows are as loaded, or the operator chose to
-    // overwrite another desk's changes.
-    bool ConfirmRowsAsLoaded();
-    // Hands what the fields hold to the model; true when it differs from
-    // what was stored.
-    bool Collect();
+    void DeclareFields();
     void Save();
     void Shrink(QWidget* group);
 
@@ -55,8 +50,8 @@ class Tfrm_CompanyInfo : public Tfrm_CustomDlg {
     QToolButton* tbtnSave_;
     QToolButton* tbtnClose_;
     TCompanyInfoModel model_;
+    TFieldTable fields_;
     bool viewOnly_ = false;
-    TStoredRows loadedRows_;
     bool placed_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include "FlatHeaderView.h"
 #include "FormBase.h"
 #include "HostServices.h"
+#include "InfoSave.h"
 #include "ParamString.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
@@ -27,10 +28,6 @@ using T = InfoTable;
 // Where the local-tax-only panel covers the basic fields.
 constexpr int kPanelWidth = 633;
 constexpr int kPanelHeight = 297;
-
-QString Today() {
-    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-}
 
 QString YesNo(const QString& flag) {
     return flag == QLatin1String("0") ? QStringLiteral("否") : QStringLiteral("是");
@@ -62,12 +59,13 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
         QStringLiteral("QTreeView::item { border: 1px solid #d0d0d0; }"));
 
     // The post code takes digits only.
-    ui_->edtYzbm->setValidator(new TCharSetValidator(QStringLiteral("0123456789"), 0, this));
+    TCharSetValidator::Attach(ui_->edtYzbm, QStringLiteral("0123456789"), 0);
     // Any amount NUMERIC(19,2) holds: a sign, 17 digits, the point and cents.
     ui_->edtGsgbze->setMaxLength(21);
     ui_->edtGsgbze2->setMaxLength(21);
     FormBase::ShowReadOnlyFieldsAsSuch(ClientArea());
 
+    DeclareFields();
     connect(ui_->actSave, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Save);
     connect(ui_->actBack, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Back);
     FormCreate();
@@ -87,86 +85,143 @@ void Tfrm_CompanyInfoInner::ApplySkin() {
                                  ui_->tsBasic->palette().color(QPalette::Window));
 }
 
+void Tfrm_CompanyInfoInner::DeclareFields() {
+    const auto add = [this](QLineEdit* edit, InfoTable table, const char* column, bool editable) {
+        fields_.Add(edit, static_cast<int>(table), QLatin1String(column), editable);
+    };
+    const std::tuple<QLineEdit*, InfoTable, const char*, bool> fields[] = {
+        {ui_->edtQysbh, T::Company, "QYSBH", false},
+        {ui_->edtQymc, T::Company, "QYMC", true},
+        {ui_->edtZcdz, T::Company, "ZCDZ", true},
+        {ui_->edtYydz, T::Company, "YYDZ", true},
+        {ui_->edtFddbr, T::Company, "FDDBRMC", true},
+        {ui_->edtCwfzr, T::Company, "CWFZR", true},
+        {ui_->edtDhhm, T::Company, "QYDHHM", true},
+        {ui_->edtCzhm, T::Company, "QYCZHM", true},
+        {ui_->edtMail, T::Company, "EMAIL", true},
+        {ui_->edtYzbm, T::Company, "YZBM", true},
+        {ui_->edtHymc, T::Company, "HYMC", true},
+        // The local-tax-only panel.
+        {ui_->edtQymc2, T::Company, "QYMC", false},
+        {ui_->edtZcdz2, T::Company, "ZCDZ", false},
+        {ui_->edtFddbr2, T::Company, "FDDBRMC", false},
+        {ui_->edtCwfzr2, T::Company, "CWFZR", false},
+        {ui_->edtDhhm2, T::Company, "QYDHHM", false},
+        {ui_->edtMail2, T::Company, "EMAIL", true},
+        {ui_->edtYzbm2, T::Company, "YZBM", false},
+        {ui_->edtKjywrbm2, T::LocalTax, "KJYWRBM", false},
+        {ui_->edtDsSwdjzHm2, T::LocalTax, "NSRSBH", false},
+        {ui_->edtDsZgswjg2, T::LocalTax, "ZGSWJGMC", false},
+        {ui_->edtDsSSHY2, T::LocalTax, "HYMC", false},
+        {ui_->edtJjlx2, T::LocalTax, "DJZCLXMC", false},
+        {ui_->edtGsgbze2, T::LocalTax, "GSGBZE", true},
+        // The local-tax tab.
+        {ui_->edtDsNsrsbh, T::LocalTax, "NSRSBH", false},
+        {ui_->edtKjywrbm, T::LocalTax, "KJYWRBM", false},
+        {ui_->edtDsSwdjzHm, T::LocalTax, "NSRSBH", true},
+        {ui_->edtDsSSHY, T::LocalTax, "HYMC", false},
+        {ui_->edtDsZgswjg, T::LocalTax, "ZGSWJGMC", false},
+        {ui_->edtGsgbze, T::LocalTax, "GSGBZE", true},
+        {ui_->edtJjlx, T::LocalTax, "DJZCLXMC", false},
+        // The state-tax tab.
+        {ui_->edtGsNsrsbh, T::StateTax, "NSRSBH", true},
+        {ui_->edtGsNsrbm, T::StateTax, "NSRBM", true},
+        {ui_->edtGsDjzclx, T::StateTax, "DJZCLX_DM", true},
+        {ui_->edtGsNsrlx, T::StateTax, "NSRLX", true},
+        {ui_->edtGsQylx, T::StateTax, "QYLXMC", true},
+        {ui_->edtGsNsrzt, T::StateTax, "NSRZT", true},
+        {ui_->edtGsZgswjg, T::StateTax, "SSSWJG_DM", true},
+        {ui_->edtGsXydj, T::StateTax, "XYDJ", true},
+        {ui_->edtGsSsdljg, T::StateTax, "SSDLJG", true},
+        {ui_->edtGsKhyh, T::StateTax, "KKYH", true},
+        {ui_->edtGsYhzh, T::StateTax, "YHZH", true},
+        {ui_->edtGsJbzh, T::StateTax, "JBZH", true},
+        {ui_->edtGsFlzsh, T::StateTax, "FLZSH", true},
+    };
+    for (const auto& [edit, table, column, editable] : fields) {
+        add(edit, table, column, editable);
+    }
+    const auto industry = [this](bool code) {
+        return [this, code] {
+            QString industryCode, industryName;
+            SelectedIndustry(ui_->cbxGsSSHY, industryCode, industryName);
+            return code ? industryCode : industryName;
+        };
+    };
+    fields_.Add(ui_->cbxGsSSHY, static_cast<int>(T::StateTax), QStringLiteral("SSHY"),
+                industry(true));
+    fields_.Add(ui_->cbxGsSSHY, static_cast<int>(T::StateTax), QStringLiteral("SSHYMC"),
+                industry(false));
+}
+
+void Tfrm_CompanyInfoInner::ShowTab(QWidget* tab, bool shown) {
+    ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(tab), shown);
+    tab->setEnabled(shown);
+}
+
 bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly, bool showBack) {
     const bool found = model_.Load(companyId) == TCompanyInfoModel::LoadResult::Loaded;
     ui_->pnlMainOnlyDS->setVisible(false);
-    if (found) {
-        companyId_ = model_.CompanyId();
-        viewOnly_ = viewOnly;
-        showBack_ = showBack;
-        ui_->actBack->setVisible(showBack);
-        backButton_->setVisible(showBack);
-        config_.LoadAll();
-        hasLocalTax_ = model_.HasRow(T::LocalTax);
-        hasStateTax_ = model_.HasRow(T::StateTax);
-        localTaxOnly_ = hasLocalTax_ && !hasStateTax_;
-        FillBasic();
-        if (localTaxOnly_) {
-            // Wide enough for its fields' minimum widths, so no text is cut.
-            const QSize size =
-                ui_->pnlMainOnlyDS->sizeHint().expandedTo(QSize(kPanelWidth, kPanelHeight));
-            ui_->pnlMainOnlyDS->setGeometry(QRect(QPoint(0, 0), size));
-            ui_->pnlMainOnlyDS->setVisible(true);
-            ui_->pnlMainOnlyDS->raise();
-            FillLocalTax();
-        }
-        if (!hasStateTax_ && config_.StateTaxVisible()) {
-            // Saving then writes the state-tax row the configuration asks for.
-            hasStateTax_ = true;
-        }
-        model_.SetWritesStateTax(hasStateTax_);
-        ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(ui_->tsGs), hasStateTax_);
-        if (hasStateTax_) {
-            FillStateTax();
-        }
-        ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(ui_->tsDs),
-                                    hasLocalTax_ && !localTaxOnly_);
-        if (hasLocalTax_ && !localTaxOnly_) {
-            FillLocalTax();
-        }
-    } else {
-        ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(ui_->tsGs), false);
-        ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(ui_->tsDs), false);
+    ui_->pnlMainOnlyDS->setEnabled(false);
+    ui_->pnlBasic->setEnabled(true);
+    if (!found) {
+        ShowTab(ui_->tsGs, false);
+        ShowTab(ui_->tsDs, false);
+        return false;
     }
-    if (!found || !loadedRows_.Take(companyId_)) {
-        loadedRows_ = TStoredRows();
+    companyId_ = model_.CompanyId();
+    viewOnly_ = viewOnly;
+    showBack_ = showBack;
+    ui_->actBack->setVisible(showBack);
+    backButton_->setVisible(showBack);
+    config_.LoadAll();
+    hasLocalTax_ = model_.HasRow(T::LocalTax);
+    hasStateTax_ = model_.HasRow(T::StateTax);
+    localTaxOnly_ = hasLocalTax_ && !hasStateTax_;
+    fields_.Show([this](int table, const QString& column) {
+        return model_.Shown(static_cast<InfoTable>(table), column);
+    });
+    SetEditable();
+    if (localTaxOnly_) {
+        // The panel covers the basic fields, which then take neither focus
+        // nor typing: what the operator cannot see he cannot change.
+        const QSize size =
+            ui_->pnlMainOnlyDS->sizeHint().expandedTo(QSize(kPanelWidth, kPanelHeight));
+        ui_->pnlMainOnlyDS->setGeometry(QRect(QPoint(0, 0), size));
+        ui_->pnlMainOnlyDS->setVisible(true);
+        ui_->pnlMainOnlyDS->setEnabled(true);
+        ui_->pnlMainOnlyDS->raise();
+        ui_->pnlBasic->setEnabled(false);
+        FillLocalTax();
     }
-    return found;
+    if (!hasStateTax_ && config_.StateTaxVisible()) {
+        // Saving then writes the state-tax row the configuration asks for.
+        hasStateTax_ = true;
+    }
+    model_.SetWritesStateTax(hasStateTax_);
+    ShowTab(ui_->tsGs, hasStateTax_);
+    if (hasStateTax_) {
+        FillStateTax();
+    }
+    ShowTab(ui_->tsDs, hasLocalTax_ && !localTaxOnly_);
+    if (hasLocalTax_ && !localTaxOnly_) {
+        FillLocalTax();
+    }
+    return true;
 }
 
-void Tfrm_CompanyInfoInner::FillBasic() {
-    const auto stored = [this](const char* column) {
-        return model_.Stored(T::Company, QLatin1String(column));
-    };
+void Tfrm_CompanyInfoInner::SetEditable() {
     const struct {
         QLineEdit* edit;
         const char* column;
-        bool editable;
-    } fields[] = {
-        {ui_->edtQysbh, "QYSBH", false},  {ui_->edtQymc, "QYMC", true},
-        {ui_->edtZcdz, "ZCDZ", true},     {ui_->edtYydz, "YYDZ", true},
-        {ui_->edtFddbr, "FDDBRMC", true}, {ui_->edtCwfzr, "CWFZR", true},
-        {ui_->edtDhhm, "QYDHHM", true},   {ui_->edtCzhm, "QYCZHM", true},
-        {ui_->edtMail, "EMAIL", true},    {ui_->edtYzbm, "YZBM", true},
-        {ui_->edtHymc, "HYMC", true},
+    } basic[] = {
+        {ui_->edtQymc, "QYMC"},     {ui_->edtZcdz, "ZCDZ"},   {ui_->edtYydz, "YYDZ"},
+        {ui_->edtFddbr, "FDDBRMC"}, {ui_->edtCwfzr, "CWFZR"}, {ui_->edtDhhm, "QYDHHM"},
+        {ui_->edtCzhm, "QYCZHM"},   {ui_->edtMail, "EMAIL"},  {ui_->edtYzbm, "YZBM"},
+        {ui_->edtHymc, "HYMC"},
     };
-    for (const auto& f : fields) {
-        FormBase::ShowWhole(f.edit, stored(f.column));
-        f.edit->setReadOnly(!f.editable || !config_.BasicFieldEditable(QLatin1String(f.column)));
-    }
-    const std::pair<QLineEdit*, const char*> copies[] = {
-        {ui_->edtQymc2, "QYMC"},   {ui_->edtZcdz2, "ZCDZ"},   {ui_->edtFddbr2, "FDDBRMC"},
-        {ui_->edtCwfzr2, "CWFZR"}, {ui_->edtDhhm2, "QYDHHM"}, {ui_->edtMail2, "EMAIL"},
-        {ui_->edtYzbm2, "YZBM"},
-    };
-    for (const auto& [edit, column] : copies) {
-        FormBase::ShowWhole(edit, stored(column));
-        edit->setReadOnly(edit != ui_->edtMail2);
-    }
-    for (QLineEdit* fixed :
-         {ui_->edtKjywrbm2, ui_->edtDsSwdjzHm2, ui_->edtDsZgswjg2, ui_->edtDsSSHY2, ui_->edtJjlx2,
-          ui_->edtDsNsrsbh, ui_->edtKjywrbm, ui_->edtDsSSHY, ui_->edtDsZgswjg, ui_->edtJjlx}) {
-        fixed->setReadOnly(true);
+    for (const auto& f : basic) {
+        f.edit->setReadOnly(!config_.BasicFieldEditable(QLatin1String(f.column)));
     }
     ui_->cbxSFSS->setEnabled(false);
     ui_->cbxSFSS2->setEnabled(false);
@@ -176,24 +231,8 @@ void Tfrm_CompanyInfoInner::FillLocalTax() {
     if (!model_.HasRow(T::LocalTax)) {
         return;
     }
-    const auto stored = [this](const char* column) {
-        return model_.Stored(T::LocalTax, QLatin1String(column));
-    };
-    const std::pair<const char*, std::vector<QLineEdit*>> fields[] = {
-        {"KJYWRBM", {ui_->edtKjywrbm, ui_->edtKjywrbm2}},
-        {"NSRSBH", {ui_->edtDsNsrsbh, ui_->edtDsSwdjzHm, ui_->edtDsSwdjzHm2}},
-        {"ZGSWJGMC", {ui_->edtDsZgswjg, ui_->edtDsZgswjg2}},
-        {"HYMC", {ui_->edtDsSSHY, ui_->edtDsSSHY2}},
-        {"DJZCLXMC", {ui_->edtJjlx, ui_->edtJjlx2}},
-    };
-    for (const auto& [column, edits] : fields) {
-        for (QLineEdit* edit : edits) {
-            FormBase::ShowWhole(edit, stored(column));
-        }
-    }
-    FormBase::ShowWhole(ui_->edtGsgbze, model_.ShownShareCapital());
-    FormBase::ShowWhole(ui_->edtGsgbze2, model_.ShownShareCapital());
-    const int listed = stored("SFSS") == QLatin1String("0") ? 0 : 1;
+    const int listed =
+        model_.Stored(T::LocalTax, QStringLiteral("SFSS")) == QLatin1String("0") ? 0 : 1;
     ui_->cbxSFSS->setCurrentIndex(listed);
     ui_->cbxSFSS2->setCurrentIndex(listed);
 }
@@ -212,7 +251,6 @@ void Tfrm_CompanyInfoInner::FillStateTax() {
         {ui_->edtGsFlzsh, "FLZSH"},
     };
     for (const auto& [edit, column] : fields) {
-        FormBase::ShowWhole(edit, stored(column));
         edit->setReadOnly(!config_.StateTaxFieldEditable(QLatin1String(column)));
     }
     // A row that does not exist yet has no flags to tell.
@@ -267,148 +305,31 @@ void Tfrm_CompanyInfoInner::ApplyViewOnly() {
     ui_->cbxGsSSHY->setEnabled(false);
 }
 
-bool Tfrm_CompanyInfoInner::Collect() {
-    model_.ClearEdits();
-    const auto set = [this](InfoTable table, const char* column, const QLineEdit* edit) {
-        model_.SetEdited(table, QLatin1String(column), edit->text());
-    };
-    set(T::Company, "QYSBH", ui_->edtQysbh);
-    set(T::Company, "QYCZHM", ui_->edtCzhm);
-    set(T::Company, "YYDZ", ui_->edtYydz);
-    set(T::Company, "QYDHHM", localTaxOnly_ ? ui_->edtDhhm2 : ui_->edtDhhm);
-    set(T::Company, "YZBM", localTaxOnly_ ? ui_->edtYzbm2 : ui_->edtYzbm);
-    set(T::Company, "EMAIL", localTaxOnly_ ? ui_->edtMail2 : ui_->edtMail);
-    if (!localTaxOnly_) {
-        set(T::Company, "QYMC", ui_->edtQymc);
-        set(T::Company, "HYMC", ui_->edtHymc);
-        set(T::Company, "ZCDZ", ui_->edtZcdz);
-        set(T::Company, "FDDBRMC", ui_->edtFddbr);
-        set(T::Company, "CWFZR", ui_->edtCwfzr);
-    }
-    if (hasLocalTax_) {
-        set(T::LocalTax, "NSRSBH", ui_->edtDsSwdjzHm);
-        set(T::LocalTax, "GSGBZE", localTaxOnly_ ? ui_->edtGsgbze2 : ui_->edtGsgbze);
-    }
-    if (hasStateTax_) {
-        const std::pair<const char*, QLineEdit*> fields[] = {
-            {"NSRSBH", ui_->edtGsNsrsbh},    {"NSRBM", ui_->edtGsNsrbm},
-            {"DJZCLX_DM", ui_->edtGsDjzclx}, {"NSRZT", ui_->edtGsNsrzt},
-            {"KKYH", ui_->edtGsKhyh},        {"YHZH", ui_->edtGsYhzh},
-            {"NSRLX", ui_->edtGsNsrlx},      {"XYDJ", ui_->edtGsXydj},
-            {"SSSWJG_DM", ui_->edtGsZgswjg}, {"SSDLJG", ui_->edtGsSsdljg},
-            {"JBZH", ui_->edtGsJbzh},        {"FLZSH", ui_->edtGsFlzsh},
-            {"QYLXMC", ui_->edtGsQylx},
-        };
-        for (const auto& [column, edit] : fields) {
-            set(T::StateTax, column, edit);
-        }
-        QString code, name;
-        SelectedIndustry(ui_->cbxGsSSHY, code, name);
-        model_.SetEdited(T::StateTax, QStringLiteral("SSHY"), code);
-        model_.SetEdited(T::StateTax, QStringLiteral("SSHYMC"), name);
-    }
-    return model_.IsChanged();
-}
-
-QLineEdit* Tfrm_CompanyInfoInner::FieldOf(const QString& column) const {
-    const std::pair<const char*, QLineEdit*> fields[] = {
-        {"QYSBH", ui_->edtQysbh},
-        {"QYDHHM", localTaxOnly_ ? ui_->edtDhhm2 : ui_->edtDhhm},
-        {"QYCZHM", ui_->edtCzhm},
-        {"EMAIL", localTaxOnly_ ? ui_->edtMail2 : ui_->edtMail},
-        {"YZBM", localTaxOnly_ ? ui_->edtYzbm2 : ui_->edtYzbm},
-        {"DJZCLX_DM", ui_->edtGsDjzclx},
-        {"GSGBZE", localTaxOnly_ ? ui_->edtGsgbze2 : ui_->edtGsgbze},
-    };
-    for (const auto& [name, edit] : fields) {
-        if (column == QLatin1String(name)) {
-            return edit;
-        }
-    }
-    return ui_->edtQysbh;
-}
-
 bool Tfrm_CompanyInfoInner::SaveEdits() {
     ui_->actSave->setEnabled(false);
     struct Reenable {
         QAction* action;
         ~Reenable() { action->setEnabled(true); }
     } reenable{ui_->actSave};
-
-    const bool changed = Collect();
-    if (const auto failure = model_.Check()) {
-        QLineEdit* field = FieldOf(failure->column);
-        if (failure->clearField) {
-            field->clear();
-        }
-        if (failure->messageCode != 0) {
-            ModuleLib::InforMsg(failure->messageCode, QString(), 1);
-        } else {
-            ModuleLib::InfoMsgBox(failure->messageText);
-        }
-        if (field->isEnabled() && field->isVisibleTo(this)) {
-            field->setFocus();
-        }
-        return false;
-    }
-    if (!changed) {
-        return true;
-    }
-    if (!ConfirmRowsAsLoaded()) {
-        return false;
-    }
-    const QString today = Today();
-    const bool written =
-        model_.Save(InfoWindow::Page, today) == TCompanyInfoModel::SaveResult::Saved;
-    // What this page wrote is no other desk's change at the next save.
-    loadedRows_.Take(companyId_);
-    if (!written) {
-        ModuleLib::InforMsg(InfoMessages::kSaveFailed,
-                            QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-        return false;
-    }
-    TellHostSaved();
-    TDataVO* current = HostContext().CompanyInfoVO;
-    if (ContextValues::IsCompany(current, companyId_)) {
-        try {
-            model_.RefreshCurrentCompany(*current, InfoWindow::Page, today);
-        } catch (...) {
-            ModuleLib::InforMsg(InfoMessages::kRefreshFailed,
-                                QString::fromLatin1(InfoMessages::kRefreshFailedDetail), 1);
-            return false;
-        }
-    }
-    ModuleLib::InforMsg(InfoMessages::kSaved, QString(), 1);
-    return true;
+    const TInfoSave save{model_,
+                         fields_,
+                         InfoWindow::Page,
+                         HostContext().CompanyInfoVO,
+                         [this] { LoadCompany(companyId_, viewOnly_, showBack_); },
+                         [this] { TellHostSaved(); }};
+    return SaveCompanyInfo(save) != InfoSaveOutcome::Stopped;
 }
 
 void Tfrm_CompanyInfoInner::Save() {
     // A save that found nothing changed leaves the page open.
-    const bool changed = Collect();
+    const bool changed = CollectInfoEdits(model_, fields_);
     if (SaveEdits() && changed) {
         CloseSaved();
     }
 }
 
-bool Tfrm_CompanyInfoInner::ConfirmRowsAsLoaded() {
-    switch (CheckRowsAsLoaded(loadedRows_, companyId_)) {
-        case RowsCheck::Write:
-            return true;
-        case RowsCheck::Reload:
-            LoadCompany(companyId_, viewOnly_, showBack_);
-            return false;
-        case RowsCheck::Unreadable:
-            ModuleLib::InforMsg(InfoMessages::kSaveFailed,
-                                QString::fromLatin1(InfoMessages::kSaveFailedDetail), 1);
-            return false;
-        case RowsCheck::Wait:
-            break;
-    }
-    return false;
-}
-
 bool Tfrm_CompanyInfoInner::HasUnsavedEdits() {
-    return !viewOnly_ && !companyId_.isEmpty() && Collect();
+    return !viewOnly_ && !companyId_.isEmpty() && CollectInfoEdits(model_, fields_);
 }
 
 void Tfrm_CompanyInfoInner::Back() {

@@ -12,8 +12,8 @@
 
 #include "CmdCompanyInfo.h"
 #include "CompanyInfoModel.h"
+#include "FieldTable.h"
 #include "IndustryList.h"
-#include "StoredRows.h"
 #include "f_CustomFormEx.h"
 
 class QLineEdit;
@@ -56,19 +56,15 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void FillBasic();
+    void DeclareFields();
+    void SetEditable();
     void FillLocalTax();
     void FillStateTax();
+    // Only the tabs and the panel in view take focus and input.
+    void ShowTab(QWidget* tab, bool shown);
     void ApplyViewOnly();
-    // Hands what the fields hold to the model; true when it differs from
-    // what was stored.
-    bool Collect();
-    QLineEdit* FieldOf(const QString& column) const;
     // The toolbar's save: the page closes once its edits are stored.
     void Save();
-    // True when the stored rows are as loaded, or the operator chose to
-    // overwrite another desk's changes; on "reload" the page reads them anew.
-    bool ConfirmRowsAsLoaded();
     void Back();
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
@@ -77,12 +73,12 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     QWidget* backButton_ = nullptr;
     TCmdCompanyInfo config_;
     TCompanyInfoModel model_;
+    TFieldTable fields_;
     std::vector<TICCardEntry> icCards_;
     QString companyId_;
     bool hasLocalTax_ = false;
     bool hasStateTax_ = false;
     bool localTaxOnly_ = false;
     bool viewOnly_ = false;
-    TStoredRows loadedRows_;
     bool showBack_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "HostServices.h"
 #include "f_AgencyMgr.h"
+#include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace AgencySettings {
@@ -30,8 +31,7 @@ Check Validate(const TFields& fields) {
     if (fields.Name.trimmed().isEmpty()) {
         return Check::MissingName;
     }
-    const QString postCode = fields.PostCode.trimmed();
-    if (!postCode.isEmpty() && postCode.size() != 6) {
+    if (!IsValidPostCode(fields.PostCode)) {
         return Check::BadPostCode;
     }
     return Check::Ok;
@@ -53,7 +53,33 @@ QString CheckText(Check check) {
 
 namespace {
 
-void Apply(TAgencyMgr& agency, const TFields& fields) {
+// Sets the fields that differ from shown, in the order code, name, tax
+// office, person in charge, phone, post code, address.
+void Apply(TAgencyMgr& agency, const TFields& shown, const TFields& fields) {
+    if (fields.Code != shown.Code) {
+        agency.SetCode(fields.Code);
+    }
+    if (fields.Name != shown.Name) {
+        agency.SetName(fields.Name);
+    }
+    if (fields.TaxOffice != shown.TaxOffice) {
+        agency.SetTaxOffice(fields.TaxOffice);
+    }
+    if (fields.LegalRep != shown.LegalRep) {
+        agency.SetLegalRep(fields.LegalRep);
+    }
+    if (fields.Phone != shown.Phone) {
+        agency.SetPhone(fields.Phone);
+    }
+    if (fields.PostCode != shown.PostCode) {
+        agency.SetPostCode(fields.PostCode);
+    }
+    if (fields.Address != shown.Address) {
+        agency.SetAddress(fields.Address);
+    }
+}
+
+void Restore(TAgencyMgr& agency, const TFields& fields) {
     agency.SetCode(fields.Code);
     agency.SetName(fields.Name);
     agency.SetTaxOffice(fields.TaxOffice);
@@ -65,15 +91,29 @@ void Apply(TAgencyMgr& agency, const TFields& fields) {
 
 }  // namespace
 
-bool Save(TAgencyMgr& agency, const TFields& fields) {
+QString* FieldOf(TFields& fields, const QString& column) {
+    const std::pair<const char*, QString*> columns[] = {
+        {"QYSBH", &fields.Code},       {"QYMC", &fields.Name},    {"SSSWJG", &fields.TaxOffice},
+        {"FDDBRMC", &fields.LegalRep}, {"QYDHHM", &fields.Phone}, {"YZBM", &fields.PostCode},
+        {"YYDZ", &fields.Address},
+    };
+    for (const auto& [name, field] : columns) {
+        if (column == QLatin1String(name)) {
+            return field;
+        }
+    }
+    return nullptr;
+}
+
+bool Save(TAgencyMgr& agency, const TFields& shown, const TFields& fields) {
     const TFields previous = Read(agency);
-    Apply(agency, fields);
+    Apply(agency, shown, fields);
     if (agency.SaveAgency()) {
         return true;
     }
     // The disk that refused the write may refuse the reload too; the values
     // held before stand then, never the ones that were not stored.
-    Apply(agency, previous);
+    Restore(agency, previous);
     agency.LoadAgency(agency.GetAgencyId());
     return false;
 }

@@ -38,10 +38,15 @@ Check Validate(const TFields& fields);
 // The text the operator reads for a failed check; empty for Ok.
 QString CheckText(Check check);
 
-// Hands every field to its setter as entered and saves. When the save fails
-// the setters have already changed the shared object, so it is loaded again
-// from the database (or, when that read fails as well, given back the values
-// it held) and no other window takes the unsaved values for saved.
-bool Save(TAgencyMgr& agency, const TFields& fields);
+// The field of a column of the agency row; null for another column.
+QString* FieldOf(TFields& fields, const QString& column);
+
+// Hands each field the operator changed (differs from what the window
+// showed) to its setter as entered and saves; the others keep what is
+// stored. When the save fails the setters have already changed the shared
+// object, so it is loaded again from the database (or, when that read fails
+// as well, given back the values it held) and no other window takes the
+// unsaved values for saved.
+bool Save(TAgencyMgr& agency, const TFields& shown, const TFields& fields);
 
 }  // namespace AgencySettings

@@ -6,6 +6,7 @@
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
+#include "SqlWriter.h"
 #include "TaxIdKey.h"
 #include "Transaction.h"
 #include "f_CommonUnit.h"
@@ -17,11 +18,7 @@ constexpr const char* kOrdinaryClass = "0";
 
 // Appended in place: a statement of many rows is written once, not copied
 // piece by piece.
-void AppendQuoted(QString& sql, const QString& text) {
-    sql += QLatin1Char('\'');
-    sql += QuoteSqlValue(text);
-    sql += QLatin1Char('\'');
-}
+using SqlWriter::AppendQuoted;
 
 void AppendValues(QString& sql, const CompanyAddSaver::Entry& entry, const QString& placement) {
     sql += QLatin1Char('(');
@@ -124,12 +121,14 @@ bool AgencyOfNewCompanies(QString& agencyId) {
 
 bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringList& companyIds) {
     companyIds.clear();
-    if (!agencyId.isEmpty() && !IsSqlInteger(agencyId)) {
+    QString agency, ignored;
+    if (!agencyId.isEmpty() && !SqlWriter::Spell("XT_QYXX", QStringLiteral("SSDLJGID"),
+                                                 TSqlValue::Of(agencyId), agency, ignored)) {
         return false;
     }
     const QString placement = agencyId.isEmpty()
                                   ? QLatin1String(kOrdinaryClass)
-                                  : QLatin1String(kAgencyServedClass) + QLatin1Char(',') + agencyId;
+                                  : QLatin1String(kAgencyServedClass) + QLatin1Char(',') + agency;
     QString sql =
         agencyId.isEmpty()
             ? QStringLiteral("INSERT INTO XT_QYXX(QYSBH,QYMC,QYDHHM,LBDM) VALUES")

@@ -5,17 +5,13 @@
 #include "CompanyRemoval.h"
 #include "ContextValues.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "SqlQuery.h"
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
 namespace {
 
-constexpr int kCurrentCompany = 106007;
-constexpr int kConfirmDelete = 106008;
-constexpr int kDeleted = 106009;
-constexpr int kDeleteFailed = 106010;
-constexpr const char* kDeleteFailedDetail = "70019505";
 constexpr int kConfirmed = 1;
 
 // The whole stored number: the listed record's may have been cut.
@@ -54,16 +50,17 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
             const QString& caFolder) {
     const QString companyId = company.QYID();
     if (ContextValues::IsCompany(currentCompany, companyId)) {
-        ModuleLib::InforMsg(kCurrentCompany, QString(), 1);
+        ModuleLib::InforMsg(MessageCodes::kDeleteCurrentCompany, QString(), 1);
         return Outcome::Refused;
     }
-    if (ModuleLib::InforMsg(kConfirmDelete, company.QYSBH(), 1) != kConfirmed) {
+    if (ModuleLib::InforMsg(MessageCodes::kConfirmDelete, company.QYSBH(), 1) != kConfirmed) {
         return Outcome::Declined;
     }
     QString storedTaxId;
     const bool taxIdKnown = StoredTaxId(companyId, storedTaxId);
     if (!CompanyRemoval::DeleteCompany(companyId)) {
-        ModuleLib::InforMsg(kDeleteFailed, QString::fromLatin1(kDeleteFailedDetail), 1);
+        ModuleLib::InforMsg(MessageCodes::kDeleteFailed,
+                            QString::fromLatin1(MessageCodes::kDeleteFailedDetail), 1);
         return Outcome::Failed;
     }
     if (user != nullptr) {
@@ -71,7 +68,7 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
             session->CompanyRemoved(companyId);
         }
     }
-    ModuleLib::InforMsg(kDeleted, QString(), 1);
+    ModuleLib::InforMsg(MessageCodes::kDeleted, QString(), 1);
     if (taxIdKnown && !NamedByAnother(storedTaxId)) {
         CertificateCleaner::CleanUp(caFolder, storedTaxId);
     }

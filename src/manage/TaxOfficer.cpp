@@ -34,11 +34,12 @@ bool ReadRow(TRow& row) {
             return;
         }
         found = true;
+        row.Id = rows.FieldByName(QStringLiteral("QYID"));
         row.Name = rows.FieldByName(QStringLiteral("QYMC"));
         row.IdNumber = rows.FieldByName(QStringLiteral("QYSBH"));
         row.RegionCode = rows.FieldByName(QStringLiteral("XZQHDM"));
     });
-    return ran && found;
+    return ran && found && TStoredRow::Read("XT_QYXX", row.Id, row.Stored) && row.Stored;
 }
 
 QString Validate(const QString& name, const QString& idNumber, const QString& regionCode,
@@ -64,23 +65,43 @@ QString Validate(const QString& name, const QString& idNumber, const QString& re
     return QString();
 }
 
-bool Save(const QString& name, const QString& regionCode) {
-    QString id;
-    bool found = false;
-    const QString sql = QStringLiteral("Select QYID from XT_QYXX where 1=1 and LBDM=20");
-    if (!SqlQuery::ReadValue("find the tax officer", sql, "QYID", id, &found) || !found ||
-        !IsSqlInteger(id)) {
-        return false;
+SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
+                const std::optional<QString>& regionCode, QStringList& changed) {
+    changed.clear();
+    if (!loaded.Stored) {
+        return SaveResult::Failed;
     }
-    qint64 changed = 0;
+    TRowSave save{
+        "XT_QYXX",
+        loaded.Id,
+        QStringLiteral("UPDATE XT_QYXX SET QYMC={QYMC}, XZQHDM={XZQHDM} where QYID={QYID}"),
+        {{QStringLiteral("QYID"), TSqlValue::Of(loaded.Id)}},
+        {}};
+    const std::pair<const char*, const std::optional<QString>&> values[] = {{"QYMC", name},
+                                                                            {"XZQHDM", regionCode}};
+    for (const auto& [column, value] : values) {
+        const QString key = QLatin1String(column);
+        if (value) {
+            save.values.emplace(key, TSqlValue::Of(value->trimmed()));
+            save.written << key;
+        } else {
+            save.values.emplace(key, TSqlValue::Itself());
+        }
+    }
     QString errorText;
-    const bool ran = SqlQuery::Execute(
-        "save the tax officer",
-        QStringLiteral("UPDATE XT_QYXX SET QYMC='") + QuoteSqlValue(name.trimmed()) +
-            QStringLiteral("', XZQHDM='") + QuoteSqlValue(regionCode.trimmed()) +
-            QStringLiteral("' where QYID=") + id.trimmed(),
-        errorText, &changed);
-    return ran && changed > 0;
+    switch (SaveRow(save, *loaded.Stored, changed, errorText)) {
+        case RowSaveResult::Saved:
+            return SaveResult::Saved;
+        case RowSaveResult::Changed:
+            return SaveResult::Changed;
+        case RowSaveResult::Gone:
+            logQuery::Warn("1", QStringLiteral("保存办税员：办税员的记录已不存在"));
+            return SaveResult::Failed;
+        case RowSaveResult::Failed:
+            break;
+    }
+    logQuery::Warn("1", QStringLiteral("保存办税员：") + errorText);
+    return SaveResult::Failed;
 }
 
 }  // namespace TaxOfficer

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#include "StoredRow.h"
+
 namespace TaxOfficer {
 
 // The items of the region drop-down from "AppComs/Dmzd/CantonCode.dat" under
@@ -17,9 +21,12 @@ bool ReadRegions(const QString& appPath, QStringList& items);
 QString RegionCode(const QString& item);
 
 struct TRow {
+    QString Id;
     QString Name;
     QString IdNumber;
     QString RegionCode;
+    // The whole row as read, for the save to compare with.
+    std::optional<TStoredRow> Stored;
 };
 // The first officer row. False when there is none or it cannot be read.
 bool ReadRow(TRow& row);
@@ -31,9 +38,13 @@ enum class Field { None, Name, IdNumber, Region };
 QString Validate(const QString& name, const QString& idNumber, const QString& regionCode,
                  Field& field);
 
-// Writes the trimmed name and region code into the officer row; the identity
-// number is never written. False, with no statement run, when there is no
-// officer row.
-bool Save(const QString& name, const QString& regionCode);
+// Writes into the officer row what the operator changed: the trimmed name,
+// the trimmed region code; what is not given keeps what is stored, and the
+// identity number is never written. Changed, with what changed in the
+// columns it writes, when another desk changed them since loaded was read;
+// Failed when the row is gone or the write failed.
+enum class SaveResult { Saved, Failed, Changed };
+SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
+                const std::optional<QString>& regionCode, QStringList& changed);
 
 }  // namespace TaxOfficer

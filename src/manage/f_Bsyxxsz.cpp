@@ -6,6 +6,7 @@
 
 #include "FormBase.h"
 #include "HostServices.h"
+#include "StoredRow.h"
 #include "TaxOfficer.h"
 #include "ui_f_Bsyxxsz.h"
 
@@ -25,6 +26,10 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     // The style's own popup covers the screen and ignores the 20 visible
     // lines; a plain list drops down below the field instead.
     ui_->cbxCantonCode->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    fields_.Add(ui_->edtBsymc, 0, QStringLiteral("QYMC"));
+    fields_.Add(ui_->edtSfzh, 0, QStringLiteral("QYSBH"), false);
+    fields_.Add(ui_->cbxCantonCode, 0, QStringLiteral("XZQHDM"),
+                [this] { return SelectedRegionCode(); });
     FormCreate();
 }
 
@@ -61,8 +66,12 @@ void Tfrm_Bsyxxsz::LoadOfficer() {
     officerRead_ = true;
     TaxOfficer::TRow row;
     if (TaxOfficer::ReadRow(row)) {
-        ui_->edtBsymc->setText(row.Name);
-        ui_->edtSfzh->setText(row.IdNumber);
+        officer_ = row;
+        // Whole, whatever the typing limit: a save of the region alone
+        // keeps the name as stored.
+        fields_.Show([&row](int, const QString& column) {
+            return column == QLatin1String("QYMC") ? row.Name : row.IdNumber;
+        });
         SelectRegion(row.RegionCode.trimmed());
     }
     shownName_ = ui_->edtBsymc->text();
@@ -111,7 +120,30 @@ bool Tfrm_Bsyxxsz::SaveEdits() {
         }
         return false;
     }
-    if (!TaxOfficer::Save(name, regionCode)) {
+    // Only what the operator changed is written; the rest stays as stored.
+    std::optional<QString> newName, newRegion;
+    fields_.Collect([&](int, const QString& column, const QString& text) {
+        if (column == QLatin1String("QYMC") && text != shownName_) {
+            newName = text;
+        } else if (column == QLatin1String("XZQHDM") && text != shownRegion_) {
+            newRegion = text;
+        }
+    });
+    QStringList changed;
+    TaxOfficer::SaveResult result;
+    while ((result = TaxOfficer::Save(officer_, newName, newRegion, changed)) ==
+           TaxOfficer::SaveResult::Changed) {
+        const OtherDeskChoice choice = AskAboutOtherDesk(changed);
+        if (choice == OtherDeskChoice::Reload) {
+            LoadOfficer();
+            return false;
+        }
+        // What he was shown now is what the next round compares with.
+        if (choice == OtherDeskChoice::Wait || !TaxOfficer::ReadRow(officer_)) {
+            return false;
+        }
+    }
+    if (result != TaxOfficer::SaveResult::Saved) {
         ModuleLib::InfoMsgBox(QStringLiteral("办税员设置失败！"));
         return false;
     }

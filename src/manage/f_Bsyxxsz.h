@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "FieldTable.h"
+#include "TaxOfficer.h"
 #include "f_CustomFormEx.h"
 
 namespace Ui {
@@ -35,11 +37,13 @@ class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
     QString SelectedRegionCode() const;
 
     std::unique_ptr<Ui::frm_Bsyxxsz> ui_;
+    TFieldTable fields_;
     QStringList regions_;
+    TaxOfficer::TRow officer_;
     // Read on the first show and after a save; other shows keep what the
     // operator typed.
     bool officerRead_ = false;
-    // The name and region as read: what an edit differs from.
+    // The name and region as shown when read: what an edit differs from.
     QString shownName_;
     QString shownRegion_;
 };

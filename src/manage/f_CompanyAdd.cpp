@@ -4,17 +4,9 @@
 
 #include "CompanyAddSaver.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "f_CommonUnit.h"
 #include "ui_f_CompanyAdd.h"
-
-namespace {
-
-constexpr int kTaxIdMissing = 106013;
-constexpr int kPhoneInvalid = 106015;
-constexpr int kAddFailed = 106016;
-constexpr const char* kAddFailedDetail = "70019506";
-
-}  // namespace
 
 Tfrm_CompanyAdd::Tfrm_CompanyAdd(QWidget* parent)
     : Tfrm_CustomDlgEx(parent), ui_(std::make_unique<Ui::frm_CompanyAdd>()) {
@@ -62,11 +54,11 @@ void Tfrm_CompanyAdd::Save() {
                               confirmSimilar, confirmCheckCharacter);
     switch (result.outcome) {
         case Outcome::MissingTaxId:
-            ModuleLib::InforMsg(kTaxIdMissing, QString(), 1);
+            ModuleLib::InforMsg(MessageCodes::kTaxIdMissing, QString(), 1);
             ui_->edtQysbh->setFocus();
             return;
         case Outcome::InvalidPhone:
-            ModuleLib::InforMsg(kPhoneInvalid, QString(), 1);
+            ModuleLib::InforMsg(MessageCodes::kAddPhoneInvalid, QString(), 1);
             ui_->edtlxdh->clear();
             ui_->edtlxdh->setFocus();
             return;
@@ -90,7 +82,8 @@ void Tfrm_CompanyAdd::Save() {
             ui_->edtQysbh->setFocus();
             return;
         case Outcome::Failed:
-            ModuleLib::InforMsg(kAddFailed, QString::fromLatin1(kAddFailedDetail), 1);
+            ModuleLib::InforMsg(MessageCodes::kAddFailed,
+                                QString::fromLatin1(MessageCodes::kAddFailedDetail), 1);
             return;
         case Outcome::Saved:
             companyId_ = result.companyId;

@@ -16,6 +16,7 @@
 #include "FlatHeaderView.h"
 #include "FormBase.h"
 #include "HostServices.h"
+#include "MessageCodes.h"
 #include "ParamString.h"
 #include "SearchableCompanyList.h"
 #include "f_CommonUnit.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr int kNothingSelected = 106004;
-constexpr int kCompanyAdded = 106017;
 // The host's company information pages.
 constexpr const char* kCompanyInfoFunction = "01004-01-16-00-00";
 // Qt's own file dialog, in the host's language and translations, whatever
@@ -203,7 +202,7 @@ void Tfrm_CompanyManage::Add() {
     if (!AddCompany(this, companyId, taxId)) {
         return;
     }
-    ModuleLib::InforMsg(kCompanyAdded, QString(), 1);
+    ModuleLib::InforMsg(MessageCodes::kCompanyAdded, QString(), 1);
     if (TPSession* session = Session(HostContext().UserInfoVO)) {
         session->CompanyAdded(companyId);
     }
@@ -213,7 +212,7 @@ void Tfrm_CompanyManage::Add() {
 void Tfrm_CompanyManage::Delete() {
     const TCompanyRecord* selected = list_->Selected();
     if (selected == nullptr) {
-        ModuleLib::InforMsg(kNothingSelected, QString(), 1);
+        ModuleLib::InforMsg(MessageCodes::kNothingSelected, QString(), 1);
         return;
     }
     // A copy: the list is read again before the work is done.

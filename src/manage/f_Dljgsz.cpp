@@ -1,12 +1,14 @@
 #include "f_Dljgsz.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QStyle>
 
 #include "AgencySettings.h"
 #include "CharSetValidator.h"
 #include "FormBase.h"
 #include "HostServices.h"
+#include "StoredRow.h"
 #include "f_AgencyMgr.h"
 #include "ui_f_Gljgsz.h"
 
@@ -29,11 +31,21 @@ TfrmGljgsz::TfrmGljgsz(QWidget* parent)
     AddToolAction(save, QStringLiteral("tbtnSave"));
     connect(save, &QAction::triggered, this, &TfrmGljgsz::SaveEdits);
 
-    ui_->edtPhone->setValidator(
-        new TCharSetValidator(QStringLiteral("0123456789-"), 0, ui_->edtPhone));
-    ui_->edtPostCode->setValidator(
-        new TCharSetValidator(QStringLiteral("0123456789"), kPostCodeLength, ui_->edtPostCode));
+    TCharSetValidator::Attach(ui_->edtPhone, QStringLiteral("0123456789-"), 0);
+    TCharSetValidator::Attach(ui_->edtPostCode, QStringLiteral("0123456789"), kPostCodeLength);
 
+    const std::tuple<QLineEdit*, const char*, bool> fields[] = {
+        {ui_->edtAgentCode, "QYSBH", false},
+        {ui_->edtAgentName, "QYMC", true},
+        {ui_->edtTaxAuthorities, "SSSWJG", true},
+        {ui_->edtLegalRepresentative, "FDDBRMC", true},
+        {ui_->edtPhone, "QYDHHM", true},
+        {ui_->edtPostCode, "YZBM", true},
+        {ui_->edtAddr, "YYDZ", true},
+    };
+    for (const auto& [edit, column, editable] : fields) {
+        fields_.Add(edit, 0, QLatin1String(column), editable);
+    }
     FormCreate();
 }
 
@@ -49,28 +61,42 @@ void TfrmGljgsz::Load() {
     if (agency == nullptr) {
         return;
     }
-    const AgencySettings::TFields fields = AgencySettings::Read(*agency);
-    stored_ = fields;
-    ui_->edtAgentCode->setText(fields.Code);
-    ui_->edtAgentName->setText(fields.Name);
-    ui_->edtTaxAuthorities->setText(fields.TaxOffice);
-    ui_->edtLegalRepresentative->setText(fields.LegalRep);
-    ui_->edtPhone->setText(fields.Phone);
-    ui_->edtPostCode->setText(fields.PostCode);
-    ui_->edtAddr->setText(fields.Address);
+    stored_ = AgencySettings::Read(*agency);
+    Show(stored_);
     ui_->edtCount->setText(QString::number(agency->CountServedCompanies()));
 }
 
+void TfrmGljgsz::Show(const AgencySettings::TFields& fields) {
+    fields_.Show([&fields](int, const QString& column) {
+        AgencySettings::TFields copy = fields;
+        const QString* field = AgencySettings::FieldOf(copy, column);
+        return field != nullptr ? *field : QString();
+    });
+}
+
 AgencySettings::TFields TfrmGljgsz::Shown() const {
-    AgencySettings::TFields fields;
-    fields.Code = ui_->edtAgentCode->text();
-    fields.Name = ui_->edtAgentName->text();
-    fields.TaxOffice = ui_->edtTaxAuthorities->text();
-    fields.LegalRep = ui_->edtLegalRepresentative->text();
-    fields.Phone = ui_->edtPhone->text();
-    fields.PostCode = ui_->edtPostCode->text();
-    fields.Address = ui_->edtAddr->text();
+    // What the operator can change is taken from its field, the rest as shown.
+    AgencySettings::TFields fields = stored_;
+    fields_.Collect([&fields](int, const QString& column, const QString& text) {
+        if (QString* field = AgencySettings::FieldOf(fields, column)) {
+            *field = text;
+        }
+    });
     return fields;
+}
+
+void TfrmGljgsz::KeepEditsOver(const AgencySettings::TFields& stored) {
+    AgencySettings::TFields shown = Shown();
+    for (const char* column : {"QYSBH", "QYMC", "SSSWJG", "FDDBRMC", "QYDHHM", "YZBM", "YYDZ"}) {
+        QString* field = AgencySettings::FieldOf(shown, QLatin1String(column));
+        AgencySettings::TFields before = stored_;
+        AgencySettings::TFields now = stored;
+        if (*field == *AgencySettings::FieldOf(before, QLatin1String(column))) {
+            *field = *AgencySettings::FieldOf(now, QLatin1String(column));
+        }
+    }
+    stored_ = stored;
+    Show(shown);
 }
 
 bool TfrmGljgsz::HasUnsavedEdits() {
@@ -95,12 +121,27 @@ bool TfrmGljgsz::SaveEdits() {
     if (agency == nullptr) {
         return false;
     }
-    if (!AgencySettings::Save(*agency, fields)) {
+    while (!AgencySettings::Save(*agency, stored_, fields)) {
+        const QStringList changed = agency->ChangedElsewhere();
+        const OtherDeskChoice choice =
+            changed.isEmpty() ? OtherDeskChoice::Wait : AskAboutOtherDesk(changed);
+        if (choice == OtherDeskChoice::Overwrite) {
+            // The manager holds the row as stored now; his edits go over it.
+            continue;
+        }
+        if (choice == OtherDeskChoice::Reload) {
+            Load();
+            return false;
+        }
+        if (changed.isEmpty()) {
+            ModuleLib::InfoMsgBox(QStringLiteral("代理机构设置保存失败！"));
+        }
         // The fields keep what the operator typed, for another try.
-        ModuleLib::InfoMsgBox(QStringLiteral("代理机构设置保存失败！"));
+        KeepEditsOver(AgencySettings::Read(*agency));
         return false;
     }
-    stored_ = fields;
+    stored_ = AgencySettings::Read(*agency);
+    Show(stored_);
     ModuleLib::SetgsAgencyInfo(agency->GetName());
     TellHostSaved();
     return true;

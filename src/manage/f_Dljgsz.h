@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "AgencySettings.h"
+#include "FieldTable.h"
 #include "f_CustomFormEx.h"
 
 namespace Ui {
@@ -26,9 +27,15 @@ class TfrmGljgsz : public Tfrm_CustomEx {
 
   private:
     void Load();
+    // Shows fields in the fields' controls, whole.
+    void Show(const AgencySettings::TFields& fields);
     AgencySettings::TFields Shown() const;
+    // After a save that failed: the fields the operator left alone show what
+    // is stored now, and his edits stay.
+    void KeepEditsOver(const AgencySettings::TFields& stored);
 
     std::unique_ptr<Ui::frmGljgsz> ui_;
+    TFieldTable fields_;
     // As loaded or last saved: what an edit differs from.
     AgencySettings::TFields stored_;
 };

@@ -1,35 +1,33 @@
-#!/usr/bin/env bash
-# An operator's day by keyboard alone, on a real X server with a window
-# manager: taxhost is driven key by key with xdotool, each step waiting for
-# the window or the log line it needs, and the database is checked after each
-# step that writes.
+#!/ usr / bin / env bash
+#An operator's day by keyboard alone, on a real X server with a window
+#manager : taxhost is driven key by key with xdotool, each step waiting for
+#the window or the log line it needs, and the database is checked after each
+#step that writes.
 #
-#   keyboard_session.sh TAXHOST
+#keyboard_session.sh TAXHOST
 #
-# Needs Xvfb, openbox, xdotool and sqlite3. Ends itself within two minutes.
-set -euo pipefail
+#Needs Xvfb, openbox, xdotool and sqlite3.Ends itself within two minutes.
+set - euo pipefail
 
-# The whole session, whatever hangs: timeout stops it with TERM, which the
-# trap below turns into a failure that still cleans up.
-if [ -z "${KEYBOARD_SESSION_TIMED:-}" ]; then
-  KEYBOARD_SESSION_TIMED=1 exec timeout 115 bash "$0" "$@"
-fi
+#The whole session, whatever hangs : timeout stops it with TERM, which the
+#trap below turns into a failure that still cleans up.
+    if[-z "${KEYBOARD_SESSION_TIMED:-}"];
+then KEYBOARD_SESSION_TIMED = 1 exec timeout 115 bash
+    "$0"
+    "$@" fi
 
-taxhost=$1
-work=$(mktemp -d /tmp/companymgr-xsession.XXXXXX)
-pids=()
-cleanup() {
+        taxhost = $1 work = $(mktemp - d / tmp / companymgr - xsession.XXXXXX) pids = () cleanup() {
   local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  for pid in "${pids[@]}";
+  do
+      kill "$pid" 2 > / dev / null || true;
+  done rm - rf "$work"
 }
-trap cleanup EXIT
-trap 'echo "keyboard session: out of time" >&2; exit 1' TERM
+trap cleanup EXIT trap 'echo "keyboard session: out of time" >&2; exit 1' TERM
 
-step=start
-fail() {
-  echo "keyboard session, step \"$step\": $*" >&2
-  if [ -n "${DISPLAY:-}" ]; then
+    step =
+        start fail() {
+    echo "keyboard session, step \"$step\": $*" > &2 if[-n "${DISPLAY:-}"]; then
     echo "windows shown:" >&2
     xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
   fi
@@ -87,6 +85,7 @@ start_host() {
   app="$work/$1"
   shift
   QT_QPA_PLATFORM=offscreen "$taxhost" --make-demo "$app" --companies 5 "$@" >/dev/null
+  [ -z "${prepare:-}" ] || sql "$prepare"
   log_mark=0
   env -u QT_QPA_PLATFORM "$taxhost" --app-dir "$app" >"$app.out" 2>&1 &
   host_pid=$!
@@ -163,6 +162,32 @@ keys Return
 await_gone 提示
 await "the saved edit" sql_is "select count(*) from XT_QYXX where QYMC like '%ABC'" 1
 keys ctrl+w
+quit_host
+
+step="a local-tax-only page"
+# Every company has a local-tax row and no state-tax row: the panel covers
+# the basic fields, which take neither focus nor typing.
+prepare="delete from XT_QYGSXX; insert into XT_QYDSXX(QYID, NSRSBH, GSGBZE) select QYID, 'DS', 1
+  from XT_QYXX where QYID not in (select QYID from XT_QYDSXX)"
+start_host localonly
+prepare=
+covered="select QYMC||'|'||QYDHHM||'|'||YYDZ||'|'||ZCDZ||'|'||ifnull(QYCZHM,'')||'|'||YZBM from XT_QYXX"
+before=$(sql "$covered")
+mark_log
+keys alt+c i
+await_log "模块窗口已嵌入"
+# The page opens in the panel's e-mail; one Tab on, typing reaches no
+# covered field either.
+keys ctrl+a
+type_text "kb@example.cn"
+keys Tab
+type_text "7"
+keys ctrl+s
+await_window 提示
+keys Return
+await_gone 提示
+await "the saved e-mail" sql_is "select count(*) from XT_QYXX where EMAIL='kb@example.cn'" 1
+[ "$(sql "$covered")" = "$before" ] || fail "a covered field was changed"
 quit_host
 
 step="a company switch on an agency folder"
