@@ -43,15 +43,9 @@ class UnchangedColumns : public EngineTest {
     QString Odd(const QString& column, int which) const {
         const QString legacy = GetParam() == "SQLITE" ? QStringLiteral("CAST(X'C4E3BAC3' AS TEXT)")
                                                       : QStringLiteral("'你好'");
-        switch (which % 4) {
-            case 0:
-                return column + "='" + QString(40000, QChar(0x540D)) + "'";
-            case 1:
-                return column + "=NULL";
-            case 2:
-                return column + "=" + legacy;
-        }
-        return column + "='１２３４５６'";
+        const QString forms[] = {"'" + QString(40000, QChar(0x540D)) + "'", "NULL", legacy,
+                                 "'１２３４５６'"};
+        return column + "=" + forms[which % 4];
     }
     void Spoil(const char* table, const QString& id, const QStringList& columns) const {
         QStringList sets;
