@@ -109,6 +109,7 @@ class WriteOperations : public HostTest {
   protected:
     void SetUp() override {
         StartHost("SQLITE", "[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n");
+        AllowInfoEdits();
         WriteFile("AppComs/Dmzd/hy.txt",
                   TextCodec::EncodeGbk(QStringLiteral("1101|烟煤和无烟煤开采洗选\r\n")));
         companyA_ = AddCompany("110101000000001", QStringLiteral("甲公司"));

@@ -82,6 +82,15 @@ void TAgencyMgrImpl::SetExtraValue(const QString& name, const QVariant& value) {
 }
 
 bool TAgencyMgrImpl::SaveAgency() {
+    try {
+        return SaveChangedFields();
+    } catch (...) {
+        logQuery::Warn("1", QStringLiteral("保存代理机构：内存不足，未保存"));
+        return false;
+    }
+}
+
+bool TAgencyMgrImpl::SaveChangedFields() {
     changedElsewhere_.clear();
     if (!IsSqlInteger(agencyId_) || !loaded_) {
         return false;

@@ -43,6 +43,8 @@ class TAgencyMgrImpl : public TAgencyMgr {
     void LoadAgency(const QString& agencyId) override;
 
   private:
+    bool SaveChangedFields();
+
     QString agencyId_;
     QString code_;
     QString name_;

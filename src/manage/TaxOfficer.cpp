@@ -65,8 +65,10 @@ QString Validate(const QString& name, const QString& idNumber, const QString& re
     return QString();
 }
 
-SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
-                const std::optional<QString>& regionCode, QStringList& changed) {
+namespace {
+
+SaveResult SaveChanged(const TRow& loaded, const std::optional<QString>& name,
+                       const std::optional<QString>& regionCode, QStringList& changed) {
     changed.clear();
     if (!loaded.Stored) {
         return SaveResult::Failed;
@@ -102,6 +104,18 @@ SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
     }
     logQuery::Warn("1", QStringLiteral("保存办税员：") + errorText);
     return SaveResult::Failed;
+}
+
+}  // namespace
+
+SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
+                const std::optional<QString>& regionCode, QStringList& changed) {
+    try {
+        return SaveChanged(loaded, name, regionCode, changed);
+    } catch (...) {
+        logQuery::Warn("1", QStringLiteral("保存办税员：内存不足，未保存"));
+        return SaveResult::Failed;
+    }
 }
 
 }  // namespace TaxOfficer

@@ -1,33 +1,35 @@
-#!/ usr / bin / env bash
-#An operator's day by keyboard alone, on a real X server with a window
-#manager : taxhost is driven key by key with xdotool, each step waiting for
-#the window or the log line it needs, and the database is checked after each
-#step that writes.
+#!/usr/bin/env bash
+# An operator's day by keyboard alone, on a real X server with a window
+# manager: taxhost is driven key by key with xdotool, each step waiting for
+# the window or the log line it needs, and the database is checked after each
+# step that writes.
 #
-#keyboard_session.sh TAXHOST
+#   keyboard_session.sh TAXHOST
 #
-#Needs Xvfb, openbox, xdotool and sqlite3.Ends itself within two minutes.
-set - euo pipefail
+# Needs Xvfb, openbox, xdotool and sqlite3. Ends itself within two minutes.
+set -euo pipefail
 
-#The whole session, whatever hangs : timeout stops it with TERM, which the
-#trap below turns into a failure that still cleans up.
-    if[-z "${KEYBOARD_SESSION_TIMED:-}"];
-then KEYBOARD_SESSION_TIMED = 1 exec timeout 115 bash
-    "$0"
-    "$@" fi
+# The whole session, whatever hangs: timeout stops it with TERM, which the
+# trap below turns into a failure that still cleans up.
+if [ -z "${KEYBOARD_SESSION_TIMED:-}" ]; then
+  KEYBOARD_SESSION_TIMED=1 exec timeout 115 bash "$0" "$@"
+fi
 
-        taxhost = $1 work = $(mktemp - d / tmp / companymgr - xsession.XXXXXX) pids = () cleanup() {
+taxhost=$1
+work=$(mktemp -d /tmp/companymgr-xsession.XXXXXX)
+pids=()
+cleanup() {
   local pid
-  for pid in "${pids[@]}";
-  do
-      kill "$pid" 2 > / dev / null || true;
-  done rm - rf "$work"
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
 }
-trap cleanup EXIT trap 'echo "keyboard session: out of time" >&2; exit 1' TERM
+trap cleanup EXIT
+trap 'echo "keyboard session: out of time" >&2; exit 1' TERM
 
-    step =
-        start fail() {
-    echo "keyboard session, step \"$step\": $*" > &2 if[-n "${DISPLAY:-}"]; then
+step=start
+fail() {
+  echo "keyboard session, step \"$step\": $*" >&2
+  if [ -n "${DISPLAY:-}" ]; then
     echo "windows shown:" >&2
     xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
   fi
