@@ -154,6 +154,18 @@ bool WriteSection(const QString& path, const QString& section) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0;
 }
 
+// The desks' operator may edit the e-mail, as a command configuration of
+// the information page allows it.
+bool AllowEmailEdits(const QString& folder) {
+    const QString config = folder + QStringLiteral("/SubApps/GS/AppComs/BaseInfo");
+    QFile settings(folder + QStringLiteral("/Config/SysConfig.ini"));
+    QFile xml(config + QStringLiteral("/CmdCompanyInfo.xml"));
+    return QDir().mkpath(config) && settings.open(QIODevice::Append) &&
+           settings.write("\n[SubApps]\nCodes=GS\n[SubApp_GS]\nPath=SubApps/GS/\n") > 0 &&
+           xml.open(QIODevice::WriteOnly) &&
+           xml.write("<c><jcxx><f key=\"EMAIL\" edit=\"true\"/></jcxx></c>\n") > 0;
+}
+
 int Drive(int desks, int seconds, QString folder, const QString& writePath) {
     if (!BenchData::PostgresConfigured()) {
         return Fail(
@@ -166,6 +178,9 @@ int Drive(int desks, int seconds, QString folder, const QString& writePath) {
     QString errorText;
     if (!BenchData::FreshPostgres(QLatin1String(kSchema), folder, errorText)) {
         return Fail(errorText);
+    }
+    if (!AllowEmailEdits(folder)) {
+        return Fail(QStringLiteral("cannot write the settings in %1").arg(folder));
     }
     Say(QStringLiteral("%1 desks for %2 s on one PostgreSQL database...\n")
             .arg(desks)

@@ -73,6 +73,7 @@ INSTANTIATE_ON_ENGINES(Desks);
 // once, none that a desk was told failed, and each desk lists the other's.
 TEST_P(Desks, TwoDesksStoreExactlyWhatTheyWereToldTheyStored) {
     AllowLongWaits();
+    AllowInfoEdits();
     QProcess* first = Launch({"--desk", "A", "--rounds", QString::number(kRounds)});
     QProcess* second = Launch({"--desk", "B", "--rounds", QString::number(kRounds)});
     const DeskRun a = Finish(first);
