@@ -175,6 +175,38 @@ TEST_P(WriteBack, BasicDataReloadsTheCurrentCompany) {
     EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + current_), "911100000000000001");
 }
 
+// A role operator writes only his role's companies, and no operator writes
+// the agency's or the tax officer's own row through a write-back.
+TEST_P(WriteBack, EveryWriteBackAsksTheGrantAndSparesTheAgencyAndOfficerRows) {
+    const QString agency = AddCompany("91AGENCY", "代理", 19);
+    const QString officer = AddCompany("11010519491231002X", "办税员", 20);
+    GrantToRole("R1", other_);
+    const auto data = Data({{"KJYWRBM", "K"}, {"NSRSBH", "N"}, {"QYMC", "写回"}});
+    using Write = bool (TCompanySelectMgr::*)(const QString&, const TDataVO*, QString&);
+    const struct {
+        const char* operatorClass;
+        QString id;
+        bool written;
+    } cases[] = {{"R1", other_, true},
+                 {"R1", current_, false},
+                 {"0", agency, false},
+                 {"0", officer, false},
+                 {"R1", agency, false}};
+    for (const auto& c : cases) {
+        TCompanySelectMgr manager("0002", c.operatorClass);
+        for (const Write write :
+             {&TCompanySelectMgr::WriteLocalTaxInfo, &TCompanySelectMgr::WriteStateTaxInfo,
+              &TCompanySelectMgr::WriteBasicInfo}) {
+            QString error;
+            EXPECT_EQ((manager.*write)(c.id, data.get(), error), c.written)
+                << c.operatorClass << " " << c.id.toStdString();
+            EXPECT_EQ(error.contains(c.id), !c.written) << error.toStdString();
+        }
+        EXPECT_EQ(Count("select count(*) from XT_QYDSXX where QYID=" + c.id), c.written ? 1 : 0);
+        EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + c.id) == "写回", c.written);
+    }
+}
+
 // A tax row without its company would be an orphan no window ever shows.
 TEST_P(WriteBack, TaxRowsAreNeverWrittenForAnUnknownCompany) {
     const auto data = Data({{"KJYWRBM", "K1"}, {"NSRSBH", "N1"}});

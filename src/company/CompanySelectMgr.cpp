@@ -304,16 +304,32 @@ const TaxRowKind kStateTaxRow{"XT_QYGSXX",
 
 // Nothing is written for an id without a company: a tax row would be an
 // orphan, and the basic-data update would match no row yet report success.
+// Nor for a company the operator may not work for, asked of the one gate.
 bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString& errorText) {
     if (!IsSqlInteger(companyId)) {
         errorText = QStringLiteral("传入的企业ID[%1]不是有效的数字").arg(companyId);
         return false;
     }
-    bool ran = false;
-    if (manager.CompanyInfoExists(companyId, &ran)) {
+    // The agency's and the tax officer's own rows hold no company's data:
+    // their settings windows write them, a write-back never.
+    QString companyClass;
+    bool found = false;
+    const bool ran = SqlQuery::ReadValue(
+        "check the company of a write-back",
+        QStringLiteral("select LBDM from XT_QYXX where QYID=") + companyId.trimmed(), "LBDM",
+        companyClass, &found);
+    if (found && (companyClass.trimmed() == QLatin1String("19") ||
+                  companyClass.trimmed() == QLatin1String("20"))) {
+        errorText =
+            QStringLiteral("ID为[%1]的记录是代理机构或办税员的，不写入企业信息").arg(companyId);
+        return false;
+    }
+    if (found && manager.MayWorkFor(companyId)) {
         return true;
     }
-    const char* format = ran ? "企业信息中没有ID为[%1]的企业" : "无法确认ID为[%1]的企业是否存在";
+    const char* format = !ran     ? "无法确认ID为[%1]的企业是否存在"
+                         : !found ? "企业信息中没有ID为[%1]的企业"
+                                  : "操作员无权写入ID为[%1]的企业";
     errorText = QString::fromUtf8(format).arg(companyId);
     return false;
 }
