@@ -105,6 +105,11 @@ QString* FieldOf(TFields& fields, const QString& column) {
     return nullptr;
 }
 
+QString FieldText(const TFields& fields, const QString& column) {
+    const QString* field = FieldOf(const_cast<TFields&>(fields), column);
+    return field != nullptr ? *field : QString();
+}
+
 bool Save(TAgencyMgr& agency, const TFields& shown, const TFields& fields) {
     const TFields previous = Read(agency);
     Apply(agency, shown, fields);

@@ -40,6 +40,8 @@ QString CheckText(Check check);
 
 // The field of a column of the agency row; null for another column.
 QString* FieldOf(TFields& fields, const QString& column);
+// Its text; empty for another column.
+QString FieldText(const TFields& fields, const QString& column);
 
 // Hands each field the operator changed (differs from what the window
 // showed) to its setter as entered and saves; the others keep what is

@@ -68,9 +68,7 @@ void TfrmGljgsz::Load() {
 
 void TfrmGljgsz::Show(const AgencySettings::TFields& fields) {
     fields_.Show([&fields](int, const QString& column) {
-        AgencySettings::TFields copy = fields;
-        const QString* field = AgencySettings::FieldOf(copy, column);
-        return field != nullptr ? *field : QString();
+        return AgencySettings::FieldText(fields, column);
     });
 }
 
@@ -89,10 +87,8 @@ void TfrmGljgsz::KeepEditsOver(const AgencySettings::TFields& stored) {
     AgencySettings::TFields shown = Shown();
     for (const char* column : {"QYSBH", "QYMC", "SSSWJG", "FDDBRMC", "QYDHHM", "YZBM", "YYDZ"}) {
         QString* field = AgencySettings::FieldOf(shown, QLatin1String(column));
-        AgencySettings::TFields before = stored_;
-        AgencySettings::TFields now = stored;
-        if (*field == *AgencySettings::FieldOf(before, QLatin1String(column))) {
-            *field = *AgencySettings::FieldOf(now, QLatin1String(column));
+        if (*field == AgencySettings::FieldText(stored_, QLatin1String(column))) {
+            *field = AgencySettings::FieldText(stored, QLatin1String(column));
         }
     }
     stored_ = stored;
