@@ -13,6 +13,7 @@
 
 #include "HostServices.h"
 #include "Transaction.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -171,6 +172,8 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     }
     QString error;
     ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+    // As a host has someone logged in: without a class no company is his.
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
     HostSetup::SetRecording(true);
     HostSetup::ClearRecorded();
     HostSetup::SetMessageResponder([this](const HostSetup::THostMessage& message) {

@@ -187,11 +187,8 @@ TEST_P(WriteBack, EveryWriteBackAsksTheGrantAndSparesTheAgencyAndOfficerRows) {
         const char* operatorClass;
         QString id;
         bool written;
-    } cases[] = {{"R1", other_, true},
-                 {"R1", current_, false},
-                 {"0", agency, false},
-                 {"0", officer, false},
-                 {"R1", agency, false}};
+    } cases[] = {{"R1", other_, true},  {"R1", current_, false}, {"0", agency, false},
+                 {"0", officer, false}, {"R1", agency, false},   {"", current_, false}};
     for (const auto& c : cases) {
         TCompanySelectMgr manager("0002", c.operatorClass);
         for (const Write write :

@@ -97,28 +97,59 @@ bool TCompanySelectMgr::FillCompanyList(TCompanyRecordList* list, const QString&
     }
 }
 
-bool TCompanySelectMgr::MayWorkFor(const QString& companyId) {
-    // Without a class no role is known: the host has logged nobody in.
-    if (operatorClass_.isEmpty() || IsAllCompanyClass(operatorClass_)) {
-        return true;
+TCompanySelectMgr::Access TCompanySelectMgr::AccessTo(const QString& companyId) {
+    if (companyId.trimmed().isEmpty()) {
+        return Access::NoCompany;
+    }
+    if (!IsSqlInteger(companyId)) {
+        return Access::NotANumber;
+    }
+    QString companyClass;
+    bool found = false;
+    if (!SqlQuery::ReadValue(
+            "check the company's class",
+            QStringLiteral("select LBDM from XT_QYXX where QYID=") + companyId.trimmed(), "LBDM",
+            companyClass, &found)) {
+        return Access::Unreadable;
+    }
+    if (!found) {
+        return Access::NoCompany;
+    }
+    if (IsOwnRowClass(companyClass)) {
+        return Access::OwnRow;
+    }
+    if (IsAllCompanyClass(operatorClass_)) {
+        return Access::Granted;
     }
     QString count;
-    const bool granted =
-        IsSqlInteger(companyId) &&
-        SqlQuery::ReadValue("check a company grant",
-                            BuildRoleCompanyListSql(operatorClass_, "", "", true, false) +
-                                QStringLiteral(" AND t2.QYID=") + companyId.trimmed(),
-                            "cnt", count) &&
-        count.toInt() > 0;
-    if (!granted) {
-        logQuery::Error("1", QStringLiteral("操作员[%1]的角色[%2]无权使用企业[%3]")
-                                 .arg(operatorCode_, operatorClass_, companyId));
+    if (!SqlQuery::ReadValue("check a company grant",
+                             BuildRoleCompanyListSql(operatorClass_, "", "", true, false) +
+                                 QStringLiteral(" AND t2.QYID=") + companyId.trimmed(),
+                             "cnt", count)) {
+        return Access::Unreadable;
     }
-    return granted;
+    return count.toInt() > 0 ? Access::Granted : Access::NotGranted;
+}
+
+bool TCompanySelectMgr::MayWorkFor(const QString& companyId) {
+    const Access access = AccessTo(companyId);
+    if (access == Access::Granted ||
+        (access == Access::NoCompany && IsAllCompanyClass(operatorClass_))) {
+        return true;
+    }
+    const char* why = access == Access::NotANumber   ? "企业ID不是数字"
+                      : access == Access::Unreadable ? "无法读取企业或授权"
+                      : access == Access::NoCompany  ? "没有该企业"
+                      : access == Access::OwnRow     ? "该记录是代理机构或办税员的"
+                                                     : "角色未获授权";
+    logQuery::Error("1",
+                    QStringLiteral("操作员[%1]的角色[%2]无权使用企业[%3]：%4")
+                        .arg(operatorCode_, operatorClass_, companyId, QString::fromUtf8(why)));
+    return false;
 }
 
 QStringList TCompanySelectMgr::NameableTaxIds(const QStringList& taxIds) {
-    if (operatorClass_.isEmpty() || IsAllCompanyClass(operatorClass_) || taxIds.isEmpty()) {
+    if (IsAllCompanyClass(operatorClass_) || taxIds.isEmpty()) {
         return taxIds;
     }
     QSet<QString> granted;
@@ -306,30 +337,28 @@ const TaxRowKind kStateTaxRow{"XT_QYGSXX",
 // orphan, and the basic-data update would match no row yet report success.
 // Nor for a company the operator may not work for, asked of the one gate.
 bool CompanyExists(TCompanySelectMgr& manager, const QString& companyId, QString& errorText) {
-    if (!IsSqlInteger(companyId)) {
-        errorText = QStringLiteral("传入的企业ID[%1]不是有效的数字").arg(companyId);
-        return false;
+    using Access = TCompanySelectMgr::Access;
+    const char* format = nullptr;
+    switch (manager.AccessTo(companyId)) {
+        case Access::Granted:
+            return true;
+        case Access::NotANumber:
+            format = "传入的企业ID[%1]不是有效的数字";
+            break;
+        case Access::Unreadable:
+            format = "无法确认ID为[%1]的企业是否存在";
+            break;
+        case Access::NoCompany:
+            format = "企业信息中没有ID为[%1]的企业";
+            break;
+        case Access::OwnRow:
+            // Their settings windows write them, a write-back never.
+            format = "ID为[%1]的记录是代理机构或办税员的，不写入企业信息";
+            break;
+        case Access::NotGranted:
+            format = "操作员无权写入ID为[%1]的企业";
+            break;
     }
-    // The agency's and the tax officer's own rows hold no company's data:
-    // their settings windows write them, a write-back never.
-    QString companyClass;
-    bool found = false;
-    const bool ran = SqlQuery::ReadValue(
-        "check the company of a write-back",
-        QStringLiteral("select LBDM from XT_QYXX where QYID=") + companyId.trimmed(), "LBDM",
-        companyClass, &found);
-    if (found && (companyClass.trimmed() == QLatin1String("19") ||
-                  companyClass.trimmed() == QLatin1String("20"))) {
-        errorText =
-            QStringLiteral("ID为[%1]的记录是代理机构或办税员的，不写入企业信息").arg(companyId);
-        return false;
-    }
-    if (found && manager.MayWorkFor(companyId)) {
-        return true;
-    }
-    const char* format = !ran     ? "无法确认ID为[%1]的企业是否存在"
-                         : !found ? "企业信息中没有ID为[%1]的企业"
-                                  : "操作员无权写入ID为[%1]的企业";
     errorText = QString::fromUtf8(format).arg(companyId);
     return false;
 }

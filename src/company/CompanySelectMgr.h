@@ -28,9 +28,22 @@ class TCompanySelectMgr : public TObject {
     // The same for separately allocated records; a missing list gives false.
     bool FillCompanyList(TCompanyRecordList* list, const QString& taxIdText,
                          const QString& nameText);
-    // Whether the operator may work for the company: any company for the
-    // all-company classes (and without a class), else one granted to his
-    // role. A refusal, also when the grants cannot be read, is logged.
+    // What the one gate says of a company id.
+    enum class Access {
+        Granted,
+        NotANumber,
+        Unreadable,  // the company or the grants could not be read
+        NoCompany,
+        OwnRow,  // the agency's or the tax officer's own row
+        NotGranted,
+    };
+    // The gate every entry point that takes a company id asks: a company of
+    // the operator's list, as his class lists them (any company for the
+    // all-company classes, else those granted to his role; an empty class is a
+    // role that none is granted to), never the agency's or the officer's row.
+    Access AccessTo(const QString& companyId);
+    // Granted, or an id without a row for an all-company class (such a page
+    // opens empty). A refusal is logged with its reason.
     bool MayWorkFor(const QString& companyId);
     // The numbers of taxIds that a message to this operator may name: all for
     // the all-company classes, else those of his role's companies; none when

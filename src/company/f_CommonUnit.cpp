@@ -115,6 +115,11 @@ bool IsAllCompanyClass(const QString& operatorClass) {
            operatorClass == QLatin1String("BUSINESS");
 }
 
+bool IsOwnRowClass(const QString& companyClass) {
+    const QString trimmed = companyClass.trimmed();
+    return trimmed == QLatin1String(kAgencyClass) || trimmed == QLatin1String(kTaxOfficerClass);
+}
+
 QString BuildCompanyListSql(const QString& taxIdText, const QString& nameText, bool countOnly,
                             bool tailMatch) {
     QString sql = countOnly ? QStringLiteral("select count(QYID) as cnt from XT_QYXX where 1=1")

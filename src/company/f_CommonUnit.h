@@ -11,6 +11,9 @@
 
 // "0", "SYSTEM" and "BUSINESS" see every company; any other class is a role code.
 bool IsAllCompanyClass(const QString& operatorClass);
+// Company classes 19 and 20: the agency's and the tax officer's own rows,
+// which hold no company to file for.
+bool IsOwnRowClass(const QString& companyClass);
 
 // Statement over every company of the installation's kind.
 QString BuildCompanyListSql(const QString& taxIdText, const QString& nameText, bool countOnly,
