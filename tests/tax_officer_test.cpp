@@ -293,10 +293,16 @@ TEST_P(TaxOfficerWindow, AnUpdateThatChangesNoRowIsNoSave) {
     EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where LBDM=20"), "1101");
 }
 
+// Shown again, the window reads the row anew, so another desk's change
+// shows; what was typed and not saved is kept.
 TEST_P(TaxOfficerWindow, ShowingAgainKeepsWhatWasTyped) {
     WriteRegions();
-    AddOfficer("11010519491231002X", "1101");
+    const QString id = AddOfficer("11010519491231002X", "1101");
     Open();
+    Exec("UPDATE XT_QYXX SET QYMC='李四' where QYID=" + id);
+    page_->hide();
+    page_->show();
+    EXPECT_EQ(Edit("edtBsymc")->text(), "李四");
     Edit("edtBsymc")->setText("未保存");
     Regions()->setCurrentIndex(3);
     page_->hide();

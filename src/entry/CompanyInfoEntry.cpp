@@ -48,7 +48,9 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         auto* form = new Tfrm_CompanyInfoInner();
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());
-        DockPage(parentHandle, form, params);
+        // Unlike the settings pages, the information page is announced with the
+        // flag off.
+        DockPage(parentHandle, form, params, false);
     } catch (...) {
         // Nothing reaches the host.
     }

@@ -7,10 +7,10 @@ std::string PageParams(char** paramString) {
                                                              : std::string();
 }
 
-void DockPage(std::uintptr_t parentHandle, QWidget* form, const std::string& params) {
+void DockPage(std::uintptr_t parentHandle, QWidget* form, const std::string& params, bool flag) {
     const QString modalFormMsg =
         QString::fromStdString(ParamString::GetParamValue(params, "ModalFormMsg"));
-    if (!ShowModuleForm(parentHandle, form, modalFormMsg, false, QString(), QString(), true)) {
+    if (!ShowModuleForm(parentHandle, form, modalFormMsg, false, QString(), QString(), flag)) {
         // Not taken by the host: still ours.
         delete form;
     }

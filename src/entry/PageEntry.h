@@ -13,9 +13,10 @@
 // The parameter string the host passed; empty when it passed none.
 std::string PageParams(char** paramString);
 
-// Shows form for the host with the "ModalFormMsg" of params; a form the host
-// does not take is deleted.
-void DockPage(std::uintptr_t parentHandle, QWidget* form, const std::string& params);
+// Shows form for the host with the "ModalFormMsg" of params and the shown
+// message's last flag; a form the host does not take is deleted.
+void DockPage(std::uintptr_t parentHandle, QWidget* form, const std::string& params,
+              bool flag = true);
 
 // A new Form, docked; nothing when no widget application runs.
 template <typename Form>

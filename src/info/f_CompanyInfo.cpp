@@ -34,6 +34,8 @@ Tfrm_CompanyInfo::Tfrm_CompanyInfo(QWidget* parent)
     setObjectName(QStringLiteral("frm_CompanyInfo"));
     ui_->setupUi(ClientArea());
     SetTitle(QStringLiteral("单位信息"), QString());
+    // F1 pressed in any field asks the host for help, not only on the dialog.
+    SetKeyPreview(true);
 
     // The base's title band carries the dialog's toolbar; its own close
     // button and line go, so only "保存" and "关闭(&X)" show.
@@ -215,7 +217,8 @@ bool Tfrm_CompanyInfo::HasUnsavedEdits() {
 }
 
 bool ShowCompanyInfoDialog(const QString& companyId, bool viewOnly) {
-    if (companyId.trimmed().isEmpty()) {
+    // An id that is not a number names no row the company's query could read.
+    if (!IsSqlInteger(companyId)) {
         return false;
     }
     for (;;) {

@@ -42,7 +42,9 @@ void Tfrm_Bsyxxsz::FormCreate() {
 
 void Tfrm_Bsyxxsz::showEvent(QShowEvent* event) {
     Tfrm_CustomEx::showEvent(event);
-    if (!officerRead_) {
+    // Read anew each time, so another desk's change shows; edits not yet
+    // saved are kept, and the save asks about such a change.
+    if (!HasUnsavedEdits()) {
         LoadOfficer();
     }
 }
