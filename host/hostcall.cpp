@@ -1,5 +1,6 @@
 // hostcall --app-dir DIR [--operator PARAMS] [--company QYID] [--agency] [--edition CODE]
-//          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--pick N] [--module PATH]
+//          [--setting SECTION/KEY=VALUE]... [--answer CODE=N]... [--close-answer N]
+//          [--pick N] [--module PATH]
 //          [--press NAME | --type NAME=TEXT | --select NAME=TEXT]... ENTRY [ARG]...
 // hostcall --app-dir DIR [--operator PARAMS] --export FILE [--gbk]
 // hostcall --app-dir DIR [--operator PARAMS] --import FILE [--dry-run]
@@ -89,6 +90,9 @@ struct Options {
     std::optional<QString> edition;
     std::vector<std::pair<QStringList, QString>> settings;  // {section, key}, value
     std::map<int, int> answers;
+    // The answer to a question asked while closing what the steps left open;
+    // the answers of --answer apply to the steps only.
+    int closeAnswer = 2;
     QString module;
     int pick = 0;  // row of a module dialog to choose, from 1; 0 cancels
     std::vector<TPageStep> steps;
@@ -195,16 +199,22 @@ void Describe(QCommandLineParser& parser) {
     parser.addHelpOption();
     parser.addOptions({
         {"app-dir", "Application folder (must exist; an empty one is set up).", "DIR"},
-        {"operator", "The operator as a parameter string, e.g. \"CZY_DM=0001;CZY_LB=0\".",
+        {"operator",
+         "The operator as a parameter string; default \"CZY_DM=0001;CZY_LB=0\", the demo's "
+         "operator of an all-company class. \"\" logs nobody in.",
          "PARAMS"},
         {"company", "Load this company as the current one before the call.", "QYID"},
         {"agency", "Run as a tax agency's installation."},
         {"edition", "Edition code (10: single-company edition).", "CODE"},
         {"setting", "Override a system setting; may be repeated.", "SECTION/KEY=VALUE"},
         {"answer",
-         "Answer host message CODE (0: plain message boxes) with N; may be repeated. "
-         "Default 1, and 2 to a question asked while closing what the steps left open.",
+         "Answer host message CODE (0: plain message boxes) with N while the steps run; "
+         "may be repeated. Default 1.",
          "CODE=N"},
+        {"close-answer",
+         "Answer a question asked while closing what the steps left open with N (default 2: "
+         "close unsaved). A window that still stays open is closed unsaved.",
+         "N"},
         {"pick", "Row of a module dialog to choose, from 1; 0 (the default) cancels.", "N"},
         {"press", "Step: click the button, or the action's toolbar button, NAME.", "NAME"},
         {"type", "Step: replace the text of the edit field NAME by TEXT.", "NAME=TEXT"},
@@ -263,7 +273,11 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
         options.deskRole = parser.value(QStringLiteral("grant-desk"));
         return options;
     }
-    options.operatorParams = parser.value(QStringLiteral("operator")).toStdString();
+    // The demo's operator, as taxhost logs him in: an empty class would
+    // reach no company.
+    options.operatorParams = parser.isSet(QStringLiteral("operator"))
+                                 ? parser.value(QStringLiteral("operator")).toStdString()
+                                 : std::string("CZY_DM=0001;CZY_LB=0");
     options.company = parser.value(QStringLiteral("company"));
     options.agency = parser.isSet(QStringLiteral("agency"));
     if (parser.isSet(QStringLiteral("edition"))) {
@@ -296,6 +310,13 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
             throw UsageError{QStringLiteral("--answer takes CODE=N")};
         }
         options.answers[code] = value;
+    }
+    if (parser.isSet(QStringLiteral("close-answer"))) {
+        bool ok = false;
+        options.closeAnswer = parser.value(QStringLiteral("close-answer")).toInt(&ok);
+        if (!ok) {
+            throw UsageError{QStringLiteral("--close-answer takes a number")};
+        }
     }
     // The parser keeps the values of each option in order, and the names of
     // all options in the order met: together they give the steps' order.
@@ -471,12 +492,14 @@ void PrintRecorded() {
 
 int AnswerFor(const Options& options, const HostSetup::THostMessage& message,
               bool closing = false) {
-    const auto found = options.answers.find(message.code);
-    if (found != options.answers.end()) {
-        return found->second;
+    if (closing) {
+        // Closing what the steps left open saves nothing they did not save,
+        // unless told otherwise; an answer meant for the steps could keep the
+        // window open for ever.
+        return message.buttons != HostSetup::THostMessage::Ok ? options.closeAnswer : 1;
     }
-    // Closing what the steps left open saves nothing they did not save.
-    return closing && message.buttons != HostSetup::THostMessage::Ok ? 2 : 1;
+    const auto found = options.answers.find(message.code);
+    return found != options.answers.end() ? found->second : 1;
 }
 
 void SetUpHost(const Options& options) {

@@ -528,6 +528,15 @@ TEST_F(HostCall, DrivesTheCompanyInformationWindows) {
          {"XT_QYXX: QYID=1"},
          {"XT_QYXX: QYDHHM=" + phone, saved},
          ""},
+        // An answer for the steps that would keep the dialog open is not the
+        // close question's.
+        {"dialog closed unsaved whatever the steps' answers",
+         {"--answer", "0=3", "--type", "edtDhhm=" + phone, "ShowComapnayInfoProc", "1"},
+         1,
+         {"result: false", "dialog: Tfrm_CompanyInfo closed: cancelled"},
+         {"XT_QYXX: QYID=1"},
+         {"XT_QYXX: QYDHHM=" + phone, saved},
+         ""},
         {"dialog view only",
          {"--type", "edtDhhm=" + phone, "ShowComapnayInfoProc", "1", "view"},
          2,

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 
 namespace {
 
@@ -20,6 +21,14 @@ void Cancel(QWidget* dialog) {
     }
     if (dialog->isVisible()) {
         dialog->close();
+    }
+    // Still open, as the close question was answered: ended unsaved, so the
+    // caller always ends.
+    if (auto* asDialog = qobject_cast<QDialog*>(dialog);
+        asDialog != nullptr && dialog->isVisible()) {
+        asDialog->done(QDialog::Rejected);
+    } else if (dialog->isVisible()) {
+        dialog->hide();
     }
 }
 
