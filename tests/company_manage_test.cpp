@@ -307,6 +307,24 @@ TEST_P(CompanyManager, ADeleteRemovesTheCompanyEverywhere) {
     EXPECT_EQ(Snapshot(CaFolder()), expected);
 }
 
+// Another company whose number trims to the same folder keeps its
+// certificates, whichever of the two is deleted.
+TEST_P(CompanyManager, ADeleteKeepsTheCertificatesOfANumberThatTrimsAlike) {
+    for (const auto& [deleted, twin] : {std::pair{"9111A", " 9111A"}, {" 9111A", "9111A\t"}}) {
+        SCOPED_TRACE(deleted);
+        const QString gone = AddCompany(deleted, "甲");
+        AddCompany(twin, "乙");
+        WriteCertificates("9111A");
+        const auto before = CertificateFiles();
+        ManagerPage manager;
+        manager.Focus(manager.RowOf(deleted));
+        manager.Press("tbtCompanyDel");
+        EXPECT_EQ(RowsOf(gone), 0);
+        EXPECT_EQ(CertificateFiles(), before);
+        Exec("delete from XT_QYXX");
+    }
+}
+
 TEST_P(CompanyManager, AFailedDeleteChangesNothing) {
     const QString a = AddCompany("9111A", "甲");
     AddDependentRows(a);

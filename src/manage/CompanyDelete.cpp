@@ -23,17 +23,18 @@ bool StoredTaxId(const QString& companyId, QString& taxId) {
                "QYSBH", taxId);
 }
 
-// The folders and sections are named by the trimmed number; when trimming
-// changed it, they may be another stored company's. Unreadable counts as yes.
+// The folders and sections are named by the trimmed number, so another
+// stored company whose number trims to it ("X" and " X") uses them too.
+// Unreadable counts as yes.
 bool NamedByAnother(const QString& storedTaxId) {
     const QString name = storedTaxId.trimmed();
-    if (name == storedTaxId) {
-        return false;
-    }
     bool named = false;
+    // Only rows holding the name can trim to it: the filter keeps the read short.
     const bool read =
         SqlQuery::ReadRows("read the taxpayer numbers before a certificate clean-up",
-                           QStringLiteral("select QYSBH from XT_QYXX"), [&](TADOQuery& query) {
+                           QStringLiteral("select QYSBH from XT_QYXX where 1=1") +
+                               BuildTaxIdFilter(QStringLiteral("QYSBH"), name, false, QString(), 0),
+                           [&](TADOQuery& query) {
                                const int column = query.FieldIndex(QStringLiteral("QYSBH"));
                                for (; !query.Eof() && !named; query.Next()) {
                                    named = query.FieldAsString(column).trimmed() == name;
