@@ -129,8 +129,11 @@ TEST(DataFileText, IsUtf8OrGbkAndNothingElse) {
         {TextCodec::EncodeGbk(QStringLiteral("中文")), QStringLiteral("中文")},
         {QByteArray("a\0b", 3), std::nullopt},
         {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x81", std::nullopt},
-        // GBK text holding the replacement mark lost characters before it came.
-        {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x84\x31\xA4\x37", std::nullopt},
+        // The replacement mark spelled in the file is a character like any
+        // other; one the decoder would put for a byte is not.
+        {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x84\x31\xA4\x37",
+         QStringLiteral("中\uFFFD")},
+        {TextCodec::EncodeGbk(QStringLiteral("中")) + "\x84\x31\xA4\x37\x80\xFF", std::nullopt},
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(TextCodec::DecodeUtf8OrGbk(bytes), text) << bytes.toHex().toStdString();

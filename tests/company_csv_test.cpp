@@ -54,6 +54,10 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
         {"already quoted formula", "'=1", "''=1"},
         {"quote not before a formula", "'abc", "'abc"},
         {"quote in the middle", "a'=b", "a'=b"},
+        {"replacement mark", "甲\uFFFD乙", "甲\uFFFD乙"},
+        {"outside the basic plane", "\U00020000\U0001F600", "\U00020000\U0001F600"},
+        {"byte-order mark", "\uFEFF甲", "\uFEFF甲"},
+        {"full-width and symbols", "ＡＢ€¥§", "ＡＢ€¥§"},
     };
     for (const FieldCase& c : cases) {
         EXPECT_EQ(CompanyCsv::EncodeField(c.value), c.written) << c.name;
@@ -77,24 +81,47 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
 }
 
 // Files other programs wrote: any line end, quotes inside a plain field, a
-// quote that is never closed (refused), blank lines.
+// quote that is never closed (refused), blank lines. Each row is known by the
+// file line it begins on.
 TEST(CompanyCsvFile, ReadsTheFormsOtherProgramsWrite) {
-    const std::pair<QString, std::vector<QStringList>> cases[] = {
-        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}},
-        {"a,b\rc,d", {{"a", "b"}, {"c", "d"}}},
-        {"a,b\r\n\r\nc", {{"a", "b"}, {"c"}}},
-        {"say \"hi\",x", {{"say \"hi\"", "x"}}},
-        {"a,\"b\"\"c\"", {{"a", "b\"c"}}},
-        {"a,\"b", {}},  // refused
-        {"a,", {{"a", ""}}},
-        {"a,b\r", {{"a", "b"}}},
+    const struct {
+        QString text;
+        std::vector<QStringList> rows;
+        std::vector<int> lines;
+    } cases[] = {
+        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+        {"a,b\rc,d", {{"a", "b"}, {"c", "d"}}, {1, 2}},
+        {"a,b\r\n\r\nc", {{"a", "b"}, {"c"}}, {1, 3}},
+        {"say \"hi\",x", {{"say \"hi\"", "x"}}, {1}},
+        {"a,\"b\"\"c\"", {{"a", "b\"c"}}, {1}},
+        {"a,\"b", {}, {}},  // refused
+        {"a,", {{"a", ""}}, {1}},
+        {"a,b\r", {{"a", "b"}}, {1}},
+        {"h\r\n\"x\r\ny\",1\r\n\nz", {{"h"}, {"x\r\ny", "1"}, {"z"}}, {1, 2, 5}},
     };
-    for (const auto& [text, rows] : cases) {
-        EXPECT_EQ(CompanyCsv::Parse(text).value_or(std::vector<QStringList>{}), rows)
-            << text.toStdString();
+    for (const auto& c : cases) {
+        std::vector<int> lines;
+        EXPECT_EQ(CompanyCsv::Parse(c.text, nullptr, &lines).value_or(std::vector<QStringList>{}),
+                  c.rows)
+            << c.text.toStdString();
+        EXPECT_EQ(lines, c.lines) << c.text.toStdString();
     }
     EXPECT_EQ(CompanyCsv::EncodeField("a\rb"), "\"a\rb\"");
     EXPECT_EQ(CompanyCsv::EncodeField("'"), "'");
+}
+
+// What no file gives back is refused by name, and the file there stays.
+TEST(CompanyCsvFile, RowsNoFileCouldGiveBackAreNamedAndNothingIsWritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("companies.csv");
+    for (const QString& name : {QString(QChar(0xD800)), QStringLiteral("a") + QChar(0) + "b"}) {
+        QStringList bad = {"1", "9111BAD", name};
+        QStringList good = {"2", "9111OK", "乙"};
+        QString error;
+        EXPECT_FALSE(CompanyCsv::WriteFile(path, {good, bad}, Encoding::Gbk, error));
+        EXPECT_TRUE(error.endsWith("：9111BAD")) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(path));
+    }
 }
 
 TEST(CompanyCsvFile, EncodingsAreTheOnesAskedFor) {
@@ -355,7 +382,7 @@ TEST_P(CompanyImporting, ARowNotAddedIsNamedAndNothingIsAdded) {
         {"a telephone the add dialog refuses, the row said to be added", 300,
          [](auto& rows) { rows[300].phone = "12a"; }},
         {"a name holding a NUL character", 1100, [](auto& rows) { rows[1100].name += QChar(0); }},
-        {"an agency's installation without its agency row", 0,
+        {"an agency's installation without its agency row", -1,
          [](auto&) { HostSetup::SetAgencyExist(true); }},
         {"added by another desk since the preview", 700,
          [this](auto&) { AddCompany("9444700", "别处"); }},
@@ -367,8 +394,12 @@ TEST_P(CompanyImporting, ARowNotAddedIsNamedAndNothingIsAdded) {
         const CompanyImport::Result result = CompanyImport::Run(rows);
         HostSetup::SetAgencyExist(false);
         EXPECT_EQ(result.status, Status::Failed) << c.name;
-        EXPECT_EQ(result.errorText,
-                  QStringLiteral("第%1行（9444%2）未能新增，全部未导入").arg(c.row + 2).arg(c.row))
+        // Without its agency row no row is at fault.
+        EXPECT_EQ(
+            result.errorText,
+            c.row < 0
+                ? QStringLiteral("找不到代理机构的企业信息，全部未导入")
+                : QStringLiteral("第%1行（9444%2）未能新增，全部未导入").arg(c.row + 2).arg(c.row))
             << c.name;
         EXPECT_TRUE(result.companyIds.isEmpty()) << c.name;
         EXPECT_EQ(Companies(), before) << c.name;

@@ -1,7 +1,12 @@
 // An import that cannot get as far as its preview says why and adds nothing.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QStringList>
+
+#include <sys/stat.h>
+
+#include "CompanyImport.h"
 
 #include "DialogDriver.h"
 #include "TestHost.h"
@@ -22,6 +27,11 @@ TEST_P(ImportFile, AnImportStopsBeforeThePreviewWithTheReason) {
     WriteFile("stray.csv", "QYSBH,QYMC\n9111B,\xE7\x94\xB2\n9111C,\xE7\x94\xB2\xFF\n");
     WriteFile("stray-gbk.csv", "QYSBH,QYMC\n9111B,\xD2\xD2\n9111C,\xFF\n");
     WriteFile("unclosed.csv", "QYSBH,QYMC\r\n9111B,\"乙\r\n9111C,丙\r\n");
+    // Endless, blocking or no file at all: refused before a byte is read.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(AppPath() + "fifo.csv").constData(), 0600), 0);
+    WriteFile("folder.csv/x", "");
+    WriteFile("huge.csv", "QYSBH\r\n");
+    ASSERT_TRUE(QFile::resize(AppPath() + "huge.csv", CompanyImport::kMaxFileBytes + 1));
     const struct {
         const char* name;
         QString path;
@@ -36,6 +46,10 @@ TEST_P(ImportFile, AnImportStopsBeforeThePreviewWithTheReason) {
          "文件既不是UTF-8也不是GBK文本：第3行无法读取"},
         {"an unclosed quote", AppPath() + "unclosed.csv", false, "第2行的引号没有结束"},
         {"the companies unreadable", AppPath() + "new.csv", true, "读取已有的纳税人识别号失败"},
+        {"an endless device", "/dev/zero", false, "无法打开文件：不是普通文件"},
+        {"a pipe", AppPath() + "fifo.csv", false, "无法打开文件：不是普通文件"},
+        {"a folder", AppPath() + "folder.csv", false, "无法打开文件：不是普通文件"},
+        {"past the limit", AppPath() + "huge.csv", false, "文件超过256 MB，不能导入"},
     };
     for (const auto& c : cases) {
         HostSetup::ClearRecorded();

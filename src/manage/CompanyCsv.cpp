@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include "HostServices.h"
 #include "SqlQuery.h"
 #include "TextCodec.h"
@@ -122,6 +124,20 @@ QByteArray Encode(const QString& text, Encoding encoding) {
 
 bool WriteFile(const QString& path, const std::vector<QStringList>& rows, Encoding encoding,
                QString& errorText) {
+    // A file the import could not read back is not written at all.
+    QStringList unwritable;
+    for (const QStringList& row : rows) {
+        if (std::any_of(row.cbegin(), row.cend(), [](const QString& field) {
+                return !field.isValidUtf16() || field.contains(QChar(0));
+            })) {
+            unwritable << row.value(static_cast<int>(CompanyField::QYSBH));
+        }
+    }
+    if (!unwritable.isEmpty()) {
+        errorText = QStringLiteral("以下企业的信息含有无法写入文件的字符，没有导出：") +
+                    unwritable.join(QStringLiteral("、"));
+        return false;
+    }
     // A failed export leaves no half file.
     return WholeFile::Replace(path, Encode(Write(rows), encoding), &errorText);
 }
@@ -132,14 +148,17 @@ bool WriteFile(const QString& path, const TCompanyRecordArray& records, Encoding
     return ReadStoredRows(records, rows, errorText) && WriteFile(path, rows, encoding, errorText);
 }
 
-std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosedLine) {
+std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosedLine,
+                                              std::vector<int>* rowLines) {
     std::vector<QStringList> rows;
+    std::vector<int> lines;
     QStringList row;
     QString field;
     bool quoted = false;     // inside a quoted field
     bool fieldSeen = false;  // the current row has begun
     int line = 1;            // of the file, counting line breaks inside fields too
     int quoteLine = 0;       // where the quoted field began
+    int rowLine = 1;         // where the current row began
     const auto endField = [&] {
         row.append(DecodeField(field));
         field.clear();
@@ -149,6 +168,7 @@ std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosed
             endField();
             rows.push_back(std::move(row));
             row = QStringList();
+            lines.push_back(rowLine);
         }
         fieldSeen = false;
     };
@@ -178,6 +198,9 @@ std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosed
             endRow();
             continue;
         }
+        if (!fieldSeen) {
+            rowLine = line;
+        }
         fieldSeen = true;
         if (c == QLatin1Char(',')) {
             endField();
@@ -203,18 +226,21 @@ std::optional<std::vector<QStringList>> Parse(const QString& text, int* unclosed
         return std::nullopt;
     }
     endRow();
+    if (rowLines != nullptr) {
+        *rowLines = std::move(lines);
+    }
     return rows;
 }
 
 bool ReadTable(const QByteArray& bytes, std::vector<QStringList>& table, QString& errorText,
-               TextCodec::Encoding* encoding) {
+               TextCodec::Encoding* encoding, std::vector<int>* rowLines) {
     int badLine = 0;
     const std::optional<TextCodec::Decoded> text = TextCodec::Decode(bytes, &badLine);
     if (!text) {
         errorText = QStringLiteral("文件既不是UTF-8也不是GBK文本：第%1行无法读取").arg(badLine);
         return false;
     }
-    std::optional<std::vector<QStringList>> rows = Parse(text->text, &badLine);
+    std::optional<std::vector<QStringList>> rows = Parse(text->text, &badLine, rowLines);
     if (!rows) {
         errorText = QStringLiteral("第%1行的引号没有结束").arg(badLine);
         return false;

@@ -1,9 +1,17 @@
 #include "CompanyImport.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
 
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
@@ -51,10 +59,55 @@ QString ActionText(Action action) {
     return QString();
 }
 
+bool ReadFile(const QString& path, QByteArray& bytes, QString& errorText) {
+    const QString limit = QStringLiteral("%1 MB").arg(kMaxFileBytes / (1024 * 1024));
+    // Opened without waiting for a writer, and asked of the handle, not the
+    // name: what is read is what was checked.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        errorText = QStringLiteral("无法打开文件：") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errorText = QStringLiteral("无法打开文件：") + file.errorString();
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        errorText = QStringLiteral("无法打开文件：不是普通文件");
+        return false;
+    }
+    if (status.st_size > kMaxFileBytes) {
+        errorText = QStringLiteral("文件超过%1，不能导入").arg(limit);
+        return false;
+    }
+    try {
+        // One byte past the limit tells a file that grew since it was checked.
+        bytes = file.read(kMaxFileBytes + 1);
+    } catch (const std::bad_alloc&) {
+        errorText = QStringLiteral("内存不足，无法读取文件");
+        return false;
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        bytes.clear();
+        errorText = QStringLiteral("文件超过%1，不能导入").arg(limit);
+        return false;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        bytes.clear();
+        errorText = QStringLiteral("无法读取文件：") + file.errorString();
+        return false;
+    }
+    return true;
+}
+
 bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
           TextCodec::Encoding* encoding) {
     std::vector<QStringList> table;
-    if (!CompanyCsv::ReadTable(bytes, table, errorText, encoding)) {
+    std::vector<int> lines;
+    if (!CompanyCsv::ReadTable(bytes, table, errorText, encoding, &lines)) {
         return false;
     }
     if (table.empty()) {
@@ -73,7 +126,8 @@ bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
     read.reserve(table.size() - 1);
     for (std::size_t i = 1; i < table.size(); ++i) {
         Row& row = read.emplace_back();
-        row.line = static_cast<int>(i) + 1;
+        // The file's line, which a quoted line break or a blank line moves.
+        row.line = lines[i];
         row.taxId = At(table[i], taxIdColumn).trimmed();
         row.name = At(table[i], nameColumn);
         row.phone = At(table[i], phoneColumn);
@@ -177,7 +231,9 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
         }
         QString agencyId;
         if (total > 0 && !CompanyAddSaver::AgencyOfNewCompanies(agencyId)) {
-            return refuse(*toAdd.front());
+            // No row is at fault: the companies would have no agency to belong to.
+            result.errorText = QStringLiteral("找不到代理机构的企业信息，全部未导入");
+            return result;
         }
         QStringList companyIds;
         companyIds.reserve(total);

@@ -24,7 +24,7 @@ enum class Action {
 };
 
 struct Row {
-    int line = 0;   // the row's number in the file, the header being row 1
+    int line = 0;   // the file line the row begins on, from 1
     QString taxId;  // trimmed
     QString name;
     QString phone;
@@ -35,6 +35,15 @@ struct Row {
 
 // A short text for the preview and scripts.
 QString ActionText(Action action);
+
+// The largest file an import reads: a full export of a million companies of
+// the size the add dialog allows fits, with room to spare.
+inline constexpr qint64 kMaxFileBytes = qint64{256} * 1024 * 1024;
+
+// The bytes of the file at path: only a regular file (a device, a pipe or a
+// folder is refused before anything is read), of at most kMaxFileBytes, and no
+// read goes past that. False with the reason for the operator.
+bool ReadFile(const QString& path, QByteArray& bytes, QString& errorText);
 
 // The file's rows, mapped through the header: the taxpayer number column is
 // QYSBH (or 纳税人识别号), the name QYMC (单位名称, 企业名称), the telephone

@@ -1,6 +1,7 @@
 #include "f_CompanyImport.h"
 
 #include <algorithm>
+#include <new>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -138,23 +139,26 @@ void Tfrm_CompanyImport::Import() {
 }
 
 QStringList ImportCompanies(QWidget* parent, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ModuleLib::InfoMsgBox(QStringLiteral("无法打开文件：") + file.errorString());
+    try {
+        QByteArray content;
+        QString errorText;
+        std::vector<CompanyImport::Row> rows;
+        TextCodec::Encoding encoding = TextCodec::Encoding::Utf8;
+        if (!CompanyImport::ReadFile(path, content, errorText) ||
+            !CompanyImport::Read(content, rows, errorText, &encoding) ||
+            !CompanyImport::Classify(rows, errorText)) {
+            ModuleLib::InfoMsgBox(errorText);
+            return {};
+        }
+        content = QByteArray();
+        Tfrm_CompanyImport dialog(std::move(rows), parent, encoding);
+        if (dialog.exec() != Tfrm_CompanyImport::mrOk) {
+            return {};
+        }
+        return dialog.ImportResult().companyIds;
+    } catch (const std::bad_alloc&) {
+        // Nothing was added: the rows go in all together or not at all.
+        ModuleLib::InfoMsgBox(QStringLiteral("内存不足，无法导入该文件，没有新增任何企业。"));
         return {};
     }
-    std::vector<CompanyImport::Row> rows;
-    QString errorText;
-    const QByteArray content = file.readAll();
-    TextCodec::Encoding encoding = TextCodec::Encoding::Utf8;
-    if (!CompanyImport::Read(content, rows, errorText, &encoding) ||
-        !CompanyImport::Classify(rows, errorText)) {
-        ModuleLib::InfoMsgBox(errorText);
-        return {};
-    }
-    Tfrm_CompanyImport dialog(std::move(rows), parent, encoding);
-    if (dialog.exec() != Tfrm_CompanyImport::mrOk) {
-        return {};
-    }
-    return dialog.ImportResult().companyIds;
 }

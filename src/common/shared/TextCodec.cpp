@@ -49,8 +49,11 @@ std::optional<QString> DecodeAs(QByteArrayView bytes, Encoding encoding) {
     if (decoder.hasError()) {
         return std::nullopt;
     }
-    // GBK text holding the replacement mark lost characters before it came.
-    if (encoding == Encoding::Gbk && text.contains(QChar::ReplacementCharacter)) {
+    // The decoder puts the replacement mark for bytes it cannot read; a mark
+    // the file itself holds (GB18030 spells it too) is told apart by writing
+    // the text back: only a faithful reading gives the same bytes.
+    if (encoding == Encoding::Gbk && text.contains(QChar::ReplacementCharacter) &&
+        EncodeGbk(text) != bytes) {
         return std::nullopt;
     }
     return text;
