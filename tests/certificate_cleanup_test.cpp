@@ -72,6 +72,11 @@ TEST(IniSectionEraser, ErasesTheSectionAndKeepsEveryOtherByte) {
         {"a tab before the header", "[a]\n\t[9111X]\nk=1\n", "9111X", "[a]\n"},
         {"a non-ASCII letter against an ASCII one", "[9111X]\n", QStringLiteral("9111Ｘ"),
          "[9111X]\n"},
+        // As the host reads headers: the name ends at the first "]", and a GBK
+        // letter whose second byte is that of "]" is a letter.
+        {"a header's name ends at its first bracket", "[9111X]b]\nk=1\n[a]\n", "9111X", "[a]\n"},
+        {"a GBK letter ending in the bracket's byte",
+         "[" + Gbk(QStringLiteral("乚甲")) + "]\nk=1\n", QStringLiteral("乚甲"), ""},
         // Bytes neither encoding can read decode to U+FFFD, which is no name.
         {"a name in neither encoding", "[\xFF]\nk=1\n", QString(QChar::ReplacementCharacter),
          "[\xFF]\nk=1\n"},

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "ColorNumber.h"
+#include "IniText.h"
 #include "ServiceState.h"
 #include "TextCodec.h"
 
@@ -176,16 +177,6 @@ QString GetUserConfigParam(const QString& section, const QString& key,
 
 namespace {
 
-// The line's section name when it is a "[name]" header.
-std::optional<QString> SectionName(const QString& line) {
-    const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith(QLatin1Char('['))) {
-        return std::nullopt;
-    }
-    const qsizetype end = trimmed.lastIndexOf(QLatin1Char(']'));
-    return end > 0 ? trimmed.mid(1, end - 1).trimmed() : trimmed.mid(1).trimmed();
-}
-
 // lines with key in section set to value; other lines stay as they were.
 QStringList WithValue(QStringList lines, const QString& section, const QString& key,
                       const QString& value) {
@@ -193,11 +184,12 @@ QStringList WithValue(QStringList lines, const QString& section, const QString& 
     qsizetype sectionEnd = -1;
     bool inSection = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionName(lines[i])) {
+        const IniText::Line line = IniText::Read(lines[i]);
+        if (line.kind == IniText::LineKind::Header) {
             if (inSection) {
                 break;
             }
-            inSection = name->compare(section, Qt::CaseInsensitive) == 0;
+            inSection = line.name.compare(section, Qt::CaseInsensitive) == 0;
             if (inSection) {
                 sectionEnd = i + 1;
             }
@@ -206,12 +198,12 @@ QStringList WithValue(QStringList lines, const QString& section, const QString& 
         if (!inSection) {
             continue;
         }
-        const qsizetype equals = lines[i].indexOf(QLatin1Char('='));
-        if (equals > 0 && lines[i].left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0) {
+        if (line.kind == IniText::LineKind::Entry &&
+            line.name.compare(key, Qt::CaseInsensitive) == 0) {
             lines[i] = entry;
             return lines;
         }
-        if (!lines[i].trimmed().isEmpty()) {
+        if (line.kind != IniText::LineKind::Blank) {
             sectionEnd = i + 1;
         }
     }

@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include "IniText.h"
 #include "TextCodec.h"
 
 namespace {
@@ -54,24 +55,12 @@ bool IniFile::Load(const QString& path, QString& errorText) {
     QString section;
     const QStringList lines = text->split(QLatin1Char('\n'));
     for (const QString& rawLine : lines) {
-        const QString line = rawLine.trimmed();
-        if (line.isEmpty() || IsCommentMark(line.front())) {
-            continue;
-        }
-        if (line.startsWith(QLatin1Char('['))) {
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            if (close > 0) {
-                section = line.mid(1, close - 1).trimmed();
-            }
-            continue;
-        }
-        const qsizetype mark = line.indexOf(QLatin1Char('='));
-        if (mark <= 0) {
-            continue;
-        }
-        const QString key = line.left(mark).trimmed();
-        if (!values_.contains(Key(section, key))) {
-            values_.insert(Key(section, key), ParseValue(QStringView(line).mid(mark + 1)));
+        const IniText::Line line = IniText::Read(rawLine);
+        if (line.kind == IniText::LineKind::Header) {
+            section = line.name;
+        } else if (line.kind == IniText::LineKind::Entry &&
+                   !values_.contains(Key(section, line.name))) {
+            values_.insert(Key(section, line.name), ParseValue(line.value));
         }
     }
     return true;

@@ -3,43 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
+#include "IniText.h"
 #include "TextCodec.h"
 #include "WholeFile.h"
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// The name between "[" and the last "]" of a header line, blanks trimmed;
-// false for a line that is no header.
-bool HeaderName(QByteArrayView line, QByteArrayView& name) {
-    qsizetype start = 0;
-    while (start < line.size() && IsBlank(line[start])) {
-        ++start;
-    }
-    if (start >= line.size() || line[start] != '[') {
-        return false;
-    }
-    const qsizetype close = line.lastIndexOf(']');
-    if (close <= start) {
-        return false;
-    }
-    name = line.sliced(start + 1, close - start - 1).trimmed();
-    return true;
-}
-
-// The files are UTF-8 or the legacy code page; a name matches in either.
-bool NameMatches(QByteArrayView name, const QString& section) {
-    for (const auto encoding : {TextCodec::Encoding::Utf8, TextCodec::Encoding::Gbk}) {
-        const std::optional<QString> text = TextCodec::DecodeAs(name, encoding);
-        if (text && *text == section) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The line's text without its line end.
 QByteArrayView Text(QByteArrayView line) {
@@ -47,6 +17,16 @@ QByteArrayView Text(QByteArrayView line) {
         line.chop(1);
     }
     return line;
+}
+
+// The line in the file's encoding, or, in a file that is neither as a whole,
+// in whichever reads the line. A line feed byte ends a line in both.
+std::optional<QString> Decoded(QByteArrayView line,
+                               std::optional<TextCodec::Encoding> fileEncoding) {
+    if (fileEncoding) {
+        return TextCodec::DecodeAs(line, *fileEncoding);
+    }
+    return TextCodec::DecodeUtf8OrGbk(line);
 }
 
 }  // namespace
@@ -62,14 +42,22 @@ QByteArray Erase(const QByteArray& content, const QString& section, bool* erased
     const QByteArrayView mark("\xEF\xBB\xBF");
     const qsizetype begin = content.startsWith(mark) ? mark.size() : 0;
     result.append(content.first(begin));
+    std::optional<TextCodec::Encoding> encoding;
+    if (const auto whole = TextCodec::Decode(QByteArrayView(content).sliced(begin))) {
+        encoding = whole->encoding;
+    }
     for (qsizetype start = begin; start < content.size();) {
         const qsizetype newline = content.indexOf('\n', start);
         const qsizetype end = newline < 0 ? content.size() : newline + 1;
         const QByteArrayView line(content.constData() + start, end - start);
-        QByteArrayView name;
-        if (HeaderName(Text(line), name)) {
-            skipping = NameMatches(name, section);
-            found = found || skipping;
+        // Headers read as the host reads them; the name is compared exactly,
+        // as two companies' numbers may differ in letter case only.
+        if (const std::optional<QString> text = Decoded(Text(line), encoding)) {
+            const IniText::Line read = IniText::Read(*text);
+            if (read.kind == IniText::LineKind::Header) {
+                skipping = read.name == section;
+                found = found || skipping;
+            }
         }
         if (!skipping) {
             result.append(line);

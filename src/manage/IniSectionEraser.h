@@ -1,8 +1,6 @@
-// Erasing one section of an INI file as the original platform's INI readers
-// see sections: a line whose first non-blank character is "[" starts one, named
-// by what lies between it and the line's last "]"; the section runs to the next
-// such line. Names are compared exactly: another company's number may differ
-// only in letter case.
+// Erasing one section of an INI file as the host reads sections (IniText): a
+// header line starts one, and it runs to the next header. Names are compared
+// exactly: another company's number may differ only in letter case.
 #pragma once
 
 #include <QByteArray>
