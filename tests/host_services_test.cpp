@@ -348,6 +348,33 @@ TEST_F(HostDatabaseFailures, APasswordOthersMayReadIsLoggedAtStart) {
     }
 }
 
+// So is a password in the service file the settings name.
+TEST_F(HostDatabaseFailures, AServicePasswordOthersMayReadIsLoggedAtStart) {
+    const QString path = dir_.filePath("pg_service.conf");
+    qputenv("PGSERVICEFILE", QFile::encodeName(path));
+    qputenv("PGSYSCONFDIR", QFile::encodeName(dir_.filePath("none")));
+    const struct {
+        QByteArray content;
+        QFile::Permissions perms;
+        int warnings;
+    } cases[] = {
+        {"[desk]\nhost=db\npassword=s\n", QFile::ReadOwner | QFile::ReadOther, 1},
+        {"[desk]\nhost=db\npassword=s\n", QFile::ReadOwner | QFile::WriteOwner, 0},
+        {"[other]\npassword=s\n[desk]\nhost=db\n", QFile::ReadOwner | QFile::ReadGroup, 0},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path);
+        StartHost("SQLITE", "ConnectOptions=service=desk;connect_timeout=5");
+        WriteFile("pg_service.conf", c.content);
+        ASSERT_TRUE(QFile::setPermissions(path, c.perms));
+        QString error;
+        ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+        EXPECT_EQ(LogCount("Warn"), c.warnings) << c.content.toStdString();
+    }
+    qunsetenv("PGSERVICEFILE");
+    qunsetenv("PGSYSCONFDIR");
+}
+
 // A desk's server: libpq reads the password, or all of the server's
 // settings, from a file only its owner may read, so the settings file need
 // hold no password; the desk's role reads and writes rows, nothing else.
@@ -380,10 +407,14 @@ TEST_P(PostgreSQLAccess, TheHostConnectsWithNoPasswordInItsSettings) {
 
 TEST_P(PostgreSQLAccess, ADeskRoleReadsAndWritesRowsAndNothingElse) {
     QString error;
-    for (const QString& name : QStringList{"", "public", "Current_User", "desk; DROP TABLE XT_QYXX",
-                                           "\"desk\"", "1desk", QString(64, u'd')}) {
+    // The set-up role itself, in any letter case, is refused and keeps its rights.
+    const QString self = Scalar("select current_user");
+    for (const QString& name :
+         QStringList{"", "public", "Current_User", "desk; DROP TABLE XT_QYXX", "\"desk\"", "1desk",
+                     QString(64, u'd'), self, self.toUpper()}) {
         EXPECT_FALSE(HostSetup::GrantDeskRole(name, error)) << name.toStdString();
     }
+    EXPECT_FALSE(AddCompany("910", "甲公司").isEmpty());
     const QString role = QStringLiteral("cm_desk_%1").arg(QCoreApplication::applicationPid());
     ASSERT_TRUE(ExecElsewhere("CREATE ROLE " + role + " LOGIN PASSWORD 'desk'"));
     ASSERT_TRUE(HostSetup::GrantDeskRole(role, error)) << error.toStdString();
@@ -562,6 +593,21 @@ TEST_F(HostSettings, CommentsEndValuesUnlessQuoted) {
     }
 }
 
+// The settings the host reads and the setting it writes find the same
+// section: a header ends at its first "]", and "[x" without one is no header.
+TEST_F(HostSettings, OperatorSettingsAreWrittenWhereTheyAreRead) {
+    WriteFile("Config/Users/0001.ini", "[Recent]b]\r\nIds=1\r\n[Other\r\nIds=2\r\n[Z]\r\n");
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", "0001");
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("Recent", "Ids", ""), "1");
+    EXPECT_EQ(ModuleLib::GetUserConfigParam("Other", "Ids", "none"), "none");
+    ASSERT_TRUE(ModuleLib::SetUserConfigParam("Recent", "Ids", "3"));
+    ASSERT_TRUE(ModuleLib::SetUserConfigParam("Other", "Ids", "4"));
+    QFile file(AppPath() + "Config/Users/0001.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "[Recent]b]\r\nIds=3\r\n[Other\r\nIds=2\r\n[Z]\r\n\r\n[Other]\r\nIds=4\r\n");
+}
+
 TEST_F(HostSettings, SubApplicationsAndTheirFolders) {
     QStringList codes;
     ModuleLib::GetALLSubAppCodeList(codes);
@@ -615,13 +661,16 @@ TEST_F(HostContext, LogLinesGoToTheFileOneEach) {
     const qsizetype before = LogFileLines().size();
     logQuery::Warn("1", "第一行\n第二行\r\n");
     logQuery::Error("1", QString::fromUtf8("列\t分隔\x01\x1b[2J\x7f\u2028止"));
+    // A backslash is escaped too, so a written "\n" is never a line break.
+    logQuery::Warn("1", "C:\\new\\x01");
     const QList<QByteArray> lines = LogFileLines().mid(before);
-    ASSERT_EQ(lines.size(), 2);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[2].endsWith("\tWarn\tC:\\\\new\\\\x01")) << lines[2].toStdString();
     EXPECT_TRUE(lines[0].endsWith("\tWarn\t第一行\\n第二行\\r\\n")) << lines[0].toStdString();
     EXPECT_TRUE(lines[1].endsWith("\tError\t列\\t分隔\\x01\\x1b[2J\\x7f\\u2028止"))
         << lines[1].toStdString();
     EXPECT_EQ(lines[1].count('\t'), 2);
-    EXPECT_EQ(LogCount("Warn"), 1);
+    EXPECT_EQ(LogCount("Warn"), 2);
     EXPECT_EQ(LogCount("Error"), 1);
 }
 

@@ -13,6 +13,7 @@
 #include "DatabaseSchema.h"
 #include "PostgresRows.h"
 #include "SqliteFunctions.h"
+#include "Transaction.h"
 #include "Transactions.h"
 
 #include <sqlite3.h>
@@ -304,9 +305,29 @@ bool GrantDeskRole(const QString& role, QString& errorText) {
         return false;
     }
     TADOQuery query;
+    // Revoking from the role that set the tables up would lock it out of them.
+    if (!query.Open(kMainConnection, DatabaseSchema::SetUpRoles(), errorText)) {
+        errorText = QStringLiteral("无法读取数据库的属主角色：%1").arg(errorText);
+        return false;
+    }
+    for (; !query.Eof(); query.Next()) {
+        // An unquoted name is folded to lower case, as GRANT reads it.
+        if (query.FieldAsString(0) == role.toLower()) {
+            errorText =
+                QStringLiteral("角色[%1]是建表或正在连接的角色，不能作为柜台角色授权").arg(role);
+            return false;
+        }
+    }
     if (!query.Open(kMainConnection, DatabaseSchema::DeskRoleLookup(), errorText) ||
         query.FieldAsString(0).isEmpty() || query.FieldAsString(1).isEmpty()) {
         errorText = QStringLiteral("找不到数据库表所在的模式：%1").arg(errorText);
+        return false;
+    }
+    // All or nothing: a role left with its rights revoked and none granted
+    // could neither work nor be told apart from one never set up.
+    TTransaction transaction;
+    if (!transaction.IsActive()) {
+        errorText = QStringLiteral("给角色[%1]授权失败：%2").arg(role, transaction.ErrorText());
         return false;
     }
     for (const QString& grant :
@@ -315,6 +336,10 @@ bool GrantDeskRole(const QString& role, QString& errorText) {
             errorText = QStringLiteral("给角色[%1]授权失败：%2").arg(role, errorText);
             return false;
         }
+    }
+    if (!transaction.Commit()) {
+        errorText = QStringLiteral("给角色[%1]授权失败：%2").arg(role, transaction.ErrorText());
+        return false;
     }
     return true;
 }

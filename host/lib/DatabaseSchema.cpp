@@ -148,6 +148,14 @@ QString DeskRoleLookup() {
         .arg(keys.join(QLatin1String(", ")));
 }
 
+QString SetUpRoles() {
+    return QStringLiteral(
+        "SELECT current_user::text UNION SELECT session_user::text "
+        "UNION SELECT pg_get_userbyid(nspowner)::text FROM pg_namespace "
+        "WHERE nspname = current_schema() "
+        "UNION SELECT tableowner::text FROM pg_tables WHERE schemaname = current_schema()");
+}
+
 QStringList DeskRoleGrants(const QString& role, const QString& schema, const QString& sequences) {
     // What an earlier set-up or a person granted beyond that goes first.
     return {

@@ -19,6 +19,9 @@ QString CountMissingOnServer();
 // On PostgreSQL: a query for the quoted name of the schema the tables are in
 // and the quoted names of their sequences, joined by ", ".
 QString DeskRoleLookup();
+// On PostgreSQL: a query for the roles a desk role must never be, one per
+// row: the connecting role, the schema's owner and the tables' owners.
+QString SetUpRoles();
 // The grants that let role read and write the rows of every table (and take
 // new keys), and nothing else; role must be a plain identifier.
 QStringList DeskRoleGrants(const QString& role, const QString& schema, const QString& sequences);

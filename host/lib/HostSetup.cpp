@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "DatabaseConnection.h"
+#include "IniFile.h"
 #include "ServiceState.h"
 
 namespace {
@@ -56,6 +57,42 @@ void WarnIfPasswordReadable(const ServiceState::State& state, const QString& pat
     }
 }
 
+// The service the connection options or the environment name, and the
+// files libpq looks it up in: the user's, then the system's.
+QString ServiceName(const QString& connectOptions) {
+    static const QRegularExpression service(
+        QStringLiteral("(?:^|[\\s;])service\\s*=\\s*([^\\s;]+)"));
+    const QRegularExpressionMatch match = service.match(connectOptions);
+    return match.hasMatch() ? match.captured(1) : qEnvironmentVariable("PGSERVICE");
+}
+
+QStringList ServiceFiles() {
+    const QString user = qEnvironmentVariable("PGSERVICEFILE");
+    const QString system = qEnvironmentVariable("PGSYSCONFDIR");
+    return {user.isEmpty() ? QDir::homePath() + QStringLiteral("/.pg_service.conf") : user,
+            (system.isEmpty() ? QStringLiteral("/etc/postgresql-common") : system) +
+                QStringLiteral("/pg_service.conf")};
+}
+
+// The same for a service file that holds the service's password.
+void WarnIfServicePasswordReadable(const ServiceState::State& state) {
+    const QString service = ServiceName(state.sysConfig.Value("Database", "ConnectOptions"));
+    if (service.isEmpty()) {
+        return;
+    }
+    for (const QString& path : ServiceFiles()) {
+        IniFile file;
+        QString ignored;
+        if (file.Load(path, ignored) && file.Contains(service, QStringLiteral("password")) &&
+            (QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) {
+            logQuery::Warn("1",
+                           QStringLiteral("服务文件[%1]存有服务[%2]的数据库密码，且其他用户可读："
+                                          "请只让本用户读取该文件")
+                               .arg(path, service));
+        }
+    }
+}
+
 }  // namespace
 
 namespace HostSetup {
@@ -78,6 +115,7 @@ bool Start(const QString& appPath, QString& errorText) {
         return false;
     }
     WarnIfPasswordReadable(state, SysConfigFilePath());
+    WarnIfServicePasswordReadable(state);
     LoadSubApps(state);
     if (!DatabaseConnection::Open(state, errorText)) {
         logQuery::Error("1", QStringLiteral("打开数据库失败：%1").arg(errorText));

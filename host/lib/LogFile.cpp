@@ -1,5 +1,6 @@
 // The host's log: one line per entry in Log/CompanyMgr.log (time, level,
-// text, tab-separated), with control characters in the text escaped.
+// text, tab-separated), with control characters and backslashes in the text
+// escaped.
 #include <QDateTime>
 #include <QFile>
 
@@ -11,13 +12,16 @@
 namespace {
 
 // One entry stays one line and its fields stay apart: line breaks, tabs and
-// other control characters are written as escapes.
+// other control characters are written as escapes, and the backslash too, so
+// every escape reads back as the one text it came from.
 QString EscapeControls(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        if (code == u'\n') {
+        if (code == u'\\') {
+            out += QLatin1String("\\\\");
+        } else if (code == u'\n') {
             out += QLatin1String("\\n");
         } else if (code == u'\r') {
             out += QLatin1String("\\r");
