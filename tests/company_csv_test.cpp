@@ -84,43 +84,37 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
 // quote that is never closed (refused), blank lines. Each row is known by the
 // file line it begins on.
 TEST(CompanyCsvFile, ReadsTheFormsOtherProgramsWrite) {
-    const struct {
-        QString text;
-        std::vector<QStringList> rows;
-        std::vector<int> lines;
-    } cases[] = {
-        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}, {1, 2}},
-        {"a,b\rc,d", {{"a", "b"}, {"c", "d"}}, {1, 2}},
-        {"a,b\r\n\r\nc", {{"a", "b"}, {"c"}}, {1, 3}},
-        {"say \"hi\",x", {{"say \"hi\"", "x"}}, {1}},
-        {"a,\"b\"\"c\"", {{"a", "b\"c"}}, {1}},
-        {"a,\"b", {}, {}},  // refused
-        {"a,", {{"a", ""}}, {1}},
-        {"a,b\r", {{"a", "b"}}, {1}},
-        {"h\r\n\"x\r\ny\",1\r\n\nz", {{"h"}, {"x\r\ny", "1"}, {"z"}}, {1, 2, 5}},
+    const std::pair<QString, std::vector<QStringList>> cases[] = {
+        {"a,b\nc,d\n", {{"a", "b"}, {"c", "d"}}},
+        {"a,b\rc,d", {{"a", "b"}, {"c", "d"}}},
+        {"a,b\r\n\r\nc", {{"a", "b"}, {"c"}}},
+        {"say \"hi\",x", {{"say \"hi\"", "x"}}},
+        {"a,\"b\"\"c\"", {{"a", "b\"c"}}},
+        {"a,\"b", {}},  // refused
+        {"a,", {{"a", ""}}},
+        {"a,b\r", {{"a", "b"}}},
     };
-    for (const auto& c : cases) {
-        std::vector<int> lines;
-        EXPECT_EQ(CompanyCsv::Parse(c.text, nullptr, &lines).value_or(std::vector<QStringList>{}),
-                  c.rows)
-            << c.text.toStdString();
-        EXPECT_EQ(lines, c.lines) << c.text.toStdString();
+    for (const auto& [text, rows] : cases) {
+        EXPECT_EQ(CompanyCsv::Parse(text).value_or(std::vector<QStringList>{}), rows)
+            << text.toStdString();
     }
+    std::vector<int> lines;
+    ASSERT_TRUE(CompanyCsv::Parse("h\r\n\"x\r\ny\",1\r\n\nz", nullptr, &lines));
+    EXPECT_EQ(lines, (std::vector<int>{1, 2, 5}));
     EXPECT_EQ(CompanyCsv::EncodeField("a\rb"), "\"a\rb\"");
     EXPECT_EQ(CompanyCsv::EncodeField("'"), "'");
 }
 
-// What no file gives back is refused by name, and the file there stays.
+// What no file gives back is refused by name, and nothing is written.
 TEST(CompanyCsvFile, RowsNoFileCouldGiveBackAreNamedAndNothingIsWritten) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("companies.csv");
-    for (const QString& name : {QString(QChar(0xD800)), QStringLiteral("a") + QChar(0) + "b"}) {
-        QStringList bad = {"1", "9111BAD", name};
-        QStringList good = {"2", "9111OK", "乙"};
+    for (const QString& name : {QString(QChar(0xD800)), QStringLiteral("a") + QChar(0)}) {
         QString error;
-        EXPECT_FALSE(CompanyCsv::WriteFile(path, {good, bad}, Encoding::Gbk, error));
+        EXPECT_FALSE(CompanyCsv::WriteFile(dir.filePath("c.csv"),
+                                           {{"2", "9111OK", "乙"}, {"1", "9111BAD", name}},
+                                           Encoding::Gbk, error));
         EXPECT_TRUE(error.endsWith("：9111BAD")) << error.toStdString();
-        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(QFile::exists(dir.filePath("c.csv")));
     }
 }
 

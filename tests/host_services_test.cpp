@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "FileSizeLimit.h"
@@ -353,23 +354,19 @@ TEST_F(HostDatabaseFailures, AServicePasswordOthersMayReadIsLoggedAtStart) {
     const QString path = dir_.filePath("pg_service.conf");
     qputenv("PGSERVICEFILE", QFile::encodeName(path));
     qputenv("PGSYSCONFDIR", QFile::encodeName(dir_.filePath("none")));
-    const struct {
-        QByteArray content;
-        QFile::Permissions perms;
-        int warnings;
-    } cases[] = {
+    const std::tuple<QByteArray, QFile::Permissions, int> cases[] = {
         {"[desk]\nhost=db\npassword=s\n", QFile::ReadOwner | QFile::ReadOther, 1},
         {"[desk]\nhost=db\npassword=s\n", QFile::ReadOwner | QFile::WriteOwner, 0},
         {"[other]\npassword=s\n[desk]\nhost=db\n", QFile::ReadOwner | QFile::ReadGroup, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [content, perms, warnings] : cases) {
         QFile::remove(path);
         StartHost("SQLITE", "ConnectOptions=service=desk;connect_timeout=5");
-        WriteFile("pg_service.conf", c.content);
-        ASSERT_TRUE(QFile::setPermissions(path, c.perms));
+        WriteFile("pg_service.conf", content);
+        ASSERT_TRUE(QFile::setPermissions(path, perms));
         QString error;
         ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
-        EXPECT_EQ(LogCount("Warn"), c.warnings) << c.content.toStdString();
+        EXPECT_EQ(LogCount("Warn"), warnings) << content.toStdString();
     }
     qunsetenv("PGSERVICEFILE");
     qunsetenv("PGSYSCONFDIR");
