@@ -64,13 +64,30 @@ int TCompanySelectMgr::CountCompanies(const QString& taxIdText, const QString& n
     return count.toInt();
 }
 
+namespace {
+constexpr CompanyField kListed[] = {CompanyField::QYID, CompanyField::QYSBH, CompanyField::QYMC};
+}  // namespace
+
 bool TCompanySelectMgr::ListCompanies(const QString& taxIdText, const QString& nameText,
                                       TCompanyRecordArray& records) {
-    static constexpr CompanyField kListed[] = {CompanyField::QYID, CompanyField::QYSBH,
-                                               CompanyField::QYMC};
     try {
         return ReadCompanyList("list the companies", ListSql(taxIdText, nameText, false), kListed,
                                records);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TCompanySelectMgr::FirstCompany(TCompanyRecord& record) {
+    try {
+        TCompanyRecordArray first;
+        if (!ReadCompanyList("list the companies", ListSql(QString(), QString(), false), kListed,
+                             first, 1) ||
+            first.empty()) {
+            return false;
+        }
+        record = std::move(first.front());
+        return true;
     } catch (...) {
         return false;
     }

@@ -25,6 +25,10 @@ class TCompanySelectMgr : public TObject {
     // query ran, also without rows.
     bool ListCompanies(const QString& taxIdText, const QString& nameText,
                        TCompanyRecordArray& records);
+    // The first company of the unfiltered list, the statement stepped once:
+    // what the single-company edition takes. False when the query failed or
+    // listed none.
+    bool FirstCompany(TCompanyRecord& record);
     // The same for separately allocated records; a missing list gives false.
     bool FillCompanyList(TCompanyRecordList* list, const QString& taxIdText,
                          const QString& nameText);

@@ -1,5 +1,7 @@
 #include "f_CommonUnit.h"
 
+#include <algorithm>
+
 #include "HalfWidth.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -163,7 +165,8 @@ QString BuildOperatorCompanyListSql(const QString& operatorClass, const QString&
 }
 
 bool ReadCompanyList(const char* operation, const QString& sql,
-                     std::span<const CompanyField> fields, TCompanyRecordArray& records) {
+                     std::span<const CompanyField> fields, TCompanyRecordArray& records,
+                     std::size_t maxRows) {
     try {
         TCompanyRecordArray rows;
         const bool ok = SqlQuery::ReadRows(operation, sql, [&](TADOQuery& query) {
@@ -173,10 +176,10 @@ bool ReadCompanyList(const char* operation, const QString& sql,
                 columns.push_back(query.FieldIndex(QLatin1String(CompanyFieldName(field))));
             }
             if (query.SizeHint() > 0) {
-                rows.reserve(static_cast<std::size_t>(query.SizeHint()));
+                rows.reserve(std::min(static_cast<std::size_t>(query.SizeHint()), maxRows));
             }
             TCompanyRecordBuilder builder;
-            for (; !query.Eof(); query.Next()) {
+            for (; rows.size() < maxRows && !query.Eof(); query.Next()) {
                 for (std::size_t i = 0; i < fields.size(); ++i) {
                     builder.SetUtf8(fields[i], query.FieldAsUtf8(columns[i]));
                 }

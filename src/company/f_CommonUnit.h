@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 
 #include "CompanyRecord.h"
@@ -33,9 +35,11 @@ QString BuildTaxIdFilter(const QString& column, const QString& taxIdText, bool t
                          const QString& engine, int queryLength);
 
 // Runs a listing statement and replaces records with its rows, each with the
-// given columns (in field order); false, records untouched, when it failed.
+// given columns (in field order), stepping it no further than maxRows; false,
+// records untouched, when it failed.
 bool ReadCompanyList(const char* operation, const QString& sql,
-                     std::span<const CompanyField> fields, TCompanyRecordArray& records);
+                     std::span<const CompanyField> fields, TCompanyRecordArray& records,
+                     std::size_t maxRows = SIZE_MAX);
 
 // How many trailing characters of the identification number a short filter matches.
 int ReadQueryLength();

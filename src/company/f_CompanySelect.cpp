@@ -105,25 +105,19 @@ void Tfrm_CompanySelect::Accept() {
 }
 
 SelectOutcome ChooseCompany(TCompanySelectMgr& manager, TCompanyRecord& chosen) {
-    int count = manager.CountCompanies(QString(), QString());
-    if (ModuleLib::gsAppVerTypeCode() == QLatin1String(kSingleCompanyEdition) && count > 1) {
-        count = 1;
-    }
+    const int count = manager.CountCompanies(QString(), QString());
     if (count <= 0) {
         return SelectOutcome::NoCompany;
     }
-    if (count == 1) {
-        TCompanyRecordArray records;
-        // The company may have gone between counting and listing.
-        if (!manager.ListCompanies(QString(), QString(), records) || records.empty()) {
+    if (count == 1 || ModuleLib::gsAppVerTypeCode() == QLatin1String(kSingleCompanyEdition)) {
+        // The first row is all that is taken; it may have gone since the count.
+        if (!manager.FirstCompany(chosen)) {
             return SelectOutcome::NoCompany;
         }
-        chosen = records.front();
         // Taken without the dialog, it is still the operator's last company.
-        // With one company listed no other is the operator's. The
-        // single-company edition lists every company only to take the first:
-        // its other recent ids are kept rather than looked up among them.
-        const bool onlyOne = records.size() == 1;
+        // With one company counted no other is the operator's; of several,
+        // the other recent ids are kept rather than looked up among them.
+        const bool onlyOne = count == 1;
         const auto visible = [onlyOne](const QString&) { return !onlyOne; };
         RecentCompanies::Remember(chosen.QYID(), visible, manager.OperatorCode());
         return SelectOutcome::Chosen;
