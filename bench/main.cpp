@@ -394,6 +394,48 @@ TMemoryCheck CheckManagerMemory(const std::string& engine, long long rows) {
     return check;
 }
 
+// Where the selection dialog's time goes beside its floor's: the count and the
+// listing, each against the floor's run of the same statement, and the window,
+// model and view around them. Medians of a few runs.
+struct TDialogSplit {
+    std::string engine;
+    long long rows = 0;
+    double countMs = 0, floorCountMs = 0, listMs = 0, floorListMs = 0, windowMs = 0;
+};
+
+TDialogSplit SplitSelectionDialog(const TFloorEngine& floor, const std::string& engine,
+                                  long long rows) {
+    const QString all = QStringLiteral("0");
+    const QString countSql = BuildOperatorCompanyListSql(all, QString(), QString(), true, false);
+    const QString selectSql = BuildOperatorCompanyListSql(all, QString(), QString(), false, false);
+    std::vector<double> count, floorCount, list, floorList, dialog;
+    QString error;
+    for (int run = 0; run < 3; ++run) {
+        TCompanySelectMgr manager(QStringLiteral("0001"), all);
+        count.push_back(TimeMs([&] { manager.CountCompanies(QString(), QString()); }));
+        floorCount.push_back(TimeMs([&] { floor.Read(countSql, {"cnt"}, error); }));
+        {
+            TCompanyRecordArray records;
+            list.push_back(TimeMs([&] { manager.ListCompanies(QString(), QString(), records); }));
+        }
+        Floor::DropKept();
+        floorList.push_back(TimeMs([&] { floor.Read(selectSql, kSelectColumns, error); }));
+        Floor::DropKept();
+        std::unique_ptr<Tfrm_CompanySelect> shown;
+        dialog.push_back(TimeMs([&] {
+            shown = std::make_unique<Tfrm_CompanySelect>(manager);
+            shown->show();
+        }));
+    }
+    return {engine,
+            rows,
+            Median(count),
+            Median(floorCount),
+            Median(list),
+            Median(floorList),
+            Median(dialog) - Median(list)};
+}
+
 int RunsFor(const TOptions& options, long long rows) {
     if (options.runs > 0) {
         return options.runs;
@@ -449,7 +491,8 @@ std::string Table(const std::vector<TResult>& results) {
 }
 
 // Notes on growth and on the memory target, drawn from the figures.
-std::string Notes(const std::vector<TResult>& results, const std::vector<TMemoryCheck>& memory) {
+std::string Notes(const std::vector<TResult>& results, const std::vector<TMemoryCheck>& memory,
+                  const std::vector<TDialogSplit>& splits) {
     std::string text;
     std::map<std::pair<std::string, std::string>, std::vector<const TResult*>> byCase;
     for (const TResult& r : results) {
@@ -518,6 +561,14 @@ std::string Notes(const std::vector<TResult>& results, const std::vector<TMemory
     text +=
         "- The single-company edition stops at the first company, where its floor reads every "
         "row, hence a ratio below 1.\n";
+    for (const TDialogSplit& d : splits) {
+        text += "- Selection dialog at " + std::to_string(d.rows) + " companies (" +
+                (d.engine == "POSTGRESQL" ? "PostgreSQL" : "SQLite") + "): count " +
+                Cell("%.1f", d.countMs) + " ms (floor " + Cell("%.1f", d.floorCountMs) +
+                "), listing " + Cell("%.1f", d.listMs) + " ms (floor " +
+                Cell("%.1f", d.floorListMs) + "), window, model and view " +
+                Cell("%.1f", d.windowMs) + " ms.\n";
+    }
     for (const TMemoryCheck& m : memory) {
         const double rows = static_cast<double>(m.rows);
         const double limit = 1.5 * static_cast<double>(m.utf8) + 64 * rows;
@@ -704,6 +755,7 @@ int main(int argc, char** argv) {
     }
     std::vector<TResult> results;
     std::vector<TMemoryCheck> memory;
+    std::vector<TDialogSplit> splits;
     for (const std::string& engine : engines) {
         for (const long long rows : options.sizes) {
             QString appPath, error;
@@ -725,6 +777,7 @@ int main(int argc, char** argv) {
                 }
                 if (rows == options.sizes.back()) {
                     memory.push_back(CheckManagerMemory(engine, rows));
+                    splits.push_back(SplitSelectionDialog(floor, engine, rows));
                 }
             }
             HostSetup::Stop();
@@ -733,7 +786,7 @@ int main(int argc, char** argv) {
 
     const std::string table = Table(results);
     const std::string notes =
-        Notes(results, memory) + RoundTrips(results, RunShaped(options, results));
+        Notes(results, memory, splits) + RoundTrips(results, RunShaped(options, results));
     std::printf("%s\n%s", table.c_str(), notes.c_str());
     if (!options.writePath.isEmpty()) {
         QFile file(options.writePath);
