@@ -256,6 +256,7 @@ TEST_P(CompanyManager, DeletingStopsBeforeTheDatabaseWhenItMust) {
         bool select;
         int answer;
         std::vector<std::pair<int, QString>> messages;
+        bool revoked = false;  // the role's grant, since the list was read
     };
     const std::vector<StopCase> cases = {
         {"nothing selected", "999", false, 1, {{106004, ""}}},
@@ -263,11 +264,18 @@ TEST_P(CompanyManager, DeletingStopsBeforeTheDatabaseWhenItMust) {
         // The host may hold the id as it was typed.
         {"the current company, held as typed", " 00" + a, true, 1, {{106007, ""}}},
         {"not confirmed", "999", true, 2, {{106008, "9111A"}}},
+        {"no longer granted", "999", true, 1, {{106010, "70019505"}}, true},
     };
     for (const StopCase& c : cases) {
         ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", c.current);
         Answer(106008, c.answer);
-        ManagerPage manager;
+        if (c.revoked) {
+            GrantToRole("R01", a);
+        }
+        ManagerPage manager(c.revoked ? "R01" : "0");
+        if (c.revoked) {
+            Exec("delete from QX_ROLEPRMS");
+        }
         manager.Focus(0);
         if (!c.select) {
             manager.List()->clearSelection();

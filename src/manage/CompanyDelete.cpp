@@ -3,6 +3,7 @@
 #include "CertificateCleaner.h"
 #include "CompanyRecord.h"
 #include "CompanyRemoval.h"
+#include "CompanySelectMgr.h"
 #include "ContextValues.h"
 #include "HostServices.h"
 #include "MessageCodes.h"
@@ -53,6 +54,12 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
     if (ContextValues::IsCompany(currentCompany, companyId)) {
         ModuleLib::InforMsg(MessageCodes::kDeleteCurrentCompany, QString(), 1);
         return Outcome::Refused;
+    }
+    // The list may be older than the operator's grants.
+    if (!TCompanySelectMgr::ForLoggedInOperator().MayWorkFor(companyId)) {
+        ModuleLib::InforMsg(MessageCodes::kDeleteFailed,
+                            QString::fromLatin1(MessageCodes::kDeleteFailedDetail), 1);
+        return Outcome::Failed;
     }
     if (ModuleLib::InforMsg(MessageCodes::kConfirmDelete, company.QYSBH(), 1) != kConfirmed) {
         return Outcome::Declined;
