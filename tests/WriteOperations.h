@@ -25,6 +25,7 @@
 #include "AgencySettings.h"
 #include "CompanyAddSaver.h"
 #include "CompanyDelete.h"
+#include "CompanyImport.h"
 #include "CompanyInfoModel.h"
 #include "CompanyRecord.h"
 #include "CompanySelectMgr.h"
@@ -151,6 +152,7 @@ class WriteOperations : public HostTest {
         ASSERT_TRUE(QFile::copy(Snapshot(), DatabasePath()));
         QString error;
         ASSERT_TRUE(HostSetup::Start(dir_.path(), error)) << error.toStdString();
+        ModuleLib::GetUserInfoVO()->SetStrValue("CZY_LB", "0");
         HostSetup::SetRecording(true);
         HostSetup::ClearRecorded();
     }
@@ -284,6 +286,26 @@ class WriteOperations : public HostTest {
                  // Other windows read the shared object: it holds what is stored.
                  EXPECT_EQ((*agency)->GetName(), ok ? QString("新代理") : QString("代理"));
                  return ok;
+             }},
+            {"import",
+             {},
+             [this] {
+                 WriteFile("new.csv", "QYSBH,QYMC\r\n91110108IMP1,甲\r\n91110108IMP2,乙\r\n");
+             },
+             [this] {
+                 std::vector<CompanyImport::Row> rows;
+                 TextCodec::Encoding encoding{};
+                 CompanyImport::Result result;
+                 if (CompanyImport::Prepare(AppPath() + "new.csv", rows, encoding,
+                                            result.errorText)) {
+                     result = CompanyImport::Run(rows);
+                 }
+                 // As the manager's import shows it.
+                 if (result.status != CompanyImport::Status::Done) {
+                     EXPECT_FALSE(result.errorText.isEmpty()) << "no reason given";
+                     ModuleLib::InfoMsgBox(result.errorText);
+                 }
+                 return result.status == CompanyImport::Status::Done;
              }},
             {"tax officer",
              {},

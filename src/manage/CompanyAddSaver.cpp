@@ -78,7 +78,7 @@ QString RefusalText(Outcome outcome) {
     }
 }
 
-bool FindStored(const QStringList& taxIds, QSet<QString>& stored) {
+bool FindStored(const QStringList& taxIds, TaxIdSet& stored) {
     stored.clear();
     if (taxIds.isEmpty()) {
         return true;
@@ -205,11 +205,11 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
     result.outcome = Outcome::Failed;
     try {
         if (confirmSimilar) {
-            QSet<QString> stored;
+            TaxIdSet stored;
             if (!FindStored({result.taxId}, stored)) {
                 return result;
             }
-            if (!stored.isEmpty()) {
+            if (!stored.empty()) {
                 result.outcome = Outcome::Duplicate;
                 return result;
             }
@@ -236,11 +236,11 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
             logQuery::Warn("1", QStringLiteral("新增企业：") + transaction.ErrorText());
             return result;
         }
-        QSet<QString> stored;
+        TaxIdSet stored;
         if (!FindStored({result.taxId}, stored)) {
             return result;
         }
-        if (!stored.isEmpty()) {
+        if (!stored.empty()) {
             result.outcome = Outcome::Duplicate;
             return result;
         }

@@ -2,11 +2,11 @@
 // duplicate check and the insert serialised against every other desk.
 #pragma once
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 namespace CompanyAddSaver {
@@ -51,8 +51,10 @@ struct Entry {
 };
 
 // Which of taxIds are stored already, compared exactly. False when they
-// could not be read.
-bool FindStored(const QStringList& taxIds, QSet<QString>& stored);
+// could not be read. (The standard set: Qt's own ends the process when an
+// insert finds no memory.)
+using TaxIdSet = std::unordered_set<QString>;
+bool FindStored(const QStringList& taxIds, TaxIdSet& stored);
 
 // The row new companies are filed under: the agency's own QYID on an
 // agency's installation, empty otherwise. False (and logged) when an agency's

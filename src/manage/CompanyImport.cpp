@@ -1,8 +1,6 @@
 #include "CompanyImport.h"
 
 #include <QFile>
-#include <QHash>
-#include <QSet>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
@@ -153,24 +152,23 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
     // One lookup by key answers both questions: equal numbers share a key.
     // A key names the last stored number with it; numbers it named before
     // are kept aside, still taken.
-    QHash<QString, QString> takenKeys;
-    takenKeys.reserve(storedIds.size() + static_cast<qsizetype>(rows.size()));
-    QSet<QString> takenAside;
+    // The standard containers: Qt's end the process when an insert finds no
+    // memory, and an import of a large file may well not.
+    std::unordered_map<QString, QString> takenKeys;
+    takenKeys.reserve(static_cast<std::size_t>(storedIds.size()) + rows.size());
+    CompanyAddSaver::TaxIdSet takenAside;
     for (const QString& taxId : storedIds) {
-        const qsizetype before = takenKeys.size();
-        QString& named = takenKeys[TaxIdKey(taxId)];
-        if (takenKeys.size() != before) {
-            named = taxId;
-        } else if (named != taxId) {
-            takenAside.insert(named);
-            named = taxId;
+        const auto [named, added] = takenKeys.try_emplace(TaxIdKey(taxId), taxId);
+        if (!added && named->second != taxId) {
+            takenAside.insert(named->second);
+            named->second = taxId;
         }
     }
     // Stored numbers of companies the operator may not see are not named.
     const QStringList nameable = TCompanySelectMgr::ForLoggedInOperator().NameableTaxIds(storedIds);
-    QSet<QString> hidden;
+    CompanyAddSaver::TaxIdSet hidden;
     if (nameable.size() != storedIds.size()) {
-        const QSet<QString> shown(nameable.cbegin(), nameable.cend());
+        const CompanyAddSaver::TaxIdSet shown(nameable.cbegin(), nameable.cend());
         for (const QString& taxId : storedIds) {
             if (!shown.contains(taxId)) {
                 hidden.insert(taxId);
@@ -187,34 +185,42 @@ bool Classify(std::vector<Row>& rows, QString& errorText) {
             continue;
         }
         const QString key = TaxIdKey(row.taxId);
-        const auto similar = takenKeys.constFind(key);
-        if (similar != takenKeys.cend() &&
-            (*similar == row.taxId || takenAside.contains(row.taxId))) {
+        const auto similar = takenKeys.find(key);
+        if (similar != takenKeys.end() &&
+            (similar->second == row.taxId || takenAside.contains(row.taxId))) {
             row.action = Action::Duplicate;
             row.match = row.taxId;
-        } else if (similar != takenKeys.cend()) {
+        } else if (similar != takenKeys.end()) {
             row.action = Action::Similar;
-            row.match = hidden.contains(*similar) ? QString() : *similar;
+            row.match = hidden.contains(similar->second) ? QString() : similar->second;
         } else if (!KeyHasValidCheckCharacter(key)) {
             row.action = Action::CheckCharacter;
         } else {
             row.action = Action::Add;
             // Later rows are measured against this one as if stored.
-            takenKeys.insert(key, row.taxId);
+            takenKeys.emplace(key, row.taxId);
         }
     }
     return true;
 }
 
+bool Prepare(const QString& path, std::vector<Row>& rows, TextCodec::Encoding& encoding,
+             QString& errorText) {
+    try {
+        QByteArray content;
+        return ReadFile(path, content, errorText) && Read(content, rows, errorText, &encoding) &&
+               Classify(rows, errorText);
+    } catch (const std::bad_alloc&) {
+        errorText = QStringLiteral("内存不足，无法读取文件，没有新增任何企业。");
+    } catch (...) {
+        errorText = QStringLiteral("读取文件时出现异常，没有新增任何企业。");
+    }
+    rows.clear();
+    return false;
+}
+
 Result Run(const std::vector<Row>& rows, const Progress& progress) {
     Result result;
-    std::vector<const Row*> toAdd;
-    for (const Row& row : rows) {
-        if (row.action == Action::Add) {
-            toAdd.push_back(&row);
-        }
-    }
-    const int total = static_cast<int>(toAdd.size());
     const auto refuse = [&result](const Row& row) {
         result.errorText =
             QStringLiteral("第%1行（%2）未能新增，全部未导入").arg(row.line).arg(row.taxId);
@@ -222,6 +228,13 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
         return result;
     };
     try {
+        std::vector<const Row*> toAdd;
+        for (const Row& row : rows) {
+            if (row.action == Action::Add) {
+                toAdd.push_back(&row);
+            }
+        }
+        const int total = static_cast<int>(toAdd.size());
         // Serialised like a single add, so no other desk adds a number between
         // the checks and the inserts.
         TTransaction transaction(ModuleLib::TransactionMode::Serialized);
@@ -256,7 +269,7 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
                 taxIds << row.taxId;
             }
             // Another desk may have added a number since the preview.
-            QSet<QString> stored;
+            CompanyAddSaver::TaxIdSet stored;
             if (!CompanyAddSaver::FindStored(taxIds, stored)) {
                 return refuse(*toAdd[first]);
             }

@@ -61,6 +61,12 @@ bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
 // False when the stored numbers could not be read.
 bool Classify(std::vector<Row>& rows, QString& errorText);
 
+// The file at path read (ReadFile), its rows mapped (Read) and classified
+// (Classify), ready for the preview. False with the reason for the operator,
+// a failed allocation included; encoding gets the one the file was read in.
+bool Prepare(const QString& path, std::vector<Row>& rows, TextCodec::Encoding& encoding,
+             QString& errorText);
+
 enum class Status { Done, Cancelled, Failed };
 
 struct Result {

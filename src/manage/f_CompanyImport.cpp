@@ -139,18 +139,14 @@ void Tfrm_CompanyImport::Import() {
 }
 
 QStringList ImportCompanies(QWidget* parent, const QString& path) {
+    std::vector<CompanyImport::Row> rows;
+    TextCodec::Encoding encoding = TextCodec::Encoding::Utf8;
+    QString errorText;
+    if (!CompanyImport::Prepare(path, rows, encoding, errorText)) {
+        ModuleLib::InfoMsgBox(errorText);
+        return {};
+    }
     try {
-        QByteArray content;
-        QString errorText;
-        std::vector<CompanyImport::Row> rows;
-        TextCodec::Encoding encoding = TextCodec::Encoding::Utf8;
-        if (!CompanyImport::ReadFile(path, content, errorText) ||
-            !CompanyImport::Read(content, rows, errorText, &encoding) ||
-            !CompanyImport::Classify(rows, errorText)) {
-            ModuleLib::InfoMsgBox(errorText);
-            return {};
-        }
-        content = QByteArray();
         Tfrm_CompanyImport dialog(std::move(rows), parent, encoding);
         if (dialog.exec() != Tfrm_CompanyImport::mrOk) {
             return {};
