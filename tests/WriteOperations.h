@@ -300,10 +300,8 @@ class WriteOperations : public HostTest {
                                             result.errorText)) {
                      result = CompanyImport::Run(rows);
                  }
-                 // As the manager's import shows it.
                  if (result.status != CompanyImport::Status::Done) {
-                     EXPECT_FALSE(result.errorText.isEmpty()) << "no reason given";
-                     ModuleLib::InfoMsgBox(result.errorText);
+                     ModuleLib::InfoMsgBox(result.errorText);  // as the manager shows it
                  }
                  return result.status == CompanyImport::Status::Done;
              }},

@@ -56,8 +56,6 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
         {"quote in the middle", "a'=b", "a'=b"},
         {"replacement mark", "甲\uFFFD乙", "甲\uFFFD乙"},
         {"outside the basic plane", "\U00020000\U0001F600", "\U00020000\U0001F600"},
-        {"byte-order mark", "\uFEFF甲", "\uFEFF甲"},
-        {"full-width and symbols", "ＡＢ€¥§", "ＡＢ€¥§"},
     };
     for (const FieldCase& c : cases) {
         EXPECT_EQ(CompanyCsv::EncodeField(c.value), c.written) << c.name;
@@ -389,11 +387,9 @@ TEST_P(CompanyImporting, ARowNotAddedIsNamedAndNothingIsAdded) {
         HostSetup::SetAgencyExist(false);
         EXPECT_EQ(result.status, Status::Failed) << c.name;
         // Without its agency row no row is at fault.
-        EXPECT_EQ(
-            result.errorText,
-            c.row < 0
-                ? QStringLiteral("找不到代理机构的企业信息，全部未导入")
-                : QStringLiteral("第%1行（9444%2）未能新增，全部未导入").arg(c.row + 2).arg(c.row))
+        const QString named = QStringLiteral("第%1行（9444%2）未能新增，全部未导入").arg(c.row + 2);
+        EXPECT_EQ(result.errorText,
+                  c.row < 0 ? "找不到代理机构的企业信息，全部未导入" : named.arg(c.row))
             << c.name;
         EXPECT_TRUE(result.companyIds.isEmpty()) << c.name;
         EXPECT_EQ(Companies(), before) << c.name;

@@ -250,6 +250,7 @@ TEST_P(CompanyManager, DeletingStopsBeforeTheDatabaseWhenItMust) {
     AddDependentRows(a);
     WriteCertificates("9111A");
     const auto files = Snapshot(CaFolder());
+    GrantToRole("R01", a);
     struct StopCase {
         const char* name;
         QString current;
@@ -269,9 +270,6 @@ TEST_P(CompanyManager, DeletingStopsBeforeTheDatabaseWhenItMust) {
     for (const StopCase& c : cases) {
         ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", c.current);
         Answer(106008, c.answer);
-        if (c.revoked) {
-            GrantToRole("R01", a);
-        }
         ManagerPage manager(c.revoked ? "R01" : "0");
         if (c.revoked) {
             Exec("delete from QX_ROLEPRMS");
