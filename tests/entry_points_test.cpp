@@ -294,11 +294,12 @@ TEST_P(GrantedCompanies, AreAllARoleOperatorOpensLoadsSavesOrSees) {
         "ShowComapnayInfoInnerProc");
     const auto dialog = ModuleLoader::Entry<bool (*)(const char*, bool)>("ShowComapnayInfoProc");
     const QString agency = AddCompany("91AGENCY", "代理", 19);
+    const QString officer = AddCompany("11010519491231002X", "办税员", 20);
     // clang-format off
     const std::tuple<std::string, QString, bool> cases[] = {
         {"R01", granted, true}, {"R01", other, false}, {"0", other, true}, {"SYSTEM", other, true},
         {"", other, false}, {"0", agency, false}, {"0", granted + " or 1=1", false},
-        {"R01", other + " or t2.QYID=" + granted, false}};
+        {"0", officer, false}, {"R01", other + " or t2.QYID=" + granted, false}};
     // clang-format on
     for (const auto& [operatorClass, company, reached] : cases) {
         const std::string id = company.toStdString();

@@ -59,7 +59,6 @@ QString ActionText(Action action) {
 }
 
 bool ReadFile(const QString& path, QByteArray& bytes, QString& errorText) {
-    const QString limit = QStringLiteral("%1 MB").arg(kMaxFileBytes / (1024 * 1024));
     // Opened without waiting for a writer, and asked of the handle, not the
     // name: what is read is what was checked.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -79,24 +78,24 @@ bool ReadFile(const QString& path, QByteArray& bytes, QString& errorText) {
         return false;
     }
     if (status.st_size > kMaxFileBytes) {
-        errorText = QStringLiteral("文件超过%1，不能导入").arg(limit);
+        errorText = QStringLiteral("文件超过%1 MB，不能导入").arg(kMaxFileBytes / (1024 * 1024));
         return false;
     }
     try {
-        // One byte past the limit tells a file that grew since it was checked.
-        bytes = file.read(kMaxFileBytes + 1);
+        // No more than was checked; a file that changed meanwhile is read again.
+        bytes = file.read(status.st_size);
     } catch (const std::bad_alloc&) {
         errorText = QStringLiteral("内存不足，无法读取文件");
-        return false;
-    }
-    if (bytes.size() > kMaxFileBytes) {
-        bytes.clear();
-        errorText = QStringLiteral("文件超过%1，不能导入").arg(limit);
         return false;
     }
     if (file.error() != QFileDevice::NoError) {
         bytes.clear();
         errorText = QStringLiteral("无法读取文件：") + file.errorString();
+        return false;
+    }
+    if (bytes.size() != status.st_size || !file.atEnd()) {
+        bytes.clear();
+        errorText = QStringLiteral("文件在读取时被改动，请重新导入");
         return false;
     }
     return true;
