@@ -297,9 +297,9 @@ TEST_P(TaxOfficerWindow, AnUpdateThatChangesNoRowIsNoSave) {
 // shows; what was typed and not saved is kept.
 TEST_P(TaxOfficerWindow, ShowingAgainKeepsWhatWasTyped) {
     WriteRegions();
-    const QString id = AddOfficer("11010519491231002X", "1101");
+    AddOfficer("11010519491231002X", "1101");
     Open();
-    Exec("UPDATE XT_QYXX SET QYMC='李四' where QYID=" + id);
+    Exec("UPDATE XT_QYXX SET QYMC='李四' where LBDM=20");
     page_->hide();
     page_->show();
     EXPECT_EQ(Edit("edtBsymc")->text(), "李四");
