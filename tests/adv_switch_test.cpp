@@ -176,6 +176,7 @@ TEST_P(AdvSwitch, RecentFirstTypingNarrowsArrowsMoveEnterSwitches) {
     ASSERT_TRUE(dialog.Choice().has_value());
     EXPECT_EQ(dialog.Choice()->QYID(), a);
     // The choice goes first; the company that is gone is forgotten.
+    ASSERT_TRUE(RecentCompanies::Confirm(a));
     EXPECT_EQ(RecentCompanies::Read(), QStringList({a, c, b}));
 }
 

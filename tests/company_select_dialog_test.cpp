@@ -130,6 +130,7 @@ TEST_F(CompanySelectDialog, ShownAgainItKeepsItsListAndRemembersEachChoice) {
     EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(dialog_->result(), Tfrm_CompanySelect::mrOk);
     EXPECT_EQ(dialog_->Result().QYMC(), "单位2");
+    ASSERT_TRUE(RecentCompanies::Confirm(ids_[1]));  // as the host loads it
     EXPECT_EQ(RecentCompanies::Read(), QStringList{ids_[1]});
 
     AddCompany("911100000000000004", "单位4");
@@ -137,6 +138,7 @@ TEST_F(CompanySelectDialog, ShownAgainItKeepsItsListAndRemembersEachChoice) {
     EXPECT_EQ(Rows(), 3);
     Choose(2);
     EXPECT_EQ(dialog_->Result().QYMC(), "单位3");
+    ASSERT_TRUE(RecentCompanies::Confirm(ids_[2]));
     EXPECT_EQ(RecentCompanies::Read(), QStringList({ids_[2], ids_[1]}));
 }
 
@@ -157,6 +159,7 @@ TEST_F(CompanySelectDialog, AChoiceKeepsTheRecentCompaniesTheLatestListingShows)
     ASSERT_EQ(Rows(), 4);
     Choose(1);
     EXPECT_EQ(dialog_->Result().QYMC(), "单位2");
+    ASSERT_TRUE(RecentCompanies::Confirm(ids_[1]));
     EXPECT_EQ(RecentCompanies::Read(), QStringList({ids_[1], fourth}));
 }
 
@@ -166,6 +169,7 @@ TEST_F(CompanySelectDialog, TheSingleCompanyEditionTakesItsOnlyCompanyAtOnce) {
     TCompanyRecord chosen;
     EXPECT_EQ(ChooseCompany(manager_, chosen), SelectOutcome::Chosen);
     EXPECT_EQ(chosen.QYID(), ids_[0]);
+    ASSERT_TRUE(RecentCompanies::Confirm(ids_[0]));
     EXPECT_EQ(RecentCompanies::Read(), QStringList{ids_[0]});
 
     ASSERT_TRUE(Exec("DELETE FROM XT_QYXX"));

@@ -50,11 +50,16 @@ class StatusWatcher : public QObject {
 
 class CompanySelection : public HostTest {
   protected:
-    bool Select(const std::string& params) {
+    bool Select(const std::string& params) { return Call("LoadSelectCompanyForm", params); }
+    // As the host does with the choice: loads it as the current company.
+    bool Load(const QString& id) {
+        return Call("InitGlobalCompanyInfo", "CZY_DM=0001;CZY_LB=0;QYID=" + id.toStdString());
+    }
+    bool Call(const char* entry, const std::string& params) {
         std::memset(buffer_, 0, sizeof buffer_);
         std::memcpy(buffer_, params.data(), params.size());
         char* buffers[] = {buffer_};
-        return ModuleLoader::Entry<BufferEntry>("LoadSelectCompanyForm")(1, buffers);
+        return ModuleLoader::Entry<BufferEntry>(entry)(1, buffers);
     }
     std::string Param() const { return buffer_; }
 
@@ -92,7 +97,9 @@ TEST_F(CompanySelection, OneCompanyIsTakenWithoutADialog) {
     EXPECT_TRUE(Select("CZY_DM=0001;CZY_LB=0"));
     EXPECT_EQ(Param(),
               "CZY_DM=0001;CZY_LB=0;QYID=" + id.toStdString() + ";QYSBH=911100000000000001");
-    // Taken without the dialog, it is still the last company chosen.
+    // Taken without the dialog, it is still the last company chosen, once loaded.
+    EXPECT_FALSE(QFile::exists(AppPath() + "Config/Users/0001.ini"));
+    ASSERT_TRUE(Load(id));
     QFile settings(AppPath() + "Config/Users/0001.ini");
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("Ids=" + id.toUtf8()));
@@ -399,6 +406,7 @@ TEST_F(CompanySelection, RecentCompaniesFirstTypingNarrowsAndEnterChooses) {
         EXPECT_EQ(Param(), "CZY_DM=0001;CZY_LB=0;QYID=10;QYSBH=911100000000000010");
     }
     // The choice is first now, the unknown id gone; Enter alone takes it again.
+    ASSERT_TRUE(Load("10"));
     QFile settings(AppPath() + "Config/Users/0001.ini");
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("Ids=10,5,12")) << AppPath().toStdString();

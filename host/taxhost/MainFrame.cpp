@@ -152,9 +152,13 @@ bool MainFrame::LogIn() {
         return false;
     }
     const QString companyId = HostParams::Value(params, "QYID");
+    // Said once the choice has taken effect.
+    if (!ChangeCompany(companyId)) {
+        return false;
+    }
     AppendLog(
         QStringLiteral("选择了单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
-    return ChangeCompany(companyId);
+    return true;
 }
 
 bool MainFrame::SwitchCompany() {
@@ -168,9 +172,12 @@ bool MainFrame::SwitchCompany() {
         AppendLog(QStringLiteral("切换单位没有给出单位"));
         return false;
     }
+    if (!ChangeCompany(companyId)) {
+        return false;
+    }
     AppendLog(
         QStringLiteral("切换到单位 %1（%2）").arg(companyId, HostParams::Value(params, "QYSBH")));
-    return ChangeCompany(companyId);
+    return true;
 }
 
 bool MainFrame::ChangeCompany(const QString& companyId) {

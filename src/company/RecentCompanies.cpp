@@ -1,5 +1,8 @@
 #include "RecentCompanies.h"
 
+#include <optional>
+#include <utility>
+
 #include "ContextValues.h"
 #include "HostServices.h"
 #include "f_CommonUnit.h"
@@ -59,6 +62,43 @@ QStringList Read(const QString& operatorCode) {
     }
     return Parse(
         ModuleLib::GetUserConfigParam(QLatin1String(kSection), QLatin1String(kKey), QString()));
+}
+
+namespace {
+
+struct Proposal {
+    QString id;
+    QStringList hidden;  // stored ids the choosing window no longer showed
+    QString operatorCode;
+};
+
+// The windows run on the host's one user-interface thread.
+std::optional<Proposal>& Pending() {
+    static std::optional<Proposal> pending;
+    return pending;
+}
+
+}  // namespace
+
+void Propose(const QString& id, const IsVisible& visible, const QString& operatorCode) {
+    Proposal proposal{id.trimmed(), {}, operatorCode};
+    for (const QString& stored : Read(operatorCode)) {
+        if (!visible(stored)) {
+            proposal.hidden << stored;
+        }
+    }
+    Pending() = std::move(proposal);
+}
+
+bool Confirm(const QString& loadedId) {
+    const std::optional<Proposal> proposal = std::exchange(Pending(), std::nullopt);
+    if (!proposal || proposal->id != loadedId.trimmed()) {
+        return true;
+    }
+    const QStringList& hidden = proposal->hidden;
+    return Remember(
+        proposal->id, [&hidden](const QString& stored) { return !hidden.contains(stored); },
+        proposal->operatorCode);
 }
 
 bool Remember(const QString& id, const IsVisible& visible, const QString& operatorCode) {

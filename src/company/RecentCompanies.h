@@ -32,4 +32,12 @@ QStringList Read(const QString& operatorCode = QString());
 // could not write it or the settings are not the operator's.
 bool Remember(const QString& id, const IsVisible& visible, const QString& operatorCode = QString());
 
+// A choice made in a dialog counts only once it has taken effect: the host
+// may not take it (a switch is given up when a page keeps its edits). Propose
+// keeps the choice, with the ids visible decides against now; Confirm, called
+// when the host loads a company, stores the kept choice if it is that company
+// and drops it either way. False when the store failed.
+void Propose(const QString& id, const IsVisible& visible, const QString& operatorCode);
+bool Confirm(const QString& loadedId);
+
 }  // namespace RecentCompanies

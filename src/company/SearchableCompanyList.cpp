@@ -138,7 +138,7 @@ void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
     const auto visible = [this](const QString& id) {
         return recentListed_.contains(id) || !recent_.contains(id);
     };
-    RecentCompanies::Remember(record.QYID(), visible, operatorCode_);
+    RecentCompanies::Propose(record.QYID(), visible, operatorCode_);
 }
 
 bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {

@@ -59,7 +59,8 @@ class TSearchableCompanyList : public QObject {
     const TCompanyRecord* Selected() const;
     // The rows the operator sees, in their order.
     TCompanyRecordArray Shown() const;
-    // Puts the company first among the operator's recent ones.
+    // Puts the company first among the operator's recent ones once the host
+    // has loaded it (RecentCompanies::Propose).
     void Remember(const TCompanyRecord& record);
 
   signals:

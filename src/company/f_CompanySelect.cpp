@@ -119,7 +119,7 @@ SelectOutcome ChooseCompany(TCompanySelectMgr& manager, TCompanyRecord& chosen) 
         // the other recent ids are kept rather than looked up among them.
         const bool onlyOne = count == 1;
         const auto visible = [onlyOne](const QString&) { return !onlyOne; };
-        RecentCompanies::Remember(chosen.QYID(), visible, manager.OperatorCode());
+        RecentCompanies::Propose(chosen.QYID(), visible, manager.OperatorCode());
         return SelectOutcome::Chosen;
     }
     if (!ModuleGuiAvailable()) {

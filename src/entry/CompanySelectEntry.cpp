@@ -5,6 +5,7 @@
 #include "EntryParams.h"
 #include "HostServices.h"
 #include "MessageCodes.h"
+#include "RecentCompanies.h"
 #include "f_CompanySelect.h"
 
 namespace {
@@ -69,6 +70,9 @@ ENTRY_POINT bool InitGlobalCompanyInfo(int count, char** buffers) {
         if (!loaded) {
             params.Set("ResultMsgStr", QString::fromUtf8(kInitFailed));
             LogInitFailed();
+        } else {
+            // The operator's choice has taken effect only now.
+            RecentCompanies::Confirm(companyId);
         }
         return params.Finish(loaded);
     } catch (...) {
