@@ -379,6 +379,23 @@ TEST_F(FormBases, DialogTakesButtonsFromWhereverTheyWere) {
     }
 }
 
+// Enter presses the focused button as Space does, in a page's toolbar and in
+// a dialog whose default button is another.
+TEST_F(FormBases, EnterPressesTheFocusedButton) {
+    auto* page = Make<TTestPage>();
+    page->show();
+    int added = 0;
+    QObject::connect(page->action, &QAction::triggered, [&added] { ++added; });
+    QTest::keyClick(page->toolButton, Qt::Key_Return);
+    EXPECT_EQ(added, 1);
+    auto* dialog = Make<TTestDialog>();
+    dialog->confirm->setDefault(true);
+    dialog->sBtnClose()->setAutoDefault(false);
+    dialog->show();
+    QTest::keyClick(dialog->sBtnClose(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(FormBases, MaximiseThenCloseRestoresTheHostBeforeThePageGoes) {
     TTestPage* page = Make<TTestPage>();
     QPointer<TTestPage> alive(page);

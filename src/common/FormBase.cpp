@@ -1,11 +1,14 @@
 #include "FormBase.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+#include <QToolButton>
 #include <QWidget>
 
 #include <map>
@@ -236,6 +239,36 @@ TFormBase::CloseAnswer TFormBase::QueryClose() {
 
 void TFormBase::TellHostSaved() const {
     MainFrameLink::SendText(HostMsg::kFormSaved, FuncCode());
+}
+
+TEnterPressesButton::TEnterPressesButton(QWidget* window) : QObject(window), window_(window) {
+    // The button gets the key first; only the application sees it before.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+TEnterPressesButton::~TEnterPressesButton() {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->removeEventFilter(this);
+    }
+}
+
+bool TEnterPressesButton::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || key->isAutoRepeat()) {
+        return false;
+    }
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    if (button == nullptr || !button->isEnabled() || !window_->isAncestorOf(button) ||
+        (qobject_cast<QPushButton*>(button) == nullptr &&
+         qobject_cast<QToolButton*>(button) == nullptr)) {
+        return false;
+    }
+    button->click();
+    return true;
 }
 
 TKeyPreview::TKeyPreview(QWidget* window, std::function<void()> onHelp)

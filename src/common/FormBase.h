@@ -142,6 +142,21 @@ class TFormBase {
     bool formCreated_ = false;
 };
 
+// Enter (or the keypad's) on a focused push or tool button of the window
+// presses it, as Space does: a dialog would press its default button instead,
+// and a tool button takes no Enter at all. Owned by the window.
+class TEnterPressesButton : public QObject {
+  public:
+    explicit TEnterPressesButton(QWidget* window);
+    ~TEnterPressesButton() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* window_;
+};
+
 // F1 for a window, seen before any of its controls can act on it: the window
 // gets it once per key press wherever the focus is inside it, and the key goes
 // no further. Also claims F1 from the application's shortcuts while the focus

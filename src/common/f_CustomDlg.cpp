@@ -34,6 +34,7 @@ Tfrm_CustomDlg::Tfrm_CustomDlg(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     connect(ui_->sBtnClose, &QPushButton::clicked, this, &Tfrm_CustomDlg::reject);
+    new TEnterPressesButton(this);
 }
 
 Tfrm_CustomDlg::~Tfrm_CustomDlg() = default;

@@ -26,6 +26,7 @@ Tfrm_Custom::Tfrm_Custom(QWidget* parent)
     ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     new TKeyPreview(this, [] { MainFrameLink::Send(HostMsg::kHelp, 0, 0); });
+    new TEnterPressesButton(this);
 }
 
 Tfrm_Custom::~Tfrm_Custom() {
