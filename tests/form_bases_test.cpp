@@ -389,8 +389,7 @@ TEST_F(FormBases, EnterPressesTheFocusedButton) {
     QTest::keyClick(page->toolButton, Qt::Key_Return);
     EXPECT_EQ(added, 1);
     auto* dialog = Make<TTestDialog>();
-    dialog->confirm->setDefault(true);
-    dialog->sBtnClose()->setAutoDefault(false);
+    dialog->sBtnClose()->setAutoDefault(false);  // 确定 is the default
     dialog->show();
     QTest::keyClick(dialog->sBtnClose(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_FALSE(dialog->isVisible());
