@@ -118,15 +118,16 @@ TCompanySelectMgr::Access TCompanySelectMgr::AccessTo(const QString& companyId) 
     if (companyId.trimmed().isEmpty()) {
         return Access::NoCompany;
     }
-    if (!IsSqlInteger(companyId)) {
+    QString id, refused;
+    if (!SqlWriter::Spell("XT_QYXX", QStringLiteral("QYID"), TSqlValue::Of(companyId), id,
+                          refused)) {
         return Access::NotANumber;
     }
     QString companyClass;
     bool found = false;
-    if (!SqlQuery::ReadValue(
-            "check the company's class",
-            QStringLiteral("select LBDM from XT_QYXX where QYID=") + companyId.trimmed(), "LBDM",
-            companyClass, &found)) {
+    if (!SqlQuery::ReadValue("check the company's class",
+                             QStringLiteral("select LBDM from XT_QYXX where QYID=") + id, "LBDM",
+                             companyClass, &found)) {
         return Access::Unreadable;
     }
     if (!found) {
@@ -141,7 +142,7 @@ TCompanySelectMgr::Access TCompanySelectMgr::AccessTo(const QString& companyId) 
     QString count;
     if (!SqlQuery::ReadValue("check a company grant",
                              BuildRoleCompanyListSql(operatorClass_, "", "", true, false) +
-                                 QStringLiteral(" AND t2.QYID=") + companyId.trimmed(),
+                                 QStringLiteral(" AND t2.QYID=") + id,
                              "cnt", count)) {
         return Access::Unreadable;
     }

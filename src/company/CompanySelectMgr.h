@@ -43,8 +43,9 @@ class TCompanySelectMgr : public TObject {
     };
     // The gate every entry point that takes a company id asks: a company of
     // the operator's list, as his class lists them (any company for the
-    // all-company classes, else those granted to his role; an empty class is a
-    // role that none is granted to), never the agency's or the officer's row.
+    // all-company classes, else those granted to his role, an empty class
+    // being a role code like any other), never the agency's or the officer's
+    // row.
     Access AccessTo(const QString& companyId);
     // Granted, or an id without a row for an all-company class (such a page
     // opens empty). A refusal is logged with its reason.

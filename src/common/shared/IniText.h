@@ -20,7 +20,7 @@ enum class LineKind {
 struct Line {
     LineKind kind = LineKind::Blank;
     QString name;       // a header's section or an entry's key, blanks trimmed
-    QStringView value;  // an entry's text after "=", as it stands
+    QStringView value;  // an entry's text after "=", as it stands in the line given
 };
 
 // The line without its line end.
