@@ -60,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!again);
 
     // Names that a header line can carry whole: trimmed, on one line, text
-    // (a NUL byte is no text in either encoding).
+    // (a NUL byte is no text in either encoding), without the "]" that ends it.
     if (section.isEmpty() || section != section.trimmed() || section.contains(QLatin1Char('\n')) ||
-        section.contains(QLatin1Char('\r')) || section.contains(QChar::ReplacementCharacter) ||
-        section.contains(QChar(0))) {
+        section.contains(QLatin1Char(']')) || section.contains(QLatin1Char('\r')) ||
+        section.contains(QChar::ReplacementCharacter) || section.contains(QChar(0))) {
         return 0;
     }
     // A byte-order mark belongs to the file and stays; the lines follow it.

@@ -19,14 +19,27 @@ QByteArrayView Text(QByteArrayView line) {
     return line;
 }
 
-// The line in the file's encoding, or, in a file that is neither as a whole,
-// in whichever reads the line. A line feed byte ends a line in both.
-std::optional<QString> Decoded(QByteArrayView line,
-                               std::optional<TextCodec::Encoding> fileEncoding) {
-    if (fileEncoding) {
-        return TextCodec::DecodeAs(line, *fileEncoding);
+// Whether the line is a header as the host reads one, in UTF-8 or in GBK (the
+// files are either), and whether such a header names the section, compared
+// exactly: another company's number may differ in letter case only. Each line
+// is read on its own, so what one line says never depends on another.
+struct Header {
+    bool header = false;
+    bool named = false;
+};
+
+Header ReadHeader(QByteArrayView line, const QString& section) {
+    Header found;
+    for (const auto encoding : {TextCodec::Encoding::Utf8, TextCodec::Encoding::Gbk}) {
+        if (const std::optional<QString> text = TextCodec::DecodeAs(line, encoding)) {
+            const IniText::Line read = IniText::Read(*text);
+            if (read.kind == IniText::LineKind::Header) {
+                found.header = true;
+                found.named = found.named || read.name == section;
+            }
+        }
     }
-    return TextCodec::DecodeUtf8OrGbk(line);
+    return found;
 }
 
 }  // namespace
@@ -42,22 +55,13 @@ QByteArray Erase(const QByteArray& content, const QString& section, bool* erased
     const QByteArrayView mark("\xEF\xBB\xBF");
     const qsizetype begin = content.startsWith(mark) ? mark.size() : 0;
     result.append(content.first(begin));
-    std::optional<TextCodec::Encoding> encoding;
-    if (const auto whole = TextCodec::Decode(QByteArrayView(content).sliced(begin))) {
-        encoding = whole->encoding;
-    }
     for (qsizetype start = begin; start < content.size();) {
         const qsizetype newline = content.indexOf('\n', start);
         const qsizetype end = newline < 0 ? content.size() : newline + 1;
         const QByteArrayView line(content.constData() + start, end - start);
-        // Headers read as the host reads them; the name is compared exactly,
-        // as two companies' numbers may differ in letter case only.
-        if (const std::optional<QString> text = Decoded(Text(line), encoding)) {
-            const IniText::Line read = IniText::Read(*text);
-            if (read.kind == IniText::LineKind::Header) {
-                skipping = read.name == section;
-                found = found || skipping;
-            }
+        if (const Header header = ReadHeader(Text(line), section); header.header) {
+            skipping = header.named;
+            found = found || skipping;
         }
         if (!skipping) {
             result.append(line);
