@@ -1,6 +1,10 @@
 // One level of a transaction on a named connection, held for a scope: it rolls
 // back when the scope is left without Commit, whatever the exit (early return
 // or exception). Nested guards become savepoints.
+//
+// The levels are a host service (ModuleLib::BeginTransaction and its kin in
+// HostServices.h, which the host library defines): this guard is the module's
+// side of the host-services contract, not a reach into the host's code.
 #pragma once
 
 #include <QString>
