@@ -81,13 +81,9 @@ bool ReadFile(const QString& path, QByteArray& bytes, QString& errorText) {
         errorText = QStringLiteral("文件超过%1 MB，不能导入").arg(kMaxFileBytes / (1024 * 1024));
         return false;
     }
-    try {
-        // No more than was checked; a file that changed meanwhile is read again.
-        bytes = file.read(status.st_size);
-    } catch (const std::bad_alloc&) {
-        errorText = QStringLiteral("内存不足，无法读取文件");
-        return false;
-    }
+    // No more than was checked; a file that changed meanwhile is read again.
+    // A failed allocation is Prepare's to report.
+    bytes = file.read(status.st_size);
     if (file.error() != QFileDevice::NoError) {
         bytes.clear();
         errorText = QStringLiteral("无法读取文件：") + file.errorString();
