@@ -156,6 +156,30 @@ TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
               "x@y.cn/99.5");
 }
 
+// Tab reaches only what the operator can change, following the field's state.
+TEST_F(CompanyInfoInnerTest, TabPassesReadOnlyFieldsBy) {
+    AddStateTax();
+    AddLocalTax();
+    Open();
+    const auto tabbed = [this] {
+        QStringList names;
+        for (QWidget* w = page_->nextInFocusChain(); w != page_; w = w->nextInFocusChain()) {
+            if (w->isVisibleTo(page_) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                names << w->objectName();
+                auto* edit = qobject_cast<QLineEdit*>(w);
+                EXPECT_FALSE(edit != nullptr && edit->isReadOnly())
+                    << w->objectName().toStdString();
+            }
+        }
+        return names;
+    };
+    EXPECT_TRUE(tabbed().contains("edtQymc"));
+    Get<QLineEdit>("edtQymc")->setReadOnly(true);
+    EXPECT_FALSE(tabbed().contains("edtQymc"));
+    Get<QLineEdit>("edtQymc")->setReadOnly(false);
+    EXPECT_TRUE(tabbed().contains("edtQymc"));
+}
+
 TEST_F(CompanyInfoInnerTest, ChecksStopTheSaveAndClearTheField) {
     Open();
     Type("edtDhhm", "12 34");

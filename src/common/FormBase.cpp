@@ -28,8 +28,9 @@ const QString kImeKey = QStringLiteral("SysIME");
 const QString kImeUnchosen = QStringLiteral("-请选择-");
 const QString kLatinImeName = QStringLiteral("英语");
 
-// Draws a read-only field on the window's colour, following each change of
-// its read-only state.
+// Draws a read-only field on the window's colour and keeps it out of the Tab
+// chain, following each change of its read-only state. A click still focuses
+// it, so its text can be selected and copied.
 class TReadOnlyLook : public QObject {
   public:
     using QObject::QObject;
@@ -40,6 +41,17 @@ class TReadOnlyLook : public QObject {
         palette.setColor(QPalette::Base, edit->isReadOnly() ? usual.color(QPalette::Window)
                                                             : usual.color(QPalette::Base));
         edit->setPalette(palette);
+        // Only a field this took out goes back in: one without Tab focus of its
+        // own stays as it was made.
+        static const char* const kEditablePolicy = "companymgrEditableFocusPolicy";
+        if (edit->isReadOnly() && (edit->focusPolicy() & Qt::TabFocus) != 0) {
+            edit->setProperty(kEditablePolicy, static_cast<int>(edit->focusPolicy()));
+            edit->setFocusPolicy(Qt::ClickFocus);
+        } else if (!edit->isReadOnly() && edit->property(kEditablePolicy).isValid()) {
+            edit->setFocusPolicy(
+                static_cast<Qt::FocusPolicy>(edit->property(kEditablePolicy).toInt()));
+            edit->setProperty(kEditablePolicy, QVariant());
+        }
     }
 
   protected:

@@ -63,7 +63,7 @@ void EditImeEnter(TXPFamerEdit* edit);
 // for it, since Qt would cut it and a save would write the cut text back.
 void ShowWhole(QLineEdit* edit, const QString& text);
 // Fields the operator cannot change are drawn on the window's colour, so they
-// do not look like ones he can.
+// do not look like ones he can, and Tab passes them by.
 void ShowReadOnlyFieldsAsSuch(QWidget* window);
 // Makes every field of the window read-only.
 void MakeFieldsReadOnly(QWidget* window);
