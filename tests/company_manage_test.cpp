@@ -562,6 +562,42 @@ TEST_P(CompanyManager, KeysDoWhatTheirButtonsDo) {
     }
 }
 
+// The row worked on stays in view, unselected, and is the one the list takes
+// when the keys come back to it.
+TEST_P(CompanyManager, TheListKeepsTheOperatorsPlace) {
+    QString current;
+    for (int i = 0; i < 80; ++i) {
+        const QString id = AddCompany(QStringLiteral("91%1").arg(i, 3, 10, QChar(u'0')),
+                                      QStringLiteral("公司%1").arg(i));
+        current = i == 70 ? id : current;
+    }
+    ModuleLib::GetCompanyInfoVO()->SetStrValue("QYID", current);
+    ManagerPage page;
+    QApplication::setActiveWindow(page.Container());
+    QCoreApplication::processEvents();
+    auto* name = page.Child<QLineEdit>("edtQymc");
+    const auto place = [&] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        const QModelIndex row = page.List()->currentIndex();
+        EXPECT_TRUE(page.List()->viewport()->rect().intersects(page.List()->visualRect(row)));
+        return page.List()->hasFocus() ? row.data().toString() : QString();
+    };
+    EXPECT_EQ(place(), "91070");
+    page.Focus(page.RowOf("91050"));
+    page.Press("tbtCompanyDel");
+    EXPECT_FALSE(page.List()->selectionModel()->hasSelection());
+    EXPECT_EQ(place(), "91051");
+    // Enter in a search field opens the highlighted row (the host has no such
+    // function here), and searches when none is.
+    page.Child<QAction>("actQuery")->setChecked(true);
+    name->insert(QStringLiteral("公司7"));
+    QTest::keyClick(name, Qt::Key_Down);
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(LogCount("Warn"), 1);
+    name->setFocus();
+    EXPECT_EQ(place(), "91007");  // the row just worked on
+}
+
 // Reached by Tab, the list's focused row is the one Del deletes.
 TEST_P(CompanyManager, TheRowTabFocusesIsTheChosenOne) {
     AddCompany("91A", "甲公司");

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QTreeView>
 
+#include <algorithm>
+
 #include "CompanyListModel.h"
 #include "HostServices.h"
 #include "RecentCompanies.h"
@@ -66,6 +68,7 @@ void TSearchableCompanyList::Show(const std::function<void()>& change) {
         change();
         rows_ = index_.Filter(CurrentSearch());
     });
+    placeRow_ = -1;
     if (choosing_ && !rows_.empty()) {
         view_->setCurrentIndex(model_->index(0, 0));
     }
@@ -120,6 +123,45 @@ const TCompanyRecord* TSearchableCompanyList::Selected() const {
     return &records_[static_cast<std::size_t>(rows_[row])];
 }
 
+int TSearchableCompanyList::SelectedRow() const {
+    const QModelIndexList selected = view_->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+bool TSearchableCompanyList::ScrollToCompany(const QString& companyId) {
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (records_[static_cast<std::size_t>(rows_[row])].QYID() == companyId) {
+            ScrollToRow(static_cast<int>(row));
+            return true;
+        }
+    }
+    return false;
+}
+
+void TSearchableCompanyList::ScrollToRow(int row) {
+    const int last = model_->rowCount() - 1;
+    if (last >= 0 && row >= 0) {
+        placeRow_ = std::min(row, last);
+        view_->scrollTo(model_->index(placeRow_, 0), QAbstractItemView::EnsureVisible);
+    }
+}
+
+void TSearchableCompanyList::TakeFocus() {
+    view_->setFocus(Qt::ShortcutFocusReason);
+    ChooseFocusedRow();
+}
+
+void TSearchableCompanyList::ChooseFocusedRow() {
+    // Reached by keyboard, the list would show a focused row that Del and
+    // Enter do not count as chosen: the row under the focus is the chosen one,
+    // by default the one last scrolled to.
+    if (!view_->selectionModel()->hasSelection() && model_->rowCount() > 0) {
+        const QModelIndex current = view_->currentIndex();
+        view_->setCurrentIndex(current.isValid() ? current
+                                                 : model_->index(std::max(placeRow_, 0), 0));
+    }
+}
+
 TCompanyRecordArray TSearchableCompanyList::Shown() const {
     TCompanyRecordArray shown;
     shown.reserve(rows_.size());
@@ -142,12 +184,8 @@ void TSearchableCompanyList::Remember(const TCompanyRecord& record) {
 }
 
 bool TSearchableCompanyList::eventFilter(QObject* watched, QEvent* event) {
-    // Reached by keyboard, the list would show a focused row that Del and
-    // Enter do not count as chosen: the row under the focus is the chosen one.
-    if (watched == view_ && event->type() == QEvent::FocusIn &&
-        !view_->selectionModel()->hasSelection() && model_->rowCount() > 0) {
-        const QModelIndex current = view_->currentIndex();
-        view_->setCurrentIndex(current.isValid() ? current : model_->index(0, 0));
+    if (watched == view_ && event->type() == QEvent::FocusIn) {
+        ChooseFocusedRow();
     }
     const bool field = watched == taxIdField_ || watched == nameField_;
     if ((field || watched == view_) && event->type() == QEvent::KeyPress) {

@@ -59,6 +59,15 @@ class TSearchableCompanyList : public QObject {
     const TCompanyRecord* Selected() const;
     // The rows the operator sees, in their order.
     TCompanyRecordArray Shown() const;
+    // Scrolls the company's row into view, selecting nothing until the list
+    // takes the focus; false when it is not shown.
+    bool ScrollToCompany(const QString& companyId);
+    // Scrolls the row into view, or the last one when fewer are shown.
+    void ScrollToRow(int row);
+    // Focuses the list on the row the keys work, as reaching it by Tab does.
+    void TakeFocus();
+    // The shown row of the first selected record, or -1.
+    int SelectedRow() const;
     // Puts the company first among the operator's recent ones once the host
     // has loaded it (RecentCompanies::Propose).
     void Remember(const TCompanyRecord& record);
@@ -73,6 +82,7 @@ class TSearchableCompanyList : public QObject {
 
   private:
     TCompanySearch CurrentSearch() const;
+    void ChooseFocusedRow();
     void Show(const std::function<void()>& change);
 
     QTreeView* view_;
@@ -92,6 +102,7 @@ class TSearchableCompanyList : public QObject {
     TCompanySearchIndex index_;
     std::vector<int> rows_;  // shown rows of records_
     bool loaded_ = false;
+    int placeRow_ = -1;  // the row last scrolled to since the latest listing
     bool foldAfterPaint_ = false;
     bool fullList_ = false;     // records_ is every company, no query filter
     QStringList recentListed_;  // the ids of recent_ that the latest full listing held

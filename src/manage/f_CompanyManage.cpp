@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 #include "CompanyCsv.h"
 #include "CompanyDelete.h"
@@ -112,6 +113,11 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
         },
         this);
     list_->SetFilterFields(ui_->edtQysbh, ui_->edtQymc);
+    // Esc brings the focus back to the list from a field or a button.
+    auto* toList = new QAction(this);
+    toList->setShortcut(Qt::Key_Escape);
+    AddPageShortcut(toList);
+    connect(toList, &QAction::triggered, list_, &TSearchableCompanyList::TakeFocus);
     // Nothing is selected after a listing.
     connect(list_, &TSearchableCompanyList::Listed, this, [this] {
         ui_->actCompanyDel->setEnabled(false);
@@ -126,8 +132,16 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     ui_->pnlFind->installEventFilter(this);
     connect(ui_->sBtnFind, &QPushButton::clicked, this, &Tfrm_CompanyManage::Search);
     connect(ui_->sBtnClear, &QPushButton::clicked, this, &Tfrm_CompanyManage::Reset);
-    connect(ui_->edtQysbh, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
-    connect(ui_->edtQymc, &QLineEdit::returnPressed, this, &Tfrm_CompanyManage::Search);
+    // Enter in a search field opens the row the arrows highlighted, else searches.
+    for (QLineEdit* field : {ui_->edtQysbh, ui_->edtQymc}) {
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (list_->Selected() != nullptr) {
+                Modify();
+            } else {
+                Search();
+            }
+        });
+    }
     connect(ui_->actCompanyAdd, &QAction::triggered, this, &Tfrm_CompanyManage::Add);
     connect(ui_->actCompanyDel, &QAction::triggered, this, &Tfrm_CompanyManage::Delete);
     connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
@@ -151,11 +165,26 @@ void Tfrm_CompanyManage::FormCreate() {
     ui_->pnlFind->setVisible(ui_->actQuery->isChecked());
     ReadCompanyCodeCaption();
     list_->Load(QString(), QString());
+    list_->ScrollToCompany(CurrentCompanyId());
 }
 
 void Tfrm_CompanyManage::showEvent(QShowEvent* event) {
     Tfrm_CustomEx::showEvent(event);
     ui_->lblNsrsbh->setText(CompanyCodeCaption() + QStringLiteral("："));
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // Once laid out, the scroll to the current company's row takes.
+        const QPointer<Tfrm_CompanyManage> self(this);
+        QTimer::singleShot(0, this, [this, self] {
+            if (self != nullptr) {
+                list_->ScrollToCompany(CurrentCompanyId());
+            }
+        });
+    }
+}
+
+QString Tfrm_CompanyManage::CurrentCompanyId() const {
+    return ContextValues::Text(HostContext().CompanyInfoVO, "QYID");
 }
 
 bool Tfrm_CompanyManage::eventFilter(QObject* watched, QEvent* event) {
@@ -207,6 +236,7 @@ void Tfrm_CompanyManage::Add() {
         session->CompanyAdded(companyId);
     }
     Search();
+    list_->ScrollToCompany(companyId);
 }
 
 void Tfrm_CompanyManage::Delete() {
@@ -217,11 +247,13 @@ void Tfrm_CompanyManage::Delete() {
     }
     // A copy: the list is read again before the work is done.
     const TCompanyRecord company = *selected;
+    const int row = list_->SelectedRow();
     const CompanyDelete::Outcome outcome =
         CompanyDelete::Run(company, HostContext().UserInfoVO, HostContext().CompanyInfoVO,
                            ModuleLib::GetAppPath() + QStringLiteral("CA/"));
     if (outcome == CompanyDelete::Outcome::Deleted) {
         Search();
+        list_->ScrollToRow(row);  // the row after the deleted one
     }
 }
 
@@ -239,6 +271,7 @@ void Tfrm_CompanyManage::Modify() {
         return;
     }
     buffer.Assign(params);
+    const QString companyId = selected->QYID();
 
     const QSet<QWidget*> before = OpenPages();
     const QPointer<Tfrm_CompanyManage> self(this);
@@ -255,7 +288,7 @@ void Tfrm_CompanyManage::Modify() {
             }
         }
     }
-    RefreshAfter(opened);
+    RefreshAfter(opened, companyId);
 }
 
 void Tfrm_CompanyManage::Export() {
@@ -302,15 +335,20 @@ void Tfrm_CompanyManage::Import() {
         }
     }
     Search();
+    list_->ScrollToCompany(added.first());
 }
 
-void Tfrm_CompanyManage::RefreshAfter(const QList<QWidget*>& pages) {
-    if (pages.isEmpty()) {
+void Tfrm_CompanyManage::RefreshAfter(const QList<QWidget*>& pages, const QString& companyId) {
+    const auto refresh = [this, companyId] {
         Search();
+        list_->ScrollToCompany(companyId);
+    };
+    if (pages.isEmpty()) {
+        refresh();
         return;
     }
     // The edited company shows as saved once the page that edited it is gone.
     for (QWidget* page : pages) {
-        connect(page, &QObject::destroyed, this, [this] { Search(); });
+        connect(page, &QObject::destroyed, this, refresh);
     }
 }

@@ -42,9 +42,12 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     // The shown companies to a CSV file, in the encoding the file type says.
     void Export();
     void Import();
-    // Lists again now, or as each page opened meanwhile goes away.
-    void RefreshAfter(const QList<QWidget*>& pages);
+    // Lists again now, or as each page opened meanwhile goes away, with the
+    // company's row in view.
+    void RefreshAfter(const QList<QWidget*>& pages, const QString& companyId);
+    QString CurrentCompanyId() const;
 
     std::unique_ptr<Ui::frm_CompanyManage> ui_;
     TSearchableCompanyList* list_;
+    bool shownOnce_ = false;
 };
