@@ -77,8 +77,14 @@ TEST_P(AdvSwitch, ShortFiltersMatchTheStartOfTheTailLongOnesAnywhere) {
         {"3456", "乙", {}},      {"", "", {tail, ending, wide}},
     };
     for (const auto& c : cases) {
+        HostSetup::ClearRecorded();
         Query(dialog, QString::fromUtf8(c.taxId), QString::fromUtf8(c.name));
         EXPECT_EQ(Listed(dialog), c.found) << c.taxId << " / " << c.name;
+        // Nothing found says so, with the rule when a number was typed.
+        const bool told = !Messages().empty() && Messages().back().text.startsWith("未找到");
+        const bool ruled = told && Messages().back().text.contains("后6位");
+        EXPECT_EQ(std::pair(told, ruled), std::pair(c.found.isEmpty(), c.found.isEmpty()))
+            << c.taxId << " / " << c.name;
     }
 }
 

@@ -104,7 +104,12 @@ void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
     Tfrm_CustomDlgEx::showEvent(event);
     if (!list_->Loaded()) {
         list_->UseRecent(QString());
-        list_->SetTailMatch(ReadQueryLength());
+        queryLength_ = ReadQueryLength();
+        list_->SetTailMatch(queryLength_);
+        // Where he types, the operator sees that a short number is the end of one.
+        ui_->edtSbh->setPlaceholderText(
+            QStringLiteral("输入纳税人识别号后%1位（或其开头几位）").arg(queryLength_));
+        ui_->edtSbh->setToolTip(TailMatchRule());
         list_->Load(QString(), QString());
         // As in the selection dialog.
         ui_->edtSbh->setFocus();
@@ -112,7 +117,19 @@ void TfrmAdvSwitchCompay::showEvent(QShowEvent* event) {
 }
 
 void TfrmAdvSwitchCompay::Search() {
-    list_->Load(ui_->edtSbh->text().trimmed(), ui_->edtName->text().trimmed());
+    const QString taxId = ui_->edtSbh->text().trimmed();
+    const QString name = ui_->edtName->text().trimmed();
+    if (!list_->Load(taxId, name) || list_->ShownCount() > 0 ||
+        (taxId.isEmpty() && name.isEmpty())) {
+        return;
+    }
+    ModuleLib::InfoMsgBox(taxId.isEmpty() ? QStringLiteral("未找到。")
+                                          : QStringLiteral("未找到。") + TailMatchRule());
+}
+
+QString TfrmAdvSwitchCompay::TailMatchRule() const {
+    return QStringLiteral("不超过%1位的识别号与号码后%1位的开头比对，更长的在整个号码中查找。")
+        .arg(queryLength_);
 }
 
 void TfrmAdvSwitchCompay::Switch() {

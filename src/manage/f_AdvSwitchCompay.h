@@ -31,12 +31,16 @@ class TfrmAdvSwitchCompay : public Tfrm_CustomDlgEx {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Lists with the fields; a search that finds nothing says so, and how a
+    // number is matched.
     void Search();
     void Switch();
+    QString TailMatchRule() const;
 
     std::unique_ptr<Ui::frmAdvSwitchCompay> ui_;
     TSearchableCompanyList* list_;  // a child: outlives the base's hiding
     std::optional<TAgcyCompanyInfo> choice_;
+    int queryLength_ = 6;
 };
 
 // Shows the switch modally. True with chosen filled when a company was chosen.
