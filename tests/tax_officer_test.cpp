@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -179,6 +184,32 @@ TEST_P(TaxOfficerWindow, SavesNameAndRegionAndNeverTheIdentityNumber) {
     EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where QYID=" + id), "1101");
     EXPECT_EQ(Scalar("select QYSBH from XT_QYXX where QYID=" + id), "110105491231002");
     EXPECT_EQ(Edit("edtBsymc")->text(), "O'Neil 李四");
+}
+
+// Typing finds a region by its name; a text that is no line is never saved.
+TEST_P(TaxOfficerWindow, TypingFindsARegionByName) {
+    WriteRegions();
+    const QString id = AddOfficer("110105491231002", "1101");
+    Open();
+    QLineEdit* typed = Regions()->lineEdit();
+    ASSERT_NE(typed, nullptr);
+    QApplication::setActiveWindow(page_.get());
+    typed->setFocus(Qt::TabFocusReason);  // which selects the text to type over
+    QInputMethodEvent commit;             // as an input method types
+    commit.setCommitString(QStringLiteral("天津"));
+    QApplication::sendEvent(typed, &commit);
+    QAbstractItemView* popup = Regions()->completer()->popup();
+    ASSERT_TRUE(popup->isVisible());
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_EQ(Regions()->currentText(), "1201天津市市辖区");
+    Regions()->setEditText("杭州");
+    Save();
+    EXPECT_EQ(Texts(), QStringList{"请从列表中选择所在地。"});
+    emit typed->editingFinished();
+    EXPECT_EQ(Regions()->currentText(), "1201天津市市辖区");
+    Save();
+    EXPECT_EQ(Scalar("select XZQHDM from XT_QYXX where QYID=" + id), "1201");
 }
 
 TEST_P(TaxOfficerWindow, HeadingsAndAMissingFileLeaveNoRegionToSave) {

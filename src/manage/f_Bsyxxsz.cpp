@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QStyle>
 
 #include "FormBase.h"
@@ -26,6 +28,7 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     // The style's own popup covers the screen and ignores the 20 visible
     // lines; a plain list drops down below the field instead.
     ui_->cbxCantonCode->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    MakeRegionsSearchable();
     fields_.Add(ui_->edtBsymc, 0, QStringLiteral("QYMC"));
     fields_.Add(ui_->edtSfzh, 0, QStringLiteral("QYSBH"), false);
     fields_.Add(ui_->cbxCantonCode, 0, QStringLiteral("XZQHDM"),
@@ -62,6 +65,28 @@ void Tfrm_Bsyxxsz::LoadRegions() {
         ui_->cbxCantonCode->addItem(item, TaxOfficer::RegionCode(item));
     }
     ui_->cbxCantonCode->setCurrentIndex(regions_.isEmpty() ? -1 : 0);
+}
+
+void Tfrm_Bsyxxsz::MakeRegionsSearchable() {
+    // Typing finds a region by any part of its line, the name as well as the
+    // code; only a line of the list can be chosen.
+    QComboBox* list = ui_->cbxCantonCode;
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->completer()->setFilterMode(Qt::MatchContains);
+    list->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    // Leaving the field shows the line that is chosen, never a text that is not.
+    connect(list->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (!RegionTextIsChosenOne()) {
+            ui_->cbxCantonCode->setEditText(
+                ui_->cbxCantonCode->itemText(ui_->cbxCantonCode->currentIndex()));
+        }
+    });
+}
+
+bool Tfrm_Bsyxxsz::RegionTextIsChosenOne() const {
+    const QComboBox* list = ui_->cbxCantonCode;
+    return list->currentText() == list->itemText(list->currentIndex());
 }
 
 void Tfrm_Bsyxxsz::LoadOfficer() {
@@ -109,6 +134,11 @@ QString Tfrm_Bsyxxsz::SelectedRegionCode() const {
 }
 
 bool Tfrm_Bsyxxsz::SaveEdits() {
+    if (!RegionTextIsChosenOne()) {
+        ModuleLib::InfoMsgBox(QStringLiteral("请从列表中选择所在地。"));
+        ui_->cbxCantonCode->setFocus();
+        return false;
+    }
     const QString name = ui_->edtBsymc->text();
     const QString regionCode = SelectedRegionCode();
     TaxOfficer::Field field = TaxOfficer::Field::None;

@@ -32,6 +32,9 @@ class Tfrm_Bsyxxsz : public Tfrm_CustomEx {
 
   private:
     void LoadRegions();
+    void MakeRegionsSearchable();
+    // The field shows the chosen line, not a text typed over it.
+    bool RegionTextIsChosenOne() const;
     void LoadOfficer();
     void SelectRegion(const QString& code);
     QString SelectedRegionCode() const;
