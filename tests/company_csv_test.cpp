@@ -70,7 +70,8 @@ TEST(CompanyCsvFile, FieldsReadBackAsWrittenInBothEncodings) {
             ASSERT_EQ(rows.size(), 2u) << c.name;
             ASSERT_EQ(rows[0].size(), kCompanyFieldCount) << c.name;
             ASSERT_EQ(rows[1].size(), kCompanyFieldCount) << c.name;
-            EXPECT_EQ(rows[0][static_cast<int>(CompanyField::QYMC)], "QYMC");
+            EXPECT_EQ(CompanyCsv::FindColumn(rows[0], CompanyField::QYMC),
+                      static_cast<int>(CompanyField::QYMC));
             EXPECT_EQ(rows[1][static_cast<int>(CompanyField::QYSBH)], "9111") << c.name;
             EXPECT_EQ(rows[1][static_cast<int>(CompanyField::QYMC)], c.value) << c.name;
             EXPECT_EQ(rows[1].last(), "last") << c.name;
@@ -175,6 +176,28 @@ struct ClassCase {
     QString match;
     QString reason = {};
 };
+
+// A file with the export's captions and one with the column names earlier
+// exports carried both import.
+TEST_P(CompanyImporting, ReadsAnExportsCaptionsOrColumnNames) {
+    QStringList row(kCompanyFieldCount);
+    row[static_cast<int>(CompanyField::QYSBH)] = "9111NEW";
+    row[static_cast<int>(CompanyField::QYMC)] = QStringLiteral("新公司");
+    row[static_cast<int>(CompanyField::QYDHHM)] = "010-1234";
+    const QString exported = CompanyCsv::Write({row});
+    QStringList names;
+    for (int i = 0; i < kCompanyFieldCount; ++i) {
+        names << CompanyFieldName(static_cast<CompanyField>(i));
+    }
+    const QString former = names.join(',') + exported.mid(exported.indexOf("\r\n"));
+    ASSERT_NE(exported, former);
+    for (const QString& text : {exported, former}) {
+        const std::vector<CompanyImport::Row> rows = Classified(text.toUtf8());
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(QStringList({rows[0].taxId, rows[0].name, rows[0].phone}),
+                  QStringList({"9111NEW", QStringLiteral("新公司"), "010-1234"}));
+    }
+}
 
 TEST_P(CompanyImporting, RowsAreClassifiedAsTheAddDialogWould) {
     AddCompany("9111TAKEN", "已有公司");

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -659,6 +660,10 @@ TEST_P(CompanyManager, ExportAndImportGoThroughTheFileDialog) {
                 // The name as typed: a shown dialog keeps the focused edit's text.
                 auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
                 ASSERT_NE(name, nullptr);
+                if (QLatin1String(c.button) == "tbtExport") {
+                    EXPECT_EQ(name->text(), QDate::currentDate().toString(
+                                                QStringLiteral("'单位列表-'yyyyMMdd'.csv'")));
+                }
                 name->setText(c.path);
                 QMetaObject::invokeMethod(files, "accept");
             });

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardItemModel>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -262,8 +263,10 @@ TEST_F(HostCall, UsageErrorsExitWithTwo) {
 TEST_F(HostCall, ExportsAndImportsCsvFiles) {
     const QStringList manager = {"--operator", "CZY_DM=0001;CZY_LB=0"};
     const QString exported = dir_.filePath("out.csv");
-    for (const auto& [flag, head] : {std::pair<QString, QByteArray>{"", "\xEF\xBB\xBFQYID,QYSBH"},
-                                     std::pair<QString, QByteArray>{"--gbk", "QYID,QYSBH"}}) {
+    const QString head = QStringLiteral("企业ID,纳税人识别号");
+    for (const auto& [flag, head] :
+         {std::pair<QString, QByteArray>{"", "\xEF\xBB\xBF" + head.toUtf8()},
+          std::pair<QString, QByteArray>{"--gbk", QStringEncoder("GB18030").encode(head)}}) {
         QStringList arguments = manager + QStringList{"--export", exported};
         if (!flag.isEmpty()) {
             arguments << flag;

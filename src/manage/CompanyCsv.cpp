@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <iterator>
 
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -91,13 +92,40 @@ QString DecodeField(const QString& value) {
     return IsQuotedFormula(value) ? value.mid(1) : value;
 }
 
+const char* Caption(CompanyField field) {
+    // In field order.
+    static constexpr const char* kCaptions[] = {
+        "企业ID",         "纳税人识别号",   "单位名称",           "法定代表人", "税务登记号",
+        "财务负责人",     "财务负责人电话", "财务负责人办公电话", "办税员",     "办税员电话",
+        "办税员办公电话", "行政区划代码",   "注册地址",           "营业地址",   "邮政编码",
+        "电子邮箱",       "联系电话",       "传真号码",           "行业代码",   "行业名称",
+        "证书ID",         "操作员代码",
+    };
+    static_assert(std::size(kCaptions) == kCompanyFieldCount);
+    return kCaptions[static_cast<int>(field)];
+}
+
+int FindColumn(const QStringList& header, CompanyField field, const QStringList& alsoNamed) {
+    QStringList names = alsoNamed;
+    names << QLatin1String(CompanyFieldName(field)) << QString::fromUtf8(Caption(field));
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        const QString title = header[i].trimmed();
+        for (const QString& name : names) {
+            if (title.compare(name, Qt::CaseInsensitive) == 0) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
 QString Write(const std::vector<QStringList>& rows) {
     QString text;
     for (int i = 0; i < kCompanyFieldCount; ++i) {
         if (i > 0) {
             text += QLatin1Char(',');
         }
-        text += QLatin1String(CompanyFieldName(static_cast<CompanyField>(i)));
+        text += QString::fromUtf8(Caption(static_cast<CompanyField>(i)));
     }
     text += QLatin1String("\r\n");
     for (const QStringList& row : rows) {

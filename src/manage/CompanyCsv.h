@@ -1,4 +1,4 @@
-// The company list as a CSV file: one header row of column names, then one
+// The company list as a CSV file: one header row of column captions, then one
 // row per record with every column, fields quoted where a comma, a quote or
 // a line break needs it.
 #pragma once
@@ -27,6 +27,12 @@ enum class Encoding {
 QString EncodeField(const QString& value);
 // A field as read back: one such leading quote is taken off again.
 QString DecodeField(const QString& value);
+
+// The caption a file's header gives the field.
+const char* Caption(CompanyField field);
+// The header's column of the field, named by its caption, its column name or
+// one of alsoNamed, in any letter case; -1 when none.
+int FindColumn(const QStringList& header, CompanyField field, const QStringList& alsoNamed = {});
 
 // The whole file's text: the header, then each row, its columns in field order.
 QString Write(const std::vector<QStringList>& rows);

@@ -22,18 +22,6 @@
 
 namespace {
 
-int ColumnOf(const QStringList& header, std::initializer_list<const char*> names) {
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        const QString title = header[i].trimmed();
-        for (const char* name : names) {
-            if (title.compare(QString::fromUtf8(name), Qt::CaseInsensitive) == 0) {
-                return static_cast<int>(i);
-            }
-        }
-    }
-    return -1;
-}
-
 QString At(const QStringList& fields, int column) {
     return column >= 0 && column < fields.size() ? fields[column] : QString();
 }
@@ -109,9 +97,12 @@ bool Read(const QByteArray& bytes, std::vector<Row>& rows, QString& errorText,
         return false;
     }
     const QStringList& header = table.front();
-    const int taxIdColumn = ColumnOf(header, {"QYSBH", "纳税人识别号"});
-    const int nameColumn = ColumnOf(header, {"QYMC", "单位名称", "企业名称"});
-    const int phoneColumn = ColumnOf(header, {"QYDHHM", "联系电话", "电话"});
+    // An export's captions or column names, or the words other programs use.
+    const int taxIdColumn = CompanyCsv::FindColumn(header, CompanyField::QYSBH);
+    const int nameColumn =
+        CompanyCsv::FindColumn(header, CompanyField::QYMC, {QStringLiteral("企业名称")});
+    const int phoneColumn =
+        CompanyCsv::FindColumn(header, CompanyField::QYDHHM, {QStringLiteral("电话")});
     if (taxIdColumn < 0) {
         errorText = QStringLiteral("没有纳税人识别号（QYSBH）列");
         return false;

@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QFileDialog>
 #include <QPointer>
 #include <QSet>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
 
@@ -291,11 +293,18 @@ void Tfrm_CompanyManage::Modify() {
     RefreshAfter(opened, companyId);
 }
 
+QString Tfrm_CompanyManage::ExportFileName() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString name = QStringLiteral("单位列表-%1.csv")
+                             .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    return folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
+}
+
 void Tfrm_CompanyManage::Export() {
     const QString utf8Type = QLatin1String(CsvFileTypes::kUtf8);
     const QString gbkType = QLatin1String(CsvFileTypes::kGbk);
     QString type = utf8Type;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出企业"), QString(),
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出企业"), ExportFileName(),
                                                 utf8Type + QStringLiteral(";;") + gbkType, &type,
                                                 kOwnFileDialog);
     if (path.isEmpty()) {

@@ -41,6 +41,8 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     void Modify();
     // The shown companies to a CSV file, in the encoding the file type says.
     void Export();
+    // What the file dialog proposes: the day's list in the documents folder.
+    static QString ExportFileName();
     void Import();
     // Lists again now, or as each page opened meanwhile goes away, with the
     // company's row in view.
