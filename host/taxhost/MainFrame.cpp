@@ -8,8 +8,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <cstring>
 
 #include "HostParams.h"
@@ -327,7 +331,44 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    QSettings settings(LayoutFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Window/Geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("Window/State"), saveState());
     QMainWindow::closeEvent(event);
+}
+
+QString MainFrame::LayoutFile() {
+    return ModuleLib::GetAppPath() + QStringLiteral("taxhost.ini");
+}
+
+void MainFrame::showEvent(QShowEvent* event) {
+    if (!layoutRestored_) {
+        layoutRestored_ = true;
+        RestoreLayout();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void MainFrame::RestoreLayout() {
+    const QSettings settings(LayoutFile(), QSettings::IniFormat);
+    const QRect available = screen()->availableGeometry();
+    // The first time the whole work area, with the log panel a modest strip.
+    if (!restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray())) {
+        resize(size().boundedTo(available.size()));
+        setWindowState(windowState() | Qt::WindowMaximized);
+        resizeDocks({logDock_}, {available.height() / 6}, Qt::Vertical);
+    }
+    restoreState(settings.value(QStringLiteral("Window/State")).toByteArray());
+    // A window remembered on a larger screen is never larger than this one.
+    if (!isMaximized() && !isFullScreen()) {
+        const QRect frame = frameGeometry();
+        const QSize margins = frame.size() - size();
+        resize(size().boundedTo(available.size() - margins));
+        move(std::clamp(frame.left(), available.left(),
+                        std::max(available.left(), available.right() - frame.width() + 1)),
+             std::clamp(frame.top(), available.top(),
+                        std::max(available.top(), available.bottom() - frame.height() + 1)));
+    }
 }
 
 void MainFrame::ShowCompany() {
@@ -342,9 +383,13 @@ void MainFrame::ShowCompany() {
             : QStringLiteral("当前单位：%1（%2）").arg(name, company->GetStrValue("QYSBH")));
 }
 
-void MainFrame::AppendLog(const QString& line) {
-    log_->appendPlainText(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss ")) +
-                          line);
+void MainFrame::AppendLog(const QString& line, LogTo to) {
+    if (to == LogTo::PanelAndFile) {
+        log_->appendPlainText(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss ")) +
+                              line);
+        // The panel follows the newest line, also after the operator scrolled.
+        log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+    }
     // Operators and auditors read the file, not the panel.
     HostSetup::LogInfo(line);
 }
@@ -402,13 +447,13 @@ bool MainFrame::event(QEvent* event) {
             SetPageMaximised(message->Text() == QLatin1String("max"));
             break;
         case HostMsg::kFormShown:
-            AppendLog(QStringLiteral("模块窗口已嵌入：") + message->Text());
+            AppendLog(QStringLiteral("模块窗口已嵌入：") + message->Text(), LogTo::FileOnly);
             break;
         case HostMsg::kHelp:
             AppendLog(QStringLiteral("请求帮助（F1）"));
             break;
         case HostMsg::kFormDestroyed:
-            AppendLog(QStringLiteral("模块窗口已关闭：") + message->Text());
+            AppendLog(QStringLiteral("模块窗口已关闭：") + message->Text(), LogTo::FileOnly);
             break;
         case HostMsg::kFormSaved:
             NoteSaved(message->Text());

@@ -49,7 +49,10 @@ class MainFrame : public QMainWindow {
     bool SwitchCompany();
     bool RefreshCompany();
     void ShowCompany();
-    void AppendLog(const QString& line);
+    // The module's notices about its windows are the host's business: the
+    // file has them, the operator's panel does not.
+    enum class LogTo { PanelAndFile, FileOnly };
+    void AppendLog(const QString& line, LogTo to = LogTo::PanelAndFile);
 
     // Shows the company manager, or brings the one already open to the top.
     // False when the module showed no page.
@@ -86,10 +89,15 @@ class MainFrame : public QMainWindow {
     bool event(QEvent* event) override;
     // Quitting closes the pages first; one that stays keeps the host running.
     void closeEvent(QCloseEvent* event) override;
+    // The first show takes the remembered size and place, or the screen's
+    // work area; a close remembers them (taxhost.ini in the host's folder).
+    void showEvent(QShowEvent* event) override;
 
   private:
     std::string OperatorParams() const;
     void SetPageMaximised(bool maximised);
+    static QString LayoutFile();
+    void RestoreLayout();
     // Calls a page entry point with the docking area as parent, the
     // operator, the extra pairs and ModalFormMsg = funcCode; the page that
     // came up on top, or null.
@@ -117,6 +125,7 @@ class MainFrame : public QMainWindow {
     QPlainTextEdit* log_;
     QDockWidget* logDock_;
     bool pageMaximised_ = false;
+    bool layoutRestored_ = false;
     bool logShownBeforeMax_ = true;
     QLabel* operatorLabel_;
     QLabel* companyLabel_;
