@@ -395,6 +395,23 @@ TEST_F(FormBases, EnterPressesTheFocusedButton) {
     EXPECT_FALSE(dialog->isVisible());
 }
 
+// A dialog larger than the screen fits it, its buttons in reach; one that
+// fits is left as it is.
+TEST_F(FormBases, DialogsFitTheScreenWithTheirButtons) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QSize asked : {QSize(300, 200), screen.size() * 2}) {
+        auto* dialog = Make<TTestDialog>();
+        dialog->ClientArea()->setMinimumSize(asked);
+        dialog->adjustSize();
+        const QSize before = dialog->size();
+        dialog->show();
+        EXPECT_TRUE(screen.contains(dialog->frameGeometry())) << asked.width();
+        EXPECT_TRUE(dialog->rect().contains(
+            QRect(dialog->sBtnClose()->mapTo(dialog, QPoint()), dialog->sBtnClose()->size())));
+        EXPECT_EQ(dialog->size() == before, asked.width() == 300);
+    }
+}
+
 TEST_F(FormBases, MaximiseThenCloseRestoresTheHostBeforeThePageGoes) {
     TTestPage* page = Make<TTestPage>();
     QPointer<TTestPage> alive(page);

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 
 #include "MainFrameLink.h"
 #include "WindowMessage.h"
@@ -158,12 +160,40 @@ void Tfrm_CustomDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void Tfrm_CustomDlg::FitInto(const QRect& available) {
+    // The window manager's frame is not known before the first show: room
+    // for a title bar and borders of up to 8 pixels is kept.
+    constexpr int kBorders = 16;
+    const QSize frame(kBorders,
+                      style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + kBorders);
+    const QSize room = available.size() - frame;
+    if (size().width() <= room.width() && size().height() <= room.height()) {
+        return;
+    }
+    // Too large for the screen (a small one, or a large scale): the client
+    // area scrolls and the buttons below it stay in reach.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scbClient"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    // A scroll bar in one direction takes room the other had.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller);
+    QSize wanted = size();
+    wanted +=
+        QSize(wanted.height() > room.height() ? bar : 0, wanted.width() > room.width() ? bar : 0);
+    layout()->replaceWidget(ui_->pnlClient, scroller);
+    scroller->setWidget(ui_->pnlClient);
+    layout()->activate();  // the window's smallest size is now the scroller's
+    resize(wanted.boundedTo(room));
+}
+
 void Tfrm_CustomDlg::showEvent(QShowEvent* event) {
     CreateOnShow();
     if (!placed_) {
         placed_ = true;
-        if (!testAttribute(Qt::WA_Moved)) {
-            if (QScreen* desktop = screen()) {
+        if (QScreen* desktop = screen()) {
+            FitInto(desktop->availableGeometry());
+            if (!testAttribute(Qt::WA_Moved)) {
                 QRect frame = geometry();
                 frame.moveCenter(desktop->availableGeometry().center());
                 move(frame.topLeft());

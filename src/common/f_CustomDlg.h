@@ -92,6 +92,9 @@ class Tfrm_CustomDlg : public QDialog, public TFormBase {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // A dialog larger than the screen's work area scrolls its client area.
+    void FitInto(const QRect& available);
+
     std::unique_ptr<Ui::frm_CustomDlg> ui_;
     TKeyPreview* keyPreview_ = nullptr;
     bool placed_ = false;
