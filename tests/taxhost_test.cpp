@@ -98,7 +98,8 @@ TEST_F(TaxHostFrame, ModuleNoticesGoToTheHostLog) {
     QFile file(HostSetup::LogFilePath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString written = QString::fromUtf8(file.readAll());
-    for (const QString& line : log.split('\n') << "         MSG|123|0|1") {
+    const QStringList lines = log.split('\n') << "         MSG|123|0|1";
+    for (const QString& line : lines) {
         EXPECT_TRUE(written.contains(line.mid(9))) << line.toStdString();
     }
 }
