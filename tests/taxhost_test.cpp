@@ -817,6 +817,17 @@ TEST_F(TaxHostAgency, EnterDoesWhatTheOperatorExpects) {
         ModalDialogWatcher watcher([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
         EXPECT_EQ(ModuleLib::InfoMsgBox("?", buttons), buttons + 1) << buttons;
     }
+    // Over a dialog the box is the dialog's, which it keeps above the main window.
+    QDialog over(&frame);
+    QTimer::singleShot(0, &over, [&over] {
+        ModalDialogWatcher watcher([&over](QWidget* box) {
+            EXPECT_EQ(box->parentWidget(), &over);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        ModuleLib::InfoMsgBox("?", 0);
+        over.reject();
+    });
+    over.exec();
     HostSetup::SetAskOffscreen(false);
 }
 

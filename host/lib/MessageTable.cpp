@@ -76,7 +76,12 @@ bool CanAskOperator() {
 }
 
 int AskOperator(const HostSetup::THostMessage& message) {
-    QWidget* parent = ServiceState::Get().mainFrame.data();
+    // Over a dialog the box is the dialog's: one of the main window's would
+    // raise the main window above the dialog it asks about.
+    QWidget* parent = QApplication::activeModalWidget();
+    if (parent == nullptr) {
+        parent = ServiceState::Get().mainFrame.data();
+    }
     const QString title = QStringLiteral("提示");
     switch (message.buttons) {
         case HostSetup::THostMessage::YesNo:
