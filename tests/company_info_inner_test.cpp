@@ -128,6 +128,9 @@ TEST_F(CompanyInfoInnerTest, LocalTaxOnlyLayout) {
     Exec("UPDATE XT_QYXX SET YYDZ='营业地址', QYDHHM='x' where QYID=" + id_);
     Open();
     EXPECT_TRUE(page_->LocalTaxOnly());
+    page_->resize(1600, 1000);  // the panel grows with the page
+    EXPECT_EQ(Get<QWidget>("pnlMainOnlyDS")->size(),
+              Get<QWidget>("pnlMainOnlyDS")->parentWidget()->size());
     // It opens in the panel's first editable field; the covered ones take
     // no focus.
     QApplication::setActiveWindow(page_);

@@ -484,7 +484,8 @@ TEST_P(CompanyManager, ThePageAsTheHostSeesIt) {
     EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), "纳税人识别号");
     EXPECT_EQ(header->model()->headerData(1, Qt::Horizontal).toString(), "单位名称");
     EXPECT_EQ(header->sectionSize(0), 250);
-    EXPECT_EQ(header->sectionSize(1), 500);
+    EXPECT_GE(header->sectionSize(1), 500);
+    EXPECT_EQ(header->length(), list->viewport()->width());  // the name takes the rest
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 

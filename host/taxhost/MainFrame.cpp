@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 #include <cstring>
@@ -354,7 +355,9 @@ void MainFrame::RestoreLayout() {
     const QRect available = screen()->availableGeometry();
     // The first time the whole work area, with the log panel a modest strip.
     if (!restoreGeometry(settings.value(QStringLiteral("Window/Geometry")).toByteArray())) {
-        resize(size().boundedTo(available.size()));
+        // Without a window manager to maximise it, the size says as much.
+        resize(available.size() - QSize(16, 16 + style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+        move(available.topLeft());
         setWindowState(windowState() | Qt::WindowMaximized);
         resizeDocks({logDock_}, {available.height() / 6}, Qt::Vertical);
     }

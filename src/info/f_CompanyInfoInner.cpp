@@ -39,6 +39,7 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     : Tfrm_CustomEx(parent), ui_(std::make_unique<Ui::frm_CompanyInfoInner>()) {
     setObjectName(QStringLiteral("frm_CompanyInfoInner"));
     ui_->setupUi(ClientArea());
+    ui_->pnlMainOnlyDS->parentWidget()->installEventFilter(this);
     setWindowTitle(QStringLiteral("单位信息"));
     ui_->actSave->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
     ui_->actBack->setIcon(FormBase::StandardIcon(this, QStyle::SP_ArrowBack));
@@ -185,9 +186,7 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
     if (localTaxOnly_) {
         // The panel covers the basic fields, which then take neither focus
         // nor typing: what the operator cannot see he cannot change.
-        const QSize size =
-            ui_->pnlMainOnlyDS->sizeHint().expandedTo(QSize(kPanelWidth, kPanelHeight));
-        ui_->pnlMainOnlyDS->setGeometry(QRect(QPoint(0, 0), size));
+        FitLocalTaxPanel();
         ui_->pnlMainOnlyDS->setVisible(true);
         ui_->pnlMainOnlyDS->setEnabled(true);
         ui_->pnlMainOnlyDS->raise();
@@ -280,6 +279,22 @@ void Tfrm_CompanyInfoInner::FillStateTax() {
         new QTreeWidgetItem(ui_->vstGsICCardList,
                             {QString::number(entry.sequence), entry.ICBH, entry.ICLX, entry.KPJH});
     }
+}
+
+void Tfrm_CompanyInfoInner::FitLocalTaxPanel() {
+    // The panel covers what it sits on, and grows with it.
+    const QSize size = ui_->pnlMainOnlyDS->sizeHint()
+                           .expandedTo(QSize(kPanelWidth, kPanelHeight))
+                           .expandedTo(ui_->pnlMainOnlyDS->parentWidget()->size());
+    ui_->pnlMainOnlyDS->setGeometry(QRect(QPoint(0, 0), size));
+}
+
+bool Tfrm_CompanyInfoInner::eventFilter(QObject* watched, QEvent* event) {
+    if (localTaxOnly_ && event->type() == QEvent::Resize &&
+        watched == ui_->pnlMainOnlyDS->parentWidget()) {
+        FitLocalTaxPanel();
+    }
+    return Tfrm_CustomEx::eventFilter(watched, event);
 }
 
 void Tfrm_CompanyInfoInner::showEvent(QShowEvent* event) {

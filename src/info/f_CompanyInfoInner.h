@@ -54,8 +54,10 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void FitLocalTaxPanel();
     void DeclareFields();
     void SetEditable();
     void FillLocalTax();

@@ -58,7 +58,8 @@ TfrmAdvSwitchCompay::TfrmAdvSwitchCompay(QWidget* parent)
     list_->SetFilterFields(ui_->edtSbh, ui_->edtName);
     list_->UseForChoosing();
     connect(list_, &TSearchableCompanyList::ChooseAsked, this, &TfrmAdvSwitchCompay::Switch);
-    header->setStretchLastSection(false);
+    // The name takes what width the list has beyond the set widths.
+    header->setStretchLastSection(true);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column) {

@@ -125,7 +125,8 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
         ui_->actCompanyDel->setEnabled(false);
         ui_->actCompanyInfoEdit->setEnabled(false);
     });
-    header->setStretchLastSection(false);
+    // The name takes what width the list has beyond the set widths.
+    header->setStretchLastSection(true);
     header->setSectionsMovable(false);
     header->resizeSection(0, kTaxIdColumnWidth);
     header->resizeSection(1, kNameColumnWidth);
