@@ -139,9 +139,9 @@ bool Parse(QCommandLineParser& parser, const QStringList& arguments, Options& op
 }
 
 QString DemoOptionsText(const DemoOptions& options) {
-    return QStringLiteral("%1 companies%2")
+    return QStringLiteral("%1 companies and %2")
         .arg(options.companies)
-        .arg(options.agency ? ", agency" : "");
+        .arg(options.agency ? "an agency" : "no agency");
 }
 
 int WriteDemo(const Options& options) {
@@ -166,7 +166,7 @@ int WriteDemo(const Options& options) {
             Print(QStringLiteral("demo folder %1 was not finished: writing it anew").arg(where));
             break;
         case DemoFolderState::OtherOptions:
-            Print(QStringLiteral("demo folder %1 has %2, not %3: writing it anew")
+            Print(QStringLiteral("demo folder %1 was written for %2: writing it anew for %3")
                       .arg(where, DemoOptionsText(found.written), DemoOptionsText(options.demo)));
             break;
     }
