@@ -127,10 +127,16 @@ keys Return
 await_gone 提示
 await "the added row" sql_is "select QYMC from XT_QYXX where QYSBH='$new_tax_id'" "Keyboard Trading"
 
+step="Enter on a focused toolbar button, Esc back to the list"
+# From the list Tab wraps to the toolbar: 查找..., then 新增.
+keys Tab Tab Return
+await_window 企业新增
+keys Escape
+await_gone 企业新增
+keys Escape
+
 step="the manager's delete"
-keys ctrl+f
-type_text "$new_tax_id"
-keys Return Tab Tab Tab Tab
+# The list took the added row as the one the keys work on.
 keys Delete
 await_window 提示
 # The question defaults to 否: Enter keeps the company.
@@ -192,9 +198,29 @@ await "the saved e-mail" sql_is "select count(*) from XT_QYXX where EMAIL='kb@ex
 [ "$(sql "$covered")" = "$before" ] || fail "a covered field was changed"
 quit_host
 
-step="a company switch on an agency folder"
+step="a switch given up for a page's edits"
 start_host agency --agency
 target=$(sql "select QYSBH from XT_QYXX where LBDM=10 order by QYID desc" | head -n 1)
+recent=$(grep "^Ids=" "$app/Config/Users/0001.ini")
+mark_log
+keys alt+o b
+await_log "模块窗口已嵌入"
+type_text "X"
+keys alt+c t
+await_window 单位选择
+type_text "$target"
+keys Return
+# Asked about the officer page's edits, the operator keeps them: no switch.
+await_window 提示
+keys Escape
+await_gone 提示
+[ "$(grep "^Ids=" "$app/Config/Users/0001.ini")" = "$recent" ] || fail "a switch given up was remembered"
+keys ctrl+w
+await_window 提示
+keys alt+n
+await_gone 提示
+
+step="a company switch on an agency folder"
 keys alt+c t
 await_window 单位选择
 type_text "$target"
