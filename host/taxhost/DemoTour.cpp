@@ -14,6 +14,7 @@
 #include "MainFrame.h"
 #include "PageScript.h"
 #include "PageStack.h"
+#include "WindowAudit.h"
 
 namespace {
 
@@ -43,6 +44,14 @@ bool DemoTour::Save(QWidget* window, const QString& name) {
         return false;
     }
     screenshots_ << path;
+    // Each window shown is read as a screen reader and the Tab key meet it;
+    // on the main window, the module's page.
+    QWidget* audited = window == &frame_ ? frame_.ModuleArea()->CurrentPage() : window;
+    for (const QString& finding :
+         audited != nullptr ? WindowAudit::Findings(audited) : QStringList()) {
+        pageLines_ << QStringLiteral("audit: %1: %2").arg(name, finding);
+        ok_ = false;
+    }
     return true;
 }
 
