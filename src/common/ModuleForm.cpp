@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLayout>
+#include <QList>
+#include <QPointer>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
@@ -11,6 +13,12 @@
 #include "WindowMessage.h"
 
 namespace {
+
+// The forms shown so far; one that is gone reads as null.
+QList<QPointer<QWidget>>& Shown() {
+    static QList<QPointer<QWidget>> forms;
+    return forms;
+}
 
 // Keeps a docked form the size of a container that has no layout.
 class TFillContainer : public QObject {
@@ -143,5 +151,19 @@ bool ShowModuleForm(THandle parent, QWidget* form, const QString& modalFormMsg, 
         } catch (...) {
         }
     }
-    return !form->isHidden();
+    if (form->isHidden()) {
+        return false;
+    }
+    Shown().removeAll(nullptr);
+    Shown().append(form);
+    return true;
+}
+
+QList<QWidget*> ShownModuleForms() {
+    Shown().removeAll(nullptr);
+    QList<QWidget*> forms;
+    for (const QPointer<QWidget>& form : Shown()) {
+        forms.append(form.data());
+    }
+    return forms;
 }

@@ -1,6 +1,7 @@
 // Showing a module window: docked into a host container, or on its own.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include "HostServices.h"
@@ -30,3 +31,7 @@ bool ModuleGuiAvailable();
 // form could not be shown; the caller keeps it then and must dispose of it.
 bool ShowModuleForm(THandle parent, QWidget* form, const QString& modalFormMsg, bool helpFlag,
                     const QString& helpFile, const QString& caption, bool flag);
+
+// The forms ShowModuleForm has shown that still exist, oldest first: the
+// module's open pages, known where they are opened.
+QList<QWidget*> ShownModuleForms();

@@ -1,11 +1,9 @@
 #include "f_CompanyManage.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDate>
 #include <QFileDialog>
 #include <QPointer>
-#include <QSet>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStyle>
@@ -20,6 +18,7 @@
 #include "FormBase.h"
 #include "HostServices.h"
 #include "MessageCodes.h"
+#include "ModuleForm.h"
 #include "ParamString.h"
 #include "SearchableCompanyList.h"
 #include "f_CommonUnit.h"
@@ -44,17 +43,6 @@ TPSession* Session(const TDataVO* user) {
         return nullptr;
     }
     return dynamic_cast<TPSession*>(user->GetObjValue("TPSession"));
-}
-
-QSet<QWidget*> OpenPages() {
-    QSet<QWidget*> pages;
-    for (QWidget* widget : QApplication::allWidgets()) {
-        // By class name: a page of another module has a base of its own.
-        if (widget->inherits("Tfrm_Custom")) {
-            pages.insert(widget);
-        }
-    }
-    return pages;
 }
 
 }  // namespace
@@ -276,7 +264,7 @@ void Tfrm_CompanyManage::Modify() {
     buffer.Assign(params);
     const QString companyId = selected->QYID();
 
-    const QSet<QWidget*> before = OpenPages();
+    const QList<QWidget*> before = ShownModuleForms();
     const QPointer<Tfrm_CompanyManage> self(this);
     const bool ran = ModuleLib::ExecuteFunc(
         parentWidget(), QString::fromLatin1(kCompanyInfoFunction), buffer.Data(), buffer.Size());
@@ -285,7 +273,7 @@ void Tfrm_CompanyManage::Modify() {
     }
     QList<QWidget*> opened;
     if (ran) {
-        for (QWidget* page : OpenPages()) {
+        for (QWidget* page : ShownModuleForms()) {
             if (page != this && !before.contains(page)) {
                 opened.append(page);
             }
