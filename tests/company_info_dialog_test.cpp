@@ -416,45 +416,34 @@ TEST_P(CompanyInfoDialogTest, ShowingAgainKeepsThePlaceAndTheFocus) {
     });
 }
 
-// Enter and Esc go on to the field and the dialog, the focus keys move on.
-TEST_P(CompanyInfoDialogTest, ThePostCodeLetsEnterEscAndTheFocusKeysThrough) {
-    // Sees the key presses that reach the dialog.
-    class Reached : public QObject {
-      public:
-        QList<int> keys;
-
-      protected:
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::KeyPress) {
-                keys << static_cast<QKeyEvent*>(event)->key();
-            }
-            return false;
-        }
-    };
+// An operator who typed a post code and stays in its field: Esc asks before
+// the edit is lost ("取消" keeps it), and Ctrl+S saves it and closes.
+TEST_P(CompanyInfoDialogTest, FromThePostCodeEscAsksAndCtrlSSaves) {
     const QString id = AddFull(true, true);
-    Open(id, false, [&](QWidget* dialog) {
+    Answer(0, 3);
+    bool stayed = false;
+    const bool saved = Open(id, false, [&](QWidget* dialog) {
+        // The operator's window is the active one: its shortcuts work there.
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
         QLineEdit* code = Edit(dialog, "edtYzbm");
-        Reached reached;
-        dialog->installEventFilter(&reached);
-        int entered = 0;
-        QObject::connect(code, &QLineEdit::returnPressed, &reached, [&entered] { ++entered; });
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-            code->setFocus();
-            QTest::keyClick(code, key);
-        }
-        EXPECT_EQ(entered, 2);
-        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
-            code->setFocus();
-            ASSERT_EQ(dialog->focusWidget(), code);
-            QTest::keyClick(code, key);
-            EXPECT_NE(dialog->focusWidget(), code) << key;
-        }
-        // Esc reaches the dialog, which cancels.
+        code->setFocus();
+        code->selectAll();
+        QTest::keyClicks(code, "100080");
+        HostSetup::ClearRecorded();
         QTest::keyClick(code, Qt::Key_Escape);
-        EXPECT_TRUE(reached.keys.contains(Qt::Key_Escape));
-        EXPECT_FALSE(dialog->isVisible());
-        dialog->removeEventFilter(&reached);
+        stayed = dialog->isVisible() && code->text() == "100080";
+        QTest::keyClick(code, Qt::Key_S, Qt::ControlModifier);
+        // A shortcut clicks its button as a press of it does, a moment later.
+        EXPECT_TRUE(QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 2000));
     });
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(saved);
+    const auto asked = HostSetup::RecordedMessages();
+    EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
+                            [](const auto& m) { return m.text.contains("尚未保存"); }),
+              1);
+    EXPECT_EQ(Scalar("select YZBM from XT_QYXX where QYID=" + id), "100080");
 }
 
 }  // namespace

@@ -11,16 +11,17 @@
 
 #include <vector>
 
+#include "ColorNumber.h"
 #include "FlatHeaderView.h"
 
 namespace {
 
-const QColor kFlat(0xE4, 0xF2, 0xFF);  // colour number 16773860
+const QColor kFlat = ColorFromTColor(TFlatHeaderView::kDefaultColor);
 
 // A horizontal header of sections of the given widths, captions empty unless
-// given, grabbed as shown.
+// given, in the colour given, grabbed as shown.
 QImage GrabHeader(const std::vector<int>& widths, const QStringList& captions = {},
-                  bool secondAlignedRight = false) {
+                  bool secondAlignedRight = false, TColor color = TFlatHeaderView::kDefaultColor) {
     QStandardItemModel model(0, static_cast<int>(widths.size()));
     model.setHorizontalHeaderLabels(
         captions.isEmpty() ? QStringList(static_cast<int>(widths.size()), QString()) : captions);
@@ -32,6 +33,7 @@ QImage GrabHeader(const std::vector<int>& widths, const QStringList& captions = 
     auto* header = new TFlatHeaderView(Qt::Horizontal, &view);
     view.setHeader(header);
     view.setModel(&model);
+    header->SetColor(color);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     for (int section = 0; section < static_cast<int>(widths.size()); ++section) {
@@ -41,17 +43,6 @@ QImage GrabHeader(const std::vector<int>& widths, const QStringList& captions = 
     view.show();
     QApplication::processEvents();
     return header->grab().toImage();
-}
-
-// The columns in [from, to) of row y that are not the face colour.
-std::vector<int> Marked(const QImage& image, int y, int from, int to) {
-    std::vector<int> marked;
-    for (int x = from; x < to; ++x) {
-        if (image.pixelColor(x, y) != kFlat) {
-            marked.push_back(x);
-        }
-    }
-    return marked;
 }
 
 // Text pixels of a section: anything but the face within its rows and columns.
@@ -68,32 +59,32 @@ std::vector<int> TextColumns(const QImage& image, int left, int right) {
     return columns;
 }
 
-// Edges are a line or two wide; where exactly they sit is the style's choice.
-TEST(FlatHeader, FacesAreFlatWithAnEdgeBetweenAndBelowTheSections) {
-    struct Case {
-        const char* name;
-        std::vector<int> widths;
-        std::vector<int> boundaries;  // where one section ends and the next begins
-    } cases[] = {
-        {"two sections", {60, 60}, {60, 120}},
-        // A section squeezed to nothing draws nothing over its neighbours.
-        {"a section of no width between two", {60, 0, 60}, {60, 120}},
-    };
-    for (const Case& c : cases) {
-        const QImage image = GrabHeader(c.widths);
+// The caller's colour is the face of every section and of the rest of the
+// header; the sections are told apart by an edge between them and below.
+TEST(FlatHeader, TheColourGivenFillsTheFacesAndTheRestWithEdgesBetween) {
+    for (const TColor color : {TFlatHeaderView::kDefaultColor, TColor(0x60B0F0)}) {
+        const QColor face = ColorFromTColor(color);
+        const QImage image = GrabHeader({60, 60}, {}, false, color);
         const int middle = image.height() / 2;
-        int left = 0;
-        for (const int boundary : c.boundaries) {
-            const std::vector<int> marked = Marked(image, middle, left, boundary + 3);
-            ASSERT_FALSE(marked.empty()) << c.name << ": no edge at " << boundary;
-            EXPECT_GE(marked.front(), boundary - 3) << c.name << ": a mark inside the face";
-            left = boundary + 3;
+        for (const int x : {30, 90, 200}) {
+            EXPECT_EQ(image.pixelColor(x, middle), face) << x;
         }
-        EXPECT_TRUE(Marked(image, middle, left, image.width()).empty())
-            << c.name << ": past the last section";
-        EXPECT_FALSE(Marked(image, image.height() - 1, 10, 50).empty()) << c.name << ": bottom";
-        EXPECT_TRUE(Marked(image, 0, 10, 50).empty()) << c.name << ": nothing raised on top";
+        bool between = false;
+        for (int x = 30; x < 90; ++x) {
+            between = between || image.pixelColor(x, middle) != face;
+        }
+        EXPECT_TRUE(between) << color;
+        bool below = false;
+        for (int y = middle; y < image.height(); ++y) {
+            below = below || image.pixelColor(30, y) != face;
+        }
+        EXPECT_TRUE(below) << color;
     }
+}
+
+// A section squeezed to nothing leaves its neighbours as they were.
+TEST(FlatHeader, ASectionOfNoWidthShowsNothing) {
+    EXPECT_EQ(GrabHeader({60, 0, 60}), GrabHeader({60, 60}));
 }
 
 TEST(FlatHeader, TextSitsLeftUnlessTheModelAlignsIt) {
@@ -118,15 +109,10 @@ TEST(FlatHeader, VerticalHeaderIsFlatBelowItsLastSection) {
     view.show();
     QApplication::processEvents();
 
-    // Two rows of 20: their bottom edge near 40, the header's colour after it.
+    // Past the two rows of 20 the header shows its own colour.
     const QImage image = header->grab().toImage();
     ASSERT_GT(image.height(), 100);
-    bool edge = false;
-    for (int y = 36; y < 42; ++y) {
-        edge = edge || image.pixelColor(2, y) != kFlat;
-    }
-    EXPECT_TRUE(edge);
-    for (int y = 43; y < image.height(); ++y) {
+    for (int y = 2 * 20 + 2; y < image.height(); ++y) {
         ASSERT_EQ(image.pixelColor(2, y), kFlat) << y;
     }
 }

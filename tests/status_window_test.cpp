@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 
 #include <thread>
 #include <utility>
@@ -15,7 +17,6 @@
 
 namespace {
 
-const QColor kWindowColor(0xF3, 0xF9, 0xFE);
 // Left 2, top 1, right 21, bottom 16.
 const QRect kBox(2, 1, 20, 16);
 
@@ -125,53 +126,40 @@ TEST_F(StatusWindowTest, HidingFromAnEventRunWhileShowingLeavesTheWindowUntilThe
     EXPECT_TRUE(hidden.isNull());
 }
 
-TEST_F(StatusWindowTest, IsASmallFramelessWindowOnTopWithAMovingStrip) {
+// Where the operator looks: in the middle of the screen, above the other
+// windows, the text and a moving strip inside its panel.
+TEST_F(StatusWindowTest, IsAFramelessWindowOnTopCentredWithAMovingStripInItsPanel) {
     ShowStatus("x");
     Tfrm_Status* window = StatusWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->size(), QSize(278, 73));
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(window->palette().color(QPalette::Window), kWindowColor);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPoint offCentre = window->geometry().center() - screen->availableGeometry().center();
+        EXPECT_LE(offCentre.manhattanLength(), 2);
+    }
     const auto* panel = window->findChild<TVeskPanelBox*>("Panel1");
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->geometry(), QRect(0, 0, 275, 69));
-    EXPECT_EQ(panel->BorderColor(), QColor(0xA1, 0xC9, 0xE0));
-    EXPECT_EQ(panel->contentsRect(), QRect(1, 1, 273, 67));
-    EXPECT_EQ(window->findChild<QLabel*>("lblStatus")->geometry(), QRect(12, 17, 251, 25));
+    EXPECT_TRUE(window->rect().contains(panel->geometry()));
+    const auto inWindow = [window](const QWidget* child) {
+        return QRect(child->mapTo(window, QPoint()), child->size());
+    };
+    const QRect label = inWindow(window->findChild<QLabel*>("lblStatus"));
+    EXPECT_TRUE(panel->geometry().contains(label));
 
-    // The strip moves from the first show on, at 50 ms per frame.
     const TVeskAnimator* animator = window->Animator();
     ASSERT_NE(animator, nullptr);
     EXPECT_EQ(animator->parentWidget(), panel);
-    EXPECT_EQ(animator->geometry(), QRect(90, 48, 94, 7));
+    EXPECT_TRUE(panel->geometry().contains(inWindow(animator)));
+    EXPECT_FALSE(inWindow(animator).intersects(label));
     EXPECT_TRUE(animator->isVisible());
-    EXPECT_TRUE(animator->Transparent());
     EXPECT_TRUE(animator->TimerActive());
-    EXPECT_EQ(animator->TimerInterval(), 50);
 
     const TVeskImageList* frames = animator->ImageList();
     ASSERT_NE(frames, nullptr);
     ASSERT_GT(frames->Count(), 2);
-    EXPECT_EQ(frames->FrameSize(), QSize(94, 7));
     for (int k = 1; k < frames->Count(); ++k) {
         EXPECT_NE(frames->Frame(k).toImage(), frames->Frame(k - 1).toImage()) << k;
-    }
-}
-
-TEST_F(StatusWindowTest, ShadowIsDrawnOnceAndStays) {
-    ShowStatus("x");
-    Tfrm_Status* window = StatusWindow();
-    ASSERT_NE(window, nullptr);
-    for (int paint = 0; paint < 2; ++paint) {
-        const QImage picture = window->grab().toImage();
-        EXPECT_EQ(window->PaintCount(), 1);
-        // Right of the panel the shadow darkens the window colour, fading out.
-        const int nearer = qGray(picture.pixel(275, 30));
-        EXPECT_LT(nearer, qGray(picture.pixel(277, 30)));
-        EXPECT_LT(qGray(picture.pixel(277, 30)), qGray(kWindowColor.rgb()));
-        // Its corners stay clear.
-        EXPECT_EQ(picture.pixelColor(5, 71), kWindowColor);
     }
 }
 

@@ -132,7 +132,6 @@ Tfrm_Status::Tfrm_Status(QWidget* parent)
 Tfrm_Status::~Tfrm_Status() = default;
 
 void Tfrm_Status::FormCreate() {
-    paintCount_ = 0;
     if (ModuleLib::gclFrameBackColor() != 0) {
         SetColor(ColorFromTColor(kStatusBackColor));
     }
@@ -194,13 +193,12 @@ void Tfrm_Status::showEvent(QShowEvent* event) {
 
 void Tfrm_Status::paintEvent(QPaintEvent*) {
     const QColor color = palette().color(QPalette::Window);
-    if (paintCount_ == 0) {
+    if (background_.isNull()) {
         try {
             QImage image(size(), QImage::Format_RGB32);
             image.fill(color);
             DrawDropShadow(image, ui_->Panel1->geometry(), kShadowDepth, Qt::black);
             background_ = std::move(image);
-            ++paintCount_;
         } catch (...) {
             // Without its shadow the window still does its job.
         }

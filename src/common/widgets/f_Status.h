@@ -34,7 +34,6 @@ class Tfrm_Status : public QWidget {
 
     // Null until the window has first been shown.
     TVeskAnimator* Animator() const { return animator_; }
-    int PaintCount() const { return paintCount_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -49,7 +48,6 @@ class Tfrm_Status : public QWidget {
     std::unique_ptr<Ui::frm_Status> ui_;
     TVeskImageList* imageListAff_;
     TVeskAnimator* animator_ = nullptr;
-    int paintCount_ = 0;
     // Depth of the window's own calls that run pending events.
     int busy_ = 0;
     bool released_ = false;
