@@ -102,6 +102,21 @@ if(COMPANYMGR_MAN)
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Programs)
 endif()
 
+# The API reference, in the -dev package. Debian ships jQuery once
+# (libjs-jquery): the pages use that copy, linked relative to /usr.
+if(COMPANYMGR_DOCS)
+  set(COMPANYMGR_DOCS_DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${COMPANYMGR_DEB_DEVELOPMENT}/html)
+  install(DIRECTORY ${COMPANYMGR_DOCS_HTML}/ DESTINATION ${COMPANYMGR_DOCS_DESTINATION}
+          COMPONENT Development PATTERN jquery.js EXCLUDE)
+  file(RELATIVE_PATH COMPANYMGR_DOCS_JQUERY
+       ${CMAKE_INSTALL_PREFIX}/${COMPANYMGR_DOCS_DESTINATION}
+       ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/javascript/jquery/jquery.js)
+  install(CODE "file(CREATE_LINK ${COMPANYMGR_DOCS_JQUERY}
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${COMPANYMGR_DOCS_DESTINATION}/jquery.js\"
+                SYMBOLIC)"
+          COMPONENT Development)
+endif()
+
 # Debian wants a copyright file and a compressed changelog in each package's
 # documentation folder, named after the package.
 configure_file(cmake/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
@@ -152,11 +167,15 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${COMPANYMGR_DEB_DEVELOPMENT})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The CMake package and the pkg-config file ask for Qt's.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "qt6-base-dev")
+if(COMPANYMGR_DOCS)
+  string(APPEND CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS ", libjs-jquery")
+endif()
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS Runtime)
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION [[
 company-management module of a tax-filing client (development files)
 The headers, link names, CMake package and pkg-config file to write a host
-for the company-management module of a tax-filing client.]])
+for the company-management module of a tax-filing client, and the API
+reference when it was built.]])
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME ${COMPANYMGR_DEB_PROGRAMS})
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION utils)

@@ -1,10 +1,10 @@
-// One level of a transaction on a named connection, held for a scope: it rolls
-// back when the scope is left without Commit, whatever the exit (early return
-// or exception). Nested guards become savepoints.
-//
-// The levels are a host service (ModuleLib::BeginTransaction and its kin in
-// HostServices.h, which the host library defines): this guard is the module's
-// side of the host-services contract, not a reach into the host's code.
+/// @file Transaction.h
+/// @brief The transaction guard: one level of a transaction, held for a scope.
+///
+/// The levels are a host service (ModuleLib::BeginTransaction and its kin in
+/// HostServices.h, which the host library defines): this guard is the module's
+/// side of the host-services contract, not a reach into the host's code. It is
+/// the only way module code reaches the host library besides HostServices.h.
 #pragma once
 
 #include <QString>
@@ -13,15 +13,20 @@
 
 #include "HostServices.h"
 
+/// One level of a transaction on a named connection, held for a scope: it
+/// rolls back when the scope is left without Commit, whatever the exit (early
+/// return or exception). Nested guards become savepoints.
 class TTransaction {
   public:
+    /// A deferred level (see ModuleLib::TransactionMode).
     explicit TTransaction(QString connection = QString::fromLatin1(kMainConnection))
         : TTransaction(ModuleLib::TransactionMode::Deferred, std::move(connection)) {}
-    // A serialised level (see ModuleLib::TransactionMode).
+    /// A level of the given mode, serialised across the whole database.
     explicit TTransaction(ModuleLib::TransactionMode mode,
                           QString connection = QString::fromLatin1(kMainConnection))
         : TTransaction(mode, 0, std::move(connection)) {}
-    // A serialised level of one scope, a company's id.
+    /// A level of the given mode; a serialised one queues only behind levels
+    /// of the same scope, a company's id.
     TTransaction(ModuleLib::TransactionMode mode, qint64 scope,
                  QString connection = QString::fromLatin1(kMainConnection))
         : connection_(std::move(connection)) {
@@ -29,15 +34,16 @@ class TTransaction {
             level_ = ModuleLib::TransactionDepth(connection_);
         }
     }
+    /// Rolls the level back unless it was committed.
     ~TTransaction() { Rollback(); }
     TTransaction(const TTransaction&) = delete;
     TTransaction& operator=(const TTransaction&) = delete;
 
-    // False when the level could not be opened; ErrorText says why.
+    /// False when the level could not be opened; ErrorText says why.
     bool IsActive() const { return level_ > 0; }
 
-    // Commits this level (releases its savepoint when nested). On failure the
-    // level is rolled back and ErrorText says why.
+    /// Commits this level (releases its savepoint when nested). On failure the
+    /// level is rolled back and ErrorText says why.
     bool Commit() {
         if (level_ == 0) {
             errorText_ = QStringLiteral("事务没有开始或已经结束");
@@ -54,9 +60,10 @@ class TTransaction {
         return ModuleLib::CommitTransaction(connection_, errorText_);
     }
 
-    // Rolls this level back, with any level still open inside it.
+    /// Rolls this level back, with any level still open inside it.
     bool Rollback() { return level_ == 0 || UndoFrom(std::exchange(level_, 0)); }
 
+    /// Why the level could not be opened, committed or rolled back.
     const QString& ErrorText() const { return errorText_; }
 
   private:
