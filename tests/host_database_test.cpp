@@ -230,6 +230,19 @@ TEST_P(HostText, BackslashesAndQuotesAreStoredAsWritten) {
     }
 }
 
+// Given several servers, a desk works on the first that answers and takes
+// writes; here the first refuses.
+TEST_P(HostText, ADeskTakesTheServerThatAnswersAmongSeveral) {
+    if (GetParam() != "POSTGRESQL") {
+        GTEST_SKIP() << "a file has no servers";
+    }
+    const QString host = PostgresSetting("HostName");
+    StartHost(GetParam(),
+              QStringLiteral("HostName=%1,%1\nPort=1,%2\n").arg(host, PostgresSetting("Port")));
+    EXPECT_TRUE(IsSqlInteger(AddCompany("91SEVERAL", "甲")));
+    EXPECT_EQ(Scalar("SELECT pg_is_in_recovery()::text"), "false");
+}
+
 // TADOQuery reads SQLite through its C library or through Qt's generic query
 // class (the path of any other engine), and PostgreSQL through libpq: all
 // three must read alike.

@@ -91,14 +91,25 @@ bool Connect(const ServiceState::State& state, const QString& driver, const QStr
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout));
         db.setDatabaseName(sqliteFile);
     } else {
-        db.setHostName(config.Value("Database", "HostName"));
+        const QString hosts = config.Value("Database", "HostName");
         const QString port = config.Value("Database", "Port");
-        if (!port.isEmpty()) {
+        QString options = config.Value("Database", "ConnectOptions");
+        db.setHostName(hosts);
+        // Several servers ("a,b", ports "5432,5433"): libpq tries them in
+        // turn and, unless told otherwise, keeps the one that takes writes,
+        // so a desk reaches whichever server is the primary now.
+        const bool several = hosts.contains(QLatin1Char(',')) || port.contains(QLatin1Char(','));
+        if (port.contains(QLatin1Char(','))) {
+            options += QStringLiteral(" port=") + port;
+        } else if (!port.isEmpty()) {
             db.setPort(port.toInt());
+        }
+        if (several && !options.contains(QLatin1String("target_session_attrs"))) {
+            options += QStringLiteral(" target_session_attrs=read-write");
         }
         db.setUserName(config.Value("Database", "UserName"));
         db.setPassword(config.Value("Database", "Password"));
-        db.setConnectOptions(config.Value("Database", "ConnectOptions"));
+        db.setConnectOptions(options.trimmed());
         db.setDatabaseName(config.Value("Database", "Database"));
     }
     if (!db.open()) {
