@@ -165,12 +165,7 @@ void Tfrm_CompanyManage::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         // Once laid out, the scroll to the current company's row takes.
-        const QPointer<Tfrm_CompanyManage> self(this);
-        QTimer::singleShot(0, this, [this, self] {
-            if (self != nullptr) {
-                list_->ScrollToCompany(CurrentCompanyId());
-            }
-        });
+        QTimer::singleShot(0, this, [this] { list_->ScrollToCompany(CurrentCompanyId()); });
     }
 }
 
