@@ -74,9 +74,13 @@ bool RunOnOwnConnection(const QString& name, const QString& sql,
 // A connection to the server the tests may use, with the given options.
 QSqlDatabase ServerConnection(const QString& name, const QString& options) {
     QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", name);
-    db.setConnectOptions(PostgresSetting("ConnectOptions") + ' ' + options);
+    // A primary and its standby: the one that takes writes, as a desk does.
+    const QString port = PostgresSetting("Port");
+    db.setConnectOptions(
+        PostgresSetting("ConnectOptions") + ' ' + options +
+        (port.contains(',') ? " target_session_attrs=read-write port=" + port : QString()));
     db.setHostName(PostgresSetting("HostName"));
-    db.setPort(PostgresSetting("Port").toInt());
+    db.setPort(port.contains(',') ? -1 : port.toInt());
     db.setUserName(PostgresSetting("UserName"));
     db.setPassword(PostgresSetting("Password"));
     db.setDatabaseName(PostgresSetting("Database"));

@@ -201,4 +201,25 @@ TEST_F(ServerRestart, StatementsFailWhileTheServerIsDownAndWorkOnceItIsBack) {
     EXPECT_EQ(Scalar("SHOW standard_conforming_strings"), "on");
 }
 
+// With a synchronous standby (./run with-postgres --standby), the primary is
+// stopped hard and the standby promoted (COMPANYMGR_TEST_FAILOVER): what the
+// desk was told was stored is on the new primary, and the desk carries on
+// there without being restarted.
+TEST_F(ServerRestart, AFailOverKeepsWhatWasStoredAndTheDeskCarriesOn) {
+    const QString command = qEnvironmentVariable("COMPANYMGR_TEST_FAILOVER");
+    if (command.isEmpty()) {
+        GTEST_SKIP() << "COMPANYMGR_TEST_FAILOVER names no standby to fail over to";
+    }
+    const QString id = AddCompany("911", "甲公司");
+    command_ = command;
+    ASSERT_TRUE(Server(""));
+    // The statement that meets the dropped connection fails, by the host's
+    // rule; the next one connects to whichever server takes writes now.
+    QString errorText;
+    Query(errorText);
+    EXPECT_TRUE(Query(errorText)) << errorText.toStdString();
+    EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲公司");
+    EXPECT_EQ(Scalar("SELECT pg_is_in_recovery()::text"), "false");
+}
+
 }  // namespace
