@@ -36,7 +36,10 @@ Tfrm_Bsyxxsz::Tfrm_Bsyxxsz(QWidget* parent)
     FormCreate();
 }
 
-Tfrm_Bsyxxsz::~Tfrm_Bsyxxsz() = default;
+Tfrm_Bsyxxsz::~Tfrm_Bsyxxsz() {
+    // The field loses the focus as the page goes, when the page is no longer one.
+    ui_->cbxCantonCode->lineEdit()->disconnect(this);
+}
 
 void Tfrm_Bsyxxsz::FormCreate() {
     Tfrm_CustomEx::FormCreate();

@@ -181,7 +181,7 @@ void Tfrm_CustomDlg::FitInto(const QRect& available) {
     QSize wanted = size();
     wanted +=
         QSize(wanted.height() > room.height() ? bar : 0, wanted.width() > room.width() ? bar : 0);
-    layout()->replaceWidget(ui_->pnlClient, scroller);
+    delete layout()->replaceWidget(ui_->pnlClient, scroller);  // the item that held it
     scroller->setWidget(ui_->pnlClient);
     layout()->activate();  // the window's smallest size is now the scroller's
     resize(wanted.boundedTo(room));
