@@ -222,6 +222,15 @@ bool Open(ServiceState::State& state, QString& errorText) {
         return false;
     }
     state.driver = driver;
+    if (driver == QLatin1String(kPostgresDriver)) {
+        // Marks left by desks that stopped between two commits; each is
+        // needed only while its own commit is in doubt.
+        TADOQuery query;
+        QString ignored;
+        query.Execute(kMainConnection,
+                      QStringLiteral("DELETE FROM XT_TJBJ WHERE SJ < now() - interval '1 day'"),
+                      ignored);
+    }
     if (created) {
         logQuery::Warn("1",
                        QStringLiteral("数据库文件[%1]不存在，已新建一个空数据库").arg(sqliteFile));

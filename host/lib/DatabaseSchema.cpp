@@ -65,6 +65,10 @@ QString SearchFoldFunction() {
         .arg(wide, half);
 }
 
+// The marks outermost commits store on a server (see CommitMarks); a desk
+// may add, read and drop them, never change one.
+constexpr const char* kCommitMarks = "XT_TJBJ";
+
 // The functions Statements makes on PostgreSQL, by signature.
 constexpr std::string_view kServerFunctions[] = {"mid(text,integer,integer)", "search_fold(text)"};
 
@@ -108,6 +112,10 @@ QStringList Statements(const QString& engine) {
             "CREATE OR REPLACE FUNCTION mid(text, integer, integer) RETURNS text "
             "AS 'SELECT substr($1, $2, $3)' LANGUAGE SQL IMMUTABLE");
         statements << SearchFoldFunction();
+        statements << QStringLiteral(
+                          "CREATE TABLE IF NOT EXISTS %1 (BJ TEXT PRIMARY KEY, "
+                          "SJ TIMESTAMP WITH TIME ZONE NOT NULL DEFAULT now())")
+                          .arg(QLatin1String(kCommitMarks));
     }
     return statements;
 }
@@ -121,6 +129,7 @@ QString CountMissingOnServer() {
         objects << QStringLiteral("('r', 'IX_%1_%2')")
                        .arg(TableColumns::Name(index[0]), TableColumns::Name(index[1]));
     }
+    objects << QStringLiteral("('r', '%1')").arg(QLatin1String(kCommitMarks));
     for (std::string_view function : kServerFunctions) {
         objects << QStringLiteral("('f', '%1')").arg(TableColumns::Name(function));
     }
@@ -160,9 +169,12 @@ QStringList DeskRoleGrants(const QString& role, const QString& schema, const QSt
     // What an earlier set-up or a person granted beyond that goes first.
     return {
         QStringLiteral("REVOKE ALL ON SCHEMA %1 FROM %2").arg(schema, role),
-        QStringLiteral("REVOKE ALL ON %1 FROM %2").arg(TableList(), role),
+        QStringLiteral("REVOKE ALL ON %1, %2 FROM %3")
+            .arg(TableList(), QLatin1String(kCommitMarks), role),
         QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, role),
         QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2").arg(TableList(), role),
+        QStringLiteral("GRANT SELECT, INSERT, DELETE ON %1 TO %2")
+            .arg(QLatin1String(kCommitMarks), role),
         QStringLiteral("GRANT USAGE ON SEQUENCE %1 TO %2").arg(sequences, role)};
 }
 

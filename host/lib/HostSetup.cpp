@@ -274,4 +274,8 @@ QStringList TakeRecordedStatements() {
     return std::exchange(Get().statements, QStringList());
 }
 
+TCommitChecks CommitChecks() {
+    return Get().commitChecks;
+}
+
 }  // namespace HostSetup

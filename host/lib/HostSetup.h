@@ -31,6 +31,14 @@ struct TLogLine {
     QString text;
 };
 
+// Commits whose connection dropped while the server ran them, by what the
+// host found out after reconnecting.
+struct TCommitChecks {
+    int committed = 0;
+    int notCommitted = 0;
+    int unknown = 0;
+};
+
 using MessageResponder = std::function<int(const THostMessage&)>;
 using HostFunction = std::function<bool(QWidget* parent, char* buffer, std::size_t size)>;
 
@@ -100,5 +108,8 @@ SHARED_API void SetGenericQueryPath(bool on);
 SHARED_API qint64 StatementCount();
 SHARED_API void SetStatementRecording(bool on);
 SHARED_API QStringList TakeRecordedStatements();
+
+// Commits in doubt since the process began (see TCommitChecks).
+SHARED_API TCommitChecks CommitChecks();
 
 }  // namespace HostSetup

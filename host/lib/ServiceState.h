@@ -68,6 +68,11 @@ struct State {
         qint64 scope = 0;
     };
     QHash<QString, QList<TransactionLevel>> transactions;
+    // The mark the last marked commit stored (see CommitMarks).
+    QString lastCommitMark;
+    // Connections whose last commit failed with its outcome unknown.
+    QHash<QString, bool> commitUnknown;
+    HostSetup::TCommitChecks commitChecks;
 };
 
 State& Get();

@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include "CommitMarks.h"
 #include "HostServices.h"
 #include "ServiceState.h"
 #include "SqliteFunctions.h"
@@ -59,6 +60,32 @@ bool UndoInnermost(const QString& connection, QString& errorText) {
         levels.last().failed = true;
     }
     return ok;
+}
+
+// The connection dropped while the server ran COMMIT: the caller hears
+// success or failure only once the host knows which.
+bool ResolveInDoubt(const QString& connection, const QString& mark, QString& errorText) {
+    QString detail;
+    const CommitMarks::Outcome outcome = CommitMarks::Resolve(mark, detail);
+    ServiceState::State& state = ServiceState::Get();
+    const QString text =
+        QStringLiteral("提交事务时与数据库的连接断开（%1），%2").arg(errorText.trimmed(), detail);
+    logQuery::Warn("1", text);
+    switch (outcome) {
+        case CommitMarks::Outcome::Committed:
+            ++state.commitChecks.committed;
+            errorText.clear();
+            return true;
+        case CommitMarks::Outcome::NotCommitted:
+            ++state.commitChecks.notCommitted;
+            break;
+        case CommitMarks::Outcome::Unknown:
+            ++state.commitChecks.unknown;
+            state.commitUnknown.insert(connection, true);
+            break;
+    }
+    errorText = text;
+    return false;
 }
 
 }  // namespace
@@ -159,11 +186,27 @@ bool CommitTransaction(const QString& connection, QString& errorText) {
         errorText = QStringLiteral("事务中有语句执行失败，已回滚");
         return false;
     }
+    ServiceState::Get().commitUnknown.remove(connection);
+    QString mark;
+    if (level == 1 && CommitMarks::Marks(connection) &&
+        !CommitMarks::Store(connection, mark, errorText)) {
+        QString ignored;
+        UndoInnermost(connection, ignored);
+        return false;
+    }
     const QString sql = level == 1 ? QStringLiteral("COMMIT")
                                    : QStringLiteral("RELEASE SAVEPOINT ") + SavepointName(level);
     if (Run(connection, sql, errorText)) {
         levels.removeLast();
+        if (!mark.isEmpty()) {
+            CommitMarks::KeepUntilNext(mark);
+        }
         return true;
+    }
+    if (!mark.isEmpty() && CommitMarks::ConnectionLost(connection)) {
+        // The engine's transaction is over, whatever became of it.
+        levels.removeLast();
+        return ResolveInDoubt(connection, mark, errorText);
     }
     // The level did not commit; it is undone, so the depth matches the engine.
     QString ignored;
@@ -177,6 +220,10 @@ bool RollbackTransaction(const QString& connection, QString& errorText) {
         return false;
     }
     return UndoInnermost(connection, errorText);
+}
+
+bool CommitOutcomeUnknown(const QString& connection) {
+    return ServiceState::Get().commitUnknown.value(connection, false);
 }
 
 int TransactionDepth(const QString& connection) {

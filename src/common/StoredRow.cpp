@@ -122,7 +122,7 @@ RowSaveResult SaveRow(const TRowSave& save, const TStoredRow& loaded, QStringLis
     }
     if (!transaction.Commit()) {
         errorText = transaction.ErrorText();
-        return RowSaveResult::Failed;
+        return transaction.OutcomeUnknown() ? RowSaveResult::Unknown : RowSaveResult::Failed;
     }
     return RowSaveResult::Saved;
 }

@@ -50,7 +50,9 @@ struct TRowSave {
     std::map<QString, TSqlValue> values;
     QStringList written;
 };
-enum class RowSaveResult { Saved, Changed, Gone, Failed };
+// Unknown: the connection dropped during the commit, and whether the row
+// was written nobody knows.
+enum class RowSaveResult { Saved, Changed, Gone, Failed, Unknown };
 // Runs in one serialised step of the row's own scope. Changed, with what
 // changed, when another desk changed a written column since loaded was
 // read; Gone when the row is no more (or the statement changed no row).

@@ -44,6 +44,9 @@ class TAgencyMgr : public TObject {
     // Those columns after a SaveAgency that found them ("XT_QYXX.QYMC");
     // empty after any other.
     virtual QStringList ChangedElsewhere() const = 0;
+    // True after a SaveAgency whose commit nobody knows the outcome of (the
+    // connection dropped during it); false after any other.
+    virtual bool SaveOutcomeUnknown() const = 0;
     virtual bool DeleteCompany(const QString& companyId) = 0;
     virtual bool ListServedCompanies(const QString& codeText, const QString& nameText,
                                      TAgcyCompanyInfoList& list) = 0;

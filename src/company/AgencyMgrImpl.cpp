@@ -92,6 +92,7 @@ bool TAgencyMgrImpl::SaveAgency() {
 
 bool TAgencyMgrImpl::SaveChangedFields() {
     changedElsewhere_.clear();
+    saveOutcomeUnknown_ = false;
     if (!IsSqlInteger(agencyId_) || !loaded_) {
         return false;
     }
@@ -116,7 +117,9 @@ bool TAgencyMgrImpl::SaveChangedFields() {
         }
     }
     QString errorText;
-    switch (SaveRow(save, *loaded_, changedElsewhere_, errorText)) {
+    const RowSaveResult result = SaveRow(save, *loaded_, changedElsewhere_, errorText);
+    saveOutcomeUnknown_ = result == RowSaveResult::Unknown;
+    switch (result) {
         case RowSaveResult::Saved:
             TStoredRow::Read("XT_QYXX", agencyId_, loaded_);
             return true;
@@ -127,6 +130,7 @@ bool TAgencyMgrImpl::SaveChangedFields() {
         case RowSaveResult::Changed:
             return false;
         case RowSaveResult::Failed:
+        case RowSaveResult::Unknown:
             break;
     }
     logQuery::Warn("1", QStringLiteral("保存代理机构：") + errorText);

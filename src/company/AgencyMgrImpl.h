@@ -37,6 +37,7 @@ class TAgencyMgrImpl : public TAgencyMgr {
     void SetExtraValue(const QString& name, const QVariant& value) override;
     bool SaveAgency() override;
     QStringList ChangedElsewhere() const override { return changedElsewhere_; }
+    bool SaveOutcomeUnknown() const override { return saveOutcomeUnknown_; }
     bool DeleteCompany(const QString& companyId) override;
     bool ListServedCompanies(const QString& codeText, const QString& nameText,
                              TAgcyCompanyInfoList& list) override;
@@ -57,4 +58,5 @@ class TAgencyMgrImpl : public TAgencyMgr {
     // The row as loaded: what the fields are compared with at a save.
     std::optional<TStoredRow> loaded_;
     QStringList changedElsewhere_;
+    bool saveOutcomeUnknown_ = false;
 };

@@ -19,7 +19,7 @@ constexpr const char* kDependentDeletes[] = {
 
 namespace CompanyRemoval {
 
-bool DeleteCompany(const QString& companyText) {
+bool DeleteCompany(const QString& companyText, bool* outcomeUnknown) {
     QString companyId, ignored;
     if (!SqlWriter::Spell("XT_QYXX", QStringLiteral("QYID"), TSqlValue::Of(companyText), companyId,
                           ignored)) {
@@ -48,7 +48,11 @@ bool DeleteCompany(const QString& companyText) {
     if (!SqlQuery::Execute("delete a company", sql, error, &deleted) || deleted <= 0) {
         return false;
     }
-    return transaction.Commit();
+    const bool committed = transaction.Commit();
+    if (outcomeUnknown != nullptr) {
+        *outcomeUnknown = transaction.OutcomeUnknown();
+    }
+    return committed;
 }
 
 }  // namespace CompanyRemoval

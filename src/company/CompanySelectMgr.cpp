@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "AgencyMgrImpl.h"
+#include "CommitOutcome.h"
 #include "ContextValues.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -396,7 +397,8 @@ bool AsOneStep(const QString& companyId, QString& errorText, Write write) {
         return false;
     }
     if (!transaction.Commit()) {
-        errorText = transaction.ErrorText();
+        errorText =
+            transaction.OutcomeUnknown() ? CommitOutcome::UnknownText() : transaction.ErrorText();
         return false;
     }
     return true;

@@ -436,7 +436,7 @@ TCompanyInfoModel::SaveResult TCompanyInfoModel::RunStatements(InfoWindow window
                   rows > 0 && step.Commit();
     }
     if (!transaction.Commit()) {
-        return fail(transaction.ErrorText());
+        return transaction.OutcomeUnknown() ? SaveResult::Unknown : fail(transaction.ErrorText());
     }
     return written ? SaveResult::Saved : SaveResult::Failed;
 }

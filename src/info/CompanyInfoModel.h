@@ -36,7 +36,9 @@ struct TInfoCheckFailure {
 class TCompanyInfoModel {
   public:
     enum class LoadResult { Loaded, NoRow, Failed };
-    enum class SaveResult { Saved, Failed, Changed };
+    // Unknown: the connection dropped during the commit and nobody knows
+    // whether it was stored.
+    enum class SaveResult { Saved, Failed, Changed, Unknown };
 
     // The company row; an id that is no number finds no row. The tax rows
     // are read after it; a tax row that cannot be read counts as missing and

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QLineEdit>
 
+#include "CommitOutcome.h"
 #include "ContextValues.h"
 #include "FieldTable.h"
 #include "HostServices.h"
@@ -74,6 +75,12 @@ InfoSaveOutcome SaveCompanyInfo(const TInfoSave& save) {
             case OtherDeskChoice::Wait:
                 break;
         }
+        return InfoSaveOutcome::Stopped;
+    }
+    if (result == TCompanyInfoModel::SaveResult::Unknown) {
+        CommitOutcome::TellUnknown();
+        // What is stored, as far as the database answers again.
+        save.reload();
         return InfoSaveOutcome::Stopped;
     }
     if (result != TCompanyInfoModel::SaveResult::Saved) {

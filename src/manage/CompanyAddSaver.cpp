@@ -247,7 +247,13 @@ Result Save(const QString& taxIdText, const QString& name, const QString& phone,
         QString agencyId;
         QStringList companyIds;
         if (!AgencyOfNewCompanies(agencyId) ||
-            !Insert({{result.taxId, name, phone}}, agencyId, companyIds) || !transaction.Commit()) {
+            !Insert({{result.taxId, name, phone}}, agencyId, companyIds)) {
+            return result;
+        }
+        if (!transaction.Commit()) {
+            if (transaction.OutcomeUnknown()) {
+                result.outcome = Outcome::Unknown;
+            }
             return result;
         }
         result.companyId = companyIds.front();

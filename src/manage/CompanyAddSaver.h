@@ -27,6 +27,7 @@ enum class Outcome {
     Duplicate,     // a company with that taxpayer id exists already
     Declined,      // similar ids exist and the operator chose not to add
     Failed,        // nothing could be checked or written; nothing was
+    Unknown,       // the connection dropped during the commit: stored or not, nobody knows
 };
 
 struct Result {

@@ -1,6 +1,7 @@
 #include "CompanyDelete.h"
 
 #include "CertificateCleaner.h"
+#include "CommitOutcome.h"
 #include "CompanyRecord.h"
 #include "CompanyRemoval.h"
 #include "CompanySelectMgr.h"
@@ -66,7 +67,12 @@ Outcome Run(const TCompanyRecord& company, TDataVO* user, const TDataVO* current
     }
     QString storedTaxId;
     const bool taxIdKnown = StoredTaxId(companyId, storedTaxId);
-    if (!CompanyRemoval::DeleteCompany(companyId)) {
+    bool unknown = false;
+    if (!CompanyRemoval::DeleteCompany(companyId, &unknown)) {
+        if (unknown) {
+            CommitOutcome::TellUnknown();
+            return Outcome::Unknown;
+        }
         ModuleLib::InforMsg(MessageCodes::kDeleteFailed,
                             QString::fromLatin1(MessageCodes::kDeleteFailedDetail), 1);
         return Outcome::Failed;

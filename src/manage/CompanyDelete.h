@@ -14,6 +14,7 @@ enum class Outcome {
     Declined,  // the operator did not confirm 106008
     Failed,    // the company's row stayed: 106010, everything rolled back
     Deleted,   // gone, "TPSession" told, 106009, certificates cleaned
+    Unknown,   // the connection dropped during the commit: gone or not, nobody knows
 };
 
 // user is the operator object (which may hold the host's "TPSession"),

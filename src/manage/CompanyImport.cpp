@@ -12,6 +12,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "CommitOutcome.h"
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
 #include "CompanySelectMgr.h"
@@ -275,7 +276,9 @@ Result Run(const std::vector<Row>& rows, const Progress& progress) {
             }
         }
         if (!transaction.Commit()) {
-            result.errorText = transaction.ErrorText();
+            // Shown as it is: never "nothing was imported" when nobody knows.
+            result.errorText = transaction.OutcomeUnknown() ? CommitOutcome::UnknownText()
+                                                            : transaction.ErrorText();
             return result;
         }
         result.status = Status::Done;

@@ -99,6 +99,9 @@ SaveResult SaveChanged(const TRow& loaded, const std::optional<QString>& name,
         case RowSaveResult::Gone:
             logQuery::Warn("1", QStringLiteral("保存办税员：办税员的记录已不存在"));
             return SaveResult::Failed;
+        case RowSaveResult::Unknown:
+            logQuery::Warn("1", QStringLiteral("保存办税员：") + errorText);
+            return SaveResult::Unknown;
         case RowSaveResult::Failed:
             break;
     }

@@ -43,7 +43,7 @@ QString Validate(const QString& name, const QString& idNumber, const QString& re
 // identity number is never written. Changed, with what changed in the
 // columns it writes, when another desk changed them since loaded was read;
 // Failed when the row is gone or the write failed.
-enum class SaveResult { Saved, Failed, Changed };
+enum class SaveResult { Saved, Failed, Changed, Unknown };
 SaveResult Save(const TRow& loaded, const std::optional<QString>& name,
                 const std::optional<QString>& regionCode, QStringList& changed);
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QStyle>
 
+#include "CommitOutcome.h"
 #include "FormBase.h"
 #include "HostServices.h"
 #include "StoredRow.h"
@@ -177,6 +178,11 @@ bool Tfrm_Bsyxxsz::SaveEdits() {
         if (choice == OtherDeskChoice::Wait || !TaxOfficer::ReadRow(officer_)) {
             return false;
         }
+    }
+    if (result == TaxOfficer::SaveResult::Unknown) {
+        CommitOutcome::TellUnknown();
+        LoadOfficer();
+        return false;
     }
     if (result != TaxOfficer::SaveResult::Saved) {
         ModuleLib::InfoMsgBox(QStringLiteral("办税员设置失败！"));

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "CommitOutcome.h"
 #include "CompanyAddSaver.h"
 #include "HostServices.h"
 #include "MessageCodes.h"
@@ -84,6 +85,9 @@ void Tfrm_CompanyAdd::Save() {
         case Outcome::Failed:
             ModuleLib::InforMsg(MessageCodes::kAddFailed,
                                 QString::fromLatin1(MessageCodes::kAddFailedDetail), 1);
+            return;
+        case Outcome::Unknown:
+            CommitOutcome::TellUnknown();
             return;
         case Outcome::Saved:
             companyId_ = result.companyId;

@@ -240,6 +240,10 @@ void Tfrm_CompanyManage::Delete() {
     if (outcome == CompanyDelete::Outcome::Deleted) {
         Search();
         list_->ScrollToRow(row);  // the row after the deleted one
+    } else if (outcome == CompanyDelete::Outcome::Unknown) {
+        // The list shows what is stored, as far as the database answers.
+        Search();
+        list_->ScrollToRow(row);  // the row after the deleted one
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "AgencySettings.h"
 #include "CharSetValidator.h"
+#include "CommitOutcome.h"
 #include "FormBase.h"
 #include "HostServices.h"
 #include "StoredRow.h"
@@ -126,6 +127,11 @@ bool TfrmGljgsz::SaveEdits() {
             continue;
         }
         if (choice == OtherDeskChoice::Reload) {
+            Load();
+            return false;
+        }
+        if (agency->SaveOutcomeUnknown()) {
+            CommitOutcome::TellUnknown();
             Load();
             return false;
         }

@@ -46,6 +46,8 @@ QString OutcomeName(CompanyAddSaver::Outcome outcome) {
         case CompanyAddSaver::Outcome::InvalidPhone:
         case CompanyAddSaver::Outcome::Declined:
             return QStringLiteral("refused");
+        case CompanyAddSaver::Outcome::Unknown:
+            return QStringLiteral("unknown");
         case CompanyAddSaver::Outcome::Failed:
             break;
     }

@@ -9,9 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
 
+#include "CommitOutcome.h"
+#include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "TestHost.h"
+#include "f_DataVO.h"
 
 namespace {
 
@@ -224,6 +228,115 @@ TEST_F(FailOver, WhatWasStoredStaysAndTheDeskCarriesOnOnTheNewPrimary) {
     EXPECT_TRUE(Query(errorText)) << errorText.toStdString();
     EXPECT_EQ(Scalar("select QYMC from XT_QYXX where QYID=" + id), "甲公司");
     EXPECT_EQ(Scalar("SELECT pg_is_in_recovery()::text"), "false");
+}
+
+// A COMMIT whose connection drops while the server runs it: the host
+// reconnects and finds out whether it was stored, and the module tells what
+// was found, or that nothing could be.
+class CommitInFlight : public ServerRestart {
+  protected:
+    // A write-back of the e-mail, as another module hands it in.
+    bool WriteEmail(const QString& id, const QString& email, QString& errorText) {
+        TDataVO data;
+        data.SetStrValue(QStringLiteral("EMAIL"), email);
+        return TCompanySelectMgr(QStringLiteral("0001"), QStringLiteral("0"))
+            .WriteBasicInfo(id, &data, errorText);
+    }
+    // From a connection of its own, beside the blocked desk: waits for a
+    // COMMIT that waits for the standby, ending its backend when told to.
+    std::thread WatchForWaitingCommit(bool end) {
+        const QString action = end ? QStringLiteral("pg_terminate_backend(pid)") : "true";
+        return std::thread([this, action] {
+            // The standby back, should no commit be found: the desk never hangs.
+            if (!ExecElsewhere(
+                    // OFFSET 0: the backend is ended only once it is found waiting.
+                    QStringLiteral("DO $$ DECLARE n int; BEGIN FOR i IN 1..600 LOOP PERFORM "
+                                   "pg_stat_clear_snapshot(); SELECT count(*) INTO n FROM "
+                                   "(SELECT pid FROM pg_stat_activity WHERE wait_event = "
+                                   "'SyncRep' OFFSET 0) AS w WHERE %1; IF n > 0 THEN RETURN; "
+                                   "END IF; PERFORM pg_sleep(0.05); END LOOP; "
+                                   "RAISE EXCEPTION 'no COMMIT waited for the standby'; END $$")
+                        .arg(action))) {
+                Standby("start");
+            }
+        });
+    }
+    bool Standby(const char* action) {
+        QProcess control;
+        control.start(QStringLiteral("sh"),
+                      {"-c", qEnvironmentVariable("COMPANYMGR_TEST_STANDBY_CTL") + ' ' + action});
+        return control.waitForFinished(120000) && control.exitCode() == 0;
+    }
+};
+
+// The backend ends itself at commit time, before the commit is written.
+TEST_F(CommitInFlight, ACommitCutOffBeforeItIsWrittenIsToldNotStored) {
+    const QString id = AddCompany("911", "甲公司");
+    ASSERT_TRUE(
+        Exec("CREATE FUNCTION cut_at_commit() RETURNS trigger AS 'BEGIN PERFORM "
+             "pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5); RETURN NULL; END' "
+             "LANGUAGE plpgsql"));
+    ASSERT_TRUE(
+        Exec("CREATE CONSTRAINT TRIGGER cut_at_commit AFTER UPDATE ON XT_QYXX "
+             "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW WHEN (NEW.EMAIL = 'cut@a.cn') "
+             "EXECUTE FUNCTION cut_at_commit()"));
+    const HostSetup::TCommitChecks before = HostSetup::CommitChecks();
+    QString errorText;
+    EXPECT_FALSE(WriteEmail(id, "cut@a.cn", errorText));
+    EXPECT_TRUE(errorText.contains("查明事务没有提交")) << errorText.toStdString();
+    EXPECT_EQ(HostSetup::CommitChecks().notCommitted - before.notCommitted, 1);
+    EXPECT_EQ(Scalar("select coalesce(EMAIL, '') from XT_QYXX where QYID=" + id), "");
+    // The desk carries on on the connection the check opened.
+    EXPECT_TRUE(WriteEmail(id, "after@a.cn", errorText)) << errorText.toStdString();
+}
+
+// With a synchronous standby (./run with-postgres --standby), which
+// COMPANYMGR_TEST_STANDBY_CTL stops and starts: a commit waits for it, and
+// its connection is cut while it waits, after the commit was written.
+class CommitInFlightStandby : public CommitInFlight {
+  protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("COMPANYMGR_TEST_STANDBY_CTL")) {
+            GTEST_SKIP() << "COMPANYMGR_TEST_STANDBY_CTL names no synchronous standby";
+        }
+        CommitInFlight::SetUp();
+    }
+    void TearDown() override {
+        Server("start");
+        Standby("start");
+        CommitInFlight::TearDown();
+    }
+};
+
+TEST_F(CommitInFlightStandby, ACommitWrittenBeforeTheCutIsToldStored) {
+    const QString id = AddCompany("911", "甲公司");
+    ASSERT_TRUE(Standby("stop"));
+    std::thread watcher = WatchForWaitingCommit(true);
+    const HostSetup::TCommitChecks before = HostSetup::CommitChecks();
+    QString errorText;
+    EXPECT_TRUE(WriteEmail(id, "kept@a.cn", errorText)) << errorText.toStdString();
+    watcher.join();
+    EXPECT_EQ(HostSetup::CommitChecks().committed - before.committed, 1);
+    EXPECT_EQ(Scalar("select EMAIL from XT_QYXX where QYID=" + id), "kept@a.cn");
+}
+
+// The primary stops while the commit waits, and the standby is down too:
+// nobody can tell, and the operator reads exactly that.
+TEST_F(CommitInFlightStandby, ACommitNobodyCanCheckIsToldUnknown) {
+    StartHost("POSTGRESQL", QStringLiteral("CommitCheckSeconds=1\n"));
+    const QString id = AddCompany("911", "甲公司");
+    ASSERT_TRUE(Standby("stop"));
+    std::thread watcher = WatchForWaitingCommit(false);
+    std::thread stopper([&] {
+        watcher.join();
+        Server("stop -m immediate");
+    });
+    const HostSetup::TCommitChecks before = HostSetup::CommitChecks();
+    QString errorText;
+    EXPECT_FALSE(WriteEmail(id, "maybe@a.cn", errorText));
+    stopper.join();
+    EXPECT_EQ(errorText, CommitOutcome::UnknownText());
+    EXPECT_EQ(HostSetup::CommitChecks().unknown - before.unknown, 1);
 }
 
 }  // namespace

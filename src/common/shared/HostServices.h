@@ -152,8 +152,14 @@ SHARED_API bool BeginTransaction(const QString& connection, QString& errorText,
                                  TransactionMode mode = TransactionMode::Deferred,
                                  qint64 scope = 0);
 /// Commits the innermost level (releases its savepoint when nested); called
-/// through TTransaction::Commit.
+/// through TTransaction::Commit. When a server connection drops while COMMIT
+/// runs, the host reconnects and finds out whether the work was stored: true
+/// when it was, false when it was not; when it cannot find out, false with
+/// CommitOutcomeUnknown set.
 SHARED_API bool CommitTransaction(const QString& connection, QString& errorText);
+/// True when the connection's last CommitTransaction failed without the host
+/// knowing whether the work was stored: the operator may only be told that.
+SHARED_API bool CommitOutcomeUnknown(const QString& connection);
 /// Rolls the innermost level back; called through TTransaction when a level
 /// ends without Commit.
 SHARED_API bool RollbackTransaction(const QString& connection, QString& errorText);

@@ -57,8 +57,15 @@ class TTransaction {
             errorText_ = QStringLiteral("事务层次不一致，已回滚");
             return false;
         }
-        return ModuleLib::CommitTransaction(connection_, errorText_);
+        const bool committed = ModuleLib::CommitTransaction(connection_, errorText_);
+        unknown_ = !committed && ModuleLib::CommitOutcomeUnknown(connection_);
+        return committed;
     }
+
+    /// True when Commit failed without anyone knowing whether the work was
+    /// stored (the connection dropped during COMMIT and the host could not
+    /// find out after): the operator is told so, never "saved" or "failed".
+    bool OutcomeUnknown() const { return unknown_; }
 
     /// Rolls this level back, with any level still open inside it.
     bool Rollback() { return level_ == 0 || UndoFrom(std::exchange(level_, 0)); }
@@ -89,4 +96,5 @@ class TTransaction {
     QString connection_;
     QString errorText_;
     int level_ = 0;  // depth of this level while it is open, else 0
+    bool unknown_ = false;
 };
