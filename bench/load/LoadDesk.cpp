@@ -43,6 +43,8 @@ QString AddOutcome(CompanyAddSaver::Outcome outcome) {
             return QStringLiteral("duplicate");
         case CompanyAddSaver::Outcome::Failed:
             return QStringLiteral("failed");
+        case CompanyAddSaver::Outcome::Unknown:
+            return QStringLiteral("unknown");
         default:
             return QStringLiteral("refused");
     }
@@ -57,6 +59,22 @@ QString Shown() {
                       : m.text.left(60));
     }
     return shown.join(QStringLiteral("; "));
+}
+
+// A commit whose connection dropped under it is journalled as a kind of its
+// own: as the host found it after reconnecting, or as nobody could tell.
+QString WithDoubt(const HostSetup::TCommitChecks& before, const QString& outcome) {
+    const HostSetup::TCommitChecks now = HostSetup::CommitChecks();
+    if (now.unknown > before.unknown) {
+        return QStringLiteral("unknown");
+    }
+    if (now.committed > before.committed && outcome == QLatin1String("stored")) {
+        return QStringLiteral("doubt-stored");
+    }
+    if (now.notCommitted > before.notCommitted && outcome == QLatin1String("failed")) {
+        return QStringLiteral("doubt-failed");
+    }
+    return outcome;
 }
 
 bool Asked() {
@@ -98,9 +116,11 @@ class TDesk {
         entry.desk = desk_;
         entry.action = QLatin1String(action->name);
         HostSetup::ClearRecorded();
+        const HostSetup::TCommitChecks before = HostSetup::CommitChecks();
         entry.startUs = NowUs();
         (this->*action->run)(entry);
         entry.endUs = NowUs();
+        entry.outcome = WithDoubt(before, entry.outcome);
         if (entry.outcome.isEmpty()) {
             return true;  // nothing to act on yet
         }
@@ -250,9 +270,11 @@ class TDesk {
             return;
         }
         e.companyId = own_.first();
-        const bool deleted = CompanyRemoval::DeleteCompany(e.companyId);
+        bool unknown = false;
+        const bool deleted = CompanyRemoval::DeleteCompany(e.companyId, &unknown);
         e.outcome = deleted ? QStringLiteral("stored") : QStringLiteral("failed");
-        if (deleted) {
+        // A company that may be gone is no longer one every list must show.
+        if (deleted || unknown) {
             own_.removeFirst();
         }
     }

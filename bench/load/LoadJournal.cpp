@@ -1,6 +1,7 @@
 #include "LoadJournal.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -75,7 +76,16 @@ bool Parse(const QString& line, TEntry& e) {
 }
 
 bool IsSuccess(const TEntry& e) {
-    return e.outcome == QLatin1String("ok") || e.outcome == QLatin1String("stored");
+    return e.outcome == QLatin1String("ok") || e.outcome == QLatin1String("stored") ||
+           e.outcome == QLatin1String("doubt-stored");
+}
+
+bool IsUnknown(const TEntry& e) {
+    return e.outcome == QLatin1String("unknown");
+}
+
+bool InDoubt(const TEntry& e) {
+    return IsUnknown(e) || e.outcome.startsWith(QLatin1String("doubt-"));
 }
 
 bool IsConflict(const TEntry& e) {
@@ -132,18 +142,27 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
     std::map<QString, const TEntry*> deleted;              // QYID -> its stored delete
     std::map<QString, std::vector<const TEntry*>> writes;  // cell -> every write
     std::map<QString, int> storedAdds;                     // taxpayer id -> adds told stored
+    std::map<QString, int> unknownAdds;                    // taxpayer id -> adds that may be there
+    std::set<QString> maybeDeleted;  // QYID of deletes nobody knows the outcome of
     std::set<QString> journalTaxIds;
+    TListing maybeListed;  // taxpayer ids a list may show or not
     for (const TEntry& e : entries) {
         if (e.outcome == QLatin1String("incomplete")) {
             faults << QStringLiteral("%1: a company the desk had stored was not listed")
                           .arg(Describe(e));
         } else if (e.action == QLatin1String("delete") && IsSuccess(e)) {
             deleted[e.companyId] = &e;
+        } else if (e.action == QLatin1String("delete") && IsUnknown(e)) {
+            maybeDeleted.insert(e.companyId);
         } else if (CellOf(e.action) != nullptr) {
             writes[CellKey(e.action, e.companyId)].push_back(&e);
         } else if (e.action == QLatin1String("add")) {
             journalTaxIds.insert(e.value);
             storedAdds[e.value] += IsSuccess(e) ? 1 : 0;
+            if (IsUnknown(e)) {
+                ++unknownAdds[e.value];
+                maybeListed.insert(e.value);
+            }
         }
     }
 
@@ -153,7 +172,11 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
             continue;
         }
         const auto row = db.companies.find(e.companyId);
-        if (deleted.count(e.companyId) != 0) {
+        if (maybeDeleted.count(e.companyId) != 0) {
+            --storedAdds[e.value];
+            ++unknownAdds[e.value];
+            maybeListed.insert(e.value);
+        } else if (deleted.count(e.companyId) != 0) {
             --storedAdds[e.value];
             if (row != db.companies.end() || db.localRows.count(e.companyId) != 0 ||
                 db.stateRows.count(e.companyId) != 0) {
@@ -169,11 +192,14 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
     for (const QString& taxId : journalTaxIds) {
         const auto rows = db.taxIdRows.find(taxId);
         const int held = rows == db.taxIdRows.end() ? 0 : rows->second;
-        if (held != storedAdds[taxId]) {
+        if (held < storedAdds[taxId] || held > storedAdds[taxId] + unknownAdds[taxId]) {
             faults << QStringLiteral("taxpayer id %1: %2 rows, but the desks were told %3")
-                          .arg(taxId)
-                          .arg(held)
-                          .arg(storedAdds[taxId]);
+                              .arg(taxId)
+                              .arg(held)
+                              .arg(storedAdds[taxId]) +
+                          (unknownAdds[taxId] > 0
+                               ? QStringLiteral(" and %1 more unknown").arg(unknownAdds[taxId])
+                               : QString());
         }
     }
     for (const auto& [taxId, rows] : db.taxIdRows) {
@@ -191,9 +217,15 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
 
     for (const auto& [key, list] : writes) {
         const QString& id = list.front()->companyId;
+        if (maybeDeleted.count(id) != 0) {
+            continue;
+        }
         const auto gone = deleted.find(id);
-        std::vector<const TEntry*> stored;
+        std::vector<const TEntry*> stored, maybe;
         for (const TEntry* w : list) {
+            if (IsUnknown(*w)) {
+                maybe.push_back(w);
+            }
             if (!IsSuccess(*w)) {
                 continue;
             }
@@ -214,14 +246,17 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
             }
             continue;
         }
-        // The value left is one no stored write began after.
-        const bool fromLast = std::any_of(stored.begin(), stored.end(), [&](const TEntry* w) {
+        // The value left is one no stored write began after; a write nobody
+        // knows the outcome of may be it.
+        const auto last = [&](const TEntry* w) {
             return w->value == cell->second &&
                    std::none_of(stored.begin(), stored.end(),
                                 [&](const TEntry* later) { return later->startUs > w->endUs; });
-        });
+        };
+        const bool fromLast = std::any_of(stored.begin(), stored.end(), last) ||
+                              std::any_of(maybe.begin(), maybe.end(), last);
         const bool toldNotStored = std::any_of(list.begin(), list.end(), [&](const TEntry* w) {
-            return !IsSuccess(*w) && w->value == cell->second;
+            return !IsSuccess(*w) && !IsUnknown(*w) && w->value == cell->second;
         });
         if (toldNotStored) {
             faults << QStringLiteral("%1: holds %2, which a desk was told was not stored")
@@ -233,7 +268,13 @@ QStringList Check(const std::vector<TEntry>& entries, const TDatabase& db,
     }
 
     for (std::size_t desk = 0; desk < listings.size(); ++desk) {
-        if (listings[desk] != expected) {
+        TListing beyond;
+        std::set_difference(listings[desk].begin(), listings[desk].end(), maybeListed.begin(),
+                            maybeListed.end(), std::inserter(beyond, beyond.end()));
+        TListing within;
+        std::set_difference(expected.begin(), expected.end(), maybeListed.begin(),
+                            maybeListed.end(), std::inserter(within, within.end()));
+        if (beyond != within) {
             faults << QStringLiteral(
                           "desk %1 lists %2 companies, the desks stored %3 that are left")
                           .arg(desk)

@@ -14,7 +14,10 @@ namespace LoadJournal {
 // Outcomes: "ok" (read) or "stored" (written); "conflict", "duplicate" and
 // "gone" when the operator was told truthfully that another desk got there
 // first; "failed" or "refused" for an error told as such; "incomplete" for a
-// list that lacked a company the desk had stored, which is a loss.
+// list that lacked a company the desk had stored, which is a loss. A write
+// whose connection dropped during its COMMIT is "doubt-stored" or
+// "doubt-failed" as the host found it after reconnecting, "unknown" when it
+// could not find out (and told the operator so).
 struct TEntry {
     int desk = 0;
     qint64 startUs = 0;  // wall clock, shared by the desks of one machine
@@ -31,6 +34,9 @@ QString Format(const TEntry& entry);
 bool Parse(const QString& line, TEntry& entry);
 
 bool IsSuccess(const TEntry& entry);
+bool IsUnknown(const TEntry& entry);
+// Cut off during its COMMIT: any of the three outcomes above.
+bool InDoubt(const TEntry& entry);
 // A conflict told truthfully: counted, but no loss.
 bool IsConflict(const TEntry& entry);
 

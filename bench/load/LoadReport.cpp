@@ -44,12 +44,14 @@ QString Figures(const std::vector<LoadJournal::TEntry>& entries) {
     }
     qint64 first = entries.front().startUs, last = entries.front().endUs;
     std::map<QString, std::vector<double>> times;
-    std::map<QString, int> errors, conflicts;
+    std::map<QString, int> errors, conflicts, doubts;
     for (const LoadJournal::TEntry& e : entries) {
         first = std::min(first, e.startUs);
         last = std::max(last, e.endUs);
         times[e.action].push_back(static_cast<double>(e.endUs - e.startUs) / 1000);
-        if (LoadJournal::IsConflict(e)) {
+        if (LoadJournal::InDoubt(e)) {
+            ++doubts[Kind(e)];
+        } else if (LoadJournal::IsConflict(e)) {
             ++conflicts[Kind(e)];
         } else if (!LoadJournal::IsSuccess(e)) {
             ++errors[Kind(e)];
@@ -84,7 +86,42 @@ QString Figures(const std::vector<LoadJournal::TEntry>& entries) {
     };
     table("Errors by kind:", errors);
     table("Conflicts told truthfully to the operator (counted, no loss):", conflicts);
+    table("Commits whose connection dropped during COMMIT, by what the host found:", doubts);
     return text;
+}
+
+QString FailOver(const std::vector<LoadJournal::TEntry>& entries, qint64 stopUs) {
+    std::map<int, qint64> back;  // desk -> end of its first success begun after the stop
+    for (const LoadJournal::TEntry& e : entries) {
+        if (e.startUs >= stopUs && LoadJournal::IsSuccess(e) &&
+            (back.count(e.desk) == 0 || e.endUs < back[e.desk])) {
+            back[e.desk] = e.endUs;
+        }
+    }
+    std::vector<double> seconds;
+    qint64 allBack = stopUs;
+    for (const auto& [desk, at] : back) {
+        seconds.push_back(static_cast<double>(at - stopUs) / 1e6);
+        allBack = std::max(allBack, at);
+    }
+    int failed = 0;
+    for (const LoadJournal::TEntry& e : entries) {
+        failed += e.endUs >= stopUs && e.startUs <= allBack && !LoadJournal::IsSuccess(e) &&
+                          !LoadJournal::IsConflict(e)
+                      ? 1
+                      : 0;
+    }
+    if (seconds.empty()) {
+        return QStringLiteral("\nNo desk succeeded after the fail-over.\n");
+    }
+    return QStringLiteral(
+               "\nFail-over: from the primary's stop to each desk's first success begun "
+               "after it, p50 %1 s, p99 %2 s, slowest %3 s (%4 desks back); %5 operations "
+               "were told failed in between.\n")
+        .arg(Fixed(Percentile(seconds, 0.5), 2), Fixed(Percentile(seconds, 0.99), 2),
+             Fixed(*std::max_element(seconds.begin(), seconds.end()), 2))
+        .arg(seconds.size())
+        .arg(failed);
 }
 
 }  // namespace LoadReport

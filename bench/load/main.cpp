@@ -2,8 +2,11 @@
 // for a while, then the database is checked against what every desk was told.
 // See README.md, "Load".
 //
-//   companymgr_load --desks N --seconds S [--folder DIR] [--write results.md]
+//   companymgr_load --desks N --seconds S [--fail-over AT] [--folder DIR]
+//                   [--write results.md]
 //   companymgr_load --check DIR      checks a finished run's folder again
+// --fail-over runs COMPANYMGR_TEST_FAILOVER at AT seconds: the primary stops
+// hard and its standby takes over while the desks go on.
 // and, started by the run itself:
 //   companymgr_load --desk K --seconds S --folder DIR
 //   companymgr_load --list K --folder DIR
@@ -54,6 +57,17 @@ QString JournalPath(const QString& folder, int desk) {
 
 QString ListingPath(const QString& folder, int desk) {
     return QStringLiteral("%1/listing-%2.txt").arg(folder).arg(desk);
+}
+
+// When the primary was stopped, in nanoseconds of the wall clock.
+QString FailOverPath(const QString& folder) {
+    return folder + QStringLiteral("/failover-at");
+}
+
+// The stop of a fail-over run, in microseconds; 0 for a run without one.
+qint64 FailOverAt(const QString& folder) {
+    QFile file(FailOverPath(folder));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() / 1000 : 0;
 }
 
 bool StartHost(const QString& folder, QString& errorText) {
@@ -126,6 +140,9 @@ int Check(const QString& folder, int desks, QString& figures) {
         faults << QStringLiteral("%1 journal lines could not be read").arg(unreadable);
     }
     figures = LoadReport::Figures(entries);
+    if (const qint64 stopUs = FailOverAt(folder); stopUs > 0) {
+        figures += LoadReport::FailOver(entries, stopUs);
+    }
     figures += faults.isEmpty()
                    ? QStringLiteral(
                          "\nChecks: every company and value a desk was told was stored is "
@@ -166,7 +183,24 @@ bool AllowEmailEdits(const QString& folder) {
            xml.write("<c><jcxx><f key=\"EMAIL\" edit=\"true\"/></jcxx></c>\n") > 0;
 }
 
-int Drive(int desks, int seconds, QString folder, const QString& writePath) {
+// Stops the primary at the given second of the run, in the background.
+bool StartFailOver(QProcess& process, int at, const QString& folder, QString& errorText) {
+    const QString command = qEnvironmentVariable("COMPANYMGR_TEST_FAILOVER");
+    if (command.isEmpty()) {
+        errorText = QStringLiteral(
+            "--fail-over needs a standby, and COMPANYMGR_TEST_FAILOVER names none "
+            "(./run with-postgres --standby makes one)");
+        return false;
+    }
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(QStringLiteral("sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("sleep %1 && date +%s%N > \"$0\" && %2").arg(at).arg(command),
+                   FailOverPath(folder)});
+    return true;
+}
+
+int Drive(int desks, int seconds, int failOverAt, QString folder, const QString& writePath) {
     if (!BenchData::PostgresConfigured()) {
         return Fail(
             QStringLiteral("the desks share a PostgreSQL server: set COMPANYMGR_TEST_PGSQL"));
@@ -182,9 +216,16 @@ int Drive(int desks, int seconds, QString folder, const QString& writePath) {
     if (!AllowEmailEdits(folder)) {
         return Fail(QStringLiteral("cannot write the settings in %1").arg(folder));
     }
-    Say(QStringLiteral("%1 desks for %2 s on one PostgreSQL database...\n")
+    QProcess failOver;
+    if (failOverAt > 0 && !StartFailOver(failOver, failOverAt, folder, errorText)) {
+        return Fail(errorText);
+    }
+    Say(QStringLiteral("%1 desks for %2 s on one PostgreSQL database%3...\n")
             .arg(desks)
-            .arg(seconds));
+            .arg(seconds)
+            .arg(failOverAt > 0
+                     ? QStringLiteral(", failing over to the standby at %1 s").arg(failOverAt)
+                     : QString()));
     const QString n = QString::number(seconds);
     bool ran = RunAll(
         desks,
@@ -194,6 +235,10 @@ int Drive(int desks, int seconds, QString folder, const QString& writePath) {
                                QStringLiteral("--folder"),  folder};
         },
         seconds * 1000 + kGraceMs, errorText);
+    if (failOverAt > 0 && (!failOver.waitForFinished(kGraceMs) || failOver.exitCode() != 0)) {
+        errorText += QStringLiteral("the fail-over command did not end well; ");
+        ran = false;
+    }
     ran = RunAll(
               desks,
               [&](int desk) {
@@ -214,12 +259,18 @@ int Drive(int desks, int seconds, QString folder, const QString& writePath) {
                 "company, opens the information page and saves an edited e-mail, adds "
                 "(one add in four of an id the other desks add too) and deletes companies "
                 "and writes registrations back, as fast as it can; times are per "
-                "operation.\n\n")
+                "operation.%5\n\n")
                 .arg(desks)
                 .arg(seconds)
                 .arg(QDateTime::currentDateTimeUtc().toString(
                     QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")))
-                .arg(QThread::idealThreadCount()) +
+                .arg(QThread::idealThreadCount())
+                .arg(
+                    failOverAt > 0
+                        ? QStringLiteral(" At %1 s the primary is stopped hard and its synchronous "
+                                         "standby promoted (`--fail-over %1`); the desks carry on.")
+                              .arg(failOverAt)
+                        : QString()) +
             figures;
         if (!WriteSection(writePath, section)) {
             return Fail(QStringLiteral("cannot write %1").arg(writePath));
@@ -297,13 +348,16 @@ int main(int argc, char** argv) {
         return status;
     }
     const int desks = value("--desks").toInt();
-    if (desks <= 0 || desks > kMaxDesks || seconds <= 0 || seconds > kMaxSeconds) {
+    const int failOverAt = value("--fail-over").toInt();
+    if (desks <= 0 || desks > kMaxDesks || seconds <= 0 || seconds > kMaxSeconds ||
+        failOverAt < 0 || failOverAt >= seconds) {
         std::fputs(
-            "usage: companymgr_load --desks N --seconds S [--folder DIR] [--write results.md]\n"
-            "       (N up to 200 desks, S up to 86400 seconds)\n"
+            "usage: companymgr_load --desks N --seconds S [--fail-over AT] [--folder DIR]\n"
+            "                       [--write results.md]\n"
+            "       (N up to 200 desks, S up to 86400 seconds, AT within them)\n"
             "       companymgr_load --check DIR\n",
             stderr);
         return 2;
     }
-    return Drive(desks, seconds, folder, value("--write"));
+    return Drive(desks, seconds, failOverAt, folder, value("--write"));
 }
