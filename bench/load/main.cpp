@@ -5,8 +5,8 @@
 //   companymgr_load --desks N --seconds S [--fail-over AT] [--folder DIR]
 //                   [--write results.md]
 //   companymgr_load --check DIR      checks a finished run's folder again
-// --fail-over runs COMPANYMGR_TEST_FAILOVER at AT seconds: the primary stops
-// hard and its standby takes over while the desks go on.
+// --fail-over stops the primary hard at AT seconds and promotes its standby
+// (COMPANYMGR_TEST_PRIMARY_STOP, COMPANYMGR_TEST_PROMOTE) while the desks go on.
 // and, started by the run itself:
 //   companymgr_load --desk K --seconds S --folder DIR
 //   companymgr_load --list K --folder DIR
@@ -185,17 +185,21 @@ bool AllowEmailEdits(const QString& folder) {
 
 // Stops the primary at the given second of the run, in the background.
 bool StartFailOver(QProcess& process, int at, const QString& folder, QString& errorText) {
-    const QString command = qEnvironmentVariable("COMPANYMGR_TEST_FAILOVER");
-    if (command.isEmpty()) {
+    const QString stop = qEnvironmentVariable("COMPANYMGR_TEST_PRIMARY_STOP");
+    const QString promote = qEnvironmentVariable("COMPANYMGR_TEST_PROMOTE");
+    if (stop.isEmpty() || promote.isEmpty()) {
         errorText = QStringLiteral(
-            "--fail-over needs a standby, and COMPANYMGR_TEST_FAILOVER names none "
-            "(./run with-postgres --standby makes one)");
+            "--fail-over needs a standby, and COMPANYMGR_TEST_PRIMARY_STOP and "
+            "COMPANYMGR_TEST_PROMOTE name none (./run with-postgres --standby makes one)");
         return false;
     }
+    // The time taken is the primary's end: the gap is what the desks wait
+    // for the standby to take over.
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start(QStringLiteral("sh"),
                   {QStringLiteral("-c"),
-                   QStringLiteral("sleep %1 && date +%s%N > \"$0\" && %2").arg(at).arg(command),
+                   QStringLiteral("sleep %1 && %2 && date +%s%N > \"$0\" && %3")
+                       .arg(QString::number(at), stop, promote),
                    FailOverPath(folder)});
     return true;
 }
