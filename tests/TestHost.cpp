@@ -186,6 +186,17 @@ void HostTest::StartHost(const std::string& engine, const QString& extraSettings
     });
 }
 
+void HostTest::DropHistoryTriggers() const {
+    if (engine_ != "SQLITE") {
+        return;
+    }
+    for (const char* table : {"XT_QYXX", "XT_QYDSXX", "XT_QYGSXX"}) {
+        for (const char* event : {"insert", "update", "delete"}) {
+            Exec(QStringLiteral("DROP TRIGGER IF EXISTS temp.history_%1_%2").arg(table, event));
+        }
+    }
+}
+
 bool HostTest::ExecElsewhere(const QString& sql) const {
     return RunOnOwnConnection("other_desk", sql, [this](const QString& name) {
         if (engine_ == "POSTGRESQL") {

@@ -37,6 +37,9 @@ class HostTest : public ::testing::Test {
     QString AddCompany(const QString& taxId, const QString& name, int classCode = 0,
                        const QString& agencyId = QString()) const;
     void GrantToRole(const QString& roleCode, const QString& companyId) const;
+    // SQLite's history triggers name every column: a test that drops one
+    // under a running host drops them first, as an older file never had them.
+    void DropHistoryTriggers() const;
     // Runs one statement on a connection of its own to the host's database,
     // as another desk would.
     bool ExecElsewhere(const QString& sql) const;

@@ -96,7 +96,10 @@ inline FileState Inspect(const QString& path) {
     for (std::string name : names) {
         name.pop_back();
         std::vector<std::string> content;
-        rows("select * from \"" + name + "\"", content);
+        // A history row's time is its run's own.
+        rows(name == "XT_QYBGJL" ? "select QYID, BM, ZD, JZ, XZ, CZY_DM, LY, CZ from XT_QYBGJL"
+                                 : "select * from \"" + name + "\"",
+             content);
         std::sort(content.begin(), content.end());
         for (const std::string& row : content) {
             state.tables[name] += row + '\n';
@@ -334,7 +337,12 @@ class WriteOperations : public HostTest {
         const Tables& found = state.tables;
         if (operation.order.empty()) {
             if (found != before && found != after) {
-                return "partly done";
+                std::string differ;
+                for (const auto& [table, rows] : found) {
+                    differ += rows != before.at(table) && rows != after.at(table) ? " " + table
+                                                                                  : std::string();
+                }
+                return "partly done:" + differ;
             }
             if ((found == after) != ok) {
                 return ok ? "reported success, not stored" : "stored, reported failure";
@@ -343,7 +351,8 @@ class WriteOperations : public HostTest {
             for (const auto& [table, rows] : found) {
                 const bool ordered = std::find(operation.order.begin(), operation.order.end(),
                                                table) != operation.order.end();
-                if (!ordered && rows != before.at(table)) {
+                // The history follows each table's statement as it went.
+                if (!ordered && table != "XT_QYBGJL" && rows != before.at(table)) {
                     return table + " changed outside the save";
                 }
             }

@@ -445,6 +445,12 @@ TEST_P(PostgreSQLAccess, ADeskRoleReadsAndWritesRowsAndNothingElse) {
     TADOQuery query;
     EXPECT_FALSE(query.Execute(kMainConnection, "create table DESK_OWN (A integer)", error));
     EXPECT_FALSE(query.Execute(kMainConnection, "drop table XT_QYDSXX", error));
+    // The history is only ever added to: the delete above wrote some.
+    EXPECT_GT(Count("select count(*) from XT_QYBGJL where LY is null"), 0);
+    for (const char* sql :
+         {"update XT_QYBGJL set XZ='x'", "delete from XT_QYBGJL", "truncate XT_QYBGJL"}) {
+        EXPECT_FALSE(query.Execute(kMainConnection, sql, error)) << sql;
+    }
     HostSetup::Stop();
     EXPECT_TRUE(ExecElsewhere("DROP OWNED BY " + role + "; DROP ROLE " + role));
 }

@@ -33,6 +33,9 @@
 
 namespace {
 
+// The history grows with every write; its own test checks what it records.
+constexpr std::string_view kHistory = "XT_QYBGJL";
+
 struct CorpusText {
     const char* name;
     QString text;
@@ -106,7 +109,7 @@ class InjectionCorpus : public EngineTest {
                 order << QString::number(i);
             }
             const bool hasId = TableColumns::Joined(table.columns).contains("QYID");
-            if (!where.isEmpty() && !hasId) {
+            if ((!where.isEmpty() && !hasId) || table.name == kHistory) {
                 continue;
             }
             TADOQuery query;
@@ -131,7 +134,9 @@ class InjectionCorpus : public EngineTest {
     std::vector<int> Counts() const {
         std::vector<int> counts;
         for (const TableColumns::Table& table : TableColumns::kTables) {
-            counts.push_back(Count("select count(*) from " + TableColumns::Name(table.name)));
+            if (table.name != kHistory) {
+                counts.push_back(Count("select count(*) from " + TableColumns::Name(table.name)));
+            }
         }
         return counts;
     }

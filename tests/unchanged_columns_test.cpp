@@ -59,7 +59,8 @@ class UnchangedColumns : public EngineTest {
         Bytes bytes;
         for (const TableColumns::Table& table : TableColumns::kTables) {
             const QString name = TableColumns::Name(table.name);
-            if (!TableColumns::Joined(table.columns).contains("QYID")) {
+            // The history grows with every write; its own test checks it.
+            if (!TableColumns::Joined(table.columns).contains("QYID") || name == "XT_QYBGJL") {
                 continue;
             }
             for (const auto& column : table.columns) {

@@ -10,9 +10,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "ChangeContext.h"
 #include "DatabaseSchema.h"
 #include "PostgresRows.h"
 #include "SqliteFunctions.h"
+#include "TableColumns.h"
 #include "Transaction.h"
 #include "Transactions.h"
 
@@ -156,6 +158,31 @@ bool ReadSchemaComplete(bool& complete, QString& errorText) {
     return true;
 }
 
+// The history's triggers on SQLite, from the columns each table has.
+bool CreateSqliteHistoryTriggers(QString& errorText) {
+    for (std::string_view table : TableColumns::kHistoryTables) {
+        const QString name = TableColumns::Name(table);
+        QStringList columns;
+        TADOQuery query;
+        if (!query.Open(kMainConnection, QStringLiteral("PRAGMA table_info(%1)").arg(name),
+                        errorText)) {
+            errorText = QStringLiteral("创建数据库结构失败：%1").arg(errorText);
+            return false;
+        }
+        for (; !query.Eof(); query.Next()) {
+            columns << query.FieldAsString(1);
+        }
+        for (const QString& statement : DatabaseSchema::SqliteHistoryTriggers(name, columns)) {
+            TADOQuery trigger;
+            if (!trigger.Execute(kMainConnection, statement, errorText)) {
+                errorText = QStringLiteral("创建数据库结构失败：%1").arg(errorText);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // Makes what the schema lacks. On a server a complete schema is left alone
 // unless always is set: a desk's role may read and write rows, not run DDL.
 bool CreateSchema(const QString& driver, bool always, QString& errorText) {
@@ -185,6 +212,9 @@ bool CreateSchema(const QString& driver, bool always, QString& errorText) {
             break;
         }
     }
+    if (created && !server) {
+        created = CreateSqliteHistoryTriggers(errorText);
+    }
     if (server) {
         TADOQuery unlock;
         QString ignored;
@@ -200,6 +230,7 @@ namespace DatabaseConnection {
 
 bool Open(ServiceState::State& state, QString& errorText) {
     Close();
+    ChangeContext::Forget();
     state.driver.clear();
     const QString driver = state.sysConfig.Value("Database", "Driver", kSqliteDriver);
     if (!QSqlDatabase::isDriverAvailable(driver)) {
@@ -287,6 +318,7 @@ bool ReopenIfLost(QString& errorText) {
         if (db.isOpen()) {
             return true;
         }
+        ChangeContext::Forget();
         if (!db.open()) {
             errorText = QStringLiteral("数据库服务器连接已断开，重新连接失败：%1")
                             .arg(db.lastError().text());

@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "ChangeContext.h"
 #include "DatabaseConnection.h"
 #include "HostServices.h"
 #include "PostgresRows.h"
@@ -63,6 +64,30 @@ struct TADOQuery::Impl {
     bool SqliteStep(QString& errorText);
 };
 
+namespace {
+
+// A server session learns who and what makes its writes before the next
+// statement, when that changed: its history triggers read it.
+void SendChangeContext(const QSqlDatabase& database) {
+    pg_conn* server = PostgresRows::Handle(database);
+    if (server == nullptr) {
+        return;
+    }
+    const QString settings = ChangeContext::PendingSettings();
+    if (settings.isEmpty()) {
+        return;
+    }
+    PostgresRows::ReleaseConnection(server);
+    PostgresRows rows;
+    QString ignored;
+    // A failure leaves the settings pending; the statement meets the same fault.
+    if (rows.Run(server, settings, false, ignored)) {
+        ChangeContext::Sent(settings);
+    }
+}
+
+}  // namespace
+
 bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool keepRows,
                           QString& errorText) {
     Reset();
@@ -105,6 +130,9 @@ bool TADOQuery::Impl::Run(const QString& connection, const QString& sql, bool ke
             ++state.statementCount;
             if (state.recordStatements) {
                 state.statements << text;
+            }
+            if (connection == QLatin1String(kMainConnection)) {
+                SendChangeContext(database);
             }
             db = state.genericQueryPath ? nullptr : SqliteFunctions::Handle(database);
             pg_conn* server =

@@ -11,6 +11,15 @@ namespace DatabaseSchema {
 // again on an existing database without changing it.
 QStringList Statements(const QString& engine);
 
+// The history records a column whose text changed; an empty text and NULL,
+// which every window shows alike, count as the same.
+// SQLite: the history's triggers for one table, from the columns it has
+// (PRAGMA table_info), so an older file that lacks a column still takes
+// writes. TEMP: they belong to the host's connection, whose change_context()
+// they call; another program's connection, which lacks it, can still write.
+// PostgreSQL's trigger (in Statements) compares whole rows instead.
+QStringList SqliteHistoryTriggers(const QString& table, const QStringList& columns);
+
 // On PostgreSQL: a query whose one value counts the objects of Statements
 // that the database lacks. A start that finds none runs no DDL, which the
 // role a desk connects with may not run.

@@ -73,6 +73,10 @@ struct State {
     // Connections whose last commit failed with its outcome unknown.
     QHash<QString, bool> commitUnknown;
     HostSetup::TCommitChecks commitChecks;
+    // What makes the writes now, for the history (see ChangeContext), and the
+    // settings the server session was given last.
+    QString changeSource;
+    QString sentChangeContext;
 };
 
 State& Get();

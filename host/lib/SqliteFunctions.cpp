@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include "ChangeContext.h"
 #include "HalfWidth.h"
 
 namespace {
@@ -105,6 +106,18 @@ void SqlSearchFold(sqlite3_context* context, int argc, sqlite3_value** argv) {
                         SQLITE_TRANSIENT);
 }
 
+// change_context(part): the source, operator or desk of the writes now, or
+// NULL when none is known.
+void SqlChangeContext(sqlite3_context* context, int, sqlite3_value** argv) {
+    const QByteArray value = ChangeContext::Value(sqlite3_value_int(argv[0])).toUtf8();
+    if (value.isEmpty()) {
+        sqlite3_result_null(context);
+    } else {
+        sqlite3_result_text(context, value.constData(), static_cast<int>(value.size()),
+                            SQLITE_TRANSIENT);
+    }
+}
+
 }  // namespace
 
 namespace SqliteFunctions {
@@ -127,7 +140,9 @@ bool Register(sqlite3* db) {
            sqlite3_create_function_v2(db, "mid", 3, flags, nullptr, SqlMid, nullptr, nullptr,
                                       nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(db, "search_fold", 1, flags, nullptr, SqlSearchFold, nullptr,
-                                      nullptr, nullptr) == SQLITE_OK;
+                                      nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "change_context", 1, SQLITE_UTF8, nullptr,
+                                      SqlChangeContext, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 }  // namespace SqliteFunctions

@@ -10,7 +10,8 @@ namespace SqliteFunctions {
 // The sqlite3 handle under a Qt SQLite connection; null for other engines.
 sqlite3* Handle(const QSqlDatabase& database);
 // Registers right(text, n) and mid(text, start, length), counting characters,
-// and search_fold(text) (SqlText::FoldLikeOperands calls it).
+// search_fold(text) (SqlText::FoldLikeOperands calls it) and
+// change_context(part), which the history triggers read (ChangeContext).
 bool Register(sqlite3* db);
 
 }  // namespace SqliteFunctions

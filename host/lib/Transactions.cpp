@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include "ChangeContext.h"
 #include "CommitMarks.h"
 #include "HostServices.h"
 #include "ServiceState.h"
@@ -42,6 +43,8 @@ bool UndoInnermost(const QString& connection, QString& errorText) {
     Levels& levels = LevelsOf(connection);
     const qsizetype level = levels.size();
     bool ok = true;
+    // The session's settings made in the level are undone with it.
+    ChangeContext::Forget();
     if (Transactions::EngineEnded(connection)) {
         // Nothing is left to undo; a savepoint's outer level lost its work too.
         ok = level == 1;
@@ -104,6 +107,7 @@ void RollbackAll(const QString& connection) {
         QString ignored;
         // Ends every savepoint with the transaction.
         Run(connection, QStringLiteral("ROLLBACK"), ignored);
+        ChangeContext::Forget();
     }
     ServiceState::Get().transactions.remove(connection);
 }
@@ -220,6 +224,14 @@ bool RollbackTransaction(const QString& connection, QString& errorText) {
         return false;
     }
     return UndoInnermost(connection, errorText);
+}
+
+void SetChangeSource(const QString& source) {
+    ServiceState::Get().changeSource = source;
+}
+
+QString ChangeSource() {
+    return ServiceState::Get().changeSource;
 }
 
 bool CommitOutcomeUnknown(const QString& connection) {

@@ -42,6 +42,13 @@ void TFieldTable::Collect(const Take& take) const {
     }
 }
 
+void TFieldTable::ForEach(
+    const std::function<void(QWidget* control, int table, const QString& column)>& visit) const {
+    for (const Field& field : fields_) {
+        visit(field.control, field.table, field.column);
+    }
+}
+
 QWidget* TFieldTable::Editable(int table, const QString& column) const {
     for (const Field& field : fields_) {
         if (field.table == table && field.column == column && CanChange(field)) {

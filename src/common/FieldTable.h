@@ -31,6 +31,9 @@ class TFieldTable {
     void Collect(const Take& take) const;
     // The field of a column the operator can change now, or null.
     QWidget* Editable(int table, const QString& column) const;
+    // Every control with the column it shows.
+    void ForEach(
+        const std::function<void(QWidget* control, int table, const QString& column)>& visit) const;
 
   private:
     struct Field {

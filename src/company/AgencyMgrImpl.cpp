@@ -1,5 +1,6 @@
 #include "AgencyMgrImpl.h"
 
+#include "ChangeSource.h"
 #include "CompanyRemoval.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -91,6 +92,7 @@ bool TAgencyMgrImpl::SaveAgency() {
 }
 
 bool TAgencyMgrImpl::SaveChangedFields() {
+    const TChangeSource source(ChangeSources::kAgency);
     changedElsewhere_.clear();
     saveOutcomeUnknown_ = false;
     if (!IsSqlInteger(agencyId_) || !loaded_) {

@@ -1,5 +1,6 @@
 #include "CompanyRemoval.h"
 
+#include "ChangeSource.h"
 #include "SqlQuery.h"
 #include "SqlWriter.h"
 #include "Transaction.h"
@@ -7,19 +8,24 @@
 
 namespace {
 
-// Rows that belong to a company, removed before its own row.
-constexpr const char* kDependentDeletes[] = {
-    "DELETE FROM QX_CZYQY WHERE QYID=",
-    "DELETE FROM QX_CZYZXT WHERE QYID=",
-    "DELETE FROM XT_QYDSXX WHERE QYID=",
-    "DELETE FROM XT_QYGSXX WHERE QYID=",
-};
+// Tables of rows that belong to a company, removed before its own row.
+constexpr const char* kDependentTables[] = {"QX_CZYQY", "QX_CZYZXT", "XT_QYDSXX", "XT_QYGSXX"};
+
+// Whether the database has the table; a failed look counts as having it.
+bool HasTable(const char* table) {
+    TTransaction step;
+    return SqlQuery::Execute(
+               "look for a table",
+               QStringLiteral("SELECT 1 FROM %1 WHERE 1=0").arg(QLatin1String(table))) ||
+           !step.IsActive();
+}
 
 }  // namespace
 
 namespace CompanyRemoval {
 
 bool DeleteCompany(const QString& companyText, bool* outcomeUnknown) {
+    const TChangeSource source(ChangeSources::kDelete);
     QString companyId, ignored;
     if (!SqlWriter::Spell("XT_QYXX", QStringLiteral("QYID"), TSqlValue::Of(companyText), companyId,
                           ignored)) {
@@ -32,14 +38,23 @@ bool DeleteCompany(const QString& companyText, bool* outcomeUnknown) {
     if (!transaction.IsActive()) {
         return false;
     }
-    for (const char* head : kDependentDeletes) {
-        // A dependent table that refuses is tolerated; its savepoint keeps the
-        // transaction usable on engines that abort it after an error.
+    for (const char* table : kDependentTables) {
+        // A dependent table the database lacks is passed over; its savepoint
+        // keeps the transaction usable on engines that abort it after an error.
         TTransaction step;
         QString error;
-        if (SqlQuery::Execute("delete a company's dependent rows", QLatin1String(head) + companyId,
-                              error)) {
+        if (SqlQuery::Execute(
+                "delete a company's dependent rows",
+                QStringLiteral("DELETE FROM %1 WHERE QYID=%2").arg(QLatin1String(table), companyId),
+                error)) {
             step.Commit();
+            continue;
+        }
+        step.Rollback();
+        // Any other failure (a full disk) would leave rows of a company
+        // that is gone.
+        if (HasTable(table)) {
+            return false;
         }
     }
     QString error;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "AgencyMgrImpl.h"
+#include "ChangeSource.h"
 #include "CommitOutcome.h"
 #include "ContextValues.h"
 #include "HostServices.h"
@@ -456,6 +457,7 @@ bool Acceptable(const QString& companyId, const TDataVO* data, const char* requi
 
 bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataVO* data,
                                           QString& errorText) {
+    const TChangeSource source(ChangeSources::kLocalTaxWriteBack);
     const TaxRowKind& kind = kLocalTaxRow;
     if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
         return false;
@@ -468,6 +470,7 @@ bool TCompanySelectMgr::WriteLocalTaxInfo(const QString& companyId, const TDataV
 
 bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataVO* data,
                                           QString& errorText) {
+    const TChangeSource source(ChangeSources::kStateTaxWriteBack);
     const TaxRowKind& kind = kStateTaxRow;
     if (!Acceptable(companyId, data, kind.requiredKey, kind.missingText, errorText)) {
         return false;
@@ -480,6 +483,7 @@ bool TCompanySelectMgr::WriteStateTaxInfo(const QString& companyId, const TDataV
 
 bool TCompanySelectMgr::WriteBasicInfo(const QString& companyId, const TDataVO* data,
                                        QString& errorText) {
+    const TChangeSource source(ChangeSources::kBasicWriteBack);
     if (!Acceptable(companyId, data, nullptr, "传入的企业ID为空", errorText)) {
         return false;
     }

@@ -48,6 +48,10 @@ ENTRY_POINT void ShowComapnayInfoInnerProc(std::uintptr_t appHandle, std::uintpt
         auto* form = new Tfrm_CompanyInfoInner();
         form->LoadCompany(companyId, ReadFlag(params, "TOVIEW", false),
                           !Tfrm_CompanyInfoInner::ClosePrevious());
+        // PAGE=BGJL opens on the company's changes.
+        if (ParamString::GetParamValue(params, "PAGE") == "BGJL") {
+            form->ShowHistory();
+        }
         // Unlike the settings pages, the information page is announced with the
         // flag off.
         DockPage(parentHandle, form, params, false);

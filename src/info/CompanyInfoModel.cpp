@@ -1,5 +1,6 @@
 #include "CompanyInfoModel.h"
 
+#include "ChangeSource.h"
 #include "CompanyRecord.h"
 #include "HostServices.h"
 #include "MessageCodes.h"
@@ -12,11 +13,7 @@
 #include "f_CommonUnit.h"
 #include "f_DataVO.h"
 
-namespace {
-
-using TableColumns::ColumnType;
-
-const char* TableName(InfoTable table) {
+const char* InfoTableName(InfoTable table) {
     switch (table) {
         case InfoTable::Company:
             return "XT_QYXX";
@@ -26,6 +23,14 @@ const char* TableName(InfoTable table) {
             break;
     }
     return "XT_QYGSXX";
+}
+
+namespace {
+
+using TableColumns::ColumnType;
+
+const char* TableName(InfoTable table) {
+    return InfoTableName(table);
 }
 
 const QString kShareCapital = QStringLiteral("GSGBZE");
@@ -356,6 +361,8 @@ bool TCompanyInfoModel::Statements(InfoWindow window, const QString& today,
 }
 
 TCompanyInfoModel::SaveResult TCompanyInfoModel::Save(InfoWindow window, const QString& today) {
+    const TChangeSource source(window == InfoWindow::Page ? ChangeSources::kInfoPage
+                                                          : ChangeSources::kInfoDialog);
     try {
         return RunStatements(window, today);
     } catch (...) {

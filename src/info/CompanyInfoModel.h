@@ -17,6 +17,8 @@
 class TDataVO;
 
 enum class InfoTable { Company, LocalTax, StateTax };
+// "XT_QYXX", "XT_QYDSXX" or "XT_QYGSXX".
+const char* InfoTableName(InfoTable table);
 
 // The page writes every column it shows; the dialog its few, and never adds
 // a state-tax row.

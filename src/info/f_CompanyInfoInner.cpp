@@ -14,6 +14,7 @@
 #include "ContextValues.h"
 #include "FlatHeaderView.h"
 #include "FormBase.h"
+#include "HistoryTab.h"
 #include "HostServices.h"
 #include "InfoSave.h"
 #include "ParamString.h"
@@ -67,6 +68,13 @@ Tfrm_CompanyInfoInner::Tfrm_CompanyInfoInner(QWidget* parent)
     FormBase::ShowReadOnlyFieldsAsSuch(ClientArea());
 
     DeclareFields();
+    history_ = new THistoryTab(ui_->cbHistoryField, ui_->tvHistory, ui_->btnHistoryExport,
+                               FieldCaptions(), this);
+    connect(ui_->pgcInfo, &QTabWidget::currentChanged, this, [this] {
+        if (ui_->pgcInfo->currentWidget() == ui_->tsHistory) {
+            history_->Show();
+        }
+    });
     connect(ui_->actSave, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Save);
     connect(ui_->actBack, &QAction::triggered, this, &Tfrm_CompanyInfoInner::Back);
     FormCreate();
@@ -155,6 +163,30 @@ void Tfrm_CompanyInfoInner::DeclareFields() {
                 industry(false));
 }
 
+// "XT_QYXX.QYMC" -> the text of the label of the field that shows it.
+QHash<QString, QString> Tfrm_CompanyInfoInner::FieldCaptions() const {
+    QHash<QWidget*, QString> columns;
+    fields_.ForEach([&](QWidget* control, int table, const QString& column) {
+        columns.insert(control, QLatin1String(InfoTableName(static_cast<InfoTable>(table))) +
+                                    QLatin1Char('.') + column);
+    });
+    QHash<QString, QString> captions;
+    for (const QLabel* label : ClientArea()->findChildren<QLabel*>()) {
+        const QString column = columns.value(label->buddy());
+        if (!column.isEmpty() && !captions.contains(column)) {
+            QString caption = label->text();
+            caption.remove(QLatin1Char('&')).remove(QRegularExpression(QStringLiteral("[\\s：:]")));
+            captions.insert(column, caption);
+        }
+    }
+    return captions;
+}
+
+void Tfrm_CompanyInfoInner::ShowHistory() {
+    ui_->pgcInfo->setCurrentWidget(ui_->tsHistory);
+    history_->Show();
+}
+
 void Tfrm_CompanyInfoInner::ShowTab(QWidget* tab, bool shown) {
     ui_->pgcInfo->setTabVisible(ui_->pgcInfo->indexOf(tab), shown);
     tab->setEnabled(shown);
@@ -171,6 +203,10 @@ bool Tfrm_CompanyInfoInner::LoadCompany(const QString& companyId, bool viewOnly,
         return false;
     }
     companyId_ = model_.CompanyId();
+    history_->SetCompany(companyId_);
+    if (ui_->pgcInfo->currentWidget() == ui_->tsHistory) {
+        history_->Show();
+    }
     viewOnly_ = viewOnly;
     showBack_ = showBack;
     ui_->actBack->setVisible(showBack);

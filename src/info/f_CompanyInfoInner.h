@@ -5,6 +5,7 @@
 // (ShowComapnayInfoInnerProc).
 #pragma once
 
+#include <QHash>
 #include <QStringList>
 
 #include <memory>
@@ -17,6 +18,7 @@
 #include "f_CustomFormEx.h"
 
 class QLineEdit;
+class THistoryTab;
 
 namespace Ui {
 class frm_CompanyInfoInner;
@@ -43,6 +45,8 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     // Loads the company and everything the page shows of it. An id that is
     // no number or finds no row leaves the page empty; false then.
     bool LoadCompany(const QString& companyId, bool viewOnly, bool showBack);
+    // Brings the tab of the company's changes to the front.
+    void ShowHistory();
 
     bool HasLocalTaxRecord() const { return hasLocalTax_; }
     bool HasStateTaxRecord() const { return hasStateTax_; }
@@ -64,12 +68,14 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
     void FillStateTax();
     // Only the tabs and the panel in view take focus and input.
     void ShowTab(QWidget* tab, bool shown);
+    QHash<QString, QString> FieldCaptions() const;
     void ApplyViewOnly();
     // The toolbar's save: the page closes once its edits are stored.
     void Save();
     void Back();
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
+    THistoryTab* history_ = nullptr;
     // The tool bar's buttons, which do not follow their actions' visibility.
     QWidget* saveButton_ = nullptr;
     QWidget* backButton_ = nullptr;

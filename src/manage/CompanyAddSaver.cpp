@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <unordered_map>
 
+#include "ChangeSource.h"
 #include "CompanySelectMgr.h"
 #include "HostServices.h"
 #include "SqlQuery.h"
@@ -196,6 +197,7 @@ bool Insert(const std::vector<Entry>& entries, const QString& agencyId, QStringL
 Result Save(const QString& taxIdText, const QString& name, const QString& phone,
             const ConfirmSimilar& confirmSimilar,
             const ConfirmCheckCharacter& confirmCheckCharacter) {
+    const TChangeSource source(ChangeSources::kAdd);
     Result result;
     result.taxId = taxIdText.trimmed();
     result.outcome = CheckEntries(taxIdText, name, phone);

@@ -1,7 +1,5 @@
 #include "CompanyCsv.h"
 
-#include <QStringEncoder>
-
 #include <QHash>
 
 #include <algorithm>
@@ -13,22 +11,6 @@
 #include "WholeFile.h"
 
 namespace {
-
-// A tab or carriage return before a formula start is skipped by some
-// spreadsheets, so a field starting with one is a formula start too.
-bool IsFormulaStart(QChar c) {
-    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
-}
-
-// A single quote before a formula start, however many quotes came before.
-bool IsQuotedFormula(const QString& value) {
-    qsizetype i = 0;
-    while (i < value.size() && value[i] == QLatin1Char('\'')) {
-        ++i;
-    }
-    return i > 0 && i < value.size() && IsFormulaStart(value[i]);
-}
 
 // The listed companies' rows as stored: a record's texts were cut for the
 // list. A company deleted since the list was read is left out.
@@ -74,24 +56,6 @@ bool ReadStoredRows(const TCompanyRecordArray& records, std::vector<QStringList>
 
 namespace CompanyCsv {
 
-QString EncodeField(const QString& value) {
-    QString field = value;
-    if ((!field.isEmpty() && IsFormulaStart(field[0])) || IsQuotedFormula(field)) {
-        field.prepend(QLatin1Char('\''));
-    }
-    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                       field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
-    if (!quote) {
-        return field;
-    }
-    field.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + field + QLatin1Char('"');
-}
-
-QString DecodeField(const QString& value) {
-    return IsQuotedFormula(value) ? value.mid(1) : value;
-}
-
 const char* Caption(CompanyField field) {
     // In field order.
     static constexpr const char* kCaptions[] = {
@@ -129,25 +93,9 @@ QString Write(const std::vector<QStringList>& rows) {
     }
     text += QLatin1String("\r\n");
     for (const QStringList& row : rows) {
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (i > 0) {
-                text += QLatin1Char(',');
-            }
-            text += EncodeField(row[i]);
-        }
-        text += QLatin1String("\r\n");
+        text += CsvText::Row(row);
     }
     return text;
-}
-
-QByteArray Encode(const QString& text, Encoding encoding) {
-    if (encoding == Encoding::Gbk) {
-        QStringEncoder gbk("GB18030");
-        if (gbk.isValid()) {
-            return gbk.encode(text);
-        }
-    }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
 bool WriteFile(const QString& path, const std::vector<QStringList>& rows, Encoding encoding,

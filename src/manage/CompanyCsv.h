@@ -11,22 +11,15 @@
 #include <vector>
 
 #include "CompanyRecord.h"
+#include "CsvText.h"
 #include "TextCodec.h"
 
 namespace CompanyCsv {
 
-enum class Encoding {
-    Utf8Bom,  // what spreadsheets open without asking
-    Gbk,      // the legacy code page (written as GB18030)
-};
-
-// A field as it goes into a row. A text a spreadsheet would run as a formula
-// (starting with = + - @, a tab or a carriage return) gets a single quote in front; a text that
-// already starts with a quote and one of those gets one more, so reading gives back exactly what
-// was written.
-QString EncodeField(const QString& value);
-// A field as read back: one such leading quote is taken off again.
-QString DecodeField(const QString& value);
+using Encoding = CsvText::Encoding;
+using CsvText::DecodeField;
+using CsvText::Encode;
+using CsvText::EncodeField;
 
 // The caption a file's header gives the field.
 const char* Caption(CompanyField field);
@@ -36,7 +29,6 @@ int FindColumn(const QStringList& header, CompanyField field, const QStringList&
 
 // The whole file's text: the header, then each row, its columns in field order.
 QString Write(const std::vector<QStringList>& rows);
-QByteArray Encode(const QString& text, Encoding encoding);
 // False with the reason when the file cannot be written in full, or when a
 // row holds what no file could give back (a NUL character, a broken UTF-16
 // pair): the reason names those rows by taxpayer number, and nothing is written.

@@ -12,6 +12,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "ChangeSource.h"
 #include "CommitOutcome.h"
 #include "CompanyAddSaver.h"
 #include "CompanyCsv.h"
@@ -207,6 +208,7 @@ bool Prepare(const QString& path, std::vector<Row>& rows, TextCodec::Encoding& e
 }
 
 Result Run(const std::vector<Row>& rows, const Progress& progress) {
+    const TChangeSource source(ChangeSources::kImport);
     Result result;
     const auto refuse = [&result](const Row& row) {
         result.errorText =

@@ -1,5 +1,6 @@
 #include "TaxOfficer.h"
 
+#include "ChangeSource.h"
 #include "HostServices.h"
 #include "IdentityNumber.h"
 #include "SqlQuery.h"
@@ -69,6 +70,7 @@ namespace {
 
 SaveResult SaveChanged(const TRow& loaded, const std::optional<QString>& name,
                        const std::optional<QString>& regionCode, QStringList& changed) {
+    const TChangeSource source(ChangeSources::kOfficer);
     changed.clear();
     if (!loaded.Stored) {
         return SaveResult::Failed;

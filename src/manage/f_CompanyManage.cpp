@@ -60,6 +60,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
         FormBase::StandardIcon(this, QStyle::SP_FileDialogDetailedView));
     ui_->actExport->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogSaveButton));
     ui_->actImport->setIcon(FormBase::StandardIcon(this, QStyle::SP_DialogOpenButton));
+    ui_->actHistory->setIcon(FormBase::StandardIcon(this, QStyle::SP_FileDialogInfoView));
     ui_->actCompanyAdd->setShortcut(Qt::Key_Insert);
     ui_->actCompanyDel->setShortcut(Qt::Key_Delete);
     // Enter works the row as a double click does, in the list only: in the
@@ -71,6 +72,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
         {ui_->actQuery, "tbtQuery"},           {ui_->actCompanyAdd, "tbtCompanyAdd"},
         {ui_->actCompanyDel, "tbtCompanyDel"}, {ui_->actCompanyInfoEdit, "tbtCompanyInfoEdit"},
         {ui_->actExport, "tbtExport"},         {ui_->actImport, "tbtImport"},
+        {ui_->actHistory, "tbtHistory"},
     };
     for (const auto& [action, name] : buttons) {
         AddToolAction(action, QLatin1String(name));
@@ -112,6 +114,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     connect(list_, &TSearchableCompanyList::Listed, this, [this] {
         ui_->actCompanyDel->setEnabled(false);
         ui_->actCompanyInfoEdit->setEnabled(false);
+        ui_->actHistory->setEnabled(false);
     });
     // The name takes what width the list has beyond the set widths.
     header->setStretchLastSection(true);
@@ -138,6 +141,7 @@ Tfrm_CompanyManage::Tfrm_CompanyManage(QWidget* parent)
     connect(ui_->actCompanyInfoEdit, &QAction::triggered, this, &Tfrm_CompanyManage::Modify);
     connect(ui_->actExport, &QAction::triggered, this, &Tfrm_CompanyManage::Export);
     connect(ui_->actImport, &QAction::triggered, this, &Tfrm_CompanyManage::Import);
+    connect(ui_->actHistory, &QAction::triggered, this, &Tfrm_CompanyManage::History);
     connect(ui_->vstCompList, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex&) { Modify(); });
     QItemSelectionModel* selection = ui_->vstCompList->selectionModel();
@@ -209,6 +213,7 @@ void Tfrm_CompanyManage::UpdateActions() {
     const bool focused = ui_->vstCompList->currentIndex().isValid();
     ui_->actCompanyDel->setEnabled(focused);
     ui_->actCompanyInfoEdit->setEnabled(focused);
+    ui_->actHistory->setEnabled(focused);
 }
 
 void Tfrm_CompanyManage::Add() {
@@ -248,6 +253,14 @@ void Tfrm_CompanyManage::Delete() {
 }
 
 void Tfrm_CompanyManage::Modify() {
+    OpenPage(false);
+}
+
+void Tfrm_CompanyManage::History() {
+    OpenPage(true);
+}
+
+void Tfrm_CompanyManage::OpenPage(bool history) {
     const TCompanyRecord* selected = list_->Selected();
     if (selected == nullptr) {
         return;
@@ -256,6 +269,9 @@ void Tfrm_CompanyManage::Modify() {
     params = ParamString::SetParamValue(params, "QYID", selected->QYID().toStdString());
     params = ParamString::SetParamValue(params, "CLOSEPREV", "false");
     params = ParamString::SetParamValue(params, "TOVIEW", "false");
+    if (history) {
+        params = ParamString::SetParamValue(params, "PAGE", "BGJL");
+    }
     ParamString::HostBuffer buffer(ParamString::kHostBufferSize);
     if (!buffer.IsValid()) {
         return;

@@ -39,6 +39,9 @@ class Tfrm_CompanyManage : public Tfrm_CustomEx {
     void Add();
     void Delete();
     void Modify();
+    // Opens the selected company's information page, on its changes.
+    void History();
+    void OpenPage(bool history);
     // The shown companies to a CSV file, in the encoding the file type says.
     void Export();
     // What the file dialog proposes: the day's list in the documents folder.

@@ -157,6 +157,13 @@ SHARED_API bool BeginTransaction(const QString& connection, QString& errorText,
 /// when it was, false when it was not; when it cannot find out, false with
 /// CommitOutcomeUnknown set.
 SHARED_API bool CommitTransaction(const QString& connection, QString& errorText);
+/// Names what makes the main connection's writes from now on ("信息页", "新增",
+/// a write-back entry point's name...), for the history the database keeps
+/// of the companies' rows, with the operator and the desk; empty for none.
+/// Called through TChangeSource.
+SHARED_API void SetChangeSource(const QString& source);
+/// The source SetChangeSource named last.
+SHARED_API QString ChangeSource();
 /// True when the connection's last CommitTransaction failed without the host
 /// knowing whether the work was stored: the operator may only be told that.
 SHARED_API bool CommitOutcomeUnknown(const QString& connection);

@@ -103,6 +103,17 @@ inline constexpr Column kOperatorSubApps[] = {
     {"ZXT_DM", ColumnType::Text},
 };
 
+// XT_QYBGJL: a company's history, one row per column a write changed in its
+// rows (XT_QYXX, XT_QYDSXX, XT_QYGSXX), written with the change by the
+// database itself; rows are only ever added. JZ and XZ hold the old and the
+// new value as text, NULL kept; CZ is I, U or D.
+inline constexpr Column kCompanyHistory[] = {
+    {"JLID", ColumnType::Key},    {"QYID", ColumnType::Integer}, {"BM", ColumnType::Text},
+    {"ZD", ColumnType::Text},     {"JZ", ColumnType::Text},      {"XZ", ColumnType::Text},
+    {"CZY_DM", ColumnType::Text}, {"ZJM", ColumnType::Text},     {"BGSJ", ColumnType::Text},
+    {"LY", ColumnType::Text},     {"CZ", ColumnType::Text},
+};
+
 struct Table {
     std::string_view name;
     ColumnList columns;
@@ -112,8 +123,13 @@ inline constexpr Table kTables[] = {
     {"XT_QYXX", kCompany},           {"XT_QYDSXX", kLocalTax},
     {"XT_QYGSXX", kStateTax},        {"QX_ROLEPRMS", kRolePermissions},
     {"QX_PRMSMAP", kPermissionMap},  {"QX_CZYQY", kOperatorCompanies},
-    {"QX_CZYZXT", kOperatorSubApps},
+    {"QX_CZYZXT", kOperatorSubApps}, {"XT_QYBGJL", kCompanyHistory},
 };
+
+// The tables whose changes the history records.
+inline constexpr std::string_view kHistoryTables[] = {"XT_QYXX", "XT_QYDSXX", "XT_QYGSXX"};
+// Columns it leaves out: the key, and the update marks every save sets.
+inline constexpr std::string_view kUnrecordedColumns[] = {"QYID", "GXSJ", "GXBZ"};
 
 inline QString Name(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
