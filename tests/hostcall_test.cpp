@@ -143,6 +143,25 @@ TEST_F(HostCall, WriteBackWithTheCurrentCompanyLoadedFirst) {
     EXPECT_TRUE(refused.lines.contains("log: Warn 传入的企业ID或纳税人识别号为空"));
 }
 
+// --history prints the information page's list of changes, newest first;
+// an operator whose role has no grant for the company gets no page.
+TEST_F(HostCall, PrintsACompanysHistory) {
+    ASSERT_EQ(Call({"CallBackToWriteQYGSXX", "1", "NSRSBH=9133;NSRMC=甲"}).exitCode, 0);
+    const CallResult run = Call({"--operator", "CZY_DM=0001;CZY_LB=0", "--history", "1"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList history = run.lines.filter(QRegularExpression("^history: "));
+    ASSERT_GE(history.size(), 3) << run.lines.join('\n').toStdString();
+    EXPECT_EQ(history[0], "history: 时间|操作员|工作站|项目|原值|新值|来源");
+    // The new values come first; the row's insert by the set-up last.
+    EXPECT_TRUE(history[1].endsWith("|CallBackToWriteQYGSXX")) << history[1].toStdString();
+    EXPECT_TRUE(history.filter("|9122|9133|CallBackToWriteQYGSXX").size() == 1)
+        << history.join('\n').toStdString();
+
+    const CallResult refused = Call({"--operator", "CZY_DM=0002;CZY_LB=1", "--history", "1"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.lines.filter(QRegularExpression("^history: ")).isEmpty());
+}
+
 // The exit code follows the entry point's answer; the lines say what happened
 // on the way, in order.
 TEST_F(HostCall, ExitCodeAndLinesSayWhatHappened) {

@@ -591,7 +591,7 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
           "dialog: Tfrm_CompanyAdd shown: 企业新增",
           "step: type edtQysbh=91110108MA00DEM01E in Tfrm_CompanyAdd",
           "step: press sBtnClose in Tfrm_CompanyAdd", "dialog: Tfrm_CompanyAdd closed: cancelled",
-          "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs",
+          "page: Tfrm_CompanyInfoInner", "tab: tsBasic", "tab: tsGs", "tab: tsDs", "tab: tsHistory",
           "page: local-tax-only company 2"}) {
         at = tour.lines.indexOf(QString::fromUtf8(line), at);
         ASSERT_GE(at, 0) << "no line " << line << " in order in\n"
@@ -602,7 +602,8 @@ TEST_F(TaxHostProgram, WalksThroughTheDemoHeadless) {
           "04-company-manager.png", "05-company-manager-search.png", "06-company-add.png",
           "11-company-info-basic.png", "12-company-info-state-tax.png",
           "13-company-info-local-tax.png", "14-company-info-dialog.png",
-          "15-company-info-local-tax-only.png", "16-company-import-preview.png"}) {
+          "15-company-info-local-tax-only.png", "16-company-import-preview.png",
+          "17-company-info-history.png"}) {
         const QImage image(shots + "/" + name);
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 300) << name;

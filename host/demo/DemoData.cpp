@@ -36,7 +36,7 @@ const char* const kWrittenEntries[] = {"AppComs", "CA",      "Config",         "
 
 // Raised whenever the same options write other data, so that an older
 // folder is written anew.
-constexpr int kDataGeneration = 3;
+constexpr int kDataGeneration = 4;
 
 QByteArray MarkText(const DemoOptions& options) {
     return QStringLiteral("companies=%1\nagency=%2\ndata=%3\n")

@@ -373,6 +373,26 @@ bool WriteRows(const DemoOptions& options, QStringList& companyCodes, QString& e
            officerRow.Flush(errorText);
 }
 
+// A few changes of the first companies, as operators made them on the
+// information page, so their history has something to show.
+bool WriteSomeHistory(qint64 companies, QString& errorText) {
+    ModuleLib::SetChangeSource(QStringLiteral("信息页"));
+    ModuleLib::GetUserInfoVO()->SetStrValue("CZY_DM", QString::fromUtf8(kOperatorCode));
+    static constexpr const char* kChanges[] = {
+        "UPDATE XT_QYXX SET QYDHHM = QYDHHM || '-8' WHERE QYID <= %1",
+        "UPDATE XT_QYXX SET EMAIL = 'caiwu' || QYID || '@example.cn' WHERE QYID <= %1",
+        "UPDATE XT_QYGSXX SET YHZH = '6222' || QYID || '0001', KKYH = '中国工商银行' "
+        "WHERE QYID <= %1",
+    };
+    for (const char* change : kChanges) {
+        if (!Exec(QString::fromUtf8(change).arg(std::min<qint64>(companies, 12)), errorText)) {
+            return false;
+        }
+    }
+    ModuleLib::SetChangeSource(QString());
+    return true;
+}
+
 }  // namespace
 
 bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString& errorText) {
@@ -388,7 +408,11 @@ bool FillDatabase(const DemoOptions& options, QStringList& companyCodes, QString
         errorText = transaction.ErrorText();
         return false;
     }
-    if (!WriteRows(options, companyCodes, errorText)) {
+    // What the demo wrote is told apart from what operators did.
+    ModuleLib::SetChangeSource(QStringLiteral("演示数据"));
+    const bool written = WriteRows(options, companyCodes, errorText);
+    ModuleLib::SetChangeSource(QString());
+    if (!written || !WriteSomeHistory(options.companies, errorText)) {
         return false;
     }
     if (!transaction.Commit()) {

@@ -77,4 +77,35 @@ TPageStep WorkPreview(bool dryRun, std::function<void(const QString&)> print) {
     return step;
 }
 
+TPageStep PrintHistory(std::function<void(const QString&)> print) {
+    TPageStep step;
+    step.kind = TPageStep::Custom;
+    step.name = QStringLiteral("history");
+    step.action = [print](QWidget* target, QString& error) {
+        auto* list = target->findChild<QAbstractItemView*>(QStringLiteral("tvHistory"));
+        if (list == nullptr || !list->isVisibleTo(target)) {
+            error = QStringLiteral("the list of changes was expected, not ") + ClassName(target);
+            return false;
+        }
+        QAbstractItemModel* model = list->model();
+        while (model->canFetchMore(QModelIndex())) {
+            model->fetchMore(QModelIndex());
+        }
+        QStringList captions;
+        for (int column = 0; column < model->columnCount(); ++column) {
+            captions << model->headerData(column, Qt::Horizontal).toString();
+        }
+        print(QStringLiteral("history: ") + captions.join(QLatin1Char('|')));
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column) {
+                cells << model->index(row, column).data().toString();
+            }
+            print(QStringLiteral("history: ") + cells.join(QLatin1Char('|')));
+        }
+        return true;
+    };
+    return step;
+}
+
 }  // namespace HostCall

@@ -74,6 +74,10 @@ void Describe(QCommandLineParser& parser) {
          "printing the preview's rows.",
          "FILE"},
         {"dry-run", "With --import: print the preview and cancel it; nothing is added."},
+        {"history",
+         "Print the changes of company QYID, newest first, from its information page "
+         "(ShowComapnayInfoInnerProc).",
+         "QYID"},
         {"grant-desk",
          "With the folder's settings naming the PostgreSQL role that owns the schema: bring "
          "the schema up to date and let ROLE read and write the module's rows, nothing more.",
@@ -185,6 +189,15 @@ Options ParseArguments(QCommandLineParser& parser, const QStringList& arguments)
     }
 
     QStringList positional = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("history"))) {
+        if (!options.steps.empty() || !positional.isEmpty() ||
+            parser.isSet(QStringLiteral("export")) || parser.isSet(QStringLiteral("import"))) {
+            throw UsageError{QStringLiteral("--history takes no entry point and no other steps")};
+        }
+        options.historyOf = parser.value(QStringLiteral("history"));
+        positional << QStringLiteral("ShowComapnayInfoInnerProc");
+        options.steps.push_back(TPageStep());  // PrintHistory, once its output has a place
+    }
     const bool exporting = parser.isSet(QStringLiteral("export"));
     const bool importing = parser.isSet(QStringLiteral("import"));
     if (parser.isSet(QStringLiteral("gbk")) && !exporting) {

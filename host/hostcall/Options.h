@@ -61,7 +61,8 @@ struct Options {
     bool dryRun = false;
     std::string entry;
     std::vector<std::string> args;
-    QString deskRole;  // --grant-desk: no entry point is called
+    QString deskRole;   // --grant-desk: no entry point is called
+    QString historyOf;  // --history: the company whose changes are printed
 };
 
 struct UsageError {

@@ -93,6 +93,10 @@ int CallPage(const Options& options, const ModuleApi& module) {
             HostParams::OperatorParams(user->GetStrValue("CZY_DM"), user->GetStrValue("CZY_LB")),
             "ModalFormMsg", QString::fromStdString(options.entry));
     }
+    if (!options.historyOf.isEmpty()) {
+        params = HostParams::With(HostParams::With(params, "QYID", options.historyOf), "PAGE",
+                                  QStringLiteral("BGJL"));
+    }
 
     // The page takes the current function code as its own and names it when it goes.
     HostSetup::SetCurFuncCode(QString::fromStdString(options.entry));
@@ -104,6 +108,9 @@ int CallPage(const Options& options, const ModuleApi& module) {
 
     PageStack* stack = window->Stack();
     std::vector<TPageStep> steps = options.steps;
+    if (!options.historyOf.isEmpty()) {
+        steps.back() = PrintHistory([&trace](const QString& line) { trace << line; });
+    }
     if (options.previewStep) {
         steps[*options.previewStep] =
             WorkPreview(options.dryRun, [&trace](const QString& line) { trace << line; });

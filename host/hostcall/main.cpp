@@ -4,6 +4,7 @@
 //          [--press NAME | --type NAME=TEXT | --select NAME=TEXT]... ENTRY [ARG]...
 // hostcall --app-dir DIR [--operator PARAMS] --export FILE [--gbk]
 // hostcall --app-dir DIR [--operator PARAMS] --import FILE [--dry-run]
+// hostcall --app-dir DIR [--operator PARAMS] --history QYID
 // hostcall --app-dir DIR --grant-desk ROLE
 //
 // Does what a host does for one call of the module. Sets up the

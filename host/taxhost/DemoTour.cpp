@@ -122,6 +122,7 @@ bool DemoTour::VisitCompanyInfo() {
             {"tsBasic", "11-company-info-basic.png"},
             {"tsGs", "12-company-info-state-tax.png"},
             {"tsDs", "13-company-info-local-tax.png"},
+            {"tsHistory", "17-company-info-history.png"},
         };
         for (const auto& [tabName, file] : kTabs) {
             auto* tab = tabs->findChild<QWidget*>(QLatin1String(tabName));

@@ -20,6 +20,77 @@ constexpr int kPageRows = 200;
 
 enum Column { Time, Operator, Desk, Item, Old, New, Source, ColumnCount };
 
+// Captions of the columns no field of the page shows (the page's own labels
+// come first), after what the abbreviations stand for.
+constexpr std::pair<const char*, const char*> kColumnCaptions[] = {
+    {"QYSBH", "企业识别号"},
+    {"QYMC", "企业名称"},
+    {"LBDM", "类别代码"},
+    {"SSDLJG", "所属代理机构"},
+    {"SSDLJGID", "所属代理机构ID"},
+    {"FDDBRMC", "法定代表人"},
+    {"FRDB", "法人代表"},
+    {"NSRSBH", "纳税人识别号"},
+    {"NSRBM", "纳税人编码"},
+    {"NSRMC", "纳税人名称"},
+    {"NSRLX", "纳税人类型"},
+    {"NSRZT", "纳税人状态"},
+    {"CWFZR", "财务负责人"},
+    {"CWFZRLXHM", "财务负责人联系号码"},
+    {"CWFZRBGDH", "财务负责人办公电话"},
+    {"BSY", "办税员"},
+    {"BSYLXHM", "办税员联系号码"},
+    {"BSYBGDH", "办税员办公电话"},
+    {"XZQHDM", "行政区划代码"},
+    {"ZCDZ", "注册地址"},
+    {"YYDZ", "营业地址"},
+    {"DZ", "地址"},
+    {"YZBM", "邮政编码"},
+    {"EMAIL", "电子信箱"},
+    {"DZXX", "电子信箱"},
+    {"QYDHHM", "电话号码"},
+    {"DHHM", "电话号码"},
+    {"DH", "电话号码"},
+    {"QYCZHM", "传真号码"},
+    {"HYDM", "行业代码"},
+    {"HYMC", "行业名称"},
+    {"HY", "行业"},
+    {"SSHY", "所属行业"},
+    {"SSHYMC", "所属行业名称"},
+    {"ZSID", "证书ID"},
+    {"CZY_DM", "操作员代码"},
+    {"KJYWRMC", "扣缴义务人名称"},
+    {"KJYWRBM", "扣缴义务人编码"},
+    {"ZGSWJG", "主管税务机关"},
+    {"ZGSWJGMC", "主管税务机关名称"},
+    {"SSSWJG_DM", "所属税务机关代码"},
+    {"SSSWJG_MC", "所属税务机关名称"},
+    {"DJZCLX", "登记注册类型"},
+    {"DJZCLX_DM", "登记注册类型代码"},
+    {"DJZCLXMC", "登记注册类型名称"},
+    {"GSGBZE", "公司股本总额"},
+    {"SFSS", "是否上市"},
+    {"SBYF", "申报月份"},
+    {"KKYH", "开户银行"},
+    {"YHZH", "银行帐号"},
+    {"JBZH", "基本帐户"},
+    {"XYDJ", "信用等级"},
+    {"JKBZ", "监控标志"},
+    {"ZDH", "重点户"},
+    {"FLZSH", "福利证书号"},
+    {"QYLXDM", "企业类型代码"},
+    {"QYLXMC", "企业类型"},
+    {"ICCARD", "IC卡"},
+    {"KSSCJYRQ", "开始生产经营日期"},
+    {"KSHLND", "开始获利年度"},
+    {"KJZG", "会计制度"},
+    {"ZJFMC", "总机构名称"},
+    {"ZJGSWDJH", "总机构税务登记号"},
+    {"FZR", "负责人"},
+    {"SQR", "申请人"},
+    {"SMR", "声明人"},
+};
+
 QString Shown(const std::optional<QString>& value) {
     return value.value_or(QString());
 }
@@ -45,7 +116,16 @@ void THistoryModel::FetchAll() {
 }
 
 QString THistoryModel::Caption(const QString& table, const QString& column) const {
-    return captions_.value(table + QLatin1Char('.') + column, column);
+    const auto found = captions_.constFind(table + QLatin1Char('.') + column);
+    if (found != captions_.cend()) {
+        return *found;
+    }
+    for (const auto& [code, caption] : kColumnCaptions) {
+        if (column == QLatin1String(code)) {
+            return QString::fromUtf8(caption);
+        }
+    }
+    return column;
 }
 
 QStringList THistoryModel::Headers() {

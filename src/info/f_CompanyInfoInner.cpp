@@ -10,6 +10,8 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include <utility>
+
 #include "CharSetValidator.h"
 #include "ContextValues.h"
 #include "FlatHeaderView.h"
@@ -183,6 +185,8 @@ QHash<QString, QString> Tfrm_CompanyInfoInner::FieldCaptions() const {
 }
 
 void Tfrm_CompanyInfoInner::ShowHistory() {
+    // A page not shown yet opens on it.
+    historyFirst_ = !isVisible();
     ui_->pgcInfo->setCurrentWidget(ui_->tsHistory);
     history_->Show();
 }
@@ -337,7 +341,8 @@ void Tfrm_CompanyInfoInner::showEvent(QShowEvent* event) {
     Tfrm_CustomEx::showEvent(event);
     ui_->labDisplayCompanyCodeName->setText(QStringLiteral("*") + CompanyCodeCaption() +
                                             QStringLiteral("："));
-    ui_->pgcInfo->setCurrentWidget(ui_->tsBasic);
+    ui_->pgcInfo->setCurrentWidget(std::exchange(historyFirst_, false) ? ui_->tsHistory
+                                                                       : ui_->tsBasic);
     if (viewOnly_) {
         ApplyViewOnly();
     }

@@ -76,6 +76,7 @@ class Tfrm_CompanyInfoInner : public Tfrm_CustomEx {
 
     std::unique_ptr<Ui::frm_CompanyInfoInner> ui_;
     THistoryTab* history_ = nullptr;
+    bool historyFirst_ = false;
     // The tool bar's buttons, which do not follow their actions' visibility.
     QWidget* saveButton_ = nullptr;
     QWidget* backButton_ = nullptr;
