@@ -75,8 +75,9 @@ constexpr std::string_view kServerFunctions[] = {"mid(text,integer,integer)", "s
 
 // A desk may add and read the history, never change or remove it.
 constexpr std::string_view kAppendOnly = "XT_QYBGJL";
-// The history is read by company, newest first.
-constexpr const char* kHistoryIndex = "IX_XT_QYBGJL_QYID_BGSJ";
+// The history is read by company, newest first, a page at a time: the
+// index gives the order whole, ties of one time included.
+constexpr const char* kHistoryIndex = "IX_XT_QYBGJL_QYID_BGSJ_JLID";
 
 // Every table a desk may change, or only the append-only ones.
 QString TableList(bool appendOnly = false) {
@@ -212,7 +213,7 @@ QStringList Statements(const QString& engine) {
         statements << QStringLiteral("CREATE INDEX IF NOT EXISTS IX_%1_%2 ON %1(%2)")
                           .arg(TableColumns::Name(index[0]), TableColumns::Name(index[1]));
     }
-    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON XT_QYBGJL(QYID, BGSJ)")
+    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON XT_QYBGJL(QYID, BGSJ, JLID)")
                       .arg(QLatin1String(kHistoryIndex));
     if (postgres) {
         statements << ServerHistoryFunction();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 
 #include "CsvFileTypes.h"
 #include "CsvText.h"
@@ -204,6 +205,11 @@ THistoryTab::THistoryTab(QComboBox* fields, QTableView* view, QPushButton* expor
       model_(new THistoryModel(std::move(captions), this)) {
     view_->setModel(model_);
     view_->verticalHeader()->hide();
+    // Set widths: measuring every row's text would delay the first paint.
+    constexpr int kWidths[] = {150, 60, 80, 120, 200, 200};
+    for (int column = 0; column < static_cast<int>(std::size(kWidths)); ++column) {
+        view_->setColumnWidth(column, kWidths[column]);
+    }
     view_->horizontalHeader()->setStretchLastSection(true);
     connect(fields_, &QComboBox::currentIndexChanged, this, &THistoryTab::Filter);
     connect(exportButton, &QPushButton::clicked, this, &THistoryTab::Export);
@@ -220,6 +226,12 @@ void THistoryTab::Show() {
         return;
     }
     shown_ = true;
+    Filter();
+    // The list first; the filter's fields right after it is painted.
+    QTimer::singleShot(0, this, &THistoryTab::FillFields);
+}
+
+void THistoryTab::FillFields() {
     QStringList columns;
     CompanyHistory::ReadColumns(companyId_, columns);
     const QSignalBlocker quiet(fields_);
@@ -231,14 +243,12 @@ void THistoryTab::Show() {
         const QString column = key.section(QLatin1Char('.'), 1);
         fields_->addItem(model_->Caption(table, column), key);
     }
-    Filter();
 }
 
 void THistoryTab::Filter() {
     model_->Reset(companyId_, fields_->currentData().toString());
     // The first page; the view asks for more as it scrolls.
     model_->fetchMore(QModelIndex());
-    view_->resizeColumnsToContents();
 }
 
 void THistoryTab::Export() {

@@ -61,6 +61,7 @@ class THistoryTab : public QObject {
 
   private:
     void Filter();
+    void FillFields();
     void Export();
 
     QComboBox* fields_;
