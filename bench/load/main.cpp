@@ -155,7 +155,8 @@ int Check(const QString& folder, int desks, QString& figures) {
     return faults.isEmpty() ? 0 : 1;
 }
 
-// Replaces the load section at the end of results.md, keeping the rest.
+// Replaces the load section of results.md, keeping the rest: the sections
+// after it come after the new one.
 bool WriteSection(const QString& path, const QString& section) {
     QFile file(path);
     QString text;
@@ -163,11 +164,15 @@ bool WriteSection(const QString& path, const QString& section) {
         text = QString::fromUtf8(file.readAll());
         file.close();
     }
+    QString after;
     const qsizetype at = text.indexOf(QStringLiteral("\n## Load\n"));
     if (at >= 0) {
+        const qsizetype next = text.indexOf(QStringLiteral("\n## "), at + 1);
+        after = next >= 0 ? text.mid(next) : QString();
         text.truncate(at);
     }
-    text = text.trimmed() + QStringLiteral("\n\n") + section;
+    text =
+        text.trimmed() + QStringLiteral("\n\n") + section.trimmed() + QStringLiteral("\n") + after;
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0;
 }
 
@@ -257,7 +262,7 @@ int Drive(int desks, int seconds, int failOverAt, QString folder, const QString&
     if (!writePath.isEmpty()) {
         const QString section =
             QStringLiteral(
-                "## Load\n\nOne run of `./run bench --desks %1 --seconds %2` on %3: %1 desk "
+                "## Load\n\nOne run of `./run bench --desks %1 --seconds %2%6` on %3: %1 desk "
                 "processes on one PostgreSQL database, on a machine of %4 cores with the "
                 "server on the same machine. Each desk lists, searches, logs in to a "
                 "company, opens the information page and saves an edited e-mail, adds "
@@ -274,7 +279,9 @@ int Drive(int desks, int seconds, int failOverAt, QString folder, const QString&
                         ? QStringLiteral(" At %1 s the primary is stopped hard and its synchronous "
                                          "standby promoted (`--fail-over %1`); the desks carry on.")
                               .arg(failOverAt)
-                        : QString()) +
+                        : QString())
+                .arg(failOverAt > 0 ? QStringLiteral(" --fail-over %1").arg(failOverAt)
+                                    : QString()) +
             figures;
         if (!WriteSection(writePath, section)) {
             return Fail(QStringLiteral("cannot write %1").arg(writePath));
