@@ -190,7 +190,7 @@ TEST_P(CompanyManager, ActionsNeedAFocusedRowAndTheToggleFollowsThePanel) {
     AddCompany("9111A", "甲");
     AddCompany("9111B", "乙");
     ManagerPage manager;
-    const char* const actions[] = {"tbtCompanyDel", "tbtCompanyInfoEdit"};
+    const char* const actions[] = {"tbtCompanyDel", "tbtCompanyInfoEdit", "tbtHistory"};
     for (const char* action : actions) {
         EXPECT_FALSE(manager.Enabled(action)) << action;
     }
@@ -425,6 +425,12 @@ TEST_P(CompanyManager, ModifyAsksTheHostAndListsAgainWhenItIsDone) {
     EXPECT_EQ(calls[0].parent, manager.Container());
     EXPECT_EQ(calls[0].params, expectedParams);
     EXPECT_TRUE(manager.Names().contains("甲改"));
+    // The history button asks for the same page, on the company's changes.
+    manager.Focus(manager.RowOf("9111A"));
+    manager.Press("tbtHistory");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].params, expectedParams + ";PAGE=BGJL");
+    calls.erase(calls.begin() + 1);
 
     // The host opens a page: the list is read again when that page is gone,
     // not when a page open before goes.

@@ -28,8 +28,9 @@ class SerializedTransactions : public EngineTest {
         QSqlDatabase desk = QSqlDatabase::cloneDatabase(kMainConnection, kSecondDesk);
         ASSERT_TRUE(desk.open());
         if (GetParam() == "POSTGRESQL") {
-            // The second desk gives up where SQLite's busy timeout would.
-            ASSERT_TRUE(RunOnDesk("SET lock_timeout = '200ms'"));
+            // The second desk gives up where SQLite's busy timeout would; long
+            // enough to outwait another test's serialised step on the database.
+            ASSERT_TRUE(RunOnDesk("SET lock_timeout = '1s'"));
         }
     }
     void TearDown() override {
