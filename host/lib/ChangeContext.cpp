@@ -3,17 +3,9 @@
 #include <QSysInfo>
 
 #include "ServiceState.h"
+#include "SqlText.h"
 
 namespace ChangeContext {
-
-namespace {
-
-QString Quoted(QString text) {
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) +
-           QLatin1Char('\'');
-}
-
-}  // namespace
 
 QString Value(int part) {
     const ServiceState::State& state = ServiceState::Get();
@@ -36,7 +28,8 @@ QString PendingSettings() {
                                  "SELECT set_config('companymgr.source', %1, false), "
                                  "set_config('companymgr.operator', %2, false), "
                                  "set_config('companymgr.desk', %3, false)")
-                                 .arg(Quoted(Value(0)), Quoted(Value(1)), Quoted(Value(2)));
+                                 .arg(SqlText::Literal(Value(0)), SqlText::Literal(Value(1)),
+                                      SqlText::Literal(Value(2)));
     return settings == ServiceState::Get().sentChangeContext ? QString() : settings;
 }
 

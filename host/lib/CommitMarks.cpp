@@ -11,6 +11,7 @@
 #include "HostServices.h"
 #include "PostgresRows.h"
 #include "ServiceState.h"
+#include "SqlText.h"
 
 namespace CommitMarks {
 
@@ -27,11 +28,6 @@ constexpr const char* kFenceSettings =
 constexpr const char* kFenceReset =
     "SELECT set_config(name, reset_val, false) FROM pg_settings "
     "WHERE name IN ('lock_timeout', 'synchronous_commit')";
-
-// The marks are the host's own UUIDs: nothing in them needs quoting.
-QString Quoted(const QString& mark) {
-    return QLatin1Char('\'') + mark + QLatin1Char('\'');
-}
 
 int CheckSeconds() {
     bool ok = false;
@@ -51,7 +47,7 @@ bool Fence(const QString& mark, bool& committed, QString& errorText) {
     const bool ran = query.Open(kMainConnection,
                                 QStringLiteral("INSERT INTO XT_TJBJ(BJ) VALUES(%1) "
                                                "ON CONFLICT DO NOTHING RETURNING BJ")
-                                    .arg(Quoted(mark)),
+                                    .arg(SqlText::Literal(mark)),
                                 errorText);
     committed = ran && query.Eof();
     query.Close();
@@ -70,12 +66,13 @@ bool Marks(const QString& connection) {
 bool Store(const QString& connection, QString& mark, QString& errorText) {
     mark = QUuid::createUuid().toString(QUuid::WithoutBraces);
     const QString& last = ServiceState::Get().lastCommitMark;
-    const QString insert = QStringLiteral("INSERT INTO XT_TJBJ(BJ) VALUES(%1)").arg(Quoted(mark));
+    const QString insert =
+        QStringLiteral("INSERT INTO XT_TJBJ(BJ) VALUES(%1)").arg(SqlText::Literal(mark));
     // One round trip for both.
     const QString sql = last.isEmpty()
                             ? insert
                             : QStringLiteral("WITH gone AS (DELETE FROM XT_TJBJ WHERE BJ=%1) %2")
-                                  .arg(Quoted(last), insert);
+                                  .arg(SqlText::Literal(last), insert);
     TADOQuery query;
     return query.Execute(connection, sql, errorText);
 }

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "SqlText.h"
 #include "TableColumns.h"
 
 namespace DatabaseSchema {
@@ -135,11 +136,10 @@ QString ServerHistoryFunction() {
                        "FROM jsonb_object_keys(COALESCE(n, o)) AS k WHERE k NOT IN (%1)) AS c "
                        "WHERE COALESCE(c.JZ, '') <> COALESCE(c.XZ, ''); RETURN NULL; END")
                        .arg(left.join(QLatin1String(", ")));
-    // The body is a literal: every quote in it doubled.
     return QStringLiteral(
-               "CREATE OR REPLACE FUNCTION companymgr_history() RETURNS trigger AS '%1' "
+               "CREATE OR REPLACE FUNCTION companymgr_history() RETURNS trigger AS %1 "
                "LANGUAGE plpgsql")
-        .arg(body.replace(QLatin1Char('\''), QLatin1String("''")));
+        .arg(SqlText::Literal(body));
 }
 
 }  // namespace
@@ -148,10 +148,6 @@ QStringList SqliteHistoryTriggers(const QString& table, const QStringList& colum
     const auto identifier = [](QString name) {
         return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
                QLatin1Char('"');
-    };
-    const auto literal = [](QString text) {
-        return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) +
-               QLatin1Char('\'');
     };
     QStringList statements;
     for (const char* event : {"INSERT", "UPDATE", "DELETE"}) {
@@ -165,7 +161,7 @@ QStringList SqliteHistoryTriggers(const QString& table, const QStringList& colum
             // The first select names the compound's columns.
             values << QString::fromLatin1(values.isEmpty() ? "SELECT %1 AS ZD, %2 AS JZ, %3 AS XZ"
                                                            : "SELECT %1, %2, %3")
-                          .arg(literal(column.toUpper()),
+                          .arg(SqlText::Literal(column.toUpper()),
                                insert ? QStringLiteral("NULL") : "OLD." + identifier(column),
                                remove ? QStringLiteral("NULL") : "NEW." + identifier(column));
         }
@@ -180,7 +176,8 @@ QStringList SqliteHistoryTriggers(const QString& table, const QStringList& colum
                                   QLatin1String(event), identifier(table)) +
                           HistoryInsert(false).arg(
                               remove ? QStringLiteral("OLD.QYID") : QStringLiteral("NEW.QYID"),
-                              literal(table.toUpper()), literal(QString(QLatin1Char(event[0])))) +
+                              SqlText::Literal(table.toUpper()),
+                              SqlText::Literal(QString(QLatin1Char(event[0])))) +
                           QStringLiteral(
                               " FROM (%1) AS c WHERE COALESCE(c.JZ, '') IS NOT "
                               "COALESCE(c.XZ, ''); END")

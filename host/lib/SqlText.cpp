@@ -279,4 +279,9 @@ bool HasSecondStatement(const QString& sql) {
     return ended && state == State::BlockComment;
 }
 
+QString Literal(QString text) {
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) +
+           QLatin1Char('\'');
+}
+
 }  // namespace SqlText

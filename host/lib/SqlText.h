@@ -17,6 +17,10 @@ QString AdaptToSqlite(const QString& sql);
 // typing in a list does. Quoted names as operands are left as they are.
 QString FoldLikeOperands(const QString& sql);
 
+// text as an SQL literal: between single quotes, every quote in it doubled.
+// The one spelling of a text the host puts into its own statements.
+QString Literal(QString text);
+
 // True when nothing but blanks and ";" follows the statement SQLite prepared.
 bool OnlyBlanksOrSeparators(const char* tail);
 
