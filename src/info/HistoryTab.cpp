@@ -135,10 +135,32 @@ QStringList THistoryModel::Headers() {
             QStringLiteral("来源")};
 }
 
-QStringList THistoryModel::RowTexts(int row) const {
+QString THistoryModel::CellText(int row, int column) const {
     const CompanyHistory::TChange& c = changes_.at(static_cast<std::size_t>(row));
-    return {c.time.left(19),   c.operatorCode,    c.desk,  Caption(c.table, c.column),
-            Shown(c.oldValue), Shown(c.newValue), c.source};
+    switch (column) {
+        case Time:
+            return c.time.left(19);
+        case Operator:
+            return c.operatorCode;
+        case Desk:
+            return c.desk;
+        case Item:
+            return Caption(c.table, c.column);
+        case Old:
+            return Shown(c.oldValue);
+        case New:
+            return Shown(c.newValue);
+        default:
+            return c.source;
+    }
+}
+
+QStringList THistoryModel::RowTexts(int row) const {
+    QStringList texts;
+    for (int column = 0; column < ColumnCount; ++column) {
+        texts << CellText(row, column);
+    }
+    return texts;
 }
 
 int THistoryModel::rowCount(const QModelIndex& parent) const {
@@ -162,7 +184,7 @@ QVariant THistoryModel::data(const QModelIndex& index, int role) const {
                                                                       : c.source;
         return value ? QVariant(*value) : QVariant(QStringLiteral("（空）"));
     }
-    return RowTexts(index.row()).value(index.column());
+    return CellText(index.row(), index.column());
 }
 
 QVariant THistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -28,7 +28,8 @@ class THistoryModel : public QAbstractTableModel {
     void FetchAll();
     // The column's caption, or the column itself when no field shows it.
     QString Caption(const QString& table, const QString& column) const;
-    // A row's texts, as shown.
+    // A cell's text and a row's texts, as shown.
+    QString CellText(int row, int column) const;
     QStringList RowTexts(int row) const;
     static QStringList Headers();
 
